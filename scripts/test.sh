@@ -1,0 +1,9 @@
+#!/usr/bin/env bash
+# Builds everything with AddressSanitizer and UndefinedBehaviorSanitizer and runs every test.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+bash scripts/deps.sh
+cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=Debug -DZC_SANITIZE=ON >/dev/null
+cmake --build build-asan -j"$(nproc)"
+cd build-asan
+ctest --output-on-failure -j2 --timeout 300

@@ -1,0 +1,377 @@
+#include "comm.h"
+
+#include <QFile>
+#include <QMetaObject>
+#include <QPointer>
+
+#include <algorithm>
+#include <cerrno>
+#include <climits>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace zc {
+
+namespace {
+
+const QString kAlreadyOpen = QStringLiteral("This serial port already opened");
+const QString kOpenFailed = QStringLiteral("Error opening serial port");
+const QString kNotComm = QStringLiteral("File handle is not a comm handle ");
+
+// The device file QSerialPort opens for a port name: a path is taken as it is, a bare
+// name such as ttyUSB0 lives in /dev.
+QString devicePath(const QString &name)
+{
+    if (name.startsWith(QLatin1Char('/')) || name.startsWith(QLatin1String("./")) ||
+        name.startsWith(QLatin1String("../")))
+        return name;
+    return QLatin1String("/dev/") + name;
+}
+
+QString noDeviceHint(const QString &path)
+{
+    return TComm::tr("There is no serial device %1. Check the cable and the port name.").arg(path);
+}
+
+QString permissionHint(const QString &path)
+{
+    return TComm::tr("You are not allowed to use %1. Add your user to the dialout group "
+                     "(sudo usermod -aG dialout $USER), then log out and log in again.")
+        .arg(path);
+}
+
+QString inUseHint(const QString &path)
+{
+    return TComm::tr("%1 is in use by another program. Close that program and try again.").arg(path);
+}
+
+QString notSerialHint(const QString &path)
+{
+    return TComm::tr("%1 is not a serial port.").arg(path);
+}
+
+QSerialPort::DataBits toDataBits(TComm::TByteSize v)
+{
+    switch (v) {
+    case TComm::TByteSize::_5:
+        return QSerialPort::Data5;
+    case TComm::TByteSize::_6:
+        return QSerialPort::Data6;
+    case TComm::TByteSize::_7:
+        return QSerialPort::Data7;
+    case TComm::TByteSize::_8:
+        break;
+    }
+    return QSerialPort::Data8;
+}
+
+QSerialPort::Parity toParity(TComm::TParity v)
+{
+    switch (v) {
+    case TComm::TParity::Odd:
+        return QSerialPort::OddParity;
+    case TComm::TParity::Even:
+        return QSerialPort::EvenParity;
+    case TComm::TParity::Mark:
+        return QSerialPort::MarkParity;
+    case TComm::TParity::Space:
+        return QSerialPort::SpaceParity;
+    case TComm::TParity::None:
+        break;
+    }
+    return QSerialPort::NoParity;
+}
+
+QSerialPort::StopBits toStopBits(TComm::TStopBits v)
+{
+    switch (v) {
+    case TComm::TStopBits::_1_5:
+        return QSerialPort::OneAndHalfStop;
+    case TComm::TStopBits::_2:
+        return QSerialPort::TwoStop;
+    case TComm::TStopBits::_1:
+        break;
+    }
+    return QSerialPort::OneStop;
+}
+
+} // namespace
+
+TComm::TComm(QObject *parent) : QObject(parent)
+{
+    setObjectName(QStringLiteral("cm1"));
+    connect(&m_port, &QSerialPort::readyRead, this, &TComm::onReadyRead);
+    connect(&m_port, &QSerialPort::errorOccurred, this, &TComm::onError);
+}
+
+TComm::~TComm()
+{
+    // Nothing the port does while it is being closed and destroyed may reach this
+    // half-destroyed object.
+    disconnect(&m_port, nullptr, this, nullptr);
+    ClosePort();
+}
+
+void TComm::failOpen(const QString &message, const QString &reason)
+{
+    m_openError = message;
+    throw ECommsError(message, reason);
+}
+
+void TComm::OpenPort()
+{
+    m_openError.clear();
+    if (m_port.isOpen()) {
+        m_openError = kAlreadyOpen;
+        return;
+    }
+    if (m_name.isEmpty())
+        failOpen(kOpenFailed, tr("No serial port is chosen. Pick the port the unit is connected to."));
+
+    // Look at the device file first: a missing file and a file that is not a character
+    // device (a regular file, a folder) are told apart from a port that will not open.
+    const QString path = devicePath(m_name);
+    const QByteArray native = QFile::encodeName(path);
+    struct stat info = {};
+    if (::stat(native.constData(), &info) != 0)
+        failOpen(kOpenFailed, errno == EACCES ? permissionHint(path) : noDeviceHint(path));
+    if (!S_ISCHR(info.st_mode)) failOpen(kNotComm, notSerialHint(path));
+    // QSerialPort reports both a refused device and a port locked by another program as
+    // PermissionError; whether we may use the device at all tells the two apart.
+    const bool mayUse = ::access(native.constData(), R_OK | W_OK) == 0;
+
+    // The line settings are held by QSerialPort while closed and applied by open().
+    m_port.setPortName(path);
+    applyLine();
+    m_opening = true;
+    const bool opened = m_port.open(QIODevice::ReadWrite);
+    m_opening = false;
+    if (!opened) {
+        const QSerialPort::SerialPortError error = m_port.error();
+        const QString text = m_port.errorString();
+        m_port.clearError();
+        switch (error) {
+        case QSerialPort::DeviceNotFoundError:
+            failOpen(kOpenFailed, noDeviceHint(path));
+        case QSerialPort::PermissionError:
+            failOpen(kOpenFailed, mayUse ? inUseHint(path) : permissionHint(path));
+        case QSerialPort::UnsupportedOperationError:
+            // A character device without terminal settings (/dev/null and the like).
+            if (text == qt_error_string(ENOTTY)) failOpen(kNotComm, notSerialHint(path));
+            break;
+        default:
+            break;
+        }
+        failOpen(kOpenFailed, tr("%1: %2").arg(path, text));
+    }
+    if (!::isatty(m_port.handle())) {
+        m_port.close();
+        failOpen(kNotComm, notSerialHint(path));
+    }
+
+    ++m_session;
+    m_rx.clear();
+    m_rxPos = 0;
+    // Bytes that were waiting in the device before this open are not replies to us.
+    m_port.clear(QSerialPort::AllDirections);
+    m_port.clearError();
+    applyModemLines();
+    if (!m_port.isOpen()) {
+        // The device went away while it was being set up: report the failed open only.
+        ++m_session;
+        failOpen(kOpenFailed, noDeviceHint(path));
+    }
+}
+
+void TComm::ClosePort()
+{
+    m_openError.clear();
+    if (!m_port.isOpen()) return;
+    ++m_session;
+    m_rx.clear();
+    m_rxPos = 0;
+    m_port.close();
+    m_port.clearError();
+}
+
+bool TComm::WriteData(const std::uint8_t *bytes, std::uint16_t count)
+{
+    if (!m_port.isOpen() || count == 0 || bytes == nullptr) return false;
+    return m_port.write(reinterpret_cast<const char *>(bytes), count) == count;
+}
+
+bool TComm::PortOpen() const
+{
+    return m_port.isOpen();
+}
+
+// The name stays "COM" + n as on the PC: the tool always sets CommName to the port the
+// user picked before opening, so this only keeps the two properties consistent.
+void TComm::SetCommPort(std::uint8_t n)
+{
+    if (n == 0 || n == m_commPort) return;
+    m_commPort = n;
+    m_name = QStringLiteral("COM") + QString::number(n);
+}
+
+void TComm::SetBaudRate(std::uint32_t v)
+{
+    if (v == m_baud) return;
+    m_baud = v;
+    if (m_port.isOpen()) applyLine();
+}
+
+void TComm::SetByteSize(TByteSize v)
+{
+    if (v == m_byteSize) return;
+    m_byteSize = v;
+    if (m_port.isOpen()) applyLine();
+}
+
+void TComm::SetParity(TParity v)
+{
+    if (v == m_parity) return;
+    m_parity = v;
+    if (m_port.isOpen()) applyLine();
+}
+
+void TComm::SetStopBits(TStopBits v)
+{
+    if (v == m_stopBits) return;
+    m_stopBits = v;
+    if (m_port.isOpen()) applyLine();
+}
+
+void TComm::SetOutx_CtsFlow(bool v)
+{
+    if (v == m_ctsFlow) return;
+    m_ctsFlow = v;
+    if (m_port.isOpen()) applyLine();
+}
+
+void TComm::SetOutx_XonXoffFlow(bool v)
+{
+    if (v == m_xonXoff) return;
+    m_xonXoff = v;
+    if (m_port.isOpen()) applyLine();
+}
+
+void TComm::SetDtrControl(TDtrControl v)
+{
+    if (v == m_dtr) return;
+    m_dtr = v;
+    if (m_port.isOpen()) applyLine();
+}
+
+void TComm::SetRtsControl(TRtsControl v)
+{
+    if (v == m_rts) return;
+    m_rts = v;
+    if (m_port.isOpen()) applyLine();
+}
+
+// Hands the whole line configuration to the port; on an open port it takes effect at
+// once. QSerialPort offers one flow control at a time: RTS/CTS (CTS flow or RTS
+// handshake) wins over XON/XOFF.
+void TComm::applyLine()
+{
+    QSerialPort::FlowControl flow = QSerialPort::NoFlowControl;
+    if (m_ctsFlow || m_rts == TRtsControl::RtsHandshake)
+        flow = QSerialPort::HardwareControl;
+    else if (m_xonXoff)
+        flow = QSerialPort::SoftwareControl;
+
+    m_port.setBaudRate(static_cast<qint32>(std::min<std::uint32_t>(m_baud, INT_MAX)));
+    m_port.setDataBits(toDataBits(m_byteSize));
+    m_port.setParity(toParity(m_parity));
+    m_port.setStopBits(toStopBits(m_stopBits));
+    m_port.setFlowControl(flow);
+    if (m_port.isOpen()) applyModemLines();
+}
+
+// DTR and RTS as steady levels. Linux has no DTR handshake and no RTS-while-sending
+// mode, so both hold the line on; under RTS/CTS flow control the driver owns RTS.
+void TComm::applyModemLines()
+{
+    if (!m_port.isOpen()) return;
+    m_quietModemErrors = true;
+    m_port.setDataTerminalReady(m_dtr != TDtrControl::DtrDisable);
+    if (m_port.isOpen() && m_port.flowControl() != QSerialPort::HardwareControl)
+        m_port.setRequestToSend(m_rts != TRtsControl::RtsDisable);
+    m_quietModemErrors = false;
+    if (m_port.error() == QSerialPort::UnsupportedOperationError) m_port.clearError();
+}
+
+// Reads everything the port has and delivers it from a queued call: slots then run
+// outside QSerialPort's own signal, so they may close the port or even delete this
+// object without pulling QSerialPort's state from under it.
+void TComm::onReadyRead()
+{
+    m_rx.append(m_port.readAll());
+    if (m_deliveryQueued || m_rxPos >= m_rx.size()) return;
+    m_deliveryQueued = true;
+    QMetaObject::invokeMethod(this, &TComm::deliverPending, Qt::QueuedConnection);
+}
+
+// One byte per OnReceiveData call, in order. A slot may close the port (the rest of
+// what was read is dropped), delete this object, or run a nested event loop that
+// delivers later bytes: every delivery takes the next byte from the one queue, so the
+// order holds either way.
+void TComm::deliverPending()
+{
+    m_deliveryQueued = false;
+    const QPointer<TComm> self(this);
+    const quint64 session = m_session;
+    while (m_rxPos < m_rx.size()) {
+        const auto byte = static_cast<std::uint8_t>(m_rx.at(m_rxPos++));
+        emit OnReceiveData(byte);
+        if (!self || m_session != session) return;
+    }
+    m_rx.clear();
+    m_rxPos = 0;
+}
+
+void TComm::onError(QSerialPort::SerialPortError error)
+{
+    // Failures while opening are handled by OpenPort; a closed port reports nothing.
+    if (error == QSerialPort::NoError || m_opening || !m_port.isOpen()) return;
+    switch (error) {
+    case QSerialPort::ReadError:
+    case QSerialPort::WriteError:
+    case QSerialPort::ResourceError:
+    case QSerialPort::UnknownError:
+        // After a hang-up QSerialPort repeats the error without end while the port stays
+        // open, and the error text is left over from an earlier call: close at once.
+        hangUp();
+        return;
+    case QSerialPort::UnsupportedOperationError:
+        if (m_quietModemErrors) return;
+        break;
+    default:
+        break;
+    }
+    const QString text = tr("%1: %2").arg(m_name, m_port.errorString());
+    m_port.clearError();
+    QMetaObject::invokeMethod(
+        this, [this, error, text] { emit OnReceiveError(static_cast<quint32>(error), text); },
+        Qt::QueuedConnection);
+}
+
+void TComm::hangUp()
+{
+    ClosePort();
+    const quint64 session = m_session;
+    const QString text = tr("The connection to %1 was lost and the port was closed. Check the cable, then "
+                            "open the port again.")
+                             .arg(m_name);
+    // Raised once the port is closed and outside QSerialPort's signal; dropped when the
+    // port has been opened again in the meantime.
+    QMetaObject::invokeMethod(
+        this,
+        [this, session, text] {
+            if (m_session == session && !m_port.isOpen()) emit OnRequestHangup(text);
+        },
+        Qt::QueuedConnection);
+}
+
+} // namespace zc

@@ -1,0 +1,119 @@
+// The serial port to the unit: QSerialPort on the UI thread's event loop. Received bytes
+// reach OnReceiveData one byte per call, in order. A failed open never looks like an
+// open port; a device that vanishes while open closes the port and raises OnRequestHangup.
+#pragma once
+
+#include <QByteArray>
+#include <QObject>
+#include <QSerialPort>
+#include <QString>
+#include <cstdint>
+#include <stdexcept>
+
+namespace zc {
+
+class ECommsError : public std::runtime_error
+{
+public:
+    explicit ECommsError(const QString &message, const QString &reason = {})
+        : std::runtime_error(message.toStdString()), m_message(message), m_reason(reason)
+    {
+    }
+    QString message() const { return m_message; }
+    // What the user can do about it, when known (permission, port held by another program, no such device).
+    QString reason() const { return m_reason; }
+
+private:
+    QString m_message;
+    QString m_reason;
+};
+
+class TComm : public QObject
+{
+    Q_OBJECT
+public:
+    enum class TByteSize { _5, _6, _7, _8 };
+    enum class TParity { None, Odd, Even, Mark, Space };
+    enum class TStopBits { _1, _1_5, _2 };
+    enum class TDtrControl { DtrEnable, DtrDisable, DtrHandshake };
+    enum class TRtsControl { RtsEnable, RtsDisable, RtsHandshake, RtsTransmissionAvailable };
+
+    explicit TComm(QObject *parent = nullptr);
+    ~TComm() override; // closes an open port
+
+    // Opens CommName. Throws ECommsError("Error opening serial port") when the device cannot be
+    // opened and when the path is not a terminal (PortOpenError then reads "File handle is not a
+    // comm handle "). An already open port sets "This serial port already opened" and returns.
+    void OpenPort();
+    void ClosePort();
+    // Queues count bytes; false when closed or count is 0.
+    bool WriteData(const std::uint8_t *bytes, std::uint16_t count);
+
+    bool PortOpen() const;
+    QString PortOpenError() const { return m_openError; }
+
+    QString CommName() const { return m_name; }
+    void SetCommName(const QString &name) { m_name = name; }
+    std::uint8_t CommPort() const { return m_commPort; }
+    void SetCommPort(std::uint8_t n);
+
+    std::uint32_t BaudRate() const { return m_baud; }
+    void SetBaudRate(std::uint32_t v);
+    TByteSize ByteSize() const { return m_byteSize; }
+    void SetByteSize(TByteSize v);
+    TParity Parity() const { return m_parity; }
+    void SetParity(TParity v);
+    TStopBits StopBits() const { return m_stopBits; }
+    void SetStopBits(TStopBits v);
+    bool Outx_CtsFlow() const { return m_ctsFlow; }
+    void SetOutx_CtsFlow(bool v);
+    bool Outx_XonXoffFlow() const { return m_xonXoff; }
+    void SetOutx_XonXoffFlow(bool v);
+    TDtrControl DtrControl() const { return m_dtr; }
+    void SetDtrControl(TDtrControl v);
+    TRtsControl RtsControl() const { return m_rts; }
+    void SetRtsControl(TRtsControl v);
+
+    // The serial port as configured now (for tests that check the line settings).
+    const QSerialPort &port() const { return m_port; }
+
+signals:
+    void OnReceiveData(std::uint8_t byte);
+    void OnReceiveError(quint32 errorMask, const QString &text);
+    // The device went away while open (USB pulled, the other side of a pty closed).
+    // The port is already closed when this is raised.
+    void OnRequestHangup(const QString &text);
+
+private:
+    [[noreturn]] void failOpen(const QString &message, const QString &reason);
+    void applyLine();
+    void applyModemLines();
+    void onReadyRead();
+    void deliverPending();
+    void onError(QSerialPort::SerialPortError error);
+    void hangUp();
+
+    QSerialPort m_port;
+    // Bytes read from the port and not yet handed to OnReceiveData; m_rxPos is the next one.
+    QByteArray m_rx;
+    qsizetype m_rxPos = 0;
+    bool m_deliveryQueued = false;
+    // Counts opens and closes so that a delivery or a hang-up notice from an earlier
+    // session of the port is dropped.
+    quint64 m_session = 0;
+    bool m_opening = false;          // inside QSerialPort::open: its outcome is handled there
+    bool m_quietModemErrors = false; // DTR/RTS refused (a pseudo-terminal has none): not an error
+    QString m_name = QStringLiteral("COM1");
+    QString m_openError;
+    std::uint8_t m_commPort = 1;
+    std::uint32_t m_baud = 115200;
+    TByteSize m_byteSize = TByteSize::_8;
+    TParity m_parity = TParity::None;
+    TStopBits m_stopBits = TStopBits::_1;
+    bool m_ctsFlow = false;
+    bool m_xonXoff = false;
+    TDtrControl m_dtr = TDtrControl::DtrDisable;
+    TRtsControl m_rts = TRtsControl::RtsDisable;
+};
+
+} // namespace zc

@@ -1,0 +1,22 @@
+// Device texts are raw bytes. They are shown as UTF-8; every byte that is not part of a
+// valid UTF-8 sequence maps one to one onto a private-use character (U+F700 + byte) and
+// back, so a read followed by a save writes back exactly the bytes that were read.
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+namespace zc::DeviceText {
+
+constexpr char16_t kRawBase = 0xF700;
+
+QString fromBytes(const QByteArray &bytes);
+QByteArray toBytes(const QString &text);
+// The bytes of text cut to at most maxBytes without splitting a character.
+QByteArray toBytesCut(const QString &text, int maxBytes);
+// Byte length of a text as the device counts it.
+inline int byteLength(const QString &text) { return int(toBytes(text).size()); }
+// The longest prefix of text whose bytes fit maxBytes.
+QString cut(const QString &text, int maxBytes);
+
+} // namespace zc::DeviceText

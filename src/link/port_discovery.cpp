@@ -1,0 +1,27 @@
+#include "port_discovery.h"
+
+#include "published_devices.h"
+
+#include <QSerialPortInfo>
+#include <algorithm>
+
+namespace zc {
+
+QList<PortEntry> Trecognitionserial::discover() const
+{
+    QList<PortEntry> out;
+    auto ports = QSerialPortInfo::availablePorts();
+    std::sort(ports.begin(), ports.end(),
+              [](const QSerialPortInfo &a, const QSerialPortInfo &b) { return a.portName() < b.portName(); });
+    // Real bridges first: a unit plugged in is what the user most likely wants.
+    std::stable_sort(ports.begin(), ports.end(), [](const QSerialPortInfo &a, const QSerialPortInfo &b) {
+        return a.hasVendorIdentifier() && !b.hasVendorIdentifier();
+    });
+    for (const auto &p : ports)
+        out.append({p.portName(), p.systemLocation()});
+    for (const auto &d : publishedDevices())
+        out.append({QStringLiteral("Simulated unit (%1)").arg(d.name), d.path});
+    return out;
+}
+
+} // namespace zc

@@ -1,0 +1,30 @@
+// Everything the user is told goes through one Reporter: the status line, the progress
+// bar, and the modal messages and questions. The window implements it with widgets;
+// tests use a recording implementation that answers at once.
+#pragma once
+
+#include <QString>
+
+namespace zc {
+
+class Reporter
+{
+public:
+    virtual ~Reporter() = default;
+    // Status text through the status-bar controller (starts the status clear timer).
+    virtual void setStatus(const QString &text) = 0;
+    // Writes the status panel directly, without starting the status clear timer.
+    virtual void setStatusDirect(const QString &text) = 0;
+    // Progress 0..100: non-zero shows the bar, 100 hides it, 0 only sets the position.
+    virtual void setProgress(int value) = 0;
+    // Modal box, empty caption, OK only.
+    virtual void messageBox(const QString &text) = 0;
+    // Modal message titled with the application name, OK only.
+    virtual void messageDialog(const QString &text) = 0;
+    // Question with "OK(&Y)" / "Cancel(&N)"; true for OK.
+    virtual bool question(const QString &text) = 0;
+    // Warning box with OK and Cancel; true for OK.
+    virtual bool warningOkCancel(const QString &text) = 0;
+};
+
+} // namespace zc

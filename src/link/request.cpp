@@ -1,0 +1,21 @@
+#include "request.h"
+
+#include "comm.h"
+#include "reporter.h"
+#include "rule_timer.h"
+
+namespace zc {
+
+void sendRequest(const LinkContext &link, std::uint8_t command, std::uint32_t address, int length,
+                 const std::uint8_t *data256, const QString &status)
+{
+    const FrameBytes f = buildRequest(command, address, length, data256);
+    if (link.comm && f.size > 0)
+        link.comm->WriteData(f.bytes.data(), std::uint16_t(f.size));
+    if (link.reporter)
+        link.reporter->setStatus(status);
+    if (link.replyTimer)
+        link.replyTimer->startRule();
+}
+
+} // namespace zc

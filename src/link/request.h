@@ -1,0 +1,27 @@
+// Sending one request in the tool's fixed order: build the frame, write it to the port,
+// set the status text, start the reply timer. The write result is not looked at: a
+// request that cannot go out ends in "Receive timeout" like one that gets no answer.
+#pragma once
+
+#include "frame.h"
+
+#include <QString>
+
+namespace zc {
+
+class TComm;
+class Reporter;
+class RuleTimer;
+
+// What a transfer object needs to send requests.
+struct LinkContext
+{
+    TComm *comm = nullptr;
+    Reporter *reporter = nullptr;
+    RuleTimer *replyTimer = nullptr;
+};
+
+void sendRequest(const LinkContext &link, std::uint8_t command, std::uint32_t address, int length,
+                 const std::uint8_t *data256, const QString &status);
+
+} // namespace zc

@@ -1,0 +1,189 @@
+#include "settings_codec.h"
+
+#include "device_text.h"
+#include "settings_model.h"
+
+#include <QByteArray>
+
+#include <algorithm>
+
+namespace zc::SettingsCodec {
+
+namespace {
+
+enum class Kind { Digits, LongText, PlainText, Number, Pick };
+
+struct Field
+{
+    int page;
+    int offset;
+    int width;
+    int item;
+    Kind kind;
+};
+
+// The record layout in write order. Item 9 precedes item 8, item 10 is stored twice, and
+// items 15..17 are stored as 17, 15, 16. Bytes no field covers stay 0xFF.
+constexpr Field kFields[] = {
+    {1, 0, 4, 1, Kind::Digits},        {1, 4, 22, 2, Kind::Digits},      {1, 26, 1, 3, Kind::Pick},
+    {1, 27, 1, 4, Kind::Pick},         {1, 28, 40, 5, Kind::LongText},   {1, 68, 40, 6, Kind::LongText},
+    {1, 108, 2, 7, Kind::Number},      {1, 110, 1, 9, Kind::Pick},       {1, 111, 1, 8, Kind::Pick},
+    {1, 112, 2, 10, Kind::Number},     {1, 114, 2, 10, Kind::Number},    {1, 116, 1, 11, Kind::Pick},
+    {1, 117, 1, 12, Kind::Pick},       {1, 118, 40, 13, Kind::LongText}, {1, 158, 40, 14, Kind::LongText},
+    {1, 198, 2, 17, Kind::Number},     {1, 200, 2, 15, Kind::Number},    {1, 202, 2, 16, Kind::Number},
+    {1, 204, 32, 18, Kind::PlainText}, {1, 236, 2, 19, Kind::Number},    {1, 238, 16, 20, Kind::PlainText},
+    {2, 0, 16, 21, Kind::PlainText},   {2, 17, 16, 22, Kind::PlainText},
+};
+
+const Field &field(int page, int offset)
+{
+    for (const Field &f : kFields)
+        if (f.page == page && f.offset == offset) return f;
+    Q_UNREACHABLE();
+}
+
+// Whole decimal number: an optional sign followed by at least one digit, nothing else.
+bool isWholeNumber(const QString &t)
+{
+    qsizetype i = (t.startsWith(u'+') || t.startsWith(u'-')) ? 1 : 0;
+    if (i >= t.size()) return false;
+    for (; i < t.size(); ++i)
+        if (t.at(i) < u'0' || t.at(i) > u'9') return false;
+    return true;
+}
+
+// Writes the text's bytes, cut to the field without splitting a character. A terminating
+// 0x00 follows when the bytes do not fill the field and the kind uses one.
+void writeText(std::uint8_t *dst, const Field &f, const QString &text, bool terminate)
+{
+    const QByteArray bytes = DeviceText::toBytesCut(text, f.width);
+    std::copy(bytes.cbegin(), bytes.cend(), dst);
+    if (terminate && bytes.size() < f.width) dst[bytes.size()] = 0x00;
+}
+
+bool writeField(std::uint8_t *page, const Field &f, const SettingsModel &model, QString &error)
+{
+    std::uint8_t *dst = page + f.offset;
+    const QString text = model.content(f.item);
+    switch (f.kind) {
+    case Kind::Digits:
+        if (!text.isEmpty()) writeText(dst, f, text, true);
+        break;
+    case Kind::LongText:
+        writeText(dst, f, text, true);
+        break;
+    case Kind::PlainText:
+        writeText(dst, f, text, false);
+        break;
+    case Kind::Pick: {
+        const int sel = model.pickSelection(f.item);
+        dst[0] = sel < 0 ? 0xFF : std::uint8_t(sel);
+        break;
+    }
+    case Kind::Number: {
+        if (text.isEmpty()) break;
+        if (!isWholeNumber(text)) {
+            error = QStringLiteral("'%1' is not a valid integer value").arg(text);
+            return false;
+        }
+        // A value the 16-bit field cannot hold is refused rather than stored modulo 65536,
+        // which would silently save a different setting.
+        bool ok = false;
+        const qlonglong v = text.toLongLong(&ok);
+        if (!ok || v < 0 || v > 0xFFFF) {
+            error = QStringLiteral("%1: %2 is out of range (0 to 65535)").arg(model.text(f.item, 0), text);
+            return false;
+        }
+        dst[0] = std::uint8_t(v & 0xFF);
+        dst[1] = std::uint8_t(v >> 8);
+        break;
+    }
+    }
+    return true;
+}
+
+QString readDigits(const std::uint8_t *src, int width)
+{
+    int n = 0;
+    while (n < width && (src[n] == '+' || (src[n] >= '0' && src[n] <= '9')))
+        ++n;
+    return DeviceText::fromBytes(QByteArray(reinterpret_cast<const char *>(src), n));
+}
+
+QString readUntil(const std::uint8_t *src, int width, std::uint8_t terminator)
+{
+    const int n = int(std::find(src, src + width, terminator) - src);
+    return DeviceText::fromBytes(QByteArray(reinterpret_cast<const char *>(src), n));
+}
+
+void readField(const std::uint8_t *page, const Field &f, SettingsModel &model)
+{
+    const std::uint8_t *src = page + f.offset;
+    switch (f.kind) {
+    case Kind::Digits:
+        model.setContent(f.item, readDigits(src, f.width));
+        break;
+    case Kind::LongText:
+        model.setContent(f.item, readUntil(src, f.width, 0x00));
+        break;
+    case Kind::PlainText:
+        model.setContent(f.item, readUntil(src, f.width, 0xFF));
+        break;
+    case Kind::Number:
+        model.setContent(f.item, QString::number(src[0] | (src[1] << 8)));
+        break;
+    case Kind::Pick:
+        model.setPickSelection(f.item, src[0]);
+        break;
+    }
+}
+
+} // namespace
+
+EncodeResult encodePage(int page, const SettingsModel &model)
+{
+    EncodeResult result;
+    result.page.fill(0xFF);
+    for (const Field &f : kFields) {
+        if (f.page != page) continue;
+        if (!writeField(result.page.data(), f, model, result.error)) {
+            result.ok = false;
+            return result;
+        }
+    }
+    return result;
+}
+
+void decodePage(int page, const std::uint8_t *data, SettingsModel &model,
+                const std::function<void(int)> &progress)
+{
+    const auto report = [&](int percent) {
+        if (progress) progress(percent);
+    };
+    const auto read = [&](int offset) { readField(data, field(page, offset), model); };
+
+    if (page == 1) {
+        report(25);
+        for (int offset : {0, 4, 26, 27, 28, 68, 108, 110, 111})
+            read(offset);
+        // Item 10 is stored twice; the second copy is the one shown.
+        read(112);
+        read(114);
+        report(40);
+        for (int offset : {116, 117, 118, 158, 198, 200, 202, 204, 236, 238})
+            read(offset);
+        report(50);
+    } else if (page == 2) {
+        read(0);
+        report(90);
+        read(17);
+        report(100);
+    }
+}
+
+QString devicePassword(const std::uint8_t *page1)
+{
+    return QString::fromLatin1(reinterpret_cast<const char *>(page1), 4);
+}
+
+} // namespace zc::SettingsCodec

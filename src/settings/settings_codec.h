@@ -1,0 +1,40 @@
+// The settings record: two 256-byte pages at device addresses 0x0000 and 0x0100, and
+// their encoding from / decoding into the settings table. Pure functions: no widgets, no I/O.
+#pragma once
+
+#include <QString>
+
+#include <array>
+#include <cstdint>
+#include <functional>
+
+namespace zc {
+
+class SettingsModel;
+
+namespace SettingsCodec {
+
+struct EncodeResult
+{
+    bool ok = true;
+    QString error; // the text to show the user when ok is false
+    std::array<std::uint8_t, 256> page{};
+};
+
+// Builds page 1 or 2 from the table: every byte starts as 0xFF, then each field of the
+// page is written in record order. A number item that is not a whole decimal number, or
+// lies outside 0..65535, stops encoding with ok = false and the message in error.
+EncodeResult encodePage(int page, const SettingsModel &model);
+
+// Writes the items held by page 1 or 2 into the table (any other page number changes
+// nothing). progress receives the percentages a read shows while it decodes: 25, 40 and
+// 50 for page 1, 90 and 100 for page 2.
+void decodePage(int page, const std::uint8_t *data256, SettingsModel &model,
+                const std::function<void(int)> &progress = {});
+
+// The device password held in the first four bytes of page 1, one character per byte
+// (zero bytes included), as the login compares it.
+QString devicePassword(const std::uint8_t *page1);
+
+} // namespace SettingsCodec
+} // namespace zc

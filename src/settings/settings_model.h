@@ -1,0 +1,62 @@
+// The settings table: the 23 x 3 texts of the settings grid (header row, then items 1..22
+// with name, content and description) and the selections of the six pick lists. This is
+// the only copy of the settings in the tool: decoding writes into it, encoding, profiles
+// and the grid editor read it.
+#pragma once
+
+#include <QAbstractTableModel>
+#include <QStringList>
+
+#include <array>
+
+namespace zc {
+
+class SettingsModel : public QAbstractTableModel
+{
+    Q_OBJECT
+
+public:
+    static constexpr int Rows = 23, Columns = 3;
+    static constexpr int NameColumn = 0, ContentColumn = 1, DescriptionColumn = 2;
+    static constexpr int FirstItem = 1, LastItem = 22;
+
+    explicit SettingsModel(QObject *parent = nullptr);
+
+    int rowCount(const QModelIndex &parent = {}) const override;
+    int columnCount(const QModelIndex &parent = {}) const override;
+    QVariant data(const QModelIndex &index, int role = Qt::DisplayRole) const override;
+    // Only the Content cells of the items accept edits through the view.
+    bool setData(const QModelIndex &index, const QVariant &value, int role = Qt::EditRole) override;
+    Qt::ItemFlags flags(const QModelIndex &index) const override;
+
+    // Any cell; out-of-range cells read as empty and ignore writes.
+    QString text(int row, int column) const;
+    void setText(int row, int column, const QString &text);
+    QString content(int item) const { return text(item, ContentColumn); }
+    void setContent(int item, const QString &text);
+
+    // Items 3, 4, 8, 9, 11 and 12 are chosen from a pick list; the saved value is the
+    // selected entry's index, not the Content text.
+    static bool isPickItem(int item);
+    static QStringList pickEntries(int item);
+    // -1 = no selection (also for items without a pick list).
+    int pickSelection(int item) const;
+    // An index that is not an entry's index clears the selection.
+    void setPickSelection(int item, int index);
+    // The chosen entry's text, or "" when nothing is chosen.
+    QString pickText(int item) const;
+
+    // The start-up state: names, descriptions, default contents and selections.
+    void resetToDefaults();
+
+signals:
+    void pickSelectionChanged(int item);
+
+private:
+    static int pickSlot(int item);
+
+    std::array<std::array<QString, Columns>, Rows> m_texts;
+    std::array<int, 6> m_pick{};
+};
+
+} // namespace zc

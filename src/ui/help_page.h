@@ -1,0 +1,21 @@
+// The help page: the configuration steps on a pale green card, painted as vector text so
+// it stays crisp at any scale.
+#pragma once
+
+#include <QWidget>
+
+namespace zc {
+
+class HelpPicture : public QWidget
+{
+    Q_OBJECT
+public:
+    explicit HelpPicture(QWidget *parent = nullptr);
+    static QString title();
+    static QStringList steps();
+
+protected:
+    void paintEvent(QPaintEvent *) override;
+};
+
+} // namespace zc

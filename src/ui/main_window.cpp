@@ -1,0 +1,427 @@
+#include "main_window.h"
+
+#include "help_page.h"
+#include "page_tabs.h"
+#include "settings_codec.h"
+#include "settings_editor.h"
+
+#include <QAbstractItemView>
+#include <QComboBox>
+#include <QFrame>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPainter>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QScreen>
+#include <QTabWidget>
+
+namespace zc {
+
+namespace {
+
+QPixmap lampPixmap(const QColor &colour)
+{
+    QPixmap pm(17, 17);
+    pm.fill(Qt::white);
+    QPainter p(&pm);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setPen(Qt::NoPen);
+    p.setBrush(colour);
+    p.drawEllipse(QRectF(0, 0, 17, 17));
+    return pm;
+}
+
+// Blanks and control characters at either end of a typed port name are dropped.
+QString trimPortName(const QString &text)
+{
+    qsizetype b = 0, e = text.size();
+    while (b < e && text.at(b).unicode() <= 0x20)
+        ++b;
+    while (e > b && text.at(e - 1).unicode() <= 0x20)
+        --e;
+    return text.mid(b, e - b);
+}
+
+} // namespace
+
+TForm1::TForm1(const Options &options, QWidget *parent)
+    : QWidget(parent), m_options(options), m_tmr1(options.replyTimeoutMs, this), m_tmr2(options.statusClearMs, this)
+{
+    FormCreate();
+}
+
+TForm1::~TForm1() = default;
+
+QPushButton *TForm1::addButton(QWidget *parent, const char *name, const QString &caption, QRect geometry)
+{
+    auto *b = new QPushButton(caption, parent);
+    b->setObjectName(QString::fromLatin1(name));
+    b->setGeometry(geometry);
+    return b;
+}
+
+void TForm1::FormCreate()
+{
+    setObjectName(QStringLiteral("Form1"));
+    setWindowTitle(QStringLiteral("Zarvento Configurator V1.7"));
+    setFixedSize(ClientWidth, ClientHeight);
+    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                   Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
+    setAutoFillBackground(true);
+
+    m_tmr1.setObjectName(QStringLiteral("tmr1"));
+    m_tmr2.setObjectName(QStringLiteral("tmr2"));
+    m_cm1.setObjectName(QStringLiteral("cm1"));
+
+    buildTopBar();
+    buildStatusBar();
+    buildPages();
+
+    // Centre on the screen: the window's height plus 40 leaves room for a panel.
+    if (const QScreen *screen = QGuiApplication::primaryScreen()) {
+        const QRect s = screen->availableGeometry();
+        move(s.x() + (s.width() - width()) / 2, s.y() + (s.height() - height() - 40) / 2);
+    }
+
+    m_statusCtrl = std::make_unique<Tstatusbar_ctrl>(m_statusText, &m_tmr2);
+    m_progressCtrl = std::make_unique<Tprogressbar_ctrl>(m_pb1);
+    m_reporter = std::make_unique<WindowReporter>(this, m_statusText, m_statusCtrl.get(), m_progressCtrl.get(),
+                                                  m_options.dialogs);
+    const LinkContext link{&m_cm1, m_reporter.get(), &m_tmr1};
+    m_basicInf = std::make_unique<TBasicInf>(m_settings, link);
+    m_handler = std::make_unique<ReplyHandler>(*m_reporter, m_tmr1, this);
+
+    setDeviceControlsEnabled(false);
+
+    ReplyHandler::Targets t;
+    t.settings = m_basicInf.get();
+    t.numbers = &m_telephoneSend;
+    t.history = &m_historyInf;
+    t.login = &m_login;
+    t.loginCheck = [this](const TRecValidCom &reply) { loginCheck(reply); };
+    t.decodeSettingsPage = [this] { m_basicInf->DecodeSettingsPage(); };
+    t.sendNextSettingsPage = [this] { m_basicInf->SendNextSettingsPage(); };
+    m_handler->setTargets(std::move(t));
+
+    if (m_options.discoverPorts)
+        fillPortList();
+
+    m_statusPanel0->setText(QStringLiteral("COM Port:"));
+
+    connect(&m_cm1, &TComm::OnReceiveData, this, &TForm1::cm1ReceiveData);
+    connect(&m_cm1, &TComm::OnRequestHangup, this, &TForm1::cm1RequestHangup);
+    connect(&m_tmr1, &QTimer::timeout, this, &TForm1::tmr1Timer);
+    connect(&m_tmr2, &QTimer::timeout, this, &TForm1::tmr2Timer);
+    m_tmr2.startRule();
+}
+
+void TForm1::buildTopBar()
+{
+    m_pnl4 = new QWidget(this);
+    m_pnl4->setObjectName(QStringLiteral("pnl4"));
+    m_pnl4->setGeometry(0, 0, ClientWidth, 36);
+
+    QFont labelFont = font();
+    labelFont.setPixelSize(12);
+    auto *lbl3 = new QLabel(QStringLiteral("COM Port:"), m_pnl4);
+    lbl3->setObjectName(QStringLiteral("lbl3"));
+    lbl3->setFont(labelFont);
+    lbl3->setGeometry(28 - 14, 13, 49 + 14, 13);
+    lbl3->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+
+    m_cbb9 = new QComboBox(m_pnl4);
+    m_cbb9->setObjectName(QStringLiteral("cbb9"));
+    m_cbb9->setEditable(true);
+    m_cbb9->setInsertPolicy(QComboBox::NoInsert);
+    m_cbb9->setGeometry(85, 8, 89 + 16, 23);
+    m_cbb9->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+
+    m_btn8 = addButton(m_pnl4, "btn8", QStringLiteral("Open"), {197, 4, 90, 30});
+    auto *lbl4 = new QLabel(QStringLiteral("Password:"), m_pnl4);
+    lbl4->setObjectName(QStringLiteral("lbl4"));
+    lbl4->setFont(labelFont);
+    lbl4->setGeometry(319 - 14, 12, 49 + 14, 13);
+    lbl4->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+
+    m_edt3 = new QLineEdit(QStringLiteral("8530"), m_pnl4);
+    m_edt3->setObjectName(QStringLiteral("edt3"));
+    m_edt3->setGeometry(373, 8, 93, 23);
+    m_btn1 = addButton(m_pnl4, "btn1", QStringLiteral("Log in"), {485, 4, 90, 30});
+
+    connect(m_btn8, &QPushButton::clicked, this, &TForm1::btn8Click);
+    connect(m_btn1, &QPushButton::clicked, this, &TForm1::btn1Click);
+}
+
+void TForm1::buildPages()
+{
+    auto *pages = new PageControl(this);
+    m_pgc1 = pages;
+    m_tabs = pages->tabs();
+    m_pgc1->setObjectName(QStringLiteral("pgc1"));
+    m_pgc1->setTabPosition(QTabWidget::West);
+    m_pgc1->setDocumentMode(true);
+    m_pgc1->setGeometry(0, 36, ClientWidth, ClientHeight - 36 - 24);
+
+    auto page = [this](const char *name, const QString &caption) {
+        auto *w = new QWidget;
+        w->setObjectName(QString::fromLatin1(name));
+        m_pgc1->addTab(w, caption);
+        return w;
+    };
+
+    // Basic settings
+    QWidget *ts1 = page("ts1", QString());
+    auto *left1 = new QWidget(ts1);
+    left1->setObjectName(QStringLiteral("pnl_settings"));
+    left1->setGeometry(0, 0, 100, 585);
+    QPushButton *btn21 = addButton(left1, "btn21", QStringLiteral("Read Settings"), {7, 47, 85, 31});
+    QPushButton *btn22 = addButton(left1, "btn22", QStringLiteral("Save Settings"), {7, 113, 85, 31});
+    QPushButton *btn16 = addButton(left1, "btn16", QStringLiteral("Import profile"), {7, 179, 85, 31});
+    QPushButton *btn17 = addButton(left1, "btn17", QStringLiteral("Export profile"), {7, 246, 85, 31});
+    m_settingsEditor = new SettingsEditor(&m_settings, ts1);
+    m_settingsEditor->setGeometry(100, 0, 876, 585);
+    connect(btn21, &QPushButton::clicked, this, &TForm1::btn21Click);
+    connect(btn22, &QPushButton::clicked, this, &TForm1::btn22Click);
+
+    // Number list
+    QWidget *ts2 = page("ts2", QStringLiteral("Telephone"));
+    auto *left2 = new QWidget(ts2);
+    left2->setGeometry(0, 0, 100, 585);
+    QPushButton *btn10 = addButton(left2, "btn10", QStringLiteral("Read"), {8, 45, 85, 30});
+    QPushButton *btn9 = addButton(left2, "btn9", QStringLiteral("Save"), {8, 101, 85, 30});
+    QPushButton *btn14 = addButton(left2, "btn14", QStringLiteral("Import .XLS"), {8, 158, 85, 30});
+    QPushButton *btn15 = addButton(left2, "btn15", QStringLiteral("Export .XLS"), {8, 214, 85, 30});
+    QPushButton *btn3 = addButton(left2, "btn3", QStringLiteral("Export .CSV"), {8, 271, 85, 30});
+    QPushButton *btn6 = addButton(left2, "btn6", QStringLiteral("All Always"), {8, 330, 85, 30});
+    QPushButton *btn7 = addButton(left2, "btn7", QStringLiteral("Delete all"), {8, 385, 85, 30});
+
+    // History
+    QWidget *ts3 = page("ts3", QStringLiteral("History"));
+    auto *top3 = new QWidget(ts3);
+    top3->setGeometry(0, 0, 976, 47);
+    QPushButton *btn19 = addButton(top3, "btn19", QStringLiteral("Read data"), {9, 8, 86, 30});
+    QPushButton *btn20 = addButton(top3, "btn20", QStringLiteral("Filter"), {699, 8, 97, 30});
+    auto *left3 = new QWidget(ts3);
+    left3->setGeometry(0, 47, 100, 585 - 47);
+    QPushButton *btn18 = addButton(left3, "btn18", QStringLiteral("Export.CSV"), {9, 73, 86, 30});
+    QPushButton *btn13 = addButton(left3, "btn13", QStringLiteral("Export.XLS"), {9, 126, 86, 30});
+    QPushButton *btn23 = addButton(left3, "btn23", QStringLiteral("Delete all"), {9, 297, 85, 30});
+    connect(btn23, &QPushButton::clicked, this, &TForm1::btn23Click);
+
+    // Help
+    QWidget *ts4 = page("ts4", QStringLiteral("Help"));
+    auto *frame = new QFrame(ts4);
+    frame->setFrameShape(QFrame::Box);
+    frame->setGeometry(63, 39, 761, 521);
+    auto *picture = new HelpPicture(frame);
+    picture->setGeometry(1, 1, 759, 505 + 14);
+
+    m_deviceControls = {btn21, btn22, btn16, btn17, btn10, btn9, btn14, btn15,
+                        btn3,  btn6,  btn7,  btn19, btn20, btn23, btn13, btn18};
+
+    m_pgc1->setCurrentIndex(0);
+    connect(m_pgc1, &QTabWidget::currentChanged, this, &TForm1::pgc1Change);
+}
+
+void TForm1::buildStatusBar()
+{
+    m_stat1 = new QWidget(this);
+    m_stat1->setObjectName(QStringLiteral("stat1"));
+    m_stat1->setGeometry(0, ClientHeight - 24, ClientWidth, 24);
+
+    auto panelFrame = [this](int x, int w) {
+        auto *f = new QFrame(m_stat1);
+        f->setFrameShape(QFrame::Panel);
+        f->setFrameShadow(QFrame::Sunken);
+        f->setGeometry(x, 0, w, 24);
+        return f;
+    };
+    panelFrame(0, 100);
+    m_statusPanel0 = new QLabel(m_stat1);
+    m_statusPanel0->setObjectName(QStringLiteral("stat1_panel0"));
+    m_statusPanel0->setGeometry(0, 0, 100, 24);
+    m_statusPanel0->setAlignment(Qt::AlignCenter);
+
+    panelFrame(100, 50);
+    m_img1 = new QLabel(m_stat1);
+    m_img1->setObjectName(QStringLiteral("img1"));
+    m_img1->setPixmap(lampPixmap(QColor(255, 0, 0)));
+    m_img2 = new QLabel(m_stat1);
+    m_img2->setObjectName(QStringLiteral("img2"));
+    m_img2->setPixmap(lampPixmap(QColor(0, 255, 0)));
+    for (QLabel *img : {m_img1, m_img2})
+        img->setGeometry(100 + 15, 2 + 1, 17, 17);
+
+    panelFrame(150, 200);
+    m_statusText = new QLabel(m_stat1);
+    m_statusText->setObjectName(QStringLiteral("stat1_status"));
+    m_statusText->setGeometry(154, 0, 194, 24);
+
+    panelFrame(350, ClientWidth - 350);
+    m_pb1 = new QProgressBar(m_stat1);
+    m_pb1->setObjectName(QStringLiteral("pb1"));
+    m_pb1->setRange(0, 100);
+    m_pb1->setValue(0);
+    m_pb1->setTextVisible(false);
+    m_pb1->setGeometry(350, 0, ClientWidth - 350 - 15, 24);
+    showLamp(false);
+}
+
+void TForm1::showEvent(QShowEvent *event)
+{
+    if (!m_shown) {
+        m_shown = true;
+        showLamp(m_portOpen);
+    }
+    QWidget::showEvent(event);
+}
+
+void TForm1::showLamp(bool open)
+{
+    // Both lamps lie at one place; the one in front is seen.
+    (open ? m_img2 : m_img1)->raise();
+    m_img1->setVisible(!open);
+    m_img2->setVisible(open);
+}
+
+void TForm1::fillPortList()
+{
+    m_ports = Trecognitionserial().discover();
+    m_cbb9->clear();
+    for (const PortEntry &p : m_ports)
+        m_cbb9->addItem(p.display, p.path);
+    if (!m_ports.isEmpty())
+        m_cbb9->setCurrentIndex(0);
+    if (auto *view = m_cbb9->view())
+        view->setMinimumWidth(220);
+}
+
+void TForm1::setDeviceControlsEnabled(bool enabled)
+{
+    for (QPushButton *b : std::as_const(m_deviceControls))
+        b->setEnabled(enabled);
+}
+
+QString TForm1::chosenPortPath() const
+{
+    const QString typed = trimPortName(m_cbb9->currentText());
+    for (const PortEntry &p : m_ports)
+        if (p.display == typed)
+            return p.path;
+    return typed;
+}
+
+void TForm1::btn8Click()
+{
+    m_cm1.SetCommName(chosenPortPath());
+    if (m_portOpen) {
+        m_portOpen = false;
+        m_btn8->setText(QStringLiteral("Open"));
+        m_cm1.ClosePort();
+        showLamp(false);
+        return;
+    }
+    try {
+        m_cm1.OpenPort();
+    } catch (const ECommsError &e) {
+        QString text = QStringLiteral("COM Port error");
+        if (!e.reason().isEmpty())
+            text += QLatin1Char('\n') + e.reason();
+        m_btn8->setText(QStringLiteral("Open"));
+        showLamp(false);
+        m_reporter->messageBox(text);
+        return;
+    }
+    m_portOpen = true;
+    m_btn8->setText(QStringLiteral("Close"));
+    showLamp(true);
+}
+
+void TForm1::btn1Click()
+{
+    m_login.Start({&m_cm1, m_reporter.get(), &m_tmr1});
+}
+
+void TForm1::loginCheck(const TRecValidCom &reply)
+{
+    const bool ok = m_login.Check(SettingsCodec::devicePassword(reply.data.data()), m_edt3->text());
+    if (ok) {
+        m_reporter->messageBox(QStringLiteral("Password confirmed!"));
+        setDeviceControlsEnabled(true);
+    } else {
+        m_reporter->messageBox(QStringLiteral("Password Error!"));
+        setDeviceControlsEnabled(false);
+    }
+}
+
+void TForm1::btn21Click()
+{
+    m_basicInf->Read();
+}
+
+void TForm1::btn22Click()
+{
+    m_basicInf->Save();
+}
+
+void TForm1::btn23Click()
+{
+    if (!m_reporter->warningOkCancel(
+            QStringLiteral("Warning: Thie operation will DELETE all of the historical data on GSM device! ")))
+        return;
+    m_deleteHistory.Send({&m_cm1, m_reporter.get(), &m_tmr1});
+}
+
+void TForm1::cm1ReceiveData(std::uint8_t byte)
+{
+    m_handler->cm1ReceiveData(byte);
+}
+
+void TForm1::tmr1Timer()
+{
+    m_handler->tmr1Timer();
+}
+
+void TForm1::tmr2Timer()
+{
+    m_reporter->setStatus(QString());
+    m_reporter->setProgress(100);
+    m_tmr2.stopRule();
+}
+
+void TForm1::cm1RequestHangup(const QString &why)
+{
+    // The port object has already closed the device; the window follows.
+    bool wasWaiting = m_tmr1.isActive() || m_handler->recData().inFrame || m_login.loginPending;
+    for (const Tsend_rec_command *t : {static_cast<const Tsend_rec_command *>(m_basicInf.get()),
+                                       static_cast<const Tsend_rec_command *>(&m_telephoneSend),
+                                       static_cast<const Tsend_rec_command *>(&m_historyInf)})
+        wasWaiting = wasWaiting || (t->pageCount != 0 && t->nextPage <= t->pageCount);
+    m_handler->recData().inFrame = 0;
+    m_handler->recData().byteCount = 0;
+    m_tmr1.stopRule();
+    m_portOpen = false;
+    m_btn8->setText(QStringLiteral("Open"));
+    showLamp(false);
+    m_login.loginPending = false;
+    for (Tsend_rec_command *t : {static_cast<Tsend_rec_command *>(m_basicInf.get()), &m_telephoneSend, &m_historyInf})
+        t->pageCount = 0;
+    m_reporter->setStatus(QStringLiteral("Serial port lost"));
+    if (wasWaiting) {
+        m_reporter->setProgress(100);
+        QString text = QStringLiteral("The serial port was lost; the transfer was stopped.");
+        if (!why.isEmpty())
+            text += QLatin1Char('\n') + why;
+        m_reporter->messageBox(text);
+    }
+}
+
+void TForm1::pgc1Change(int)
+{
+    // The tab bar repaints itself: the active tab is drawn bold and blue.
+    m_tabs->update();
+}
+
+} // namespace zc

@@ -1,0 +1,63 @@
+// The status line and progress bar controllers, and the window's Reporter that joins
+// them with the modal messages. Modal messages go to an injected Reporter when one is
+// given (tests), otherwise to QMessageBox.
+#pragma once
+
+#include "reporter.h"
+
+class QLabel;
+class QProgressBar;
+class QWidget;
+
+namespace zc {
+
+class RuleTimer;
+
+// Writes the status text and starts the status clear timer (which a running timer ignores).
+class Tstatusbar_ctrl
+{
+public:
+    Tstatusbar_ctrl(QLabel *panel, RuleTimer *clearTimer) : m_panel(panel), m_timer(clearTimer) {}
+    void SetStatusText(const QString &text);
+
+private:
+    QLabel *m_panel;
+    RuleTimer *m_timer;
+};
+
+// Progress 0..100: a non-zero value shows the bar, 100 hides it, 0 only moves it.
+class Tprogressbar_ctrl
+{
+public:
+    explicit Tprogressbar_ctrl(QProgressBar *bar) : m_bar(bar) {}
+    void SetProgress(int value);
+
+private:
+    QProgressBar *m_bar;
+};
+
+class WindowReporter : public Reporter
+{
+public:
+    WindowReporter(QWidget *owner, QLabel *statusPanel, Tstatusbar_ctrl *status, Tprogressbar_ctrl *progress,
+                   Reporter *injected)
+        : m_owner(owner), m_panel(statusPanel), m_status(status), m_progress(progress), m_injected(injected)
+    {
+    }
+    void setStatus(const QString &text) override;
+    void setStatusDirect(const QString &text) override;
+    void setProgress(int value) override;
+    void messageBox(const QString &text) override;
+    void messageDialog(const QString &text) override;
+    bool question(const QString &text) override;
+    bool warningOkCancel(const QString &text) override;
+
+private:
+    QWidget *m_owner;
+    QLabel *m_panel;
+    Tstatusbar_ctrl *m_status;
+    Tprogressbar_ctrl *m_progress;
+    Reporter *m_injected;
+};
+
+} // namespace zc

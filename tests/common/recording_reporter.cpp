@@ -1,0 +1,38 @@
+#include "recording_reporter.h"
+
+namespace zc::test {
+
+QStringList RecordingReporter::statuses() const
+{
+    QStringList out;
+    for (const auto &e : m_events)
+        if (e.kind == Event::Status)
+            out << e.text;
+    return out;
+}
+
+QStringList RecordingReporter::messages() const
+{
+    QStringList out;
+    for (const auto &e : m_events)
+        if (e.kind >= Event::Box)
+            out << e.text;
+    return out;
+}
+
+bool RecordingReporter::modal(Event::Kind kind, const QString &text)
+{
+    record(kind, text);
+    if (m_expected.empty()) {
+        QTest::qFail(qPrintable(QStringLiteral("unexpected message: \"%1\"").arg(text)), __FILE__, __LINE__);
+        return false;
+    }
+    const Expected e = m_expected.front();
+    m_expected.pop_front();
+    if (e.prefix ? !text.startsWith(e.text) : e.text != text)
+        QTest::qFail(qPrintable(QStringLiteral("message \"%1\", expected \"%2\"").arg(text, e.text)), __FILE__,
+                     __LINE__);
+    return e.answer;
+}
+
+} // namespace zc::test

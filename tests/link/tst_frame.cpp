@@ -1,0 +1,128 @@
+// Request frames byte for byte, the paged transfer step, and the device text codec.
+#include "device_text.h"
+#include "frame.h"
+
+#include <QTest>
+
+using namespace zc;
+
+namespace {
+QByteArray bytesOf(const FrameBytes &f)
+{
+    return QByteArray(reinterpret_cast<const char *>(f.bytes.data()), f.size);
+}
+} // namespace
+
+class TstFrame : public QObject
+{
+    Q_OBJECT
+private slots:
+    void goldenRequests_data()
+    {
+        QTest::addColumn<int>("command");
+        QTest::addColumn<uint>("address");
+        QTest::addColumn<QByteArray>("expected");
+        QTest::newRow("read 0x0000") << 0x83 << 0x0000u << QByteArray::fromHex("238300000000000083");
+        QTest::newRow("read 0x0100") << 0x83 << 0x0100u << QByteArray::fromHex("238300000100000082");
+        QTest::newRow("read 0x1000") << 0x83 << 0x1000u << QByteArray::fromHex("238300001000000093");
+        QTest::newRow("read 0x10000") << 0x83 << 0x10000u << QByteArray::fromHex("238300010000000082");
+        QTest::newRow("delete history") << 0x85 << 0u << QByteArray::fromHex("238500000000000085");
+        QTest::newRow("0x23 in address") << 0x83 << 0x23232323u << QByteArray::fromHex("238323232323000083");
+        QTest::newRow("last history page") << 0x83 << uint(historyPageAddress(500)) << QByteArray::fromHex("23830002f300000072");
+    }
+    void goldenRequests()
+    {
+        QFETCH(int, command);
+        QFETCH(uint, address);
+        QFETCH(QByteArray, expected);
+        QCOMPARE(bytesOf(buildRequest(std::uint8_t(command), address)).toHex(), expected.toHex());
+    }
+
+    void writeBlockIs265Bytes()
+    {
+        std::array<std::uint8_t, 256> page{};
+        std::uint8_t x = 0;
+        for (int i = 0; i < 256; ++i) {
+            page[i] = std::uint8_t(i == 7 ? 0x23 : i);
+            x ^= page[i];
+        }
+        const FrameBytes f = buildRequest(kCmdWriteBlock, 0x8C00, 256, page.data());
+        QCOMPARE(f.size, 265);
+        const QByteArray b = bytesOf(f);
+        QCOMPARE(b.left(8).toHex(), QByteArray("2382" "00008c00" "0100"));
+        QCOMPARE(quint8(b[8 + 7]), quint8(0x23)); // sent as is, no escaping
+        QCOMPARE(quint8(b[264]), quint8(0x82 ^ 0x8C ^ 0x01 ^ x));
+    }
+
+    void lengthAbove256IsRefused()
+    {
+        TDataPackage p;
+        p.SetCommand(kCmdWriteBlock);
+        p.SetDataLength(257);
+        p.SetAddress(0);
+        QVERIFY(!p.BuildFrame());
+        QCOMPARE(p.frameLength, 0);
+        p.SetDataLength(0xFFFF);
+        QVERIFY(!p.BuildFrame());
+        QCOMPARE(buildRequest(kCmdWriteBlock, 0, 300).size, 0);
+        // Only the low 16 bits are stored.
+        p.SetDataLength(0x10000 + 4);
+        QCOMPARE(p.length(), 4);
+    }
+
+    void pagedStep()
+    {
+        Tsend_rec_command t;
+        QCOMPARE(t.step(), Tsend_rec_command::Step::Idle); // never started: no page 0 request
+        t.start(2);
+        QCOMPARE(t.step(), Tsend_rec_command::Step::SendPage);
+        t.nextPage = 3;
+        QCOMPARE(t.step(), Tsend_rec_command::Step::Complete);
+        t.nextPage = 4;
+        QCOMPARE(t.step(), Tsend_rec_command::Step::Idle);
+        QCOMPARE(settingsPageAddress(2), 0x100);
+        QCOMPARE(numberPageAddress(125), 0x8C00);
+        QCOMPARE(historyPageAddress(500), 0x2F300);
+    }
+
+    void deviceTextRoundTrip_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::newRow("ascii") << QByteArray("Relay ON");
+        QTest::newRow("utf8") << QByteArray("T\xc3\xbcr offen \xe2\x82\xac");
+        QTest::newRow("never configured") << QByteArray(40, '\xff');
+        QTest::newRow("latin1 bytes") << QByteArray("T\xfcr");
+        QTest::newRow("cut sequence") << QByteArray("ab\xe2\x82");
+        QTest::newRow("overlong") << QByteArray("\xc0\xaf");
+        QTest::newRow("surrogate") << QByteArray("\xed\xa0\x80");
+        QTest::newRow("private use as utf8") << QByteArray("\xef\x9c\x80");
+        QTest::newRow("four bytes") << QByteArray("\xf0\x9f\x98\x80!");
+    }
+    void deviceTextRoundTrip()
+    {
+        QFETCH(QByteArray, bytes);
+        QCOMPARE(DeviceText::toBytes(DeviceText::fromBytes(bytes)), bytes);
+        QCOMPARE(DeviceText::byteLength(DeviceText::fromBytes(bytes)), bytes.size());
+    }
+
+    void deviceTextShowsUtf8()
+    {
+        QCOMPARE(DeviceText::fromBytes("T\xc3\xbcr"), QStringLiteral("T\u00fcr"));
+        QCOMPARE(DeviceText::fromBytes("\xff").at(0).unicode(), char16_t(0xF7FF));
+    }
+
+    void deviceTextCutKeepsCharactersWhole()
+    {
+        const QString t = QString(39, QLatin1Char('a')) + QStringLiteral("\u00e9"); // 41 bytes
+        QCOMPARE(DeviceText::toBytesCut(t, 40), QByteArray(39, 'a'));
+        QCOMPARE(DeviceText::cut(t, 40), QString(39, QLatin1Char('a')));
+        QCOMPARE(DeviceText::cut(t, 41), t);
+        const QString emoji = QStringLiteral("x\U0001F600");
+        QCOMPARE(DeviceText::toBytesCut(emoji, 4), QByteArray("x"));
+        QCOMPARE(DeviceText::cut(emoji, 4), QStringLiteral("x"));
+        QCOMPARE(DeviceText::cut(emoji, 5), emoji);
+    }
+};
+
+QTEST_GUILESS_MAIN(TstFrame)
+#include "tst_frame.moc"

@@ -1,0 +1,282 @@
+// The reply assembler fed one byte at a time, the routing table, and the reply timer.
+#include "login.h"
+#include "recording_reporter.h"
+#include "reply_handler.h"
+#include "rule_timer.h"
+
+#include <QSignalSpy>
+#include <QTest>
+
+using namespace zc;
+using Route = ReplyHandler::Route;
+
+namespace {
+
+QByteArray reply(std::uint8_t cmd, std::uint32_t addr, const QByteArray &data)
+{
+    QByteArray f;
+    f.append(char(0x23));
+    f.append(char(cmd));
+    for (int s : {24, 16, 8, 0})
+        f.append(char((addr >> s) & 0xFF));
+    f.append(char((data.size() >> 8) & 0xFF));
+    f.append(char(data.size() & 0xFF));
+    f.append(data);
+    std::uint8_t c = 0;
+    for (int i = 1; i < f.size(); ++i)
+        c ^= std::uint8_t(f[i]);
+    f.append(char(c));
+    return f;
+}
+
+struct Rig
+{
+    test::RecordingReporter reporter;
+    RuleTimer timer{50};
+    ReplyHandler handler{reporter, timer};
+    Tsend_rec_command settings, numbers, history;
+    Tpasswordverify login;
+    QStringList calls;
+    QList<Route> routes;
+
+    Rig()
+    {
+        ReplyHandler::Targets t;
+        t.settings = &settings;
+        t.numbers = &numbers;
+        t.history = &history;
+        t.login = &login;
+        t.loginCheck = [this](const TRecValidCom &v) {
+            calls << QStringLiteral("login:%1").arg(QString::fromLatin1(reinterpret_cast<const char *>(v.data.data()), 4));
+        };
+        t.decodeSettingsPage = [this] { calls << QStringLiteral("decodeSettings@%1").arg(settings.address, 0, 16); };
+        t.sendNextSettingsPage = [this] { calls << QStringLiteral("nextSettings"); };
+        t.decodeNumberListPage = [this] { calls << QStringLiteral("decodeNumbers@%1").arg(numbers.address, 0, 16); };
+        t.sendNextNumberListPage = [this] { calls << QStringLiteral("nextNumbers"); };
+        t.decodeHistoryPage = [this] { calls << QStringLiteral("decodeHistory@%1").arg(history.address, 0, 16); };
+        handler.setTargets(t);
+        QObject::connect(&handler, &ReplyHandler::routed, [this](Route r) { routes << r; });
+    }
+    void feed(const QByteArray &bytes)
+    {
+        for (char c : bytes)
+            handler.cm1ReceiveData(std::uint8_t(c));
+    }
+};
+
+} // namespace
+
+class TstReplyHandler : public QObject
+{
+    Q_OBJECT
+private slots:
+    void routing_data()
+    {
+        QTest::addColumn<int>("command");
+        QTest::addColumn<uint>("address");
+        QTest::addColumn<QByteArray>("data");
+        QTest::addColumn<QString>("status");
+        QTest::addColumn<QString>("call");
+        QTest::addColumn<QString>("message");
+        QTest::addColumn<int>("route");
+        const QByteArray page(256, '\x5a');
+        const QByteArray ok("\x01", 1), refused("\x00", 1);
+        QTest::newRow("read settings p1") << 0x83 << 0x0u << page << "Reading basic setting" << "decodeSettings@0" << ""
+                                          << int(Route::SettingsRead);
+        QTest::newRow("read settings p2") << 0x83 << 0x100u << page << "Reading basic setting" << "decodeSettings@100"
+                                          << "" << int(Route::SettingsRead);
+        QTest::newRow("top bit set = negative = settings")
+            << 0x83 << 0x80000000u << page << "Reading basic setting" << "decodeSettings@-80000000" << ""
+            << int(Route::SettingsRead);
+        QTest::newRow("read numbers") << 0x83 << 0x1000u << page << "Reading number list:2/125" << "decodeNumbers@1000"
+                                      << "" << int(Route::NumbersRead);
+        QTest::newRow("read numbers top") << 0x83 << 0xFFFFu << page << "Reading number list:2/125"
+                                          << "decodeNumbers@ffff" << "" << int(Route::NumbersRead);
+        QTest::newRow("read history") << 0x83 << 0x10000u << page << "Reading historical data:1/500"
+                                      << "decodeHistory@10000" << "" << int(Route::HistoryRead);
+        QTest::newRow("write settings ok") << 0x82 << 0x0u << ok << "Save basic settings" << "nextSettings" << ""
+                                           << int(Route::SettingsWriteAccepted);
+        QTest::newRow("write settings refused") << 0x82 << 0x100u << refused << "Save basic settings" << ""
+                                                << "Basic setting error" << int(Route::SettingsWriteRefused);
+        QTest::newRow("write settings no data") << 0x82 << 0x0u << QByteArray() << "Save basic settings" << ""
+                                                << "Basic setting error" << int(Route::SettingsWriteRefused);
+        QTest::newRow("write numbers ok") << 0x82 << 0x1000u << ok << "Save number list:2/125" << "nextNumbers" << ""
+                                          << int(Route::NumbersWriteAccepted);
+        QTest::newRow("write numbers refused") << 0x82 << 0x8C00u << refused << "Save number list:2/125" << ""
+                                               << "Number list data error" << int(Route::NumbersWriteRefused);
+        QTest::newRow("write history area") << 0x82 << 0x10000u << ok << "Undefined address" << "" << ""
+                                            << int(Route::UndefinedAddress);
+        QTest::newRow("delete ok") << 0x85 << 0x0u << ok << "Delete command" << "" << "Historical data deleted"
+                                   << int(Route::HistoryDeleted);
+        QTest::newRow("delete refused") << 0x85 << 0x0u << refused << "Delete command" << ""
+                                        << "Historical data delet error" << int(Route::HistoryDeleteRefused);
+        QTest::newRow("delete no data") << 0x85 << 0x0u << QByteArray() << "Delete command" << ""
+                                        << "Historical data delet error" << int(Route::HistoryDeleteRefused);
+        QTest::newRow("unknown command") << 0x84 << 0x0u << ok << "Undefined data" << "" << ""
+                                         << int(Route::UndefinedData);
+    }
+    void routing()
+    {
+        QFETCH(int, command);
+        QFETCH(uint, address);
+        QFETCH(QByteArray, data);
+        QFETCH(QString, status);
+        QFETCH(QString, call);
+        QFETCH(QString, message);
+        QFETCH(int, route);
+        Rig rig;
+        rig.settings.start(2);
+        rig.numbers.start(125);
+        rig.numbers.nextPage = 2; // a read has sent page 1
+        rig.history.start(500);
+        rig.history.nextPage = 2;
+        // An earlier reply leaves 0x01 in the buffers: a later reply without data must not reuse it.
+        rig.feed(reply(0x83, 0, QByteArray("\x01\x01\x01\x01", 4)));
+        rig.calls.clear();
+        rig.routes.clear();
+        rig.reporter.clear();
+        if (!message.isEmpty())
+            rig.reporter.expect(message);
+        rig.feed(reply(std::uint8_t(command), address, data));
+        QCOMPARE(rig.routes, QList<Route>{Route(route)});
+        QCOMPARE(rig.reporter.statuses().last(), status);
+        QCOMPARE(rig.calls.join(','), call);
+        QVERIFY(rig.reporter.allExpectedSeen());
+    }
+
+    void progressOfPagedReads()
+    {
+        Rig rig;
+        rig.history.start(500);
+        rig.history.nextPage = 2;
+        rig.feed(reply(0x83, 0x10000, QByteArray(256, 0)));
+        QCOMPARE(rig.reporter.progress(), QList<int>{0}); // 2 x 100 / 500
+        rig.numbers.start(125);
+        rig.numbers.nextPage = 126;
+        rig.feed(reply(0x83, 0x8C00, QByteArray(256, 0)));
+        QCOMPARE(rig.reporter.statuses().last(), QStringLiteral("Reading number list:126/125"));
+        QCOMPARE(rig.reporter.progress().last(), 100);
+    }
+
+    void handOverCopiesAddressAndData()
+    {
+        Rig rig;
+        rig.settings.start(2);
+        QByteArray page(256, 0);
+        for (int i = 0; i < 256; ++i)
+            page[i] = char(255 - i);
+        rig.feed(reply(0x83, 0x100, page));
+        QCOMPARE(rig.settings.address, 0x100);
+        QCOMPARE(QByteArray(reinterpret_cast<const char *>(rig.settings.data.data()), 256), page);
+        QCOMPARE(rig.handler.validCom().dataLength, 256);
+    }
+
+    void loginPendingTakesSettingsReplies()
+    {
+        Rig rig;
+        rig.settings.start(2);
+        rig.login.loginPending = true;
+        rig.feed(reply(0x83, 0x100, QByteArray("8530") + QByteArray(252, '\xff')));
+        QCOMPARE(rig.calls, QStringList{"login:8530"});
+        QCOMPARE(rig.routes, QList<Route>{Route::Login});
+    }
+
+    void repliesForTransfersNeverStartedAreIgnored()
+    {
+        Rig rig; // page counts all 0
+        rig.feed(reply(0x83, 0x0, QByteArray(256, 0)));
+        rig.feed(reply(0x83, 0x1000, QByteArray(256, 0)));
+        rig.feed(reply(0x83, 0x10000, QByteArray(256, 0)));
+        rig.feed(reply(0x82, 0x1000, QByteArray("\x01", 1)));
+        QVERIFY(rig.calls.isEmpty());
+        QCOMPARE(rig.routes, QList<Route>(4, Route::Ignored));
+        QVERIFY(rig.reporter.progress().isEmpty());
+    }
+
+    void assembler_data()
+    {
+        QTest::addColumn<QByteArray>("stream");
+        QTest::addColumn<QList<Route>>("routes");
+        const QByteArray good = reply(0x85, 0, QByteArray("\x01", 1));
+        QTest::newRow("noise before") << QByteArray("\x00\x11\xff", 3) + good << QList<Route>{Route::HistoryDeleted};
+        QTest::newRow("two frames back to back") << good + good
+                                                 << QList<Route>{Route::HistoryDeleted, Route::HistoryDeleted};
+        QByteArray bad = good;
+        bad[bad.size() - 1] = char(bad[bad.size() - 1] ^ 0x40);
+        QTest::newRow("bad checksum then good") << bad + good
+                                                << QList<Route>{Route::InvalidData, Route::HistoryDeleted};
+        // 0x23 in address, length, data and as checksum is frame content.
+        QTest::newRow("0x23 in address") << reply(0x84, 0x23232323, QByteArray("\x23", 1))
+                                         << QList<Route>{Route::UndefinedData};
+        QTest::newRow("0x23 in data") << reply(0x84, 0, QByteArray(0x23, '\x23')) << QList<Route>{Route::UndefinedData};
+        const QByteArray withHashSum = reply(0x84, 0, QByteArray("\xa6", 1)); // 0x84 ^ 0x01 ^ 0xa6 = 0x23
+        QTest::newRow("0x23 as checksum") << withHashSum << QList<Route>{Route::UndefinedData};
+        QTest::newRow("N = 0") << reply(0x84, 0, QByteArray()) << QList<Route>{Route::UndefinedData};
+        // A cut frame swallows the start of the next one; the one after that is read again.
+        QTest::newRow("cut frame") << good.left(2) + good + good + good
+                                   << QList<Route>{Route::InvalidData, Route::HistoryDeleted, Route::HistoryDeleted};
+        // A frame announcing more than 256 bytes is dropped as soon as its length is known.
+        QByteArray huge = QByteArray::fromHex("2383000000000101");
+        QTest::newRow("N > 256 dropped") << huge + QByteArray(20, '\x00') + good
+                                         << QList<Route>{Route::HistoryDeleted};
+        QTest::newRow("N = 0xFFFF dropped") << QByteArray::fromHex("238300000000ffff") + good
+                                            << QList<Route>{Route::HistoryDeleted};
+    }
+    void assembler()
+    {
+        QFETCH(QByteArray, stream);
+        QFETCH(QList<Route>, routes);
+        Rig rig;
+        for (Route r : routes) {
+            if (r == Route::HistoryDeleted)
+                rig.reporter.expect(QStringLiteral("Historical data deleted"));
+        }
+        rig.feed(stream);
+        QCOMPARE(rig.routes, routes);
+        QCOMPARE(rig.handler.recData().inFrame, 0);
+    }
+
+    void everyByteStopsTheTimer()
+    {
+        Rig rig;
+        rig.timer.startRule();
+        rig.handler.cm1ReceiveData(0x00); // noise before any frame
+        QVERIFY(!rig.timer.isActive());
+        QCOMPARE(rig.reporter.lastStatus(), QStringLiteral("Data communication"));
+    }
+
+    void timeoutThenLateReplyContinues()
+    {
+        Rig rig;
+        QObject::connect(&rig.timer, &QTimer::timeout, &rig.handler, &ReplyHandler::tmr1Timer);
+        rig.settings.start(2);
+        rig.settings.nextPage = 2;
+        rig.login.loginPending = true;
+        rig.reporter.expect(QStringLiteral("Receive timeout"));
+        rig.timer.startRule();
+        QTRY_VERIFY(rig.reporter.allExpectedSeen());
+        QVERIFY(!rig.timer.isActive());
+        QCOMPARE(rig.reporter.progress().last(), 100);
+        QCOMPARE(rig.reporter.events().back().kind, test::RecordingReporter::Event::Progress);
+        QVERIFY(!rig.login.loginPending); // a lost login no longer captures a later read
+        rig.feed(reply(0x83, 0x0, QByteArray(256, 0)));
+        QCOMPARE(rig.calls, QStringList{"decodeSettings@0"});
+    }
+
+    void timerRule()
+    {
+        RuleTimer t(400);
+        t.startRule();
+        QTest::qWait(200);
+        t.startRule(); // keeps counting from the first start
+        QVERIFY2(t.remainingTime() < 300, "a second start must not restart the period");
+        QSignalSpy spy(&t, &QTimer::timeout);
+        QVERIFY(spy.wait(2000));
+        t.stop();
+        t.stopRule();
+        QVERIFY(!t.isActive());
+    }
+};
+
+QTEST_GUILESS_MAIN(TstReplyHandler)
+#include "tst_reply_handler.moc"

@@ -1,0 +1,75 @@
+// A main window wired to a simulated unit on a fresh pseudo-terminal, with every modal
+// message going to a recording reporter and short timer intervals.
+#pragma once
+
+#include "main_window.h"
+#include "recording_reporter.h"
+#include "simulator.h"
+
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTest>
+#include <memory>
+
+namespace zc::test {
+
+struct FormRig
+{
+    RecordingReporter rec;
+    std::unique_ptr<devsim::Simulator> sim;
+    std::unique_ptr<TForm1> form;
+
+    explicit FormRig(const devsim::Options &options = {}, bool startSim = true)
+    {
+        if (startSim) {
+            sim = std::make_unique<devsim::Simulator>(options);
+            QString error;
+            if (!sim->start({}, &error))
+                qFatal("simulator: %s", qPrintable(error));
+        }
+        TForm1::Options o;
+        o.dialogs = &rec;
+        o.replyTimeoutMs = 400;
+        o.statusClearMs = 3000;
+        o.discoverPorts = false;
+        form = std::make_unique<TForm1>(o);
+        form->show();
+    }
+    template <typename T = QWidget> T *w(const char *name) const
+    {
+        return form->findChild<T *>(QString::fromLatin1(name));
+    }
+    QPushButton *button(const char *name) const { return w<QPushButton>(name); }
+    void click(const char *name) const { QTest::mouseClick(button(name), Qt::LeftButton); }
+    QString status() const { return w<QLabel>("stat1_status")->text(); }
+    bool lampGreen() const { return w<QLabel>("img2")->isVisible() && !w<QLabel>("img1")->isVisible(); }
+
+    void open(const QString &path)
+    {
+        w<QComboBox>("cbb9")->setEditText(path);
+        click("btn8");
+    }
+    void openSim() { open(sim->ptyPath()); }
+    // Clicks a button and waits until every expected message was shown.
+    bool clickAndWait(const char *name, int ms = 5000)
+    {
+        click(name);
+        return QTest::qWaitFor([this] { return rec.allExpectedSeen(); }, ms);
+    }
+    bool login(const QString &password = QStringLiteral("8530"))
+    {
+        w<QLineEdit>("edt3")->setText(password);
+        return clickAndWait("btn1");
+    }
+    bool controlsEnabled(bool enabled) const
+    {
+        for (QPushButton *b : form->deviceControls())
+            if (b->isEnabled() != enabled)
+                return false;
+        return true;
+    }
+};
+
+} // namespace zc::test

@@ -1,0 +1,272 @@
+// The main window driven by its real widgets: start-up state, tabs, opening ports,
+// login, delete history and a unit that disappears.
+#include "form_rig.h"
+#include "help_page.h"
+#include "page_tabs.h"
+
+#include <QImage>
+#include <QProgressBar>
+#include <QTabWidget>
+
+using namespace zc;
+using namespace zc::test;
+
+namespace {
+
+// Whether the rectangle holds pure-blue text pixels (the active tab's colour).
+bool hasBlueText(const QImage &img, const QRect &r)
+{
+    for (int y = r.top(); y <= r.bottom(); ++y)
+        for (int x = r.left(); x <= r.right(); ++x) {
+            const QColor c = img.pixelColor(x, y);
+            if (c.blue() > 200 && c.red() < 90 && c.green() < 90)
+                return true;
+        }
+    return false;
+}
+
+} // namespace
+
+class TstMainWindow : public QObject
+{
+    Q_OBJECT
+private slots:
+    void startUpState()
+    {
+        FormRig rig({}, false);
+        TForm1 &f = *rig.form;
+        QCOMPARE(f.windowTitle(), QStringLiteral("Zarvento Configurator V1.7"));
+        QCOMPARE(f.size(), QSize(1059, 653));
+        QCOMPARE(rig.w<QLabel>("stat1_panel0")->text(), QStringLiteral("COM Port:"));
+        QVERIFY(!rig.lampGreen());
+        QVERIFY(rig.w<QLabel>("img1")->isVisible());
+        QCOMPARE(rig.button("btn8")->text(), QStringLiteral("Open"));
+        QCOMPARE(rig.w<QLineEdit>("edt3")->text(), QStringLiteral("8530"));
+        QCOMPARE(f.deviceControls().size(), 16);
+        QVERIFY(rig.controlsEnabled(false));
+        QVERIFY(rig.button("btn8")->isEnabled() && rig.button("btn1")->isEnabled());
+        auto *pgc1 = rig.w<QTabWidget>("pgc1");
+        QCOMPARE(pgc1->currentWidget()->objectName(), QStringLiteral("ts1"));
+        QCOMPARE(pgc1->count(), 4);
+        QStringList captions;
+        for (const char *name : {"btn21", "btn22", "btn16", "btn17", "btn10", "btn9", "btn14", "btn15", "btn3", "btn6",
+                                 "btn7", "btn19", "btn20", "btn23", "btn13", "btn18"})
+            captions << rig.button(name)->text();
+        QCOMPARE(captions.join('|'),
+                 QStringLiteral("Read Settings|Save Settings|Import profile|Export profile|Read|Save|Import .XLS|"
+                                "Export .XLS|Export .CSV|All Always|Delete all|Read data|Filter|Delete all|"
+                                "Export.XLS|Export.CSV"));
+        auto *pb1 = rig.w<QProgressBar>("pb1");
+        QVERIFY(pb1->isVisible());
+        QCOMPARE(pb1->value(), 0);
+        // The status clear timer runs from start-up: 3 s later the bar is hidden.
+        QTRY_VERIFY_WITH_TIMEOUT(!pb1->isVisible(), 6000);
+        QCOMPARE(rig.status(), QString());
+    }
+
+    void statusTimerRule()
+    {
+        FormRig rig({}, false);
+        auto *pb1 = rig.w<QProgressBar>("pb1");
+        QTRY_VERIFY_WITH_TIMEOUT(!pb1->isVisible(), 6000);
+        Reporter &r = rig.form->reporter();
+        r.setProgress(0);
+        QVERIFY(!pb1->isVisible());
+        r.setProgress(50);
+        QVERIFY(pb1->isVisible());
+        QCOMPARE(pb1->value(), 50);
+        r.setStatus(QStringLiteral("first"));
+        r.setStatus(QStringLiteral("second")); // does not restart the clear timer
+        QCOMPARE(rig.status(), QStringLiteral("second"));
+        QTRY_VERIFY_WITH_TIMEOUT(rig.status().isEmpty(), 6000);
+        QVERIFY(!pb1->isVisible());
+        r.setProgress(100);
+        QVERIFY(!pb1->isVisible());
+        QCOMPARE(pb1->value(), 100);
+    }
+
+    void tabsAreDrawnWithTheActiveOneBlue()
+    {
+        FormRig rig({}, false);
+        auto *pgc1 = rig.w<QTabWidget>("pgc1");
+        auto *tabs = static_cast<PageTabs *>(pgc1->tabBar());
+        QCOMPARE(tabs->tabRect(0).size(), QSize(80, 75));
+        QCOMPARE(PageTabs::tabText(2, {}).first, QStringLiteral("Historical"));
+        QImage img = tabs->grab().toImage();
+        QVERIFY(hasBlueText(img, tabs->tabRect(0)));
+        QVERIFY(!hasBlueText(img, tabs->tabRect(2)));
+        pgc1->setCurrentIndex(2);
+        QCoreApplication::processEvents();
+        img = tabs->grab().toImage();
+        QVERIFY(!hasBlueText(img, tabs->tabRect(0)));
+        QVERIFY(hasBlueText(img, tabs->tabRect(2)));
+        // Any page can be chosen before login; its device controls stay disabled.
+        QVERIFY(!rig.button("btn19")->isEnabled());
+    }
+
+    void helpPage()
+    {
+        QCOMPARE(HelpPicture::steps().size(), 12);
+        QVERIFY(HelpPicture::steps().join(' ').contains(QStringLiteral("dialout")));
+        QVERIFY(HelpPicture::steps().join(' ').contains(QStringLiteral("ttyUSB0")));
+    }
+
+    void openAndCloseTheSimulatedUnit()
+    {
+        FormRig rig;
+        rig.open(QStringLiteral("  ") + rig.sim->ptyPath() + QStringLiteral(" \t"));
+        QCOMPARE(rig.button("btn8")->text(), QStringLiteral("Close"));
+        QVERIFY(rig.lampGreen());
+        QVERIFY(rig.form->comm().PortOpen());
+        rig.click("btn8");
+        QCOMPARE(rig.button("btn8")->text(), QStringLiteral("Open"));
+        QVERIFY(!rig.lampGreen());
+        QVERIFY(!rig.form->comm().PortOpen());
+    }
+
+    void failedOpensLeaveThePortClosed_data()
+    {
+        QTest::addColumn<QString>("path");
+        QTest::newRow("missing") << QStringLiteral("/dev/zarvento-no-such-port");
+        QTest::newRow("empty") << QString();
+        QTest::newRow("regular file") << QStringLiteral("/etc/hostname");
+    }
+    void failedOpensLeaveThePortClosed()
+    {
+        QFETCH(QString, path);
+        FormRig rig({}, false);
+        rig.rec.expectStartsWith(QStringLiteral("COM Port error"));
+        rig.open(path);
+        QVERIFY(rig.rec.allExpectedSeen());
+        QCOMPARE(rig.button("btn8")->text(), QStringLiteral("Open"));
+        QVERIFY(!rig.lampGreen());
+        QVERIFY(!rig.form->comm().PortOpen());
+    }
+
+    void login_data()
+    {
+        QTest::addColumn<QByteArray>("devicePassword");
+        QTest::addColumn<QString>("entered");
+        QTest::addColumn<bool>("ok");
+        QTest::addColumn<QString>("before"); // a good login first, when set
+        QTest::newRow("factory") << QByteArray("8530") << "8530" << true << "";
+        QTest::newRow("letter case") << QByteArray("ab12") << "AB12" << true << "";
+        QTest::newRow("wrong after good") << QByteArray("8530") << "1234" << false << "8530";
+        QTest::newRow("longer after good") << QByteArray("8530") << "85301" << false << "8530";
+        QTest::newRow("two digits and filler") << QByteArray("12\x00\xff", 4) << "12" << false << "";
+    }
+    void login()
+    {
+        QFETCH(QByteArray, devicePassword);
+        QFETCH(QString, entered);
+        QFETCH(bool, ok);
+        QFETCH(QString, before);
+        FormRig rig;
+        rig.sim->setMemory(0, devicePassword);
+        rig.openSim();
+        if (!before.isEmpty()) {
+            rig.rec.expect(QStringLiteral("Password confirmed!"));
+            QVERIFY(rig.login(before));
+            QVERIFY(rig.controlsEnabled(true));
+        }
+        rig.rec.expect(ok ? QStringLiteral("Password confirmed!") : QStringLiteral("Password Error!"));
+        QVERIFY(rig.login(entered));
+        QVERIFY(rig.controlsEnabled(ok));
+        QVERIFY(!rig.form->login().loginPending);
+        // The request was a read of settings page 1.
+        QCOMPARE(rig.sim->requests().last().toHex(), QByteArray("238300000000000083"));
+    }
+
+    void loginWithoutAnswer_data()
+    {
+        QTest::addColumn<bool>("portOpen");
+        QTest::newRow("port closed") << false;
+        QTest::newRow("silent unit") << true;
+    }
+    void loginWithoutAnswer()
+    {
+        QFETCH(bool, portOpen);
+        devsim::Options o;
+        o.dropReply = 1;
+        FormRig rig(o);
+        if (portOpen)
+            rig.openSim();
+        rig.rec.expect(QStringLiteral("Receive timeout"));
+        QVERIFY(rig.login());
+        QVERIFY(rig.controlsEnabled(false));
+        // The lost login does not capture the next read reply.
+        QVERIFY(!rig.form->login().loginPending);
+        QCOMPARE(rig.status(), QString());
+    }
+
+    void deleteHistory_data()
+    {
+        QTest::addColumn<int>("refuse");
+        QTest::addColumn<bool>("confirm");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("accepted") << 0 << true << "Historical data deleted";
+        QTest::newRow("refused") << 2 << true << "Historical data delet error";
+        QTest::newRow("cancelled") << 0 << false << "";
+    }
+    void deleteHistory()
+    {
+        QFETCH(int, refuse);
+        QFETCH(bool, confirm);
+        QFETCH(QString, message);
+        devsim::Options o;
+        o.preset = devsim::Preset::Demo;
+        o.refuseWrite = refuse;
+        FormRig rig(o);
+        const QByteArray before = rig.sim->memory(0x10000, 256);
+        QVERIFY(before != QByteArray(256, '\xff'));
+        rig.openSim();
+        rig.rec.expect(QStringLiteral("Password confirmed!"));
+        QVERIFY(rig.login());
+        rig.form->findChild<QTabWidget *>(QStringLiteral("pgc1"))->setCurrentIndex(2);
+        rig.rec.expect(QStringLiteral("Warning: Thie operation will DELETE all of the historical data on GSM device! "),
+                       confirm);
+        if (!message.isEmpty())
+            rig.rec.expect(message);
+        QVERIFY(rig.clickAndWait("btn23"));
+        if (!confirm) {
+            QTest::qWait(100);
+            QCOMPARE(rig.sim->requestCount(), 1);
+            return;
+        }
+        QCOMPARE(rig.sim->requests().last().toHex(), QByteArray("238500000000000085"));
+        QCOMPARE(rig.sim->memory(0x10000, 256) == QByteArray(256, '\xff'), refuse == 0);
+    }
+
+    void unitVanishesWhileOpen()
+    {
+        devsim::Options o;
+        o.vanishAfter = 1;
+        FormRig rig(o);
+        rig.openSim();
+        rig.rec.expect(QStringLiteral("Password confirmed!"));
+        QVERIFY(rig.login());
+        QTRY_VERIFY_WITH_TIMEOUT(!rig.lampGreen(), 3000);
+        QCOMPARE(rig.button("btn8")->text(), QStringLiteral("Open"));
+        QVERIFY(!rig.form->comm().PortOpen());
+        QVERIFY(rig.status().contains(QStringLiteral("lost")));
+        QVERIFY(rig.controlsEnabled(true)); // as after a normal close
+    }
+
+    void unitVanishesDuringATransfer()
+    {
+        devsim::Options o;
+        o.vanishAfter = 2; // the login and settings page 1 are answered
+        FormRig rig(o);
+        rig.openSim();
+        rig.rec.expect(QStringLiteral("Password confirmed!"));
+        QVERIFY(rig.login());
+        rig.rec.expect(QStringLiteral("Read the GSM device basic parameters to PC software?"));
+        rig.rec.expectStartsWith(QStringLiteral("The serial port was lost"));
+        QVERIFY(rig.clickAndWait("btn21", 2000)); // well before the reply timer would fire
+        QVERIFY(!rig.lampGreen());
+        QTest::qWait(600); // no "Receive timeout" follows
+    }
+};
+
+QTEST_MAIN(TstMainWindow)
+#include "tst_main_window.moc"

@@ -1,0 +1,183 @@
+// Reading and saving the basic settings through the window against the simulated unit.
+#include "form_rig.h"
+#include "settings_model.h"
+
+#include <QComboBox>
+
+using namespace zc;
+using namespace zc::test;
+
+namespace {
+
+const QString kAsk = QStringLiteral("Read the GSM device basic parameters to PC software?");
+const QString kReadOk = QStringLiteral("Basic settings read to PC software success.");
+const QString kSaveOk = QStringLiteral("Basic setting saved success");
+
+QByteArray le16(int v)
+{
+    return QByteArray(1, char(v & 0xFF)) + QByteArray(1, char((v >> 8) & 0xFF));
+}
+
+// Logs in to a unit with the given options and returns the rig.
+std::unique_ptr<FormRig> loggedIn(const devsim::Options &o = {})
+{
+    auto rig = std::make_unique<FormRig>(o);
+    rig->openSim();
+    rig->rec.expect(QStringLiteral("Password confirmed!"));
+    if (!rig->login())
+        qFatal("login failed");
+    return rig;
+}
+
+} // namespace
+
+class TstSettingsTransfer : public QObject
+{
+    Q_OBJECT
+private slots:
+    void readShowsTheUnitsValues()
+    {
+        devsim::Options o;
+        o.baud = 115200;
+        auto rig = loggedIn(o);
+        rig->sim->setMemory(26, QByteArray("\x00\x01", 2));                  // DIN1 NC, DIN2 NO
+        rig->sim->setMemory(28, QByteArray("Gate forced\0", 12));            // item 5
+        rig->sim->setMemory(110, QByteArray("\x00\x01", 2));                 // item 9: all, item 8: arm
+        rig->sim->setMemory(112, le16(5) + le16(42));                        // item 10: second copy wins
+        rig->sim->setMemory(116, QByteArray("\x02\x07", 2));                 // item 11 caller, item 12 none
+        rig->sim->setMemory(236, le16(8080));                                // item 19
+        rig->sim->setMemory(0x100 + 17, QByteArray("pwd"));                  // item 22
+        rig->rec.expect(kAsk);
+        rig->rec.expect(kReadOk);
+        QVERIFY(rig->clickAndWait("btn21"));
+        SettingsModel &m = rig->form->settingsModel();
+        QCOMPARE(m.content(5), QStringLiteral("Gate forced"));
+        QCOMPARE(m.content(10), QStringLiteral("42"));
+        QCOMPARE(m.content(19), QStringLiteral("8080"));
+        QCOMPARE(m.content(22), QStringLiteral("pwd"));
+        QCOMPARE(m.content(1), QStringLiteral("8530"));
+        auto *cbb1 = rig->w<QComboBox>("cbb1");
+        QCOMPARE(cbb1->currentIndex(), 0);
+        QCOMPARE(rig->w<QComboBox>("cbb2")->currentIndex(), 1);
+        QCOMPARE(rig->w<QComboBox>("cbb3")->currentIndex(), 0);
+        QCOMPARE(rig->w<QComboBox>("cbb4")->currentIndex(), 1);
+        QCOMPARE(rig->w<QComboBox>("cbb10")->currentIndex(), 2);
+        QCOMPARE(rig->w<QComboBox>("cbb12")->currentIndex(), -1);
+        QVERIFY(cbb1->isVisible());
+        // The two pages were asked for in order.
+        const auto req = rig->sim->requests();
+        QCOMPARE(req.at(req.size() - 2).toHex(), QByteArray("238300000000000083"));
+        QCOMPARE(req.last().toHex(), QByteArray("238300000100000082"));
+    }
+
+    void editSaveAndReadBack()
+    {
+        auto rig = loggedIn();
+        SettingsModel &m = rig->form->settingsModel();
+        m.setContent(5, QStringLiteral("Tor offen \u00fc")); // ü is two bytes on the unit
+        m.setContent(10, QStringLiteral("25"));
+        m.setContent(19, QStringLiteral("80"));
+        m.setContent(22, QStringLiteral("abc"));
+        rig->rec.expect(kSaveOk);
+        QVERIFY(rig->clickAndWait("btn22"));
+        const QByteArray p1 = rig->sim->memory(0, 256);
+        QCOMPARE(p1.mid(28, 14), QByteArray("Tor offen \xc3\xbc\0", 13) + QByteArray(1, '\xff'));
+        QCOMPARE(p1.mid(112, 4), le16(25) + le16(25));
+        QCOMPARE(p1.mid(236, 2), le16(80));
+        QCOMPARE(p1.mid(254, 2), QByteArray(2, '\xff'));
+        const QByteArray p2 = rig->sim->memory(0x100, 256);
+        QCOMPARE(p2.mid(16, 5), QByteArray("\xff" "abc" "\xff", 5));
+        QCOMPARE(p2.mid(33), QByteArray(223, '\xff'));
+
+        // A fresh read shows what was saved.
+        m.resetToDefaults();
+        rig->rec.expect(kAsk);
+        rig->rec.expect(kReadOk);
+        QVERIFY(rig->clickAndWait("btn21"));
+        QCOMPARE(m.content(5), QStringLiteral("Tor offen \u00fc"));
+        QCOMPARE(m.content(10), QStringLiteral("25"));
+        QCOMPARE(m.content(22), QStringLiteral("abc"));
+    }
+
+    void readThenSaveWritesBackTheSameBytes()
+    {
+        devsim::Options o;
+        o.preset = devsim::Preset::Blank; // a never-configured unit
+        auto rig = std::make_unique<FormRig>(o);
+        rig->sim->setMemory(0, QByteArray("8530"));
+        rig->sim->setMemory(28, QByteArray("Caf\xe9 \xff\x80", 7)); // not UTF-8
+        const QByteArray before = rig->sim->memory(0, 512);
+        rig->openSim();
+        rig->rec.expect(QStringLiteral("Password confirmed!"));
+        QVERIFY(rig->login());
+        rig->rec.expect(kAsk);
+        rig->rec.expect(kReadOk);
+        QVERIFY(rig->clickAndWait("btn21"));
+        QCOMPARE(rig->form->settingsModel().content(7), QStringLiteral("65535"));
+        rig->rec.expect(kSaveOk);
+        QVERIFY(rig->clickAndWait("btn22"));
+        QCOMPARE(rig->sim->memory(0, 512).toHex(), before.toHex());
+    }
+
+    void refusedSecondPage()
+    {
+        devsim::Options o;
+        o.refuseWrite = 3; // login, page 1, page 2
+        auto rig = loggedIn(o);
+        rig->form->settingsModel().setContent(6, QStringLiteral("Back door"));
+        rig->rec.expect(QStringLiteral("Basic setting error"));
+        QVERIFY(rig->clickAndWait("btn22"));
+        QCOMPARE(rig->sim->memory(68, 10), QByteArray("Back door\0", 10)); // page 1 stays written
+        QCOMPARE(rig->sim->requestCount(), 3);
+    }
+
+    void droppedReply()
+    {
+        devsim::Options o;
+        o.dropReply = 3; // page 2 of the read
+        auto rig = loggedIn(o);
+        rig->rec.expect(kAsk);
+        rig->rec.expect(QStringLiteral("Receive timeout"));
+        QVERIFY(rig->clickAndWait("btn21"));
+        QCOMPARE(rig->sim->requestCount(), 3);
+    }
+
+    void cancelledReadSendsNothing()
+    {
+        auto rig = loggedIn();
+        rig->rec.expect(kAsk, false);
+        QVERIFY(rig->clickAndWait("btn21"));
+        QTest::qWait(100);
+        QCOMPARE(rig->sim->requestCount(), 1);
+    }
+
+    void badNumberStopsTheSaveBeforeAnythingIsSent_data()
+    {
+        QTest::addColumn<int>("item");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("letters in the port") << 19 << "abc" << "'abc' is not a valid integer value";
+        QTest::newRow("port above 65535") << 19 << "70000" << "";
+        QTest::newRow("negative timer") << 10 << "-1" << "";
+    }
+    void badNumberStopsTheSaveBeforeAnythingIsSent()
+    {
+        QFETCH(int, item);
+        QFETCH(QString, text);
+        QFETCH(QString, message);
+        auto rig = loggedIn();
+        const QByteArray before = rig->sim->memory(0, 512);
+        rig->form->settingsModel().setContent(item, text);
+        if (message.isEmpty())
+            rig->rec.expectStartsWith(rig->form->settingsModel().text(item, 0));
+        else
+            rig->rec.expect(message);
+        QVERIFY(rig->clickAndWait("btn22"));
+        QTest::qWait(100);
+        QCOMPARE(rig->sim->requestCount(), 1);
+        QCOMPARE(rig->sim->memory(0, 512), before);
+    }
+};
+
+QTEST_MAIN(TstSettingsTransfer)
+#include "tst_settings_transfer.moc"

@@ -1,0 +1,140 @@
+// zarvento-devsim: a simulated GSM relay unit on a pseudo-terminal, for trying the tool
+// without hardware and for testing it against every fault a real line can show.
+#include "published.h"
+#include "simulator.h"
+
+#include <QCommandLineParser>
+#include <QCoreApplication>
+#include <csignal>
+#include <cstdio>
+#include <optional>
+#include <pthread.h>
+
+using namespace zc::devsim;
+
+namespace {
+
+constexpr const char *kUsage =
+    "usage: zarvento-devsim --link PATH [--publish NAME] [--preset factory|blank|demo]\n"
+    "                       [--image FILE] [--baud N] [--delay MS] [--refuse-write K]\n"
+    "                       [--drop-reply K] [--corrupt-reply K] [--split] [--noise]\n"
+    "                       [--vanish-after K]\n";
+
+int usageError(const QString &message)
+{
+    std::fprintf(stderr, "zarvento-devsim: %s\n%s", qPrintable(message), kUsage);
+    return 2;
+}
+
+// A whole number >= minimum, or nothing.
+std::optional<int> number(const QString &text, int minimum)
+{
+    bool ok = false;
+    const int v = text.toInt(&ok);
+    return ok && v >= minimum ? std::optional<int>(v) : std::nullopt;
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    // The signals that end the program are taken by sigwait() below; block them before any
+    // thread starts so that no other thread receives them.
+    sigset_t quitSignals;
+    sigemptyset(&quitSignals);
+    for (int s : {SIGINT, SIGTERM, SIGHUP})
+        sigaddset(&quitSignals, s);
+    pthread_sigmask(SIG_BLOCK, &quitSignals, nullptr);
+
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("zarvento-devsim"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(PROJECT_VERSION_TEXT));
+
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral("Simulated GSM relay unit on a pseudo-terminal."));
+    const QCommandLineOption help({QStringLiteral("h"), QStringLiteral("help")}, QStringLiteral("Show this help."));
+    const QCommandLineOption link(QStringLiteral("link"), QStringLiteral("Make PATH a link to the unit's port."),
+                                  QStringLiteral("PATH"));
+    const QCommandLineOption publish(QStringLiteral("publish"),
+                                     QStringLiteral("Offer the unit in the tool's port list as NAME."),
+                                     QStringLiteral("NAME"));
+    const QCommandLineOption preset(QStringLiteral("preset"),
+                                    QStringLiteral("Start as factory (default), blank or demo unit."),
+                                    QStringLiteral("NAME"), QStringLiteral("factory"));
+    const QCommandLineOption image(QStringLiteral("image"),
+                                   QStringLiteral("Load the memory from FILE when it exists; save every change."),
+                                   QStringLiteral("FILE"));
+    const QCommandLineOption baud(QStringLiteral("baud"), QStringLiteral("Line speed to emulate (0: none)."),
+                                  QStringLiteral("N"));
+    const QCommandLineOption delay(QStringLiteral("delay"), QStringLiteral("Pause before every reply."),
+                                   QStringLiteral("MS"));
+    const QCommandLineOption refuse(QStringLiteral("refuse-write"),
+                                    QStringLiteral("Refuse request K when it writes or deletes."),
+                                    QStringLiteral("K"));
+    const QCommandLineOption drop(QStringLiteral("drop-reply"), QStringLiteral("Do not answer request K."),
+                                  QStringLiteral("K"));
+    const QCommandLineOption corrupt(QStringLiteral("corrupt-reply"),
+                                     QStringLiteral("Send reply K with a wrong checksum."), QStringLiteral("K"));
+    const QCommandLineOption vanish(QStringLiteral("vanish-after"),
+                                    QStringLiteral("Close the port after answering request K."),
+                                    QStringLiteral("K"));
+    const QCommandLineOption split(QStringLiteral("split"),
+                                   QStringLiteral("Send every reply in pieces with short pauses."));
+    const QCommandLineOption noise(QStringLiteral("noise"), QStringLiteral("Send garbage before every reply."));
+    parser.addOptions({help, link, publish, preset, image, baud, delay, refuse, drop, corrupt, vanish, split, noise});
+
+    if (!parser.parse(QCoreApplication::arguments()))
+        return usageError(parser.errorText());
+    if (parser.isSet(help)) {
+        std::fputs(qPrintable(parser.helpText()), stdout);
+        return 0;
+    }
+    if (!parser.positionalArguments().isEmpty())
+        return usageError(QStringLiteral("unexpected argument '%1'").arg(parser.positionalArguments().first()));
+    if (!parser.isSet(link) && !parser.isSet(publish))
+        return usageError(QStringLiteral("give --link PATH (or --publish NAME)"));
+
+    Options options;
+    const auto chosen = presetFromName(parser.value(preset));
+    if (!chosen)
+        return usageError(QStringLiteral("unknown preset '%1'").arg(parser.value(preset)));
+    options.preset = *chosen;
+    options.imagePath = parser.value(image);
+    struct Numeric
+    {
+        const QCommandLineOption &option;
+        int *target;
+        int minimum;
+    };
+    for (const Numeric &n : {Numeric{baud, &options.baud, 0}, Numeric{delay, &options.delayMs, 0},
+                             Numeric{refuse, &options.refuseWrite, 1}, Numeric{drop, &options.dropReply, 1},
+                             Numeric{corrupt, &options.corruptReply, 1},
+                             Numeric{vanish, &options.vanishAfter, 1}}) {
+        if (parser.isSet(n.option)) {
+            const auto v = number(parser.value(n.option), n.minimum);
+            if (!v)
+                return usageError(QStringLiteral("--%1 needs a whole number of at least %2")
+                                      .arg(n.option.names().first())
+                                      .arg(n.minimum));
+            *n.target = *v;
+        }
+    }
+    options.split = parser.isSet(split);
+    options.noise = parser.isSet(noise);
+
+    Simulator simulator(options);
+    QString error;
+    if (!simulator.start(parser.value(link), &error)
+        || (parser.isSet(publish) && !simulator.publish(parser.value(publish), &error))) {
+        std::fprintf(stderr, "zarvento-devsim: %s\n", qPrintable(error));
+        return 1;
+    }
+    std::fprintf(stdout, "%s\n", qPrintable(simulator.ptyPath()));
+    std::fflush(stdout);
+
+    int signal = 0;
+    while (sigwait(&quitSignals, &signal) != 0) {
+    }
+    simulator.stop();
+    return 0;
+}

@@ -1,0 +1,25 @@
+// How a simulated unit starts and which faults it injects. Request numbers K count the
+// valid request frames the unit received, from 1; 0 switches a fault off.
+#pragma once
+
+#include "presets.h"
+
+#include <QString>
+
+namespace zc::devsim {
+
+struct Options
+{
+    Preset preset = Preset::Factory;
+    QString imagePath;    // load at start when present, save after every change
+    int baud = 0;         // 0: answer at once; else pace requests and replies at this line speed
+    int delayMs = 0;      // pause before every reply
+    int refuseWrite = 0;  // request K, when a write block or delete history, is refused
+    int dropReply = 0;    // request K gets no reply (what it asked for still happens)
+    int corruptReply = 0; // the checksum of reply K is inverted
+    int vanishAfter = 0;  // after answering request K the unit closes its pseudo-terminal
+    bool split = false;   // every reply goes out in 3 to 5 pieces with pauses of a few ms
+    bool noise = false;   // a few garbage bytes (never 0x23) before every reply
+};
+
+} // namespace zc::devsim
