@@ -16,6 +16,7 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QTabWidget>
+#include <QTableView>
 
 namespace zc {
 
@@ -274,6 +275,9 @@ void TForm1::showEvent(QShowEvent *event)
     if (!m_shown) {
         m_shown = true;
         showLamp(m_portOpen);
+        // The grid takes the first focus: a pick list that had it would write its entry
+        // into its cell when the user clicks elsewhere.
+        m_settingsEditor->grid()->setFocus();
     }
     QWidget::showEvent(event);
 }

@@ -33,8 +33,7 @@ public:
     int fd() const { return m_fd; }
     void close()
     {
-        if (m_fd >= 0)
-            ::close(m_fd);
+        if (m_fd >= 0) ::close(m_fd);
         m_fd = -1;
     }
 
@@ -54,14 +53,14 @@ public:
             pollfd p{m_fd, POLLIN, 0};
             if (::poll(&p, 1, int(left)) > 0) {
                 char buffer[512];
-                const ssize_t n = ::read(m_fd, buffer, qMin<size_t>(sizeof buffer, size_t(count - out.size())));
+                const ssize_t n =
+                    ::read(m_fd, buffer, qMin<size_t>(sizeof buffer, size_t(count - out.size())));
                 if (n > 0)
                     out.append(buffer, n);
                 else if (n == 0 || (errno != EAGAIN && errno != EINTR))
                     m_hungUp = true;
             }
-            if (left == 0)
-                break;
+            if (left == 0) break;
         }
         return out;
     }
@@ -73,14 +72,11 @@ public:
         timer.start();
         QByteArray b;
         while ((b = read(1, int(timeoutMs - timer.elapsed()))) != "#") {
-            if (b.isEmpty())
-                return {};
-            if (skipped)
-                skipped->append(b);
+            if (b.isEmpty()) return {};
+            if (skipped) skipped->append(b);
         }
         QByteArray frame = b + read(7, int(timeoutMs - timer.elapsed()));
-        if (frame.size() < 8)
-            return {};
+        if (frame.size() < 8) return {};
         const int n = (quint8(frame[6]) << 8) | quint8(frame[7]);
         frame += read(n + 1, int(timeoutMs - timer.elapsed()));
         return frame.size() == n + 9 ? frame : QByteArray();

@@ -142,6 +142,22 @@ private slots:
         QCOMPARE(rig->sim->requestCount(), 3);
     }
 
+    void lateRepliesStillContinueTheRead()
+    {
+        devsim::Options o;
+        o.delayMs = 700; // longer than the window's 400 ms reply timer
+        FormRig rig(o);
+        rig.openSim();
+        rig.sim->setMemory(68, QByteArray("Late\0", 5));
+        rig.rec.expect(kAsk);
+        rig.rec.expect(QStringLiteral("Receive timeout"));
+        rig.rec.expect(QStringLiteral("Receive timeout"));
+        rig.rec.expect(kReadOk);
+        rig.form->btn21Click();
+        QVERIFY(QTest::qWaitFor([&] { return rig.rec.allExpectedSeen(); }, 8000));
+        QCOMPARE(rig.form->settingsModel().content(6), QStringLiteral("Late"));
+    }
+
     void cancelledReadSendsNothing()
     {
         auto rig = loggedIn();

@@ -18,12 +18,10 @@ QByteArray DeviceCore::buildFrame(quint8 command, quint32 address, const QByteAr
 DeviceCore::Result DeviceCore::receive(QByteArrayView bytes)
 {
     Result result;
-    if (m_vanished)
-        return result;
+    if (m_vanished) return result;
     for (const QByteArray &request : m_assembler.feed(bytes)) {
         ++m_requestCount;
-        if (m_requests.size() >= kKeptRequests)
-            m_requests.removeFirst();
+        if (m_requests.size() >= kKeptRequests) m_requests.removeFirst();
         m_requests.append(request);
         Reply reply = answer(request, &result.memoryChanged);
         const bool vanish = reply.vanish;
@@ -42,7 +40,8 @@ DeviceCore::Reply DeviceCore::answer(const QByteArray &request, bool *changed)
     const int k = m_requestCount;
     const auto *raw = reinterpret_cast<const quint8 *>(request.constData());
     const quint8 command = raw[1];
-    const quint32 address = (quint32(raw[2]) << 24) | (quint32(raw[3]) << 16) | (quint32(raw[4]) << 8) | raw[5];
+    const quint32 address =
+        (quint32(raw[2]) << 24) | (quint32(raw[3]) << 16) | (quint32(raw[4]) << 8) | raw[5];
     const int n = (raw[6] << 8) | raw[7];
     const QByteArray data = request.mid(kHeaderSize, n);
     const bool refused = k == m_options.refuseWrite;
@@ -73,12 +72,10 @@ DeviceCore::Reply DeviceCore::answer(const QByteArray &request, bool *changed)
     default:
         return reply;
     }
-    if (k == m_options.dropReply)
-        return reply;
+    if (k == m_options.dropReply) return reply;
 
     reply.frame = buildFrame(command, address, replyData);
-    if (k == m_options.corruptReply)
-        reply.frame.back() = char(~reply.frame.back());
+    if (k == m_options.corruptReply) reply.frame.back() = char(~reply.frame.back());
     if (m_options.noise) {
         // A few deterministic garbage bytes; never a start byte, so the frame is still found.
         auto next = [this] {
@@ -90,8 +87,7 @@ DeviceCore::Reply DeviceCore::answer(const QByteArray &request, bool *changed)
         const int count = 2 + int(next() % 4);
         for (int i = 0; i < count; ++i) {
             char b = char(next() & 0xFF);
-            if (quint8(b) == kStartByte)
-                b = char(0x00);
+            if (quint8(b) == kStartByte) b = char(0x00);
             reply.noise.append(b);
         }
     }

@@ -23,16 +23,14 @@ constexpr Region kRegions[] = {
 const Region *regionOf(quint32 address)
 {
     for (const Region &r : kRegions) {
-        if (address >= r.address && address - r.address < quint64(r.size))
-            return &r;
+        if (address >= r.address && address - r.address < quint64(r.size)) return &r;
     }
     return nullptr;
 }
 
 void setError(QString *error, const QString &text)
 {
-    if (error)
-        *error = text;
+    if (error) *error = text;
 }
 
 } // namespace
@@ -62,8 +60,7 @@ qint64 DeviceMemory::regionEnd(quint32 address)
 
 QByteArray DeviceMemory::page(quint32 address) const
 {
-    if (address % 256 != 0)
-        return {};
+    if (address % 256 != 0) return {};
     return read(address, 256);
 }
 
@@ -80,24 +77,21 @@ void DeviceMemory::eraseHistory()
 QByteArray DeviceMemory::read(quint32 address, int length) const
 {
     const qint64 offset = imageOffset(address);
-    if (offset < 0 || length <= 0)
-        return {};
+    if (offset < 0 || length <= 0) return {};
     return m_image.mid(offset, qMin<qint64>(length, regionEnd(address) - offset));
 }
 
 bool DeviceMemory::write(quint32 address, const QByteArray &bytes)
 {
     const qint64 offset = imageOffset(address);
-    if (offset < 0 || offset + bytes.size() > regionEnd(address))
-        return false;
+    if (offset < 0 || offset + bytes.size() > regionEnd(address)) return false;
     m_image.replace(offset, bytes.size(), bytes);
     return true;
 }
 
 bool DeviceMemory::setImage(const QByteArray &image)
 {
-    if (image.size() != kImageSize)
-        return false;
+    if (image.size() != kImageSize) return false;
     m_image = image;
     return true;
 }
@@ -105,8 +99,7 @@ bool DeviceMemory::setImage(const QByteArray &image)
 bool DeviceMemory::load(const QString &path, QString *error)
 {
     QFile file(path);
-    if (!file.exists())
-        return true;
+    if (!file.exists()) return true;
     if (!file.open(QIODevice::ReadOnly)) {
         setError(error, QStringLiteral("cannot open %1: %2").arg(path, file.errorString()));
         return false;

@@ -1,6 +1,6 @@
 // zarvento-devsim: a simulated GSM relay unit on a pseudo-terminal, for trying the tool
 // without hardware and for testing it against every fault a real line can show.
-#include "published.h"
+#include "published_devices.h"
 #include "simulator.h"
 
 #include <QCommandLineParser>
@@ -52,52 +52,44 @@ int main(int argc, char *argv[])
 
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral("Simulated GSM relay unit on a pseudo-terminal."));
-    const QCommandLineOption help({QStringLiteral("h"), QStringLiteral("help")}, QStringLiteral("Show this help."));
-    const QCommandLineOption link(QStringLiteral("link"), QStringLiteral("Make PATH a link to the unit's port."),
-                                  QStringLiteral("PATH"));
-    const QCommandLineOption publish(QStringLiteral("publish"),
-                                     QStringLiteral("Offer the unit in the tool's port list as NAME."),
-                                     QStringLiteral("NAME"));
-    const QCommandLineOption preset(QStringLiteral("preset"),
-                                    QStringLiteral("Start as factory (default), blank or demo unit."),
-                                    QStringLiteral("NAME"), QStringLiteral("factory"));
-    const QCommandLineOption image(QStringLiteral("image"),
-                                   QStringLiteral("Load the memory from FILE when it exists; save every change."),
-                                   QStringLiteral("FILE"));
-    const QCommandLineOption baud(QStringLiteral("baud"), QStringLiteral("Line speed to emulate (0: none)."),
-                                  QStringLiteral("N"));
-    const QCommandLineOption delay(QStringLiteral("delay"), QStringLiteral("Pause before every reply."),
-                                   QStringLiteral("MS"));
-    const QCommandLineOption refuse(QStringLiteral("refuse-write"),
-                                    QStringLiteral("Refuse request K when it writes or deletes."),
-                                    QStringLiteral("K"));
-    const QCommandLineOption drop(QStringLiteral("drop-reply"), QStringLiteral("Do not answer request K."),
-                                  QStringLiteral("K"));
-    const QCommandLineOption corrupt(QStringLiteral("corrupt-reply"),
-                                     QStringLiteral("Send reply K with a wrong checksum."), QStringLiteral("K"));
-    const QCommandLineOption vanish(QStringLiteral("vanish-after"),
-                                    QStringLiteral("Close the port after answering request K."),
-                                    QStringLiteral("K"));
-    const QCommandLineOption split(QStringLiteral("split"),
-                                   QStringLiteral("Send every reply in pieces with short pauses."));
-    const QCommandLineOption noise(QStringLiteral("noise"), QStringLiteral("Send garbage before every reply."));
-    parser.addOptions({help, link, publish, preset, image, baud, delay, refuse, drop, corrupt, vanish, split, noise});
+    auto option = [](const char *name, const char *text, const char *value = nullptr) {
+        QCommandLineOption o(QString::fromLatin1(name), QString::fromLatin1(text));
+        if (value) o.setValueName(QString::fromLatin1(value));
+        return o;
+    };
+    const QCommandLineOption help({QStringLiteral("h"), QStringLiteral("help")},
+                                  QStringLiteral("Show this help."));
+    const auto link = option("link", "Make PATH a link to the unit's port.", "PATH");
+    const auto publish = option("publish", "Offer the unit in the tool's port list as NAME.", "NAME");
+    const auto preset = option("preset", "Start as factory (default), blank or demo unit.", "NAME");
+    const auto image =
+        option("image", "Load the memory from FILE when it exists; save every change.", "FILE");
+    const auto baud = option("baud", "Line speed to emulate (0: none).", "N");
+    const auto delay = option("delay", "Pause before every reply.", "MS");
+    const auto refuse = option("refuse-write", "Refuse request K when it writes or deletes.", "K");
+    const auto drop = option("drop-reply", "Do not answer request K.", "K");
+    const auto corrupt = option("corrupt-reply", "Send reply K with a wrong checksum.", "K");
+    const auto vanish = option("vanish-after", "Close the port after answering request K.", "K");
+    const auto split = option("split", "Send every reply in pieces with short pauses.");
+    const auto noise = option("noise", "Send garbage before every reply.");
+    parser.addOptions(
+        {help, link, publish, preset, image, baud, delay, refuse, drop, corrupt, vanish, split, noise});
 
-    if (!parser.parse(QCoreApplication::arguments()))
-        return usageError(parser.errorText());
+    if (!parser.parse(QCoreApplication::arguments())) return usageError(parser.errorText());
     if (parser.isSet(help)) {
         std::fputs(qPrintable(parser.helpText()), stdout);
         return 0;
     }
     if (!parser.positionalArguments().isEmpty())
-        return usageError(QStringLiteral("unexpected argument '%1'").arg(parser.positionalArguments().first()));
+        return usageError(
+            QStringLiteral("unexpected argument '%1'").arg(parser.positionalArguments().first()));
     if (!parser.isSet(link) && !parser.isSet(publish))
         return usageError(QStringLiteral("give --link PATH (or --publish NAME)"));
 
     Options options;
-    const auto chosen = presetFromName(parser.value(preset));
-    if (!chosen)
-        return usageError(QStringLiteral("unknown preset '%1'").arg(parser.value(preset)));
+    const QString presetName = parser.isSet(preset) ? parser.value(preset) : QStringLiteral("factory");
+    const auto chosen = presetFromName(presetName);
+    if (!chosen) return usageError(QStringLiteral("unknown preset '%1'").arg(presetName));
     options.preset = *chosen;
     options.imagePath = parser.value(image);
     struct Numeric
@@ -106,10 +98,10 @@ int main(int argc, char *argv[])
         int *target;
         int minimum;
     };
-    for (const Numeric &n : {Numeric{baud, &options.baud, 0}, Numeric{delay, &options.delayMs, 0},
-                             Numeric{refuse, &options.refuseWrite, 1}, Numeric{drop, &options.dropReply, 1},
-                             Numeric{corrupt, &options.corruptReply, 1},
-                             Numeric{vanish, &options.vanishAfter, 1}}) {
+    for (const Numeric &n :
+         {Numeric{baud, &options.baud, 0}, Numeric{delay, &options.delayMs, 0},
+          Numeric{refuse, &options.refuseWrite, 1}, Numeric{drop, &options.dropReply, 1},
+          Numeric{corrupt, &options.corruptReply, 1}, Numeric{vanish, &options.vanishAfter, 1}}) {
         if (parser.isSet(n.option)) {
             const auto v = number(parser.value(n.option), n.minimum);
             if (!v)
@@ -124,13 +116,16 @@ int main(int argc, char *argv[])
 
     Simulator simulator(options);
     QString error;
-    if (!simulator.start(parser.value(link), &error)
-        || (parser.isSet(publish) && !simulator.publish(parser.value(publish), &error))) {
+    if (!simulator.start(parser.value(link), &error) ||
+        (parser.isSet(publish) && !simulator.publish(parser.value(publish), &error))) {
         std::fprintf(stderr, "zarvento-devsim: %s\n", qPrintable(error));
         return 1;
     }
     std::fprintf(stdout, "%s\n", qPrintable(simulator.ptyPath()));
     std::fflush(stdout);
+    std::fprintf(stderr, "zarvento-devsim: answering on %s%s%s; stop with Ctrl+C\n",
+                 qPrintable(simulator.ptyPath()), parser.isSet(link) ? " via " : "",
+                 qPrintable(parser.value(link)));
 
     int signal = 0;
     while (sigwait(&quitSignals, &signal) != 0) {

@@ -21,8 +21,7 @@ void putText(QByteArray &bytes, int offset, int width, const QByteArray &text, b
 {
     const int n = qMin(int(text.size()), width);
     bytes.replace(offset, n, text.left(n));
-    if (terminate && n < width)
-        bytes[offset + n] = '\0';
+    if (terminate && n < width) bytes[offset + n] = '\0';
 }
 
 void putU16(QByteArray &bytes, int offset, quint16 value)
@@ -184,8 +183,8 @@ QByteArray demoHistory()
         const QDateTime when = first.addSecs(i * slot + rnd.next(int(slot / 2)));
         const Event &ev = kEvents[rnd.next(int(kEvents.size()))];
         const QByteArray caller = demoPhone(rnd.next(kDemoNumbers));
-        const QByteArray executant = ev.byCaller ? (ev.source == 1 && ev.action <= 1 ? admin : caller)
-                                                 : QByteArray();
+        const QByteArray executant =
+            ev.byCaller ? (ev.source == 1 && ev.action <= 1 ? admin : caller) : QByteArray();
         const QByteArray content = ev.content ? QByteArray(ev.content) : caller;
         log.replace(i * kRecordSize, kRecordSize, demoRecord(number++, when, ev, executant, content));
         ++i;
@@ -205,12 +204,9 @@ QByteArray demoHistory()
 std::optional<Preset> presetFromName(const QString &name)
 {
     const QString n = name.toLower();
-    if (n == QLatin1String("factory"))
-        return Preset::Factory;
-    if (n == QLatin1String("blank"))
-        return Preset::Blank;
-    if (n == QLatin1String("demo"))
-        return Preset::Demo;
+    if (n == QLatin1String("factory")) return Preset::Factory;
+    if (n == QLatin1String("blank")) return Preset::Blank;
+    if (n == QLatin1String("demo")) return Preset::Demo;
     return std::nullopt;
 }
 

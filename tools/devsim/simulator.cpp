@@ -1,6 +1,6 @@
 #include "simulator.h"
 
-#include "published.h"
+#include "published_devices.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -29,8 +29,7 @@ constexpr int kDrainMs = 2000;
 
 bool fail(QString *error, const QString &text)
 {
-    if (error)
-        *error = text;
+    if (error) *error = text;
     return false;
 }
 
@@ -64,8 +63,7 @@ void removeLink(const QString &link, const QString &target)
     const QByteArray path = QFile::encodeName(link);
     char buffer[512];
     const ssize_t n = readlink(path.constData(), buffer, sizeof buffer);
-    if (n > 0 && QByteArray(buffer, n) == QFile::encodeName(target))
-        unlink(path.constData());
+    if (n > 0 && QByteArray(buffer, n) == QFile::encodeName(target)) unlink(path.constData());
 }
 
 // The publish folder must be a real folder of ours: /tmp is shared with other users.
@@ -95,8 +93,7 @@ bool Simulator::start(const QString &linkPath, QString *error)
         return fail(error, QStringLiteral("the simulated unit is already running"));
     if (!m_options.imagePath.isEmpty()) {
         std::lock_guard lock(m_mutex);
-        if (!m_core.memory().load(m_options.imagePath, error))
-            return false;
+        if (!m_core.memory().load(m_options.imagePath, error)) return false;
     }
     if (openpty(&m_master, &m_slave, nullptr, nullptr, nullptr) != 0)
         return fail(error, QStringLiteral("cannot open a pseudo-terminal: %1").arg(errnoText()));
@@ -109,9 +106,9 @@ bool Simulator::start(const QString &linkPath, QString *error)
         cfmakeraw(&tio);
         ok = tcsetattr(m_slave, TCSANOW, &tio) == 0;
     }
-    ok = ok && fcntl(m_master, F_SETFD, FD_CLOEXEC) == 0 && fcntl(m_slave, F_SETFD, FD_CLOEXEC) == 0
-         && fcntl(m_master, F_SETFL, fcntl(m_master, F_GETFL) | O_NONBLOCK) == 0
-         && pipe2(m_wake, O_CLOEXEC | O_NONBLOCK) == 0;
+    ok = ok && fcntl(m_master, F_SETFD, FD_CLOEXEC) == 0 && fcntl(m_slave, F_SETFD, FD_CLOEXEC) == 0 &&
+         fcntl(m_master, F_SETFL, fcntl(m_master, F_GETFL) | O_NONBLOCK) == 0 &&
+         pipe2(m_wake, O_CLOEXEC | O_NONBLOCK) == 0;
     if (!ok) {
         const QString why = errnoText();
         closeFds();
@@ -139,16 +136,13 @@ bool Simulator::start(const QString &linkPath, QString *error)
 
 bool Simulator::publish(const QString &name, QString *error)
 {
-    if (!m_running)
-        return fail(error, QStringLiteral("the simulated unit is not running"));
+    if (!m_running) return fail(error, QStringLiteral("the simulated unit is not running"));
     if (name.isEmpty() || name.contains(QLatin1Char('/')) || name.startsWith(QLatin1Char('.')))
         return fail(error, QStringLiteral("'%1' cannot be used as a device name").arg(name));
     const QString dir = publishDir();
-    if (!ensurePublishDir(dir, error))
-        return false;
+    if (!ensurePublishDir(dir, error)) return false;
     const QString link = dir + QLatin1Char('/') + name;
-    if (!makeLink(link, m_ptyPath, error))
-        return false;
+    if (!makeLink(link, m_ptyPath, error)) return false;
     std::lock_guard lock(m_mutex);
     m_links.append(link);
     return true;
@@ -173,8 +167,7 @@ void Simulator::stop()
 void Simulator::closeFds()
 {
     for (int *fd : {&m_master, &m_slave, &m_wake[0], &m_wake[1]}) {
-        if (*fd >= 0)
-            ::close(*fd);
+        if (*fd >= 0) ::close(*fd);
         *fd = -1;
     }
 }
@@ -188,8 +181,7 @@ QByteArray Simulator::memory(quint32 address, int length) const
 bool Simulator::setMemory(quint32 address, const QByteArray &bytes)
 {
     std::lock_guard lock(m_mutex);
-    if (!m_core.memory().write(address, bytes))
-        return false;
+    if (!m_core.memory().write(address, bytes)) return false;
     saveImageLocked();
     return true;
 }
@@ -232,8 +224,8 @@ void Simulator::vanish()
     // take the last reply (which was answered, after all), but not forever.
     const Clock::time_point giveUp = Clock::now() + std::chrono::milliseconds(kDrainMs);
     int pending = 0;
-    while (waitUntil(Clock::now() + std::chrono::milliseconds(10)) && Clock::now() < giveUp
-           && ioctl(m_slave, TIOCINQ, &pending) == 0 && pending > 0) {
+    while (waitUntil(Clock::now() + std::chrono::milliseconds(10)) && Clock::now() < giveUp &&
+           ioctl(m_slave, TIOCINQ, &pending) == 0 && pending > 0) {
     }
     ::close(m_master);
     ::close(m_slave);
@@ -252,23 +244,18 @@ void Simulator::run()
         }
         pollfd fds[2] = {{m_master, POLLIN, 0}, {m_wake[0], POLLIN, 0}};
         const int ready = ::poll(fds, 2, partial ? kFrameGapMs : -1);
-        if (ready < 0 && errno == EINTR)
-            continue;
-        if (ready < 0 || fds[1].revents)
-            return;
+        if (ready < 0 && errno == EINTR) continue;
+        if (ready < 0 || fds[1].revents) return;
         if (ready == 0) {
             std::lock_guard lock(m_mutex);
             m_core.abandonPartialFrame();
             continue;
         }
-        const ssize_t n = (fds[0].revents & POLLIN) ? ::read(m_master, buffer, sizeof buffer) : -1;
+        const ssize_t n = (fds[0].revents & POLLIN) ? ::read(m_master, buffer, sizeof buffer) : 0;
+        if (n < 0 && (errno == EAGAIN || errno == EINTR)) continue;
         if (n <= 0) {
-            // Nothing to read although poll woke us (a hang-up while no client is attached):
-            // do not spin.
-            if (n < 0 && (errno == EAGAIN || errno == EINTR))
-                continue;
-            if (!waitUntil(Clock::now() + std::chrono::milliseconds(10)))
-                return;
+            // Woken without anything to read (a hang-up while no client is attached): do not spin.
+            if (!waitUntil(Clock::now() + std::chrono::milliseconds(10))) return;
             continue;
         }
         const Clock::time_point arrival = Clock::now();
@@ -276,12 +263,10 @@ void Simulator::run()
         {
             std::lock_guard lock(m_mutex);
             result = m_core.receive(QByteArrayView(buffer, n));
-            if (result.memoryChanged)
-                saveImageLocked();
+            if (result.memoryChanged) saveImageLocked();
         }
         for (const DeviceCore::Reply &reply : std::as_const(result.replies)) {
-            if (!transmit(reply, arrival))
-                return;
+            if (!transmit(reply, arrival)) return;
             if (reply.vanish) {
                 vanish();
                 return;
@@ -293,25 +278,20 @@ void Simulator::run()
 bool Simulator::transmit(const DeviceCore::Reply &reply, Clock::time_point arrival)
 {
     using namespace std::chrono;
-    if (reply.frame.isEmpty())
-        return true;
+    if (reply.frame.isEmpty()) return true;
     Clock::time_point due = arrival;
-    if (m_options.baud > 0)
-        due += nanoseconds(qint64(reply.requestSize) * 10'000'000'000LL / m_options.baud);
+    if (m_options.baud > 0) due += nanoseconds(qint64(reply.requestSize) * 10'000'000'000LL / m_options.baud);
     due += milliseconds(m_options.delayMs);
-    if (!waitUntil(due))
-        return false;
+    if (!waitUntil(due)) return false;
 
     const QByteArray out = reply.noise + reply.frame;
-    if (!m_options.split)
-        return sendPaced(out.constData(), int(out.size()));
+    if (!m_options.split) return sendPaced(out.constData(), int(out.size()));
     // 3 to 5 pieces of varying size with pauses of 2 to 5 ms between them.
     const int pieces = qMin(3 + reply.request % 3, int(out.size()));
     int sent = 0;
     for (int i = 0; i < pieces; ++i) {
         const int end = i == pieces - 1 ? int(out.size()) : int(out.size()) * (i + 1) / pieces - (i % 2);
-        if (end > sent && !sendPaced(out.constData() + sent, end - sent))
-            return false;
+        if (end > sent && !sendPaced(out.constData() + sent, end - sent)) return false;
         sent = qMax(sent, end);
         if (i < pieces - 1 && !waitUntil(Clock::now() + milliseconds(2 + (reply.request + i) % 4)))
             return false;
@@ -323,22 +303,19 @@ bool Simulator::transmit(const DeviceCore::Reply &reply, Clock::time_point arriv
 // counted from one fixed start so that late wake-ups do not add up.
 bool Simulator::sendPaced(const char *data, int size)
 {
-    if (m_options.baud <= 0)
-        return writeAll(data, size);
+    if (m_options.baud <= 0) return writeAll(data, size);
     const Clock::time_point start = Clock::now();
     auto due = [&](int i) {
         return start + std::chrono::nanoseconds(qint64(i + 1) * 10'000'000'000LL / m_options.baud);
     };
     int i = 0;
     while (i < size) {
-        if (!waitUntil(due(i)))
-            return false;
+        if (!waitUntil(due(i))) return false;
         const Clock::time_point now = Clock::now();
         int end = i + 1;
         while (end < size && due(end) <= now)
             ++end;
-        if (!writeAll(data + i, end - i))
-            return false;
+        if (!writeAll(data + i, end - i)) return false;
         i = end;
     }
     return true;
@@ -355,18 +332,15 @@ bool Simulator::writeAll(const char *data, int size)
             stallSince = {};
             continue;
         }
-        if (n < 0 && errno == EINTR)
-            continue;
+        if (n < 0 && errno == EINTR) continue;
         if (n < 0 && errno != EAGAIN)
             return !m_stopping; // the line is gone; the reply is lost, as on a real line
         const Clock::time_point now = Clock::now();
-        if (stallSince == Clock::time_point{})
-            stallSince = now;
+        if (stallSince == Clock::time_point{}) stallSince = now;
         if (now - stallSince > std::chrono::milliseconds(kWriteStallMs))
             return true; // nobody reads: drop the rest
         pollfd fds[2] = {{m_master, POLLOUT, 0}, {m_wake[0], POLLIN, 0}};
-        if (::poll(fds, 2, 50) > 0 && fds[1].revents)
-            return false;
+        if (::poll(fds, 2, 50) > 0 && fds[1].revents) return false;
     }
     return true;
 }
@@ -375,16 +349,13 @@ bool Simulator::writeAll(const char *data, int size)
 bool Simulator::waitUntil(Clock::time_point deadline)
 {
     for (;;) {
-        if (m_stopping)
-            return false;
+        if (m_stopping) return false;
         const auto left = deadline - Clock::now();
-        if (left <= Clock::duration::zero())
-            return true;
+        if (left <= Clock::duration::zero()) return true;
         const auto ns = std::chrono::duration_cast<std::chrono::nanoseconds>(left).count();
         const timespec timeout{time_t(ns / 1'000'000'000), long(ns % 1'000'000'000)};
         pollfd wake{m_wake[0], POLLIN, 0};
-        if (::ppoll(&wake, 1, &timeout, nullptr) > 0)
-            return false;
+        if (::ppoll(&wake, 1, &timeout, nullptr) > 0) return false;
     }
 }
 
