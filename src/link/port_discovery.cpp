@@ -13,14 +13,16 @@ QList<PortEntry> Trecognitionserial::discover() const
     auto ports = QSerialPortInfo::availablePorts();
     std::sort(ports.begin(), ports.end(),
               [](const QSerialPortInfo &a, const QSerialPortInfo &b) { return a.portName() < b.portName(); });
-    // Real bridges first: a unit plugged in is what the user most likely wants.
-    std::stable_sort(ports.begin(), ports.end(), [](const QSerialPortInfo &a, const QSerialPortInfo &b) {
-        return a.hasVendorIdentifier() && !b.hasVendorIdentifier();
-    });
+    // USB bridges first (a unit plugged in is what the user most likely wants), then the
+    // simulated units, then built-in ports such as ttyS0 that rarely carry a unit.
     for (const auto &p : ports)
-        out.append({p.portName(), p.systemLocation()});
+        if (p.hasVendorIdentifier())
+            out.append({p.portName(), p.systemLocation()});
     for (const auto &d : publishedDevices())
         out.append({QStringLiteral("Simulated unit (%1)").arg(d.name), d.path});
+    for (const auto &p : ports)
+        if (!p.hasVendorIdentifier())
+            out.append({p.portName(), p.systemLocation()});
     return out;
 }
 

@@ -300,6 +300,14 @@ void TForm1::fillPortList()
         m_cbb9->setCurrentIndex(0);
     if (auto *view = m_cbb9->view())
         view->setMinimumWidth(220);
+    // The field is narrow: show the start of a chosen name, and the whole of it as a tip.
+    const auto showStart = [this] {
+        if (QLineEdit *edit = m_cbb9->lineEdit())
+            edit->setCursorPosition(0);
+        m_cbb9->setToolTip(m_cbb9->currentText());
+    };
+    connect(m_cbb9, &QComboBox::currentIndexChanged, this, showStart);
+    showStart();
 }
 
 void TForm1::setDeviceControlsEnabled(bool enabled)

@@ -1,6 +1,7 @@
 #include "page_tabs.h"
 
 #include <QPainter>
+#include <algorithm>
 #include <QStyleOptionTab>
 #include <QStylePainter>
 
@@ -22,13 +23,13 @@ PageTabs::TabText PageTabs::tabText(int index, const QString &caption)
 {
     switch (index) {
     case 0:
-        return {QStringLiteral("Basic"), 19, QStringLiteral("Settings"), 12};
+        return {QStringLiteral("Basic"), QStringLiteral("Settings")};
     case 1:
-        return {QStringLiteral("Number"), 12, QStringLiteral("List"), 22};
+        return {QStringLiteral("Number"), QStringLiteral("List")};
     case 2:
-        return {QStringLiteral("Historical"), 9, QStringLiteral("Data"), 22};
+        return {QStringLiteral("Historical"), QStringLiteral("Data")};
     default:
-        return {caption, 20, QString(), 0};
+        return {caption, QString()};
     }
 }
 
@@ -37,18 +38,28 @@ void PageTabs::pgc1DrawTab(QPainter &p, int index, const QRect &rect, bool activ
     QFont f = font();
     f.setPointSize(11);
     f.setBold(active);
+    // The lines were laid out for a narrow Windows font; with a wider desktop font the
+    // size shrinks until the longest line fits the tab, and each line is centred.
+    QFont bold = f;
+    bold.setBold(true);
+    while (f.pointSizeF() > 6 && QFontMetrics(bold).horizontalAdvance(QStringLiteral("Historical")) > TabWidth - 8) {
+        f.setPointSizeF(f.pointSizeF() - 0.5);
+        bold.setPointSizeF(f.pointSizeF());
+    }
     p.setFont(f);
     p.setPen(active ? QColor(0, 0, 255) : palette().color(QPalette::WindowText));
     const int half = TabHeight / 2;
     const TabText t = tabText(index, QTabBar::tabText(index));
     const QFontMetrics fm(f);
+    const auto left = [&](const QString &line) { return rect.left() + (rect.width() - fm.horizontalAdvance(line)) / 2; };
     // Lines are placed by their top-left corner.
     if (t.second.isEmpty()) {
-        p.drawText(rect.left() + t.firstOffset, rect.top() + half - 10 + fm.ascent(), t.first);
+        p.drawText(left(t.first), rect.top() + half - 10 + fm.ascent(), t.first);
         return;
     }
-    p.drawText(rect.left() + t.firstOffset, rect.top() + half - 15 + fm.ascent(), t.first);
-    p.drawText(rect.left() + t.secondOffset, rect.top() + half + fm.ascent(), t.second);
+    const int lineGap = std::max(15, fm.height());
+    p.drawText(left(t.first), rect.top() + half - lineGap + fm.ascent(), t.first);
+    p.drawText(left(t.second), rect.top() + half + fm.ascent(), t.second);
 }
 
 void PageTabs::paintEvent(QPaintEvent *)

@@ -15,13 +15,11 @@ public:
     static constexpr int TabWidth = 80;
     static constexpr int TabHeight = 75;
 
-    // The lines a tab shows and their x offsets.
+    // The lines a tab shows (the help tab has one).
     struct TabText
     {
         QString first;
-        int firstOffset;
         QString second;
-        int secondOffset;
     };
     static TabText tabText(int index, const QString &caption);
 
