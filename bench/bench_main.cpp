@@ -53,6 +53,14 @@ double wireSeconds(int bytes, int baud)
     return bytes * 10.0 / baud;
 }
 
+// A paced run: its total, the time the bytes alone need on the line, and their ratio.
+void printPaced(const QString &name, double total, double limit, const char *unit)
+{
+    print(qPrintable(name + QStringLiteral(".paced.total")), total, unit);
+    print(qPrintable(name + QStringLiteral(".paced.wire_limit")), limit, unit);
+    print(qPrintable(name + QStringLiteral(".paced.ratio")), total / limit, "x");
+}
+
 struct Rig
 {
     devsim::Simulator sim;
@@ -154,10 +162,7 @@ void benchRead125()
     const ChainResult paced = read125(115200);
     if (!paced.ok)
         std::fprintf(stderr, "read125: paced chain did not complete\n");
-    const double limit = wireSeconds(125 * (9 + 265), 115200);
-    print("read125.paced.total", paced.totalS, "s");
-    print("read125.paced.wire_limit", limit, "s");
-    print("read125.paced.ratio", paced.totalS / limit, "x");
+    printPaced(QStringLiteral("read125"), paced.totalS, wireSeconds(125 * (9 + 265), 115200), "s");
 }
 
 void benchSettings()
@@ -178,22 +183,16 @@ void benchSettings()
     basic.Read();
     if (!rig.wait())
         std::fprintf(stderr, "settings read did not complete: %s\n", qPrintable(rig.reporter.last));
-    const double read = clock.nsecsElapsed() / 1e6;
-    const double readLimit = wireSeconds(2 * (9 + 265), 115200) * 1000;
-    print("settings.read.paced.total", read, "ms");
-    print("settings.read.paced.wire_limit", readLimit, "ms");
-    print("settings.read.paced.ratio", read / readLimit, "x");
+    printPaced(QStringLiteral("settings.read"), clock.nsecsElapsed() / 1e6,
+               wireSeconds(2 * (9 + 265), 115200) * 1000, "ms");
 
     rig.reporter.last.clear();
     clock.restart();
     basic.Save();
     if (!rig.wait())
         std::fprintf(stderr, "settings save did not complete: %s\n", qPrintable(rig.reporter.last));
-    const double save = clock.nsecsElapsed() / 1e6;
-    const double saveLimit = wireSeconds(2 * (265 + 10), 115200) * 1000;
-    print("settings.save.paced.total", save, "ms");
-    print("settings.save.paced.wire_limit", saveLimit, "ms");
-    print("settings.save.paced.ratio", save / saveLimit, "x");
+    printPaced(QStringLiteral("settings.save"), clock.nsecsElapsed() / 1e6,
+               wireSeconds(2 * (265 + 10), 115200) * 1000, "ms");
 }
 
 } // namespace
