@@ -4,7 +4,9 @@
 #include "help_page.h"
 #include "page_tabs.h"
 
+#include <QFile>
 #include <QImage>
+#include <QTemporaryDir>
 #include <QProgressBar>
 #include <QTabWidget>
 
@@ -122,6 +124,26 @@ private slots:
         QCOMPARE(rig.button("btn8")->text(), QStringLiteral("Open"));
         QVERIFY(!rig.lampGreen());
         QVERIFY(!rig.form->comm().PortOpen());
+    }
+
+    void publishedUnitIsListedAndOpensByItsName()
+    {
+        QTemporaryDir runtime;
+        qputenv("XDG_RUNTIME_DIR", QFile::encodeName(runtime.path()));
+        devsim::Simulator sim;
+        QVERIFY(sim.start());
+        QVERIFY(sim.publish(QStringLiteral("bench")));
+        RecordingReporter rec;
+        TForm1::Options o;
+        o.dialogs = &rec;
+        TForm1 form(o);
+        auto *cbb9 = form.findChild<QComboBox *>(QStringLiteral("cbb9"));
+        const int i = cbb9->findText(QStringLiteral("Simulated unit (bench)"));
+        QVERIFY(i >= 0);
+        cbb9->setCurrentIndex(i);
+        QTest::mouseClick(form.findChild<QPushButton *>(QStringLiteral("btn8")), Qt::LeftButton);
+        QVERIFY(form.comm().PortOpen());
+        qunsetenv("XDG_RUNTIME_DIR");
     }
 
     void failedOpensLeaveThePortClosed_data()
