@@ -82,15 +82,16 @@ struct Rig
         QObject::connect(&timer, &QTimer::timeout, &handler, &ReplyHandler::tmr1Timer);
     }
     LinkContext link() { return {&comm, &reporter, &timer}; }
-    // Runs the event loop until a completion message, a time-out or 60 s.
-    bool wait()
+    // Runs the event loop until a message or 60 s; true when the message is `success`.
+    bool wait(const QString &success)
     {
         QEventLoop loop;
         reporter.loop = &loop;
+        reporter.last.clear();
         QTimer::singleShot(60000, &loop, &QEventLoop::quit);
         loop.exec();
         reporter.loop = nullptr;
-        return !reporter.last.isEmpty() && reporter.last != QLatin1String("Receive timeout");
+        return reporter.last == success;
     }
 };
 
@@ -119,9 +120,8 @@ ChainResult read125(int baud)
     });
     auto step = [&] {
         if (numbers.step() == Tsend_rec_command::Step::SendPage) {
-            sendRequest(rig.link(), kCmdReadBlock, std::uint32_t(numberPageAddress(numbers.nextPage)), 0, nullptr,
-                        QStringLiteral("Reading telephone number information"));
-            ++numbers.nextPage;
+            sendPage(numbers, rig.link(), kCmdReadBlock, std::uint32_t(numberPageAddress(numbers.nextPage)), 0,
+                     nullptr, QStringLiteral("Reading telephone number information"));
         } else if (numbers.step() == Tsend_rec_command::Step::Complete) {
             rig.reporter.done(QStringLiteral("complete"));
         }
@@ -138,7 +138,7 @@ ChainResult read125(int baud)
     clock.start();
     numbers.start(kNumberPages);
     step();
-    r.ok = rig.wait();
+    r.ok = rig.wait(QStringLiteral("complete"));
     r.totalS = clock.nsecsElapsed() / 1e9;
     return r;
 }
@@ -181,15 +181,14 @@ void benchSettings()
     QElapsedTimer clock;
     clock.start();
     basic.Read();
-    if (!rig.wait())
+    if (!rig.wait(QStringLiteral("Basic settings read to PC software success.")))
         std::fprintf(stderr, "settings read did not complete: %s\n", qPrintable(rig.reporter.last));
     printPaced(QStringLiteral("settings.read"), clock.nsecsElapsed() / 1e6,
                wireSeconds(2 * (9 + 265), 115200) * 1000, "ms");
 
-    rig.reporter.last.clear();
     clock.restart();
     basic.Save();
-    if (!rig.wait())
+    if (!rig.wait(QStringLiteral("Basic setting saved success")))
         std::fprintf(stderr, "settings save did not complete: %s\n", qPrintable(rig.reporter.last));
     printPaced(QStringLiteral("settings.save"), clock.nsecsElapsed() / 1e6,
                wireSeconds(2 * (265 + 10), 115200) * 1000, "ms");

@@ -70,13 +70,15 @@ Tsend_rec_command::Step Tsend_rec_command::step() const
 FrameBytes buildRequest(std::uint8_t command, std::uint32_t address, int length, const std::uint8_t *data256)
 {
     FrameBytes out;
+    if (length < 0 || length > kMaxData)
+        return out;
     TDataPackage p;
     p.SetCommand(command);
     p.SetDataLength(std::uint32_t(length));
     p.SetAddress(address);
     if (data256)
         p.SetData(data256);
-    if (length < 0 || !p.BuildFrame())
+    if (!p.BuildFrame())
         return out;
     std::copy(p.frame.begin(), p.frame.begin() + p.frameLength, out.bytes.begin());
     out.size = p.frameLength;

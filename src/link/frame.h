@@ -101,6 +101,10 @@ class Tsend_rec_command : public TTemplate
 public:
     std::uint16_t pageCount = 0;
     std::uint16_t nextPage = 0;
+    // A page request or save frame has gone out and its reply was not handled yet. Only
+    // such a reply is handed to the transfer: a stray or late one after a finished or
+    // abandoned transfer must not overwrite the tables or repeat a success message.
+    bool awaitingReply = false;
 
     enum class Step { SendPage, Complete, Idle };
     // The paged transfer step: which action the current counters call for. The caller
@@ -110,9 +114,15 @@ public:
     {
         pageCount = pages;
         nextPage = 1;
+        awaitingReply = false;
     }
-    // A reply only belongs to a transfer that was started.
-    bool active() const { return pageCount != 0; }
+    // Ends the transfer: nothing more is sent and no late reply is taken.
+    void abandon()
+    {
+        pageCount = 0;
+        nextPage = 0;
+        awaitingReply = false;
+    }
 };
 
 // Builds the bytes of a request frame in the documented order (command, length, address, data).

@@ -15,9 +15,21 @@ ReplyHandler::ReplyHandler(Reporter &reporter, RuleTimer &replyTimer, QObject *p
 
 void ReplyHandler::cm1ReceiveData(std::uint8_t b)
 {
+    // The first byte after a request means its reply is coming in.
+    if (m_timer.isActive())
+        m_replyIncoming = true;
     m_timer.stopRule();
     m_reporter.setStatus(QStringLiteral("Data communication"));
+    receiveByte(b);
+    // While an awaited reply is still incomplete (noise, a cut frame), the reply timer
+    // watches the gap to the next byte, so a reply that stalls ends in "Receive timeout"
+    // instead of leaving the transfer hanging without a word.
+    if (m_replyIncoming)
+        m_timer.start();
+}
 
+void ReplyHandler::receiveByte(std::uint8_t b)
+{
     if (m_rec.inFrame == 0) {
         if (b == kStartByte)
             m_rec.inFrame = 1;
@@ -62,13 +74,55 @@ void ReplyHandler::completeFrame()
     // while routing can go on receiving.
     m_rec.byteCount = 0;
     m_rec.inFrame = 0;
+    m_replyIncoming = false;
 
     if (!good) {
         m_reporter.setStatus(QStringLiteral("Invalid data"));
         emit routed(Route::InvalidData);
+        // A damaged reply ends what was waiting for it; the user is told, not left waiting.
+        if (endWaiting())
+            m_reporter.messageBox(QStringLiteral("The reply from the unit was damaged (checksum error). "
+                                                 "The operation was stopped; please try again."));
         return;
     }
     route();
+}
+
+bool ReplyHandler::endWaiting()
+{
+    bool any = false;
+    auto &t = m_targets;
+    if (t.login && t.login->loginPending) {
+        t.login->loginPending = false;
+        any = true;
+    }
+    for (Tsend_rec_command *x : {t.settings, t.numbers, t.history})
+        if (x && x->awaitingReply) {
+            x->awaitingReply = false;
+            any = true;
+        }
+    return any;
+}
+
+bool ReplyHandler::takeReply(Tsend_rec_command *target)
+{
+    if (!target || !target->awaitingReply) {
+        emit routed(Route::Ignored);
+        return false;
+    }
+    target->awaitingReply = false;
+    // A page read must bring a whole page: decoding a short one would mix in bytes left
+    // from the previous page.
+    if (m_valid.command == kCmdReadBlock && m_valid.dataLength != kPageSize) {
+        emit routed(Route::ShortPage);
+        m_reporter.messageBox(QStringLiteral("The unit sent an incomplete page (%1 of %2 bytes). "
+                                             "The transfer was stopped; please try again.")
+                                  .arg(m_valid.dataLength)
+                                  .arg(kPageSize));
+        return false;
+    }
+    handOver(target);
+    return true;
 }
 
 void ReplyHandler::handOver(Tsend_rec_command *target)
@@ -108,31 +162,36 @@ void ReplyHandler::route()
         if (a < 0x1000) {
             m_reporter.setStatus(QStringLiteral("Reading basic setting"));
             if (t.login && t.login->loginPending) {
+                if (m_valid.dataLength < 4) {
+                    t.login->loginPending = false;
+                    emit routed(Route::ShortPage);
+                    m_reporter.messageBox(QStringLiteral("The unit's reply to the login was incomplete. "
+                                                         "Please log in again."));
+                    return;
+                }
                 emit routed(Route::Login);
                 if (t.loginCheck)
                     t.loginCheck(m_valid);
                 return;
             }
-            if (!t.settings || !t.settings->active()) {
-                emit routed(Route::Ignored);
+            if (!takeReply(t.settings))
                 return;
-            }
-            handOver(t.settings);
             emit routed(Route::SettingsRead);
             call(t.decodeSettingsPage);
         } else if (a <= 0xFFFF) {
-            if (!t.numbers || !t.numbers->active()) {
+            if (!t.numbers || !t.numbers->awaitingReply) {
                 m_reporter.setStatus(QStringLiteral("Reading number list:"));
                 emit routed(Route::Ignored);
                 return;
             }
             m_reporter.setStatus(QStringLiteral("Reading number list:%1/%2").arg(t.numbers->nextPage).arg(t.numbers->pageCount));
             m_reporter.setProgress(percent(t.numbers));
-            handOver(t.numbers);
+            if (!takeReply(t.numbers))
+                return;
             emit routed(Route::NumbersRead);
             call(t.decodeNumberListPage);
         } else {
-            if (!t.history || !t.history->active()) {
+            if (!t.history || !t.history->awaitingReply) {
                 m_reporter.setStatus(QStringLiteral("Reading historical data:"));
                 emit routed(Route::Ignored);
                 return;
@@ -140,7 +199,8 @@ void ReplyHandler::route()
             m_reporter.setStatus(
                 QStringLiteral("Reading historical data:%1/%2").arg(t.history->nextPage - 1).arg(t.history->pageCount));
             m_reporter.setProgress(percent(t.history));
-            handOver(t.history);
+            if (!takeReply(t.history))
+                return;
             emit routed(Route::HistoryRead);
             call(t.decodeHistoryPage);
         }
@@ -149,11 +209,8 @@ void ReplyHandler::route()
     case kCmdWriteBlock:
         if (a < 0x1000) {
             m_reporter.setStatus(QStringLiteral("Save basic settings"));
-            if (!t.settings || !t.settings->active()) {
-                emit routed(Route::Ignored);
+            if (!takeReply(t.settings))
                 return;
-            }
-            handOver(t.settings);
             if (firstDataByteIsOne()) {
                 emit routed(Route::SettingsWriteAccepted);
                 call(t.sendNextSettingsPage);
@@ -162,14 +219,15 @@ void ReplyHandler::route()
                 m_reporter.messageDialog(QStringLiteral("Basic setting error"));
             }
         } else if (a <= 0xFFFF) {
-            if (!t.numbers || !t.numbers->active()) {
+            if (!t.numbers || !t.numbers->awaitingReply) {
                 m_reporter.setStatus(QStringLiteral("Save number list:"));
                 emit routed(Route::Ignored);
                 return;
             }
             m_reporter.setStatus(QStringLiteral("Save number list:%1/%2").arg(t.numbers->nextPage).arg(t.numbers->pageCount));
             m_reporter.setProgress(percent(t.numbers));
-            handOver(t.numbers);
+            if (!takeReply(t.numbers))
+                return;
             if (firstDataByteIsOne()) {
                 emit routed(Route::NumbersWriteAccepted);
                 call(t.sendNextNumberListPage);
@@ -204,9 +262,13 @@ void ReplyHandler::route()
 void ReplyHandler::tmr1Timer()
 {
     m_timer.stopRule();
+    m_replyIncoming = false;
     // A login whose reply never came must not take over a later settings read.
     if (m_targets.login)
         m_targets.login->loginPending = false;
+    // A reply that stopped half way is dropped, so the next one is read from its start.
+    m_rec.inFrame = 0;
+    m_rec.byteCount = 0;
     m_reporter.messageBox(QStringLiteral("Receive timeout"));
     m_reporter.setStatusDirect(QString());
     m_reporter.setProgress(100);

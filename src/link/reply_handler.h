@@ -34,7 +34,8 @@ public:
         HistoryDeleteRefused,
         UndefinedAddress,
         UndefinedData,
-        Ignored, // a reply for a transfer that was never started
+        Ignored,   // a reply nothing is waiting for (a late or stray one)
+        ShortPage, // a read reply without a whole page
     };
     Q_ENUM(Route)
 
@@ -72,7 +73,12 @@ signals:
     void timedOut();
 
 private:
+    void receiveByte(std::uint8_t byte);
     void completeFrame();
+    // Clears every pending login and awaited transfer reply; true if there was one.
+    bool endWaiting();
+    // Hands a reply to the transfer that awaits it; false (and reported) otherwise.
+    bool takeReply(Tsend_rec_command *target);
     void route();
     void handOver(Tsend_rec_command *target);
     bool firstDataByteIsOne() const;
@@ -82,6 +88,7 @@ private:
     Targets m_targets;
     TRecData m_rec;
     TRecValidCom m_valid;
+    bool m_replyIncoming = false;
 };
 
 } // namespace zc

@@ -18,4 +18,12 @@ void sendRequest(const LinkContext &link, std::uint8_t command, std::uint32_t ad
         link.replyTimer->startRule();
 }
 
+void sendPage(Tsend_rec_command &transfer, const LinkContext &link, std::uint8_t command, std::uint32_t address,
+              int length, const std::uint8_t *data256, const QString &status)
+{
+    sendRequest(link, command, address, length, data256, status);
+    transfer.awaitingReply = true;
+    ++transfer.nextPage;
+}
+
 } // namespace zc

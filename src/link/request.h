@@ -24,4 +24,9 @@ struct LinkContext
 void sendRequest(const LinkContext &link, std::uint8_t command, std::uint32_t address, int length,
                  const std::uint8_t *data256, const QString &status);
 
+// The sending half of the paged transfer step: sends the request for page `nextPage`,
+// marks the transfer as waiting for its reply and moves on to the next page.
+void sendPage(Tsend_rec_command &transfer, const LinkContext &link, std::uint8_t command, std::uint32_t address,
+              int length, const std::uint8_t *data256, const QString &status);
+
 } // namespace zc

@@ -24,9 +24,8 @@ void TBasicInf::RequestNextSettingsPage()
 {
     switch (step()) {
     case Step::SendPage:
-        sendRequest(m_link, kCmdReadBlock, std::uint32_t(settingsPageAddress(nextPage)), 0, nullptr,
-                    QStringLiteral("Read settings"));
-        ++nextPage;
+        sendPage(*this, m_link, kCmdReadBlock, std::uint32_t(settingsPageAddress(nextPage)), 0, nullptr,
+                 QStringLiteral("Read settings"));
         break;
     case Step::Complete:
         m_link.reporter->messageBox(QStringLiteral("Basic settings read to PC software success."));
@@ -68,9 +67,8 @@ void TBasicInf::SendNextSettingsPage()
     case Step::SendPage:
         m_link.reporter->setProgress(50 * nextPage);
         if (!EncodeSettingsPage(nextPage)) return;
-        sendRequest(m_link, kCmdWriteBlock, std::uint32_t(settingsPageAddress(nextPage)), kPageSize,
-                    data.data(), QStringLiteral("Save settings"));
-        ++nextPage;
+        sendPage(*this, m_link, kCmdWriteBlock, std::uint32_t(settingsPageAddress(nextPage)), kPageSize,
+                 data.data(), QStringLiteral("Save settings"));
         break;
     case Step::Complete:
         m_link.reporter->messageBox(QStringLiteral("Basic setting saved success"));

@@ -183,7 +183,10 @@ void decodePage(int page, const std::uint8_t *data, SettingsModel &model,
 
 QString devicePassword(const std::uint8_t *page1)
 {
-    return QString::fromLatin1(reinterpret_cast<const char *>(page1), 4);
+    // The whole field, terminator and filler bytes included: a password of fewer than four
+    // digits on the unit is compared with them.
+    const Field &f = field(1, 0);
+    return DeviceText::fromBytes(QByteArray(reinterpret_cast<const char *>(page1) + f.offset, f.width));
 }
 
 } // namespace zc::SettingsCodec

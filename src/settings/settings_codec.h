@@ -32,8 +32,8 @@ EncodeResult encodePage(int page, const SettingsModel &model);
 void decodePage(int page, const std::uint8_t *data256, SettingsModel &model,
                 const std::function<void(int)> &progress = {});
 
-// The device password held in the first four bytes of page 1, one character per byte
-// (zero bytes included), as the login compares it.
+// The password field of page 1 as the login compares it: all four bytes, terminator and
+// filler bytes included, so it always stands for four bytes.
 QString devicePassword(const std::uint8_t *page1);
 
 } // namespace SettingsCodec

@@ -410,7 +410,7 @@ void TForm1::cm1RequestHangup(const QString &why)
     for (const Tsend_rec_command *t : {static_cast<const Tsend_rec_command *>(m_basicInf.get()),
                                        static_cast<const Tsend_rec_command *>(&m_telephoneSend),
                                        static_cast<const Tsend_rec_command *>(&m_historyInf)})
-        wasWaiting = wasWaiting || (t->pageCount != 0 && t->nextPage <= t->pageCount);
+        wasWaiting = wasWaiting || t->awaitingReply;
     m_handler->recData().inFrame = 0;
     m_handler->recData().byteCount = 0;
     m_tmr1.stopRule();
@@ -419,7 +419,7 @@ void TForm1::cm1RequestHangup(const QString &why)
     showLamp(false);
     m_login.loginPending = false;
     for (Tsend_rec_command *t : {static_cast<Tsend_rec_command *>(m_basicInf.get()), &m_telephoneSend, &m_historyInf})
-        t->pageCount = 0;
+        t->abandon();
     m_reporter->setStatus(QStringLiteral("Serial port lost"));
     if (wasWaiting) {
         m_reporter->setProgress(100);

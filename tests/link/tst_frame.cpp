@@ -28,6 +28,7 @@ private slots:
         QTest::newRow("read 0x10000") << 0x83 << 0x10000u << QByteArray::fromHex("238300010000000082");
         QTest::newRow("delete history") << 0x85 << 0u << QByteArray::fromHex("238500000000000085");
         QTest::newRow("0x23 in address") << 0x83 << 0x23232323u << QByteArray::fromHex("238323232323000083");
+        QTest::newRow("0x23 as checksum") << 0x83 << 0xA0u << QByteArray::fromHex("2383000000a0000023");
         QTest::newRow("last history page") << 0x83 << uint(historyPageAddress(500)) << QByteArray::fromHex("23830002f300000072");
     }
     void goldenRequests()
@@ -54,6 +55,15 @@ private slots:
         QCOMPARE(quint8(b[264]), quint8(0x82 ^ 0x8C ^ 0x01 ^ x));
     }
 
+    void hashAsLengthByte()
+    {
+        std::array<std::uint8_t, 256> data{};
+        const FrameBytes f = buildRequest(kCmdWriteBlock, 0, 0x23, data.data());
+        QCOMPARE(f.size, 0x23 + 9);
+        QCOMPARE(bytesOf(f).left(8).toHex(), QByteArray("2382000000000023"));
+        QCOMPARE(f.bytes[std::size_t(f.size - 1)], std::uint8_t(0x82 ^ 0x23));
+    }
+
     void lengthAbove256IsRefused()
     {
         TDataPackage p;
@@ -65,6 +75,7 @@ private slots:
         p.SetDataLength(0xFFFF);
         QVERIFY(!p.BuildFrame());
         QCOMPARE(buildRequest(kCmdWriteBlock, 0, 300).size, 0);
+        QCOMPARE(buildRequest(kCmdWriteBlock, 0, 0x10000 + 1).size, 0); // not taken modulo 65536
         // Only the low 16 bits are stored.
         p.SetDataLength(0x10000 + 4);
         QCOMPARE(p.length(), 4);

@@ -62,6 +62,12 @@ struct Rig
         for (char c : bytes)
             handler.cm1ReceiveData(std::uint8_t(c));
     }
+    // As after a request of each transfer went out.
+    void awaitAll()
+    {
+        for (Tsend_rec_command *t : {&settings, &numbers, &history})
+            t->awaitingReply = true;
+    }
 };
 
 } // namespace
@@ -135,6 +141,7 @@ private slots:
         rig.calls.clear();
         rig.routes.clear();
         rig.reporter.clear();
+        rig.awaitAll();
         if (!message.isEmpty())
             rig.reporter.expect(message);
         rig.feed(reply(std::uint8_t(command), address, data));
@@ -149,10 +156,12 @@ private slots:
         Rig rig;
         rig.history.start(500);
         rig.history.nextPage = 2;
+        rig.awaitAll();
         rig.feed(reply(0x83, 0x10000, QByteArray(256, 0)));
         QCOMPARE(rig.reporter.progress(), QList<int>{0}); // 2 x 100 / 500
         rig.numbers.start(125);
         rig.numbers.nextPage = 126;
+        rig.awaitAll();
         rig.feed(reply(0x83, 0x8C00, QByteArray(256, 0)));
         QCOMPARE(rig.reporter.statuses().last(), QStringLiteral("Reading number list:126/125"));
         QCOMPARE(rig.reporter.progress().last(), 100);
@@ -162,6 +171,7 @@ private slots:
     {
         Rig rig;
         rig.settings.start(2);
+        rig.settings.awaitingReply = true;
         QByteArray page(256, 0);
         for (int i = 0; i < 256; ++i)
             page[i] = char(255 - i);
@@ -181,16 +191,89 @@ private slots:
         QCOMPARE(rig.routes, QList<Route>{Route::Login});
     }
 
-    void repliesForTransfersNeverStartedAreIgnored()
+    void repliesNothingAwaitsAreIgnored()
     {
-        Rig rig; // page counts all 0
+        Rig rig; // never started: page counts 0, so no page 0 is ever asked for
         rig.feed(reply(0x83, 0x0, QByteArray(256, 0)));
         rig.feed(reply(0x83, 0x1000, QByteArray(256, 0)));
         rig.feed(reply(0x83, 0x10000, QByteArray(256, 0)));
         rig.feed(reply(0x82, 0x1000, QByteArray("\x01", 1)));
+        // A finished read: a stray or late reply must not decode again nor repeat its message.
+        rig.settings.start(2);
+        rig.settings.nextPage = 3;
+        rig.feed(reply(0x83, 0x100, QByteArray(256, 0)));
+        rig.feed(reply(0x82, 0x100, QByteArray("\x01", 1)));
         QVERIFY(rig.calls.isEmpty());
-        QCOMPARE(rig.routes, QList<Route>(4, Route::Ignored));
+        QCOMPARE(rig.routes, QList<Route>(6, Route::Ignored));
         QVERIFY(rig.reporter.progress().isEmpty());
+    }
+
+    void aReplyIsTakenOnce()
+    {
+        Rig rig;
+        rig.settings.start(2);
+        rig.settings.awaitingReply = true;
+        rig.feed(reply(0x83, 0x0, QByteArray(256, 0)));
+        rig.feed(reply(0x83, 0x0, QByteArray(256, 0))); // a duplicate
+        QCOMPARE(rig.calls, QStringList{"decodeSettings@0"});
+        QCOMPARE(rig.routes, (QList<Route>{Route::SettingsRead, Route::Ignored}));
+    }
+
+    void shortPagesStopTheTransfer_data()
+    {
+        QTest::addColumn<uint>("address");
+        QTest::addColumn<int>("length");
+        QTest::newRow("settings, no data") << 0x0u << 0;
+        QTest::newRow("settings, 255 bytes") << 0x100u << 255;
+        QTest::newRow("number list") << 0x1000u << 32;
+        QTest::newRow("history") << 0x10000u << 128;
+    }
+    void shortPagesStopTheTransfer()
+    {
+        QFETCH(uint, address);
+        QFETCH(int, length);
+        Rig rig;
+        for (Tsend_rec_command *t : {&rig.settings, &rig.numbers, &rig.history})
+            t->start(2);
+        rig.awaitAll();
+        rig.reporter.expectStartsWith(QStringLiteral("The unit sent an incomplete page (%1 of 256 bytes)").arg(length));
+        rig.feed(reply(0x83, address, QByteArray(length, 0x11)));
+        QVERIFY(rig.reporter.allExpectedSeen());
+        QVERIFY(rig.calls.isEmpty());
+        QCOMPARE(rig.routes, QList<Route>{Route::ShortPage});
+    }
+
+    void shortLoginReply()
+    {
+        Rig rig;
+        rig.login.loginPending = true;
+        rig.reporter.expect(QStringLiteral("The unit's reply to the login was incomplete. Please log in again."));
+        rig.feed(reply(0x83, 0x0, QByteArray("85", 2)));
+        QVERIFY(rig.calls.isEmpty());
+        QVERIFY(!rig.login.loginPending);
+    }
+
+    void damagedReplyEndsWhatWaitedForIt()
+    {
+        Rig rig;
+        QByteArray bad = reply(0x83, 0x0, QByteArray(256, 0));
+        bad[20] = char(bad[20] ^ 0x01);
+        // Nothing waits: only the status line says so.
+        rig.feed(bad);
+        QCOMPARE(rig.reporter.lastStatus(), QStringLiteral("Invalid data"));
+        // A pending login and an awaited page are ended, and the user is told.
+        rig.login.loginPending = true;
+        rig.settings.start(2);
+        rig.settings.awaitingReply = true;
+        rig.reporter.expectStartsWith(QStringLiteral("The reply from the unit was damaged"));
+        rig.feed(bad);
+        QVERIFY(rig.reporter.allExpectedSeen());
+        QVERIFY(!rig.login.loginPending);
+        QVERIFY(!rig.settings.awaitingReply);
+        // The next settings read is decoded, not taken as a login reply.
+        rig.settings.awaitingReply = true;
+        rig.feed(reply(0x83, 0x0, QByteArray(256, 0)));
+        QCOMPARE(rig.calls, QStringList{"decodeSettings@0"});
     }
 
     void assembler_data()
@@ -236,13 +319,29 @@ private slots:
         QCOMPARE(rig.handler.recData().inFrame, 0);
     }
 
-    void everyByteStopsTheTimer()
+    void bytesAndTheReplyTimer()
     {
         Rig rig;
-        rig.timer.startRule();
-        rig.handler.cm1ReceiveData(0x00); // noise before any frame
+        QObject::connect(&rig.timer, &QTimer::timeout, &rig.handler, &ReplyHandler::tmr1Timer);
+        // No request outstanding: a byte leaves the timer stopped.
+        rig.handler.cm1ReceiveData(0x00);
         QVERIFY(!rig.timer.isActive());
         QCOMPARE(rig.reporter.lastStatus(), QStringLiteral("Data communication"));
+        // A whole reply stops it.
+        rig.timer.startRule();
+        rig.feed(reply(0x84, 0, QByteArray()));
+        QVERIFY(!rig.timer.isActive());
+        // Noise, or half a frame, and then silence: the wait ends in "Receive timeout" and
+        // the half frame is dropped, so the next reply is read from its start.
+        rig.timer.startRule();
+        rig.feed(QByteArray("\x00\x11", 2) + reply(0x84, 0, QByteArray(4, 0)).left(6));
+        QVERIFY(rig.timer.isActive());
+        rig.reporter.expect(QStringLiteral("Receive timeout"));
+        QTRY_VERIFY(rig.reporter.allExpectedSeen());
+        QCOMPARE(rig.handler.recData().inFrame, 0);
+        rig.routes.clear();
+        rig.feed(reply(0x84, 0, QByteArray()));
+        QCOMPARE(rig.routes, QList<Route>{Route::UndefinedData});
     }
 
     void timeoutThenLateReplyContinues()
@@ -251,6 +350,7 @@ private slots:
         QObject::connect(&rig.timer, &QTimer::timeout, &rig.handler, &ReplyHandler::tmr1Timer);
         rig.settings.start(2);
         rig.settings.nextPage = 2;
+        rig.settings.awaitingReply = true;
         rig.login.loginPending = true;
         rig.reporter.expect(QStringLiteral("Receive timeout"));
         rig.timer.startRule();

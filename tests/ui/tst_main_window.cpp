@@ -216,9 +216,31 @@ private slots:
         rig.rec.expect(QStringLiteral("Receive timeout"));
         QVERIFY(rig.login());
         QVERIFY(rig.controlsEnabled(false));
-        // The lost login does not capture the next read reply.
         QVERIFY(!rig.form->login().loginPending);
         QCOMPARE(rig.status(), QString());
+        if (!portOpen)
+            return;
+        // The lost login does not capture the next settings read: it runs to its end.
+        rig.rec.expect(QStringLiteral("Read the GSM device basic parameters to PC software?"));
+        rig.rec.expect(QStringLiteral("Basic settings read to PC software success."));
+        rig.form->btn21Click();
+        QVERIFY(QTest::qWaitFor([&] { return rig.rec.allExpectedSeen(); }, 5000));
+    }
+
+    void damagedLoginReply()
+    {
+        devsim::Options o;
+        o.corruptReply = 1;
+        FormRig rig(o);
+        rig.openSim();
+        rig.rec.expectStartsWith(QStringLiteral("The reply from the unit was damaged"));
+        QVERIFY(rig.login());
+        QVERIFY(rig.controlsEnabled(false));
+        rig.rec.expect(QStringLiteral("Password confirmed!"));
+        QVERIFY(rig.login());
+        rig.rec.expect(QStringLiteral("Read the GSM device basic parameters to PC software?"));
+        rig.rec.expect(QStringLiteral("Basic settings read to PC software success."));
+        QVERIFY(rig.clickAndWait("btn21"));
     }
 
     void deleteHistory_data()
