@@ -1,6 +1,7 @@
 // Settings record encoding and decoding: golden pages, field edge cases, and a round-trip
 // property over random images of the record.
 #include "device_text.h"
+#include "presets.h"
 #include "settings_codec.h"
 #include "settings_model.h"
 
@@ -104,6 +105,7 @@ class TestSettingsCodec : public QObject
 
 private slots:
     void factoryDefaultsEncode();
+    void simulatedUnitLeavesTheFactoryWithTheGridDefaults();
     void factoryDefaultsDecode();
     void neverConfiguredUnit();
     void encodeField_data();
@@ -504,6 +506,19 @@ void TestSettingsCodec::roundTripProperty()
             QCOMPARE(bytes(e1.page, 0, 256).toHex(' '), bytes(p1, 0, 256).toHex(' '));
             QCOMPARE(bytes(e2.page, 0, 256).toHex(' '), bytes(p2, 0, 256).toHex(' '));
         }
+    }
+}
+
+void TestSettingsCodec::simulatedUnitLeavesTheFactoryWithTheGridDefaults()
+{
+    // The simulated unit's factory memory is exactly what saving the start-up grid writes.
+    const SettingsModel model;
+    const QByteArray factory = devsim::presetSettings(devsim::Preset::Factory);
+    for (int page : {1, 2}) {
+        const auto r = SettingsCodec::encodePage(page, model);
+        QVERIFY(r.ok);
+        QCOMPARE(QByteArray(reinterpret_cast<const char *>(r.page.data()), 256).toHex(),
+                 factory.mid((page - 1) * 256, 256).toHex());
     }
 }
 
