@@ -63,6 +63,13 @@ struct FormRig
         w<QLineEdit>("edt3")->setText(password);
         return clickAndWait("btn1");
     }
+    // Opens the simulated unit and logs in with its factory password.
+    bool openAndLogIn()
+    {
+        openSim();
+        rec.expect(QStringLiteral("Password confirmed!"));
+        return login();
+    }
     bool controlsEnabled(bool enabled) const
     {
         for (QPushButton *b : form->deviceControls())

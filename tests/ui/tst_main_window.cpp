@@ -263,9 +263,7 @@ private slots:
         FormRig rig(o);
         const QByteArray before = rig.sim->memory(0x10000, 256);
         QVERIFY(before != QByteArray(256, '\xff'));
-        rig.openSim();
-        rig.rec.expect(QStringLiteral("Password confirmed!"));
-        QVERIFY(rig.login());
+        QVERIFY(rig.openAndLogIn());
         rig.form->findChild<QTabWidget *>(QStringLiteral("pgc1"))->setCurrentIndex(2);
         rig.rec.expect(QStringLiteral("Warning: Thie operation will DELETE all of the historical data on GSM device! "),
                        confirm);
@@ -286,9 +284,7 @@ private slots:
         devsim::Options o;
         o.vanishAfter = 1;
         FormRig rig(o);
-        rig.openSim();
-        rig.rec.expect(QStringLiteral("Password confirmed!"));
-        QVERIFY(rig.login());
+        QVERIFY(rig.openAndLogIn());
         QTRY_VERIFY_WITH_TIMEOUT(!rig.lampGreen(), 3000);
         QCOMPARE(rig.button("btn8")->text(), QStringLiteral("Open"));
         QVERIFY(!rig.form->comm().PortOpen());
@@ -301,9 +297,7 @@ private slots:
         devsim::Options o;
         o.vanishAfter = 2; // the login and settings page 1 are answered
         FormRig rig(o);
-        rig.openSim();
-        rig.rec.expect(QStringLiteral("Password confirmed!"));
-        QVERIFY(rig.login());
+        QVERIFY(rig.openAndLogIn());
         rig.rec.expect(QStringLiteral("Read the GSM device basic parameters to PC software?"));
         rig.rec.expectStartsWith(QStringLiteral("The serial port was lost"));
         QVERIFY(rig.clickAndWait("btn21", 2000)); // well before the reply timer would fire

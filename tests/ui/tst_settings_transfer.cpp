@@ -22,9 +22,7 @@ QByteArray le16(int v)
 std::unique_ptr<FormRig> loggedIn(const devsim::Options &o = {})
 {
     auto rig = std::make_unique<FormRig>(o);
-    rig->openSim();
-    rig->rec.expect(QStringLiteral("Password confirmed!"));
-    if (!rig->login())
+    if (!rig->openAndLogIn())
         qFatal("login failed");
     return rig;
 }
@@ -107,9 +105,7 @@ private slots:
         rig->sim->setMemory(0, QByteArray("8530"));
         rig->sim->setMemory(28, QByteArray("Caf\xe9 \xff\x80", 7)); // not UTF-8
         const QByteArray before = rig->sim->memory(0, 512);
-        rig->openSim();
-        rig->rec.expect(QStringLiteral("Password confirmed!"));
-        QVERIFY(rig->login());
+        QVERIFY(rig->openAndLogIn());
         rig->rec.expect(kAsk);
         rig->rec.expect(kReadOk);
         QVERIFY(rig->clickAndWait("btn21"));
