@@ -1,13 +1,13 @@
 // zarvento-bench: transfer timings against the simulated unit over a real pseudo-terminal.
 // Prints one figure a line as "name: value unit", with the wire-time limit beside paced runs.
-#include "basic_inf.h"
-#include "comm.h"
-#include "reply_handler.h"
-#include "reporter.h"
-#include "request.h"
-#include "rule_timer.h"
-#include "settings_model.h"
-#include "simulator.h"
+#include "settings/basic_inf.h"
+#include "link/comm.h"
+#include "link/reply_handler.h"
+#include "link/reporter.h"
+#include "link/request.h"
+#include "link/rule_timer.h"
+#include "settings/settings_model.h"
+#include "devsim/simulator.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>

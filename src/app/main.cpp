@@ -1,5 +1,5 @@
 // Starts Zarvento Configurator: one main window for the whole run.
-#include "main_window.h"
+#include "ui/main_window.h"
 
 #include <QApplication>
 #include <QStyleFactory>

@@ -1,4 +1,4 @@
-#include "comm.h"
+#include "link/comm.h"
 
 #include <QFile>
 #include <QMetaObject>

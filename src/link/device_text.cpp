@@ -1,4 +1,4 @@
-#include "device_text.h"
+#include "link/device_text.h"
 
 namespace zc::DeviceText {
 

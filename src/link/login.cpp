@@ -1,6 +1,6 @@
-#include "login.h"
+#include "link/login.h"
 
-#include "reporter.h"
+#include "link/reporter.h"
 
 namespace zc {
 

@@ -3,8 +3,8 @@
 // settings read reply is taken as the login reply.
 #pragma once
 
-#include "frame.h"
-#include "request.h"
+#include "link/frame.h"
+#include "link/request.h"
 
 #include <QString>
 

@@ -1,6 +1,6 @@
-#include "port_discovery.h"
+#include "link/port_discovery.h"
 
-#include "published_devices.h"
+#include "link/published_devices.h"
 
 #include <QSerialPortInfo>
 #include <algorithm>

@@ -1,4 +1,4 @@
-#include "published_devices.h"
+#include "link/published_devices.h"
 
 #include <QDir>
 #include <QFileInfo>

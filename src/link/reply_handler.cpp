@@ -1,8 +1,8 @@
-#include "reply_handler.h"
+#include "link/reply_handler.h"
 
-#include "login.h"
-#include "reporter.h"
-#include "rule_timer.h"
+#include "link/login.h"
+#include "link/reporter.h"
+#include "link/rule_timer.h"
 
 #include <algorithm>
 

@@ -4,7 +4,7 @@
 // timer's time-out handling ("Receive timeout").
 #pragma once
 
-#include "frame.h"
+#include "link/frame.h"
 
 #include <QObject>
 #include <functional>

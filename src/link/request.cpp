@@ -1,8 +1,8 @@
-#include "request.h"
+#include "link/request.h"
 
-#include "comm.h"
-#include "reporter.h"
-#include "rule_timer.h"
+#include "link/comm.h"
+#include "link/reporter.h"
+#include "link/rule_timer.h"
 
 namespace zc {
 

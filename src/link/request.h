@@ -3,7 +3,7 @@
 // request that cannot go out ends in "Receive timeout" like one that gets no answer.
 #pragma once
 
-#include "frame.h"
+#include "link/frame.h"
 
 #include <QString>
 

@@ -1,15 +1,13 @@
-#include "basic_inf.h"
+#include "settings/basic_inf.h"
 
-#include "reporter.h"
-#include "settings_codec.h"
-#include "settings_model.h"
+#include "link/reporter.h"
+#include "settings/settings_codec.h"
+#include "settings/settings_model.h"
 
 namespace zc {
 
 void TBasicInf::Read()
 {
-    if (!m_link.reporter->question(QStringLiteral("Read the GSM device basic parameters to PC software?")))
-        return;
     start(kSettingsPages);
     RequestNextSettingsPage();
 }

@@ -3,8 +3,8 @@
 // previous reply was handled.
 #pragma once
 
-#include "frame.h"
-#include "request.h"
+#include "link/frame.h"
+#include "link/request.h"
 
 namespace zc {
 
@@ -15,7 +15,7 @@ class TBasicInf : public Tsend_rec_command
 public:
     TBasicInf(SettingsModel &model, const LinkContext &link) : m_model(model), m_link(link) {}
 
-    // "Read Settings": asks first, then reads both pages.
+    // "Read Settings": reads both pages (the page asks the user first).
     void Read();
     // "Save Settings": encodes and sends both pages.
     void Save();

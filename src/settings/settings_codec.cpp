@@ -1,7 +1,7 @@
-#include "settings_codec.h"
+#include "settings/settings_codec.h"
 
-#include "device_text.h"
-#include "settings_model.h"
+#include "link/device_text.h"
+#include "settings/settings_model.h"
 
 #include <QByteArray>
 

@@ -1,4 +1,4 @@
-#include "settings_model.h"
+#include "settings/settings_model.h"
 
 namespace zc {
 

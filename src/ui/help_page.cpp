@@ -1,4 +1,4 @@
-#include "help_page.h"
+#include "ui/help_page.h"
 
 #include <QPainter>
 

@@ -1,9 +1,9 @@
-#include "main_window.h"
+#include "ui/main_window.h"
 
-#include "help_page.h"
-#include "page_tabs.h"
-#include "settings_codec.h"
-#include "settings_editor.h"
+#include "ui/help_page.h"
+#include "ui/page_tabs.h"
+#include "settings/settings_codec.h"
+#include "ui/settings_editor.h"
 
 #include <QAbstractItemView>
 #include <QComboBox>
@@ -370,6 +370,8 @@ void TForm1::loginCheck(const TRecValidCom &reply)
 
 void TForm1::btn21Click()
 {
+    if (!m_reporter->question(QStringLiteral("Read the GSM device basic parameters to PC software?")))
+        return;
     m_basicInf->Read();
 }
 

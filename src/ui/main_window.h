@@ -2,14 +2,14 @@
 // status text and progress bar. Owns every long-lived object of the tool.
 #pragma once
 
-#include "basic_inf.h"
-#include "comm.h"
-#include "login.h"
-#include "port_discovery.h"
-#include "reply_handler.h"
-#include "reporters.h"
-#include "rule_timer.h"
-#include "settings_model.h"
+#include "settings/basic_inf.h"
+#include "link/comm.h"
+#include "link/login.h"
+#include "link/port_discovery.h"
+#include "link/reply_handler.h"
+#include "ui/reporters.h"
+#include "link/rule_timer.h"
+#include "settings/settings_model.h"
 
 #include <QList>
 #include <QWidget>

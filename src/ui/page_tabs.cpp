@@ -1,4 +1,4 @@
-#include "page_tabs.h"
+#include "ui/page_tabs.h"
 
 #include <QPainter>
 #include <algorithm>

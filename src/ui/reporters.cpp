@@ -1,6 +1,6 @@
-#include "reporters.h"
+#include "ui/reporters.h"
 
-#include "rule_timer.h"
+#include "link/rule_timer.h"
 
 #include <QApplication>
 #include <QLabel>

@@ -3,7 +3,7 @@
 // given (tests), otherwise to QMessageBox.
 #pragma once
 
-#include "reporter.h"
+#include "link/reporter.h"
 
 class QLabel;
 class QProgressBar;

@@ -1,4 +1,4 @@
-#include "recording_reporter.h"
+#include "common/recording_reporter.h"
 
 namespace zc::test {
 

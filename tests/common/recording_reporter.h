@@ -3,7 +3,7 @@
 // dialog or question it was not told to expect.
 #pragma once
 
-#include "reporter.h"
+#include "link/reporter.h"
 
 #include <QStringList>
 #include <QTest>

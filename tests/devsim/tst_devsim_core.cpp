@@ -1,6 +1,6 @@
 // The unit's answers, byte for byte, and the request assembler's robustness.
-#include "device_core.h"
-#include "frame_helpers.h"
+#include "devsim/device_core.h"
+#include "devsim/frame_helpers.h"
 
 #include <QTest>
 

@@ -1,5 +1,5 @@
 // Presets and image files of the simulated unit.
-#include "device_memory.h"
+#include "devsim/device_memory.h"
 
 #include <QDateTime>
 #include <QFile>

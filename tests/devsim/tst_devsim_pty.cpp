@@ -1,8 +1,8 @@
 // The simulated unit on a real pseudo-terminal, and the zarvento-devsim program.
-#include "frame_helpers.h"
-#include "pty_client.h"
-#include "published_devices.h"
-#include "simulator.h"
+#include "devsim/frame_helpers.h"
+#include "devsim/pty_client.h"
+#include "link/published_devices.h"
+#include "devsim/simulator.h"
 
 #include <QElapsedTimer>
 #include <QFileInfo>

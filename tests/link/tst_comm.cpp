@@ -1,6 +1,6 @@
 // TComm against a pseudo-terminal made here: TComm opens the terminal side, the test
 // plays the unit on the master side.
-#include "comm.h"
+#include "link/comm.h"
 
 #include <QDeadlineTimer>
 #include <QEventLoop>

@@ -1,6 +1,6 @@
 // Request frames byte for byte, the paged transfer step, and the device text codec.
-#include "device_text.h"
-#include "frame.h"
+#include "link/device_text.h"
+#include "link/frame.h"
 
 #include <QTest>
 

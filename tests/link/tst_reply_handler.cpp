@@ -1,8 +1,8 @@
 // The reply assembler fed one byte at a time, the routing table, and the reply timer.
-#include "login.h"
-#include "recording_reporter.h"
-#include "reply_handler.h"
-#include "rule_timer.h"
+#include "link/login.h"
+#include "common/recording_reporter.h"
+#include "link/reply_handler.h"
+#include "link/rule_timer.h"
 
 #include <QSignalSpy>
 #include <QTest>

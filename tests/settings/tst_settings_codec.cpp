@@ -1,9 +1,9 @@
 // Settings record encoding and decoding: golden pages, field edge cases, and a round-trip
 // property over random images of the record.
-#include "device_text.h"
-#include "presets.h"
-#include "settings_codec.h"
-#include "settings_model.h"
+#include "link/device_text.h"
+#include "devsim/presets.h"
+#include "settings/settings_codec.h"
+#include "settings/settings_model.h"
 
 #include <QRandomGenerator>
 #include <QTest>

@@ -1,8 +1,8 @@
 // The settings grid driven by real key and focus events: the per-item input rules, the pick
 // lists over their cells, and the table model's contract.
-#include "settings_codec.h"
-#include "settings_editor.h"
-#include "settings_model.h"
+#include "settings/settings_codec.h"
+#include "ui/settings_editor.h"
+#include "settings/settings_model.h"
 
 #include <QAbstractItemModelTester>
 #include <QApplication>

@@ -2,9 +2,9 @@
 // message going to a recording reporter and short timer intervals.
 #pragma once
 
-#include "main_window.h"
-#include "recording_reporter.h"
-#include "simulator.h"
+#include "ui/main_window.h"
+#include "common/recording_reporter.h"
+#include "devsim/simulator.h"
 
 #include <QComboBox>
 #include <QLabel>

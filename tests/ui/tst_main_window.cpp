@@ -1,8 +1,8 @@
 // The main window driven by its real widgets: start-up state, tabs, opening ports,
 // login, delete history and a unit that disappears.
-#include "form_rig.h"
-#include "help_page.h"
-#include "page_tabs.h"
+#include "ui/form_rig.h"
+#include "ui/help_page.h"
+#include "ui/page_tabs.h"
 
 #include <QFile>
 #include <QImage>

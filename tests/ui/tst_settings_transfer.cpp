@@ -1,6 +1,6 @@
 // Reading and saving the basic settings through the window against the simulated unit.
-#include "form_rig.h"
-#include "settings_model.h"
+#include "ui/form_rig.h"
+#include "settings/settings_model.h"
 
 #include <QComboBox>
 

@@ -1,6 +1,6 @@
-#include "device_core.h"
+#include "devsim/device_core.h"
 
-#include "frame.h"
+#include "link/frame.h"
 
 namespace zc::devsim {
 

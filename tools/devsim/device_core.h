@@ -9,9 +9,9 @@
 // dropped reply, inverted checksum, noise) are applied here; timing is up to the transport.
 #pragma once
 
-#include "device_memory.h"
-#include "options.h"
-#include "request_assembler.h"
+#include "devsim/device_memory.h"
+#include "devsim/options.h"
+#include "devsim/request_assembler.h"
 
 #include <QByteArray>
 #include <QList>

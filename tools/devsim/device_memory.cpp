@@ -1,4 +1,4 @@
-#include "device_memory.h"
+#include "devsim/device_memory.h"
 
 #include <QFile>
 #include <QSaveFile>

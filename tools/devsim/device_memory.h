@@ -8,7 +8,7 @@
 // Every region is stored as the bytes the unit would send for it, in address order.
 #pragma once
 
-#include "presets.h"
+#include "devsim/presets.h"
 
 #include <QByteArray>
 #include <QString>

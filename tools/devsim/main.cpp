@@ -1,7 +1,7 @@
 // zarvento-devsim: a simulated GSM relay unit on a pseudo-terminal, for trying the tool
 // without hardware and for testing it against every fault a real line can show.
-#include "published_devices.h"
-#include "simulator.h"
+#include "link/published_devices.h"
+#include "devsim/simulator.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>

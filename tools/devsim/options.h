@@ -2,7 +2,7 @@
 // valid request frames the unit received, from 1; 0 switches a fault off.
 #pragma once
 
-#include "presets.h"
+#include "devsim/presets.h"
 
 #include <QString>
 

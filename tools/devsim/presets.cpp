@@ -1,4 +1,4 @@
-#include "presets.h"
+#include "devsim/presets.h"
 
 #include <QDateTime>
 #include <array>

@@ -1,6 +1,6 @@
-#include "request_assembler.h"
+#include "devsim/request_assembler.h"
 
-#include "frame.h"
+#include "link/frame.h"
 
 namespace zc::devsim {
 

@@ -1,6 +1,6 @@
-#include "simulator.h"
+#include "devsim/simulator.h"
 
-#include "published_devices.h"
+#include "link/published_devices.h"
 
 #include <QFile>
 #include <QFileInfo>

@@ -3,8 +3,8 @@
 // on any thread (a Qt event loop included) talks to it as to the real unit.
 #pragma once
 
-#include "device_core.h"
-#include "options.h"
+#include "devsim/device_core.h"
+#include "devsim/options.h"
 
 #include <QByteArray>
 #include <QList>
