@@ -1,13 +1,11 @@
 // zarvento-bench: transfer timings against the simulated unit over a real pseudo-terminal.
 // Prints one figure a line as "name: value unit", with the wire-time limit beside paced runs.
-#include "settings/basic_inf.h"
-#include "link/comm.h"
-#include "link/reply_handler.h"
-#include "link/reporter.h"
-#include "link/request.h"
-#include "link/rule_timer.h"
-#include "settings/settings_model.h"
 #include "devsim/simulator.h"
+#include "link/link_session.h"
+#include "link/paged_transfer.h"
+#include "link/reporter.h"
+#include "settings/basic_inf.h"
+#include "settings/settings_model.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -64,10 +62,8 @@ void printPaced(const QString &name, double total, double limit, const char *uni
 struct Rig
 {
     devsim::Simulator sim;
-    TComm comm;
     QuietReporter reporter;
-    RuleTimer timer{3000};
-    ReplyHandler handler{reporter, timer};
+    LinkSession session{reporter};
 
     explicit Rig(const devsim::Options &o) : sim(o)
     {
@@ -76,12 +72,8 @@ struct Rig
             std::fprintf(stderr, "simulator: %s\n", qPrintable(error));
             std::exit(1);
         }
-        comm.SetCommName(sim.ptyPath());
-        comm.OpenPort();
-        QObject::connect(&comm, &TComm::OnReceiveData, &handler, &ReplyHandler::cm1ReceiveData);
-        QObject::connect(&timer, &QTimer::timeout, &handler, &ReplyHandler::tmr1Timer);
+        session.open(sim.ptyPath());
     }
-    LinkContext link() { return {&comm, &reporter, &timer}; }
     // Runs the event loop until a message or 60 s; true when the message is `success`.
     bool wait(const QString &success)
     {
@@ -104,40 +96,52 @@ struct ChainResult
     bool ok = false;
 };
 
+// A number list read that only counts: the tool's chain and reply routing without
+// decoding, so the figure is the link's own overhead. afterPage runs once the next
+// request has been written.
+class CountingRead : public Tsend_rec_command
+{
+public:
+    CountingRead(QuietReporter &r, std::function<void()> afterPage)
+        : Tsend_rec_command(Area::Numbers), m_r(r), m_afterPage(std::move(afterPage))
+    {
+    }
+    void pageRead() override
+    {
+        Tsend_rec_command::pageRead();
+        m_afterPage();
+    }
+
+protected:
+    void readComplete() override { m_r.done(QStringLiteral("complete")); }
+    QString readStatus() const override { return QStringLiteral("Reading telephone number information"); }
+
+private:
+    QuietReporter &m_r;
+    std::function<void()> m_afterPage;
+};
+
 ChainResult read125(int baud)
 {
     devsim::Options o;
     o.preset = devsim::Preset::Demo;
     o.baud = baud;
     Rig rig(o);
-    Tsend_rec_command numbers;
     ChainResult r;
     QElapsedTimer clock;
     qint64 firstByte = -1;
-    QObject::connect(&rig.comm, &TComm::OnReceiveData, [&](std::uint8_t) {
+    QObject::connect(&rig.session.comm(), &TComm::OnReceiveData, [&](std::uint8_t) {
         if (firstByte < 0)
             firstByte = clock.nsecsElapsed();
     });
-    auto step = [&] {
-        if (numbers.step() == Tsend_rec_command::Step::SendPage) {
-            sendPage(numbers, rig.link(), kCmdReadBlock, std::uint32_t(numberPageAddress(numbers.nextPage)), 0,
-                     nullptr, QStringLiteral("Reading telephone number information"));
-        } else if (numbers.step() == Tsend_rec_command::Step::Complete) {
-            rig.reporter.done(QStringLiteral("complete"));
-        }
-    };
-    ReplyHandler::Targets t;
-    t.numbers = &numbers;
-    t.decodeNumberListPage = [&] {
-        step();
+    CountingRead numbers(rig.reporter, [&] {
         if (firstByte >= 0)
             r.overheadMs.push_back((clock.nsecsElapsed() - firstByte) / 1e6);
         firstByte = -1;
-    };
-    rig.handler.setTargets(t);
+    });
+    rig.session.attach(numbers);
     clock.start();
-    numbers.start(kNumberPages);
-    step();
+    numbers.startRead();
     r.ok = rig.wait(QStringLiteral("complete"));
     r.totalS = clock.nsecsElapsed() / 1e9;
     return r;
@@ -171,12 +175,8 @@ void benchSettings()
     o.baud = 115200;
     Rig rig(o);
     SettingsModel model;
-    TBasicInf basic(model, rig.link());
-    ReplyHandler::Targets t;
-    t.settings = &basic;
-    t.decodeSettingsPage = [&] { basic.DecodeSettingsPage(); };
-    t.sendNextSettingsPage = [&] { basic.SendNextSettingsPage(); };
-    rig.handler.setTargets(t);
+    TBasicInf basic(model);
+    rig.session.attach(basic);
 
     QElapsedTimer clock;
     clock.start();

@@ -1,5 +1,7 @@
 #include "link/comm.h"
 
+#include "link/traffic_log.h"
+
 #include <QFile>
 #include <QMetaObject>
 #include <QPointer>
@@ -197,6 +199,7 @@ void TComm::ClosePort()
 bool TComm::WriteData(const std::uint8_t *bytes, std::uint16_t count)
 {
     if (!m_port.isOpen() || count == 0 || bytes == nullptr) return false;
+    logTraffic("sent", reinterpret_cast<const char *>(bytes), count);
     return m_port.write(reinterpret_cast<const char *>(bytes), count) == count;
 }
 
@@ -307,7 +310,9 @@ void TComm::applyModemLines()
 // object without pulling QSerialPort's state from under it.
 void TComm::onReadyRead()
 {
-    m_rx.append(m_port.readAll());
+    const QByteArray in = m_port.readAll();
+    logTraffic("read", in.constData(), in.size());
+    m_rx.append(in);
     if (m_deliveryQueued || m_rxPos >= m_rx.size()) return;
     m_deliveryQueued = true;
     QMetaObject::invokeMethod(this, &TComm::deliverPending, Qt::QueuedConnection);

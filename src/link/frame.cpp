@@ -19,6 +19,7 @@ void TDataPackage::SetAddress(std::uint32_t addr)
 
 void TDataPackage::SetDataLength(std::uint32_t n)
 {
+    requestedLength = n;
     dataLength = {std::uint8_t((n >> 8) & 0xFF), std::uint8_t(n & 0xFF)};
 }
 
@@ -43,7 +44,7 @@ void TDataPackage::CalcChecksum()
 bool TDataPackage::BuildFrame()
 {
     const int n = length();
-    if (n > kMaxData) {
+    if (n > kMaxData || requestedLength > std::uint32_t(kMaxData)) {
         frameLength = 0;
         return false;
     }
@@ -56,15 +57,6 @@ bool TDataPackage::BuildFrame()
     frame[kHeaderSize + n] = checksum;
     frameLength = n + 9;
     return true;
-}
-
-Tsend_rec_command::Step Tsend_rec_command::step() const
-{
-    if (nextPage <= pageCount && pageCount != 0)
-        return Step::SendPage;
-    if (pageCount != 0 && nextPage == pageCount + 1)
-        return Step::Complete;
-    return Step::Idle;
 }
 
 FrameBytes buildRequest(std::uint8_t command, std::uint32_t address, int length, const std::uint8_t *data256)

@@ -3,6 +3,8 @@
 // after the start byte.
 #pragma once
 
+#include "link/address_map.h"
+
 #include <array>
 #include <cstdint>
 #include <cstddef>
@@ -14,22 +16,9 @@ constexpr std::uint8_t kCmdReadBlock = 0x83;
 constexpr std::uint8_t kCmdWriteBlock = 0x82;
 constexpr std::uint8_t kCmdDeleteHistory = 0x85;
 
-constexpr int kPageSize = 256;
 constexpr int kMaxData = 256;
 constexpr int kHeaderSize = 8;                      // start, command, 4 address, 2 length
 constexpr int kMaxFrame = kHeaderSize + kMaxData + 1; // 265
-
-// Address map: each body of device data is a run of 256-byte pages.
-constexpr std::int32_t kSettingsBase = 0x0000;
-constexpr std::int32_t kNumbersBase = 0x1000;
-constexpr std::int32_t kHistoryBase = 0x10000;
-constexpr int kSettingsPages = 2;
-constexpr int kNumberPages = 125;
-constexpr int kHistoryPages = 500;
-
-constexpr std::int32_t settingsPageAddress(int page) { return kSettingsBase + (page - 1) * 0x100; }
-constexpr std::int32_t numberPageAddress(int page) { return kNumbersBase + (page - 1) * 0x100; }
-constexpr std::int32_t historyPageAddress(int page) { return kHistoryBase + (page - 1) * 0x100; }
 
 // XOR of a run of bytes; the frame checksum is this over command..last data byte.
 std::uint8_t xorChecksum(const std::uint8_t *bytes, std::size_t count);
@@ -45,10 +34,12 @@ public:
     std::uint8_t checksum = 0;
     std::array<std::uint8_t, kMaxFrame> frame{};
     std::int32_t frameLength = 0;
+    std::uint32_t requestedLength = 0;
 
     void SetCommand(std::uint8_t code) { command = code; }
     void SetAddress(std::uint32_t addr);
-    // Stores the low 16 bits of n. A length above 256 is remembered but BuildFrame refuses it.
+    // Stores the length field; the whole requested length is kept, so BuildFrame refuses
+    // anything above 256 instead of sending it modulo 65536.
     void SetDataLength(std::uint32_t n);
     // Copies the first N bytes of a 256-byte source; N is the length already stored (at most 256).
     void SetData(const std::uint8_t *source256);
@@ -93,36 +84,6 @@ public:
     virtual ~TTemplate() = default;
     std::int32_t address = 0;
     std::array<std::uint8_t, kPageSize> data{};
-};
-
-// Base of the paged transfers (settings, number list, history).
-class Tsend_rec_command : public TTemplate
-{
-public:
-    std::uint16_t pageCount = 0;
-    std::uint16_t nextPage = 0;
-    // A page request or save frame has gone out and its reply was not handled yet. Only
-    // such a reply is handed to the transfer: a stray or late one after a finished or
-    // abandoned transfer must not overwrite the tables or repeat a success message.
-    bool awaitingReply = false;
-
-    enum class Step { SendPage, Complete, Idle };
-    // The paged transfer step: which action the current counters call for. The caller
-    // sends page `nextPage` and then calls advance(); Complete runs the completion hook.
-    Step step() const;
-    void start(std::uint16_t pages)
-    {
-        pageCount = pages;
-        nextPage = 1;
-        awaitingReply = false;
-    }
-    // Ends the transfer: nothing more is sent and no late reply is taken.
-    void abandon()
-    {
-        pageCount = 0;
-        nextPage = 0;
-        awaitingReply = false;
-    }
 };
 
 // Builds the bytes of a request frame in the documented order (command, length, address, data).

@@ -7,7 +7,8 @@ namespace zc {
 void Tpasswordverify::Start(const LinkContext &link)
 {
     loginPending = true;
-    sendRequest(link, kCmdReadBlock, std::uint32_t(settingsPageAddress(1)), 0, nullptr, QStringLiteral("Read settings"));
+    sendRequest(link, kCmdReadBlock, std::uint32_t(settingsPageAddress(1)), 0, nullptr, QStringLiteral("Read settings"),
+                Requester::Login);
     if (link.reporter)
         link.reporter->setStatus(QStringLiteral("Password verifing"));
 }
@@ -23,7 +24,7 @@ bool Tpasswordverify::Check(const QString &devicePasswordField, const QString &e
 
 void Tsingalcmd::Send(const LinkContext &link)
 {
-    sendRequest(link, command, 0, 0, nullptr, QStringLiteral("Password verifying"));
+    sendRequest(link, command, 0, 0, nullptr, QStringLiteral("Password verifying"), Requester::Single);
 }
 
 } // namespace zc

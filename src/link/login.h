@@ -1,6 +1,6 @@
 // The login: a read of settings page 1 whose first four bytes are compared with the
-// password the user entered, ignoring letter case. While a login is pending, every
-// settings read reply is taken as the login reply.
+// password the user entered, ignoring letter case. While a login is pending, the reply to
+// its request is taken as the login reply.
 #pragma once
 
 #include "link/frame.h"

@@ -3,8 +3,7 @@
 // previous reply was handled.
 #pragma once
 
-#include "link/frame.h"
-#include "link/request.h"
+#include "link/paged_transfer.h"
 
 namespace zc {
 
@@ -13,23 +12,34 @@ class SettingsModel;
 class TBasicInf : public Tsend_rec_command
 {
 public:
-    TBasicInf(SettingsModel &model, const LinkContext &link) : m_model(model), m_link(link) {}
+    explicit TBasicInf(SettingsModel &model, const LinkContext &link = {})
+        : Tsend_rec_command(Area::Settings, link), m_model(model)
+    {
+    }
 
     // "Read Settings": reads both pages (the page asks the user first).
-    void Read();
+    void Read() { startRead(); }
     // "Save Settings": encodes and sends both pages.
-    void Save();
+    void Save() { startSave(); }
 
-    void RequestNextSettingsPage();
+    void RequestNextSettingsPage() { requestNextPage(); }
     // Decodes the reply held in address/data (page 1 at 0, page 2 at 0x100), then asks for the next page.
-    void DecodeSettingsPage();
-    void SendNextSettingsPage();
+    void DecodeSettingsPage() { pageRead(); }
+    void SendNextSettingsPage() { sendNextPage(); }
     // Encodes page 1 or 2 into the data buffer; on a bad number item shows why and returns false.
-    bool EncodeSettingsPage(int page);
+    bool EncodeSettingsPage(int page) { return encodePage(page); }
+
+protected:
+    void decodePage() override;
+    bool encodePage(int page) override;
+    void beforeSavePage(int page) override;
+    void readComplete() override;
+    void saveComplete() override;
+    QString readStatus() const override { return QStringLiteral("Read settings"); }
+    QString saveStatus() const override { return QStringLiteral("Save settings"); }
 
 private:
     SettingsModel &m_model;
-    LinkContext m_link;
 };
 
 } // namespace zc

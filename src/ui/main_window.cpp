@@ -1,8 +1,8 @@
 #include "ui/main_window.h"
 
+#include "settings/settings_codec.h"
 #include "ui/help_page.h"
 #include "ui/page_tabs.h"
-#include "settings/settings_codec.h"
 #include "ui/settings_editor.h"
 
 #include <QAbstractItemView>
@@ -48,20 +48,12 @@ QString trimPortName(const QString &text)
 } // namespace
 
 TForm1::TForm1(const Options &options, QWidget *parent)
-    : QWidget(parent), m_options(options), m_tmr1(options.replyTimeoutMs, this), m_tmr2(options.statusClearMs, this)
+    : QWidget(parent), m_options(options), m_tmr2(options.statusClearMs, this)
 {
     FormCreate();
 }
 
 TForm1::~TForm1() = default;
-
-QPushButton *TForm1::addButton(QWidget *parent, const char *name, const QString &caption, QRect geometry)
-{
-    auto *b = new QPushButton(caption, parent);
-    b->setObjectName(QString::fromLatin1(name));
-    b->setGeometry(geometry);
-    return b;
-}
 
 void TForm1::FormCreate()
 {
@@ -72,12 +64,16 @@ void TForm1::FormCreate()
                    Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
     setAutoFillBackground(true);
 
-    m_tmr1.setObjectName(QStringLiteral("tmr1"));
     m_tmr2.setObjectName(QStringLiteral("tmr2"));
-    m_cm1.setObjectName(QStringLiteral("cm1"));
+    m_tmr2.setTimerType(Qt::PreciseTimer);
 
     buildTopBar();
     buildStatusBar();
+    m_statusCtrl = std::make_unique<Tstatusbar_ctrl>(m_statusText, &m_tmr2);
+    m_progressCtrl = std::make_unique<Tprogressbar_ctrl>(m_pb1);
+    m_reporter = std::make_unique<WindowReporter>(this, m_statusText, m_statusCtrl.get(), m_progressCtrl.get(),
+                                                  m_options.dialogs);
+    m_session = std::make_unique<LinkSession>(*m_reporter, m_options.replyTimeoutMs, this);
     buildPages();
 
     // Centre on the screen: the window's height plus 40 leaves room for a panel.
@@ -86,34 +82,15 @@ void TForm1::FormCreate()
         move(s.x() + (s.width() - width()) / 2, s.y() + (s.height() - height() - 40) / 2);
     }
 
-    m_statusCtrl = std::make_unique<Tstatusbar_ctrl>(m_statusText, &m_tmr2);
-    m_progressCtrl = std::make_unique<Tprogressbar_ctrl>(m_pb1);
-    m_reporter = std::make_unique<WindowReporter>(this, m_statusText, m_statusCtrl.get(), m_progressCtrl.get(),
-                                                  m_options.dialogs);
-    const LinkContext link{&m_cm1, m_reporter.get(), &m_tmr1};
-    m_basicInf = std::make_unique<TBasicInf>(m_settings, link);
-    m_handler = std::make_unique<ReplyHandler>(*m_reporter, m_tmr1, this);
-
     setDeviceControlsEnabled(false);
-
-    ReplyHandler::Targets t;
-    t.settings = m_basicInf.get();
-    t.numbers = &m_telephoneSend;
-    t.history = &m_historyInf;
-    t.login = &m_login;
-    t.loginCheck = [this](const TRecValidCom &reply) { loginCheck(reply); };
-    t.decodeSettingsPage = [this] { m_basicInf->DecodeSettingsPage(); };
-    t.sendNextSettingsPage = [this] { m_basicInf->SendNextSettingsPage(); };
-    m_handler->setTargets(std::move(t));
+    connect(&m_session->handler(), &ReplyHandler::loginReply, this, &TForm1::loginCheck);
 
     if (m_options.discoverPorts)
         fillPortList();
 
     m_statusPanel0->setText(QStringLiteral("COM Port:"));
 
-    connect(&m_cm1, &TComm::OnReceiveData, this, &TForm1::cm1ReceiveData);
-    connect(&m_cm1, &TComm::OnRequestHangup, this, &TForm1::cm1RequestHangup);
-    connect(&m_tmr1, &QTimer::timeout, this, &TForm1::tmr1Timer);
+    connect(m_session.get(), &LinkSession::portLost, this, &TForm1::cm1RequestHangup);
     connect(&m_tmr2, &QTimer::timeout, this, &TForm1::tmr2Timer);
     m_tmr2.startRule();
 }
@@ -139,7 +116,7 @@ void TForm1::buildTopBar()
     m_cbb9->setGeometry(85, 8, 89 + 16, 23);
     m_cbb9->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
 
-    m_btn8 = addButton(m_pnl4, "btn8", QStringLiteral("Open"), {197, 4, 90, 30});
+    m_btn8 = placeButton(m_pnl4, "btn8", QStringLiteral("Open"), {197, 4, 90, 30});
     auto *lbl4 = new QLabel(QStringLiteral("Password:"), m_pnl4);
     lbl4->setObjectName(QStringLiteral("lbl4"));
     lbl4->setFont(labelFont);
@@ -149,7 +126,7 @@ void TForm1::buildTopBar()
     m_edt3 = new QLineEdit(QStringLiteral("8530"), m_pnl4);
     m_edt3->setObjectName(QStringLiteral("edt3"));
     m_edt3->setGeometry(373, 8, 93, 23);
-    m_btn1 = addButton(m_pnl4, "btn1", QStringLiteral("Log in"), {485, 4, 90, 30});
+    m_btn1 = placeButton(m_pnl4, "btn1", QStringLiteral("Log in"), {485, 4, 90, 30});
 
     connect(m_btn8, &QPushButton::clicked, this, &TForm1::btn8Click);
     connect(m_btn1, &QPushButton::clicked, this, &TForm1::btn1Click);
@@ -173,42 +150,32 @@ void TForm1::buildPages()
     };
 
     // Basic settings
-    QWidget *ts1 = page("ts1", QString());
-    auto *left1 = new QWidget(ts1);
-    left1->setObjectName(QStringLiteral("pnl_settings"));
-    left1->setGeometry(0, 0, 100, 585);
-    QPushButton *btn21 = addButton(left1, "btn21", QStringLiteral("Read Settings"), {7, 47, 85, 31});
-    QPushButton *btn22 = addButton(left1, "btn22", QStringLiteral("Save Settings"), {7, 113, 85, 31});
-    QPushButton *btn16 = addButton(left1, "btn16", QStringLiteral("Import profile"), {7, 179, 85, 31});
-    QPushButton *btn17 = addButton(left1, "btn17", QStringLiteral("Export profile"), {7, 246, 85, 31});
-    m_settingsEditor = new SettingsEditor(&m_settings, ts1);
-    m_settingsEditor->setGeometry(100, 0, 876, 585);
-    connect(btn21, &QPushButton::clicked, this, &TForm1::btn21Click);
-    connect(btn22, &QPushButton::clicked, this, &TForm1::btn22Click);
+    m_settingsPage = new SettingsPage(*m_session, *m_reporter);
+    m_pgc1->addTab(m_settingsPage, QString());
 
     // Number list
     QWidget *ts2 = page("ts2", QStringLiteral("Telephone"));
     auto *left2 = new QWidget(ts2);
     left2->setGeometry(0, 0, 100, 585);
-    QPushButton *btn10 = addButton(left2, "btn10", QStringLiteral("Read"), {8, 45, 85, 30});
-    QPushButton *btn9 = addButton(left2, "btn9", QStringLiteral("Save"), {8, 101, 85, 30});
-    QPushButton *btn14 = addButton(left2, "btn14", QStringLiteral("Import .XLS"), {8, 158, 85, 30});
-    QPushButton *btn15 = addButton(left2, "btn15", QStringLiteral("Export .XLS"), {8, 214, 85, 30});
-    QPushButton *btn3 = addButton(left2, "btn3", QStringLiteral("Export .CSV"), {8, 271, 85, 30});
-    QPushButton *btn6 = addButton(left2, "btn6", QStringLiteral("All Always"), {8, 330, 85, 30});
-    QPushButton *btn7 = addButton(left2, "btn7", QStringLiteral("Delete all"), {8, 385, 85, 30});
+    QPushButton *btn10 = placeButton(left2, "btn10", QStringLiteral("Read"), {8, 45, 85, 30});
+    QPushButton *btn9 = placeButton(left2, "btn9", QStringLiteral("Save"), {8, 101, 85, 30});
+    QPushButton *btn14 = placeButton(left2, "btn14", QStringLiteral("Import .XLS"), {8, 158, 85, 30});
+    QPushButton *btn15 = placeButton(left2, "btn15", QStringLiteral("Export .XLS"), {8, 214, 85, 30});
+    QPushButton *btn3 = placeButton(left2, "btn3", QStringLiteral("Export .CSV"), {8, 271, 85, 30});
+    QPushButton *btn6 = placeButton(left2, "btn6", QStringLiteral("All Always"), {8, 330, 85, 30});
+    QPushButton *btn7 = placeButton(left2, "btn7", QStringLiteral("Delete all"), {8, 385, 85, 30});
 
     // History
     QWidget *ts3 = page("ts3", QStringLiteral("History"));
     auto *top3 = new QWidget(ts3);
     top3->setGeometry(0, 0, 976, 47);
-    QPushButton *btn19 = addButton(top3, "btn19", QStringLiteral("Read data"), {9, 8, 86, 30});
-    QPushButton *btn20 = addButton(top3, "btn20", QStringLiteral("Filter"), {699, 8, 97, 30});
+    QPushButton *btn19 = placeButton(top3, "btn19", QStringLiteral("Read data"), {9, 8, 86, 30});
+    QPushButton *btn20 = placeButton(top3, "btn20", QStringLiteral("Filter"), {699, 8, 97, 30});
     auto *left3 = new QWidget(ts3);
     left3->setGeometry(0, 47, 100, 585 - 47);
-    QPushButton *btn18 = addButton(left3, "btn18", QStringLiteral("Export.CSV"), {9, 73, 86, 30});
-    QPushButton *btn13 = addButton(left3, "btn13", QStringLiteral("Export.XLS"), {9, 126, 86, 30});
-    QPushButton *btn23 = addButton(left3, "btn23", QStringLiteral("Delete all"), {9, 297, 85, 30});
+    QPushButton *btn18 = placeButton(left3, "btn18", QStringLiteral("Export.CSV"), {9, 73, 86, 30});
+    QPushButton *btn13 = placeButton(left3, "btn13", QStringLiteral("Export.XLS"), {9, 126, 86, 30});
+    QPushButton *btn23 = placeButton(left3, "btn23", QStringLiteral("Delete all"), {9, 297, 85, 30});
     connect(btn23, &QPushButton::clicked, this, &TForm1::btn23Click);
 
     // Help
@@ -219,8 +186,8 @@ void TForm1::buildPages()
     auto *picture = new HelpPicture(frame);
     picture->setGeometry(1, 1, 759, 505 + 14);
 
-    m_deviceControls = {btn21, btn22, btn16, btn17, btn10, btn9, btn14, btn15,
-                        btn3,  btn6,  btn7,  btn19, btn20, btn23, btn13, btn18};
+    m_deviceControls = m_settingsPage->deviceControls();
+    m_deviceControls << QList<QPushButton *>{btn10, btn9, btn14, btn15, btn3, btn6, btn7, btn19, btn20, btn23, btn13, btn18};
 
     m_pgc1->setCurrentIndex(0);
     connect(m_pgc1, &QTabWidget::currentChanged, this, &TForm1::pgc1Change);
@@ -277,7 +244,7 @@ void TForm1::showEvent(QShowEvent *event)
         showLamp(m_portOpen);
         // The grid takes the first focus: a pick list that had it would write its entry
         // into its cell when the user clicks elsewhere.
-        m_settingsEditor->grid()->setFocus();
+        m_settingsPage->editor()->grid()->setFocus();
     }
     QWidget::showEvent(event);
 }
@@ -327,16 +294,15 @@ QString TForm1::chosenPortPath() const
 
 void TForm1::btn8Click()
 {
-    m_cm1.SetCommName(chosenPortPath());
     if (m_portOpen) {
         m_portOpen = false;
         m_btn8->setText(QStringLiteral("Open"));
-        m_cm1.ClosePort();
+        m_session->close();
         showLamp(false);
         return;
     }
     try {
-        m_cm1.OpenPort();
+        m_session->open(chosenPortPath());
     } catch (const ECommsError &e) {
         QString text = QStringLiteral("COM Port error");
         if (!e.reason().isEmpty())
@@ -353,12 +319,12 @@ void TForm1::btn8Click()
 
 void TForm1::btn1Click()
 {
-    m_login.Start({&m_cm1, m_reporter.get(), &m_tmr1});
+    m_session->login().Start(m_session->context());
 }
 
 void TForm1::loginCheck(const TRecValidCom &reply)
 {
-    const bool ok = m_login.Check(SettingsCodec::devicePassword(reply.data.data()), m_edt3->text());
+    const bool ok = m_session->login().Check(SettingsCodec::devicePassword(reply.data.data()), m_edt3->text());
     if (ok) {
         m_reporter->messageBox(QStringLiteral("Password confirmed!"));
         setDeviceControlsEnabled(true);
@@ -370,14 +336,12 @@ void TForm1::loginCheck(const TRecValidCom &reply)
 
 void TForm1::btn21Click()
 {
-    if (!m_reporter->question(QStringLiteral("Read the GSM device basic parameters to PC software?")))
-        return;
-    m_basicInf->Read();
+    m_settingsPage->btn21Click();
 }
 
 void TForm1::btn22Click()
 {
-    m_basicInf->Save();
+    m_settingsPage->btn22Click();
 }
 
 void TForm1::btn23Click()
@@ -385,17 +349,7 @@ void TForm1::btn23Click()
     if (!m_reporter->warningOkCancel(
             QStringLiteral("Warning: Thie operation will DELETE all of the historical data on GSM device! ")))
         return;
-    m_deleteHistory.Send({&m_cm1, m_reporter.get(), &m_tmr1});
-}
-
-void TForm1::cm1ReceiveData(std::uint8_t byte)
-{
-    m_handler->cm1ReceiveData(byte);
-}
-
-void TForm1::tmr1Timer()
-{
-    m_handler->tmr1Timer();
+    m_deleteHistory.Send(m_session->context());
 }
 
 void TForm1::tmr2Timer()
@@ -405,31 +359,12 @@ void TForm1::tmr2Timer()
     m_tmr2.stopRule();
 }
 
-void TForm1::cm1RequestHangup(const QString &why)
+void TForm1::cm1RequestHangup(const QString &)
 {
-    // The port object has already closed the device; the window follows.
-    bool wasWaiting = m_tmr1.isActive() || m_handler->recData().inFrame || m_login.loginPending;
-    for (const Tsend_rec_command *t : {static_cast<const Tsend_rec_command *>(m_basicInf.get()),
-                                       static_cast<const Tsend_rec_command *>(&m_telephoneSend),
-                                       static_cast<const Tsend_rec_command *>(&m_historyInf)})
-        wasWaiting = wasWaiting || t->awaitingReply;
-    m_handler->recData().inFrame = 0;
-    m_handler->recData().byteCount = 0;
-    m_tmr1.stopRule();
+    // The link session has closed the port and told the user; the window follows.
     m_portOpen = false;
     m_btn8->setText(QStringLiteral("Open"));
     showLamp(false);
-    m_login.loginPending = false;
-    for (Tsend_rec_command *t : {static_cast<Tsend_rec_command *>(m_basicInf.get()), &m_telephoneSend, &m_historyInf})
-        t->abandon();
-    m_reporter->setStatus(QStringLiteral("Serial port lost"));
-    if (wasWaiting) {
-        m_reporter->setProgress(100);
-        QString text = QStringLiteral("The serial port was lost; the transfer was stopped.");
-        if (!why.isEmpty())
-            text += QLatin1Char('\n') + why;
-        m_reporter->messageBox(text);
-    }
 }
 
 void TForm1::pgc1Change(int)

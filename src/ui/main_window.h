@@ -2,14 +2,10 @@
 // status text and progress bar. Owns every long-lived object of the tool.
 #pragma once
 
-#include "settings/basic_inf.h"
-#include "link/comm.h"
-#include "link/login.h"
+#include "link/link_session.h"
 #include "link/port_discovery.h"
-#include "link/reply_handler.h"
 #include "ui/reporters.h"
-#include "link/rule_timer.h"
-#include "settings/settings_model.h"
+#include "ui/settings_page.h"
 
 #include <QList>
 #include <QWidget>
@@ -25,7 +21,6 @@ class QTabWidget;
 namespace zc {
 
 class PageTabs;
-class SettingsEditor;
 
 class TForm1 : public QWidget
 {
@@ -47,10 +42,11 @@ public:
     static constexpr int ClientHeight = 653;
 
     QList<QPushButton *> deviceControls() const { return m_deviceControls; }
-    TComm &comm() { return m_cm1; }
-    SettingsModel &settingsModel() { return m_settings; }
-    ReplyHandler &replyHandler() { return *m_handler; }
-    Tpasswordverify &login() { return m_login; }
+    LinkSession &session() { return *m_session; }
+    TComm &comm() { return m_session->comm(); }
+    SettingsModel &settingsModel() { return m_settingsPage->model(); }
+    ReplyHandler &replyHandler() { return m_session->handler(); }
+    Tpasswordverify &login() { return m_session->login(); }
     Reporter &reporter() { return *m_reporter; }
     bool portStateOpen() const { return m_portOpen; }
 
@@ -60,8 +56,6 @@ public slots:
     void btn21Click();
     void btn22Click();
     void btn23Click();
-    void cm1ReceiveData(std::uint8_t byte);
-    void tmr1Timer();
     void tmr2Timer();
     void cm1RequestHangup(const QString &why);
     void pgc1Change(int index);
@@ -77,9 +71,9 @@ private:
     void fillPortList();
     void setDeviceControlsEnabled(bool enabled);
     void loginCheck(const TRecValidCom &reply);
+    QWidget *addPage(QWidget *page, const QString &caption);
     void showLamp(bool open);
     QString chosenPortPath() const;
-    QPushButton *addButton(QWidget *parent, const char *name, const QString &caption, QRect geometry);
 
     Options m_options;
     // Top bar
@@ -91,7 +85,7 @@ private:
     // Pages
     QTabWidget *m_pgc1 = nullptr;
     PageTabs *m_tabs = nullptr;
-    SettingsEditor *m_settingsEditor = nullptr;
+    SettingsPage *m_settingsPage = nullptr;
     // Status bar
     QWidget *m_stat1 = nullptr;
     QLabel *m_statusPanel0 = nullptr;
@@ -100,18 +94,11 @@ private:
     QLabel *m_img2 = nullptr;
     QProgressBar *m_pb1 = nullptr;
 
-    RuleTimer m_tmr1;
     RuleTimer m_tmr2;
-    TComm m_cm1;
-    SettingsModel m_settings;
     std::unique_ptr<Tstatusbar_ctrl> m_statusCtrl;
     std::unique_ptr<Tprogressbar_ctrl> m_progressCtrl;
     std::unique_ptr<WindowReporter> m_reporter;
-    std::unique_ptr<ReplyHandler> m_handler;
-    Tpasswordverify m_login;
-    std::unique_ptr<TBasicInf> m_basicInf;
-    Tsend_rec_command m_telephoneSend; // number list transfer
-    Tsend_rec_command m_historyInf;    // history transfer
+    std::unique_ptr<LinkSession> m_session;
     Tsingalcmd m_deleteHistory{kCmdDeleteHistory};
     QList<QPushButton *> m_deviceControls;
     QList<PortEntry> m_ports;

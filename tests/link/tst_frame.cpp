@@ -1,6 +1,7 @@
 // Request frames byte for byte, the paged transfer step, and the device text codec.
 #include "link/device_text.h"
 #include "link/frame.h"
+#include "link/paged_transfer.h"
 
 #include <QTest>
 

@@ -1,5 +1,6 @@
 // The reply assembler fed one byte at a time, the routing table, and the reply timer.
 #include "link/login.h"
+#include "link/paged_transfer.h"
 #include "common/recording_reporter.h"
 #include "link/reply_handler.h"
 #include "link/rule_timer.h"
@@ -29,32 +30,38 @@ QByteArray reply(std::uint8_t cmd, std::uint32_t addr, const QByteArray &data)
     return f;
 }
 
+// A transfer that only records what the handler hands it.
+struct Probe : Tsend_rec_command
+{
+    Probe(Area area, QStringList &calls, const char *name) : Tsend_rec_command(area), m_calls(calls), m_name(name) {}
+    void pageRead() override { m_calls << QStringLiteral("decode%1@%2").arg(QLatin1String(m_name)).arg(address, 0, 16); }
+    void pageWritten() override { m_calls << QStringLiteral("next%1").arg(QLatin1String(m_name)); }
+    QStringList &m_calls;
+    const char *m_name;
+};
+
 struct Rig
 {
     test::RecordingReporter reporter;
     RuleTimer timer{50};
     ReplyHandler handler{reporter, timer};
-    Tsend_rec_command settings, numbers, history;
-    Tpasswordverify login;
     QStringList calls;
+    Probe settings{Area::Settings, calls, "Settings"};
+    Probe numbers{Area::Numbers, calls, "Numbers"};
+    Probe history{Area::History, calls, "History"};
+    Tpasswordverify login;
     QList<Route> routes;
 
     Rig()
     {
-        ReplyHandler::Targets t;
-        t.settings = &settings;
-        t.numbers = &numbers;
-        t.history = &history;
-        t.login = &login;
-        t.loginCheck = [this](const TRecValidCom &v) {
+        handler.setLogin(&login);
+        for (Tsend_rec_command *t : {(Tsend_rec_command *)&settings, (Tsend_rec_command *)&numbers,
+                                     (Tsend_rec_command *)&history})
+            handler.attach(t);
+        QObject::connect(&handler, &ReplyHandler::loginReply, [this](const TRecValidCom &v) {
+            login.loginPending = false;
             calls << QStringLiteral("login:%1").arg(QString::fromLatin1(reinterpret_cast<const char *>(v.data.data()), 4));
-        };
-        t.decodeSettingsPage = [this] { calls << QStringLiteral("decodeSettings@%1").arg(settings.address, 0, 16); };
-        t.sendNextSettingsPage = [this] { calls << QStringLiteral("nextSettings"); };
-        t.decodeNumberListPage = [this] { calls << QStringLiteral("decodeNumbers@%1").arg(numbers.address, 0, 16); };
-        t.sendNextNumberListPage = [this] { calls << QStringLiteral("nextNumbers"); };
-        t.decodeHistoryPage = [this] { calls << QStringLiteral("decodeHistory@%1").arg(history.address, 0, 16); };
-        handler.setTargets(t);
+        });
         QObject::connect(&handler, &ReplyHandler::routed, [this](Route r) { routes << r; });
     }
     void feed(const QByteArray &bytes)
@@ -62,11 +69,20 @@ struct Rig
         for (char c : bytes)
             handler.cm1ReceiveData(std::uint8_t(c));
     }
-    // As after a request of each transfer went out.
-    void awaitAll()
+    // As after transfer t sent the request that a reply must answer.
+    void sent(Tsend_rec_command &t, std::uint8_t command, std::int32_t address)
     {
-        for (Tsend_rec_command *t : {&settings, &numbers, &history})
-            t->awaitingReply = true;
+        t.awaitingReply = true;
+        handler.requestSent(command, address, Requester::Transfer, &t);
+    }
+    void loginSent()
+    {
+        login.loginPending = true;
+        handler.requestSent(0x83, 0, Requester::Login, nullptr);
+    }
+    Tsend_rec_command &transferFor(std::int32_t address)
+    {
+        return *handler.transfer(routeArea(address));
     }
 };
 
@@ -141,9 +157,12 @@ private slots:
         rig.calls.clear();
         rig.routes.clear();
         rig.reporter.clear();
-        rig.awaitAll();
+        if (command == 0x85)
+            rig.handler.requestSent(0x85, 0, Requester::Single, nullptr);
+        else
+            rig.sent(rig.transferFor(std::int32_t(address)), std::uint8_t(command), std::int32_t(address));
         if (!message.isEmpty())
-            rig.reporter.expect(message);
+            rig.reporter.expectStartsWith(message);
         rig.feed(reply(std::uint8_t(command), address, data));
         QCOMPARE(rig.routes, QList<Route>{Route(route)});
         QCOMPARE(rig.reporter.statuses().last(), status);
@@ -156,12 +175,12 @@ private slots:
         Rig rig;
         rig.history.start(500);
         rig.history.nextPage = 2;
-        rig.awaitAll();
+        rig.sent(rig.history, 0x83, 0x10000);
         rig.feed(reply(0x83, 0x10000, QByteArray(256, 0)));
         QCOMPARE(rig.reporter.progress(), QList<int>{0}); // 2 x 100 / 500
         rig.numbers.start(125);
         rig.numbers.nextPage = 126;
-        rig.awaitAll();
+        rig.sent(rig.numbers, 0x83, 0x8C00);
         rig.feed(reply(0x83, 0x8C00, QByteArray(256, 0)));
         QCOMPARE(rig.reporter.statuses().last(), QStringLiteral("Reading number list:126/125"));
         QCOMPARE(rig.reporter.progress().last(), 100);
@@ -171,7 +190,7 @@ private slots:
     {
         Rig rig;
         rig.settings.start(2);
-        rig.settings.awaitingReply = true;
+        rig.sent(rig.settings, 0x83, 0x100);
         QByteArray page(256, 0);
         for (int i = 0; i < 256; ++i)
             page[i] = char(255 - i);
@@ -181,14 +200,68 @@ private slots:
         QCOMPARE(rig.handler.validCom().dataLength, 256);
     }
 
-    void loginPendingTakesSettingsReplies()
+    // Only the reply to the outstanding request is taken: late, stray, duplicated and
+    // mismatched replies touch no transfer.
+    void onlyTheAnswerIsTaken_data()
     {
+        QTest::addColumn<QByteArray>("stream");
+        QTest::addColumn<QString>("calls");
+        const QByteArray page(256, 0);
+        const QByteArray ack("\x01", 1);
+        // A read of settings page 2 is outstanding.
+        QTest::newRow("the answer") << reply(0x83, 0x100, page) << "decodeSettings@100";
+        QTest::newRow("stray write ack") << reply(0x82, 0x0, ack) << "";
+        QTest::newRow("page 1 again") << reply(0x83, 0x0, page) << "";
+        QTest::newRow("other area") << reply(0x83, 0x1100, page) << "";
+        QTest::newRow("stray delete") << reply(0x85, 0x0, ack) << "";
+        QTest::newRow("duplicate") << reply(0x83, 0x100, page) + reply(0x83, 0x100, page) << "decodeSettings@100";
+        QTest::newRow("stray then answer") << reply(0x82, 0x100, ack) + reply(0x83, 0x100, page)
+                                           << "decodeSettings@100";
+    }
+    void onlyTheAnswerIsTaken()
+    {
+        QFETCH(QByteArray, stream);
+        QFETCH(QString, calls);
         Rig rig;
         rig.settings.start(2);
-        rig.login.loginPending = true;
-        rig.feed(reply(0x83, 0x100, QByteArray("8530") + QByteArray(252, '\xff')));
+        rig.settings.nextPage = 3;
+        rig.sent(rig.settings, 0x83, 0x100);
+        rig.feed(stream);
+        QCOMPARE(rig.calls.join(','), calls);
+        QVERIFY(!rig.reporter.progress().contains(50)); // nothing was encoded or sent
+    }
+
+    void aNewOperationEndsTheOldClaim()
+    {
+        Rig rig;
+        QObject::connect(&rig.timer, &QTimer::timeout, &rig.handler, &ReplyHandler::tmr1Timer);
+        // A save times out at page 1; the user then starts a read.
+        rig.settings.start(2, true);
+        rig.settings.nextPage = 2;
+        rig.sent(rig.settings, 0x82, 0x0);
+        rig.reporter.expect(QStringLiteral("Receive timeout\nNo page was saved (0 of 2): the unit keeps its earlier "
+                                           "data; save again."));
+        rig.timer.startRule();
+        QTRY_VERIFY(rig.reporter.allExpectedSeen());
+        rig.numbers.start(125);
+        rig.sent(rig.numbers, 0x83, 0x1000);
+        // The late write acknowledgement no longer continues the save.
+        rig.feed(reply(0x82, 0x0, QByteArray("\x01", 1)));
+        QVERIFY(rig.calls.isEmpty());
+        QCOMPARE(rig.settings.pageCount, 0);
+        rig.feed(reply(0x83, 0x1000, QByteArray(256, 0)));
+        QCOMPARE(rig.calls, QStringList{"decodeNumbers@1000"});
+    }
+
+    void loginTakesOnlyItsReply()
+    {
+        Rig rig;
+        rig.loginSent();
+        rig.feed(reply(0x83, 0x100, QByteArray(256, 0))); // not the login's address
+        QVERIFY(rig.calls.isEmpty());
+        rig.feed(reply(0x83, 0x0, QByteArray("8530") + QByteArray(252, '\xff')));
         QCOMPARE(rig.calls, QStringList{"login:8530"});
-        QCOMPARE(rig.routes, QList<Route>{Route::Login});
+        QCOMPARE(rig.routes, (QList<Route>{Route::Ignored, Route::Login}));
     }
 
     void repliesNothingAwaitsAreIgnored()
@@ -201,22 +274,14 @@ private slots:
         // A finished read: a stray or late reply must not decode again nor repeat its message.
         rig.settings.start(2);
         rig.settings.nextPage = 3;
+        rig.sent(rig.settings, 0x83, 0x100);
+        rig.feed(reply(0x83, 0x100, QByteArray(256, 0)));
+        rig.calls.clear();
         rig.feed(reply(0x83, 0x100, QByteArray(256, 0)));
         rig.feed(reply(0x82, 0x100, QByteArray("\x01", 1)));
         QVERIFY(rig.calls.isEmpty());
-        QCOMPARE(rig.routes, QList<Route>(6, Route::Ignored));
+        QCOMPARE(rig.routes.count(Route::Ignored), 6);
         QVERIFY(rig.reporter.progress().isEmpty());
-    }
-
-    void aReplyIsTakenOnce()
-    {
-        Rig rig;
-        rig.settings.start(2);
-        rig.settings.awaitingReply = true;
-        rig.feed(reply(0x83, 0x0, QByteArray(256, 0)));
-        rig.feed(reply(0x83, 0x0, QByteArray(256, 0))); // a duplicate
-        QCOMPARE(rig.calls, QStringList{"decodeSettings@0"});
-        QCOMPARE(rig.routes, (QList<Route>{Route::SettingsRead, Route::Ignored}));
     }
 
     void shortPagesStopTheTransfer_data()
@@ -233,10 +298,13 @@ private slots:
         QFETCH(uint, address);
         QFETCH(int, length);
         Rig rig;
-        for (Tsend_rec_command *t : {&rig.settings, &rig.numbers, &rig.history})
-            t->start(2);
-        rig.awaitAll();
-        rig.reporter.expectStartsWith(QStringLiteral("The unit sent an incomplete page (%1 of 256 bytes)").arg(length));
+        Tsend_rec_command &t = rig.transferFor(std::int32_t(address));
+        t.start(2);
+        t.nextPage = 2;
+        rig.sent(t, 0x83, std::int32_t(address));
+        rig.reporter.expect(QStringLiteral("The unit sent an incomplete page (%1 of 256 bytes). The transfer was "
+                                           "stopped; please try again.\nNo page was read: the table is as it was.")
+                                .arg(length));
         rig.feed(reply(0x83, address, QByteArray(length, 0x11)));
         QVERIFY(rig.reporter.allExpectedSeen());
         QVERIFY(rig.calls.isEmpty());
@@ -246,7 +314,7 @@ private slots:
     void shortLoginReply()
     {
         Rig rig;
-        rig.login.loginPending = true;
+        rig.loginSent();
         rig.reporter.expect(QStringLiteral("The unit's reply to the login was incomplete. Please log in again."));
         rig.feed(reply(0x83, 0x0, QByteArray("85", 2)));
         QVERIFY(rig.calls.isEmpty());
@@ -261,19 +329,40 @@ private slots:
         // Nothing waits: only the status line says so.
         rig.feed(bad);
         QCOMPARE(rig.reporter.lastStatus(), QStringLiteral("Invalid data"));
-        // A pending login and an awaited page are ended, and the user is told.
-        rig.login.loginPending = true;
-        rig.settings.start(2);
-        rig.settings.awaitingReply = true;
-        rig.reporter.expectStartsWith(QStringLiteral("The reply from the unit was damaged"));
-        rig.feed(bad);
+        // An awaited page is ended, and the user is told what the save left behind.
+        rig.settings.start(2, true);
+        rig.settings.nextPage = 3;
+        rig.sent(rig.settings, 0x82, 0x100);
+        rig.reporter.expect(QStringLiteral("The reply from the unit was damaged (checksum error). The operation was "
+                                           "stopped; please try again.\nPage 1 of 2 saved, page 2 not saved: save "
+                                           "again."));
+        QByteArray badAck = reply(0x82, 0x100, QByteArray("\x01", 1));
+        badAck[badAck.size() - 1] = char(badAck[badAck.size() - 1] ^ 0x01);
+        rig.feed(badAck);
         QVERIFY(rig.reporter.allExpectedSeen());
-        QVERIFY(!rig.login.loginPending);
         QVERIFY(!rig.settings.awaitingReply);
-        // The next settings read is decoded, not taken as a login reply.
-        rig.settings.awaitingReply = true;
-        rig.feed(reply(0x83, 0x0, QByteArray(256, 0)));
+        // The good copy arriving after it is not taken either.
+        rig.feed(reply(0x82, 0x100, QByteArray("\x01", 1)));
+        QVERIFY(rig.calls.isEmpty());
+    }
+
+    // A false start (0x23 and a plausible length in noise or page data) costs nothing when
+    // the real reply follows, and a request starts the assembler clean.
+    void resynchronisation()
+    {
+        Rig rig;
+        rig.settings.start(2);
+        rig.settings.nextPage = 2;
+        rig.sent(rig.settings, 0x83, 0x0);
+        const QByteArray falseStart = QByteArray::fromHex("2383000000000040");
+        rig.feed(falseStart + reply(0x83, 0x0, QByteArray(256, 0x23)));
         QCOMPARE(rig.calls, QStringList{"decodeSettings@0"});
+        // Half a false frame left in the assembler is dropped by the next request.
+        rig.feed(falseStart);
+        rig.settings.nextPage = 3;
+        rig.sent(rig.settings, 0x83, 0x100);
+        rig.feed(reply(0x83, 0x100, QByteArray(256, 0)));
+        QCOMPARE(rig.calls, (QStringList{"decodeSettings@0", "decodeSettings@100"}));
     }
 
     void assembler_data()
@@ -286,8 +375,8 @@ private slots:
                                                  << QList<Route>{Route::HistoryDeleted, Route::HistoryDeleted};
         QByteArray bad = good;
         bad[bad.size() - 1] = char(bad[bad.size() - 1] ^ 0x40);
-        QTest::newRow("bad checksum then good") << bad + good
-                                                << QList<Route>{Route::InvalidData, Route::HistoryDeleted};
+        // A damaged reply ends the request it answered: the good copy after it is not taken.
+        QTest::newRow("bad checksum then good") << bad + good << QList<Route>{Route::InvalidData, Route::Ignored};
         // 0x23 in address, length, data and as checksum is frame content.
         QTest::newRow("0x23 in address") << reply(0x84, 0x23232323, QByteArray("\x23", 1))
                                          << QList<Route>{Route::UndefinedData};
@@ -295,9 +384,10 @@ private slots:
         const QByteArray withHashSum = reply(0x84, 0, QByteArray("\xa6", 1)); // 0x84 ^ 0x01 ^ 0xa6 = 0x23
         QTest::newRow("0x23 as checksum") << withHashSum << QList<Route>{Route::UndefinedData};
         QTest::newRow("N = 0") << reply(0x84, 0, QByteArray()) << QList<Route>{Route::UndefinedData};
-        // A cut frame swallows the start of the next one; the one after that is read again.
+        // A cut frame swallows the start of the next one, which is found again inside it.
         QTest::newRow("cut frame") << good.left(2) + good + good + good
-                                   << QList<Route>{Route::InvalidData, Route::HistoryDeleted, Route::HistoryDeleted};
+                                   << QList<Route>{Route::InvalidData, Route::HistoryDeleted, Route::HistoryDeleted,
+                                                   Route::HistoryDeleted};
         // A frame announcing more than 256 bytes is dropped as soon as its length is known.
         QByteArray huge = QByteArray::fromHex("2383000000000101");
         QTest::newRow("N > 256 dropped") << huge + QByteArray(20, '\x00') + good
@@ -313,7 +403,15 @@ private slots:
         for (Route r : routes) {
             if (r == Route::HistoryDeleted)
                 rig.reporter.expect(QStringLiteral("Historical data deleted"));
+            if (r == Route::Ignored)
+                rig.reporter.expectStartsWith(QStringLiteral("The reply from the unit was damaged"));
         }
+        // Each delete acknowledgement answers a delete request.
+        QObject::connect(&rig.handler, &ReplyHandler::routed, [&rig](Route r) {
+            if (r == Route::HistoryDeleted)
+                rig.handler.requestSent(0x85, 0, Requester::Single, nullptr);
+        });
+        rig.handler.requestSent(0x85, 0, Requester::Single, nullptr);
         rig.feed(stream);
         QCOMPARE(rig.routes, routes);
         QCOMPARE(rig.handler.recData().inFrame, 0);
@@ -350,17 +448,28 @@ private slots:
         QObject::connect(&rig.timer, &QTimer::timeout, &rig.handler, &ReplyHandler::tmr1Timer);
         rig.settings.start(2);
         rig.settings.nextPage = 2;
-        rig.settings.awaitingReply = true;
-        rig.login.loginPending = true;
-        rig.reporter.expect(QStringLiteral("Receive timeout"));
+        rig.sent(rig.settings, 0x83, 0x0);
+        rig.reporter.expect(QStringLiteral("Receive timeout\nNo page was read: the table is as it was."));
         rig.timer.startRule();
         QTRY_VERIFY(rig.reporter.allExpectedSeen());
         QVERIFY(!rig.timer.isActive());
         QCOMPARE(rig.reporter.progress().last(), 100);
         QCOMPARE(rig.reporter.events().back().kind, test::RecordingReporter::Event::Progress);
-        QVERIFY(!rig.login.loginPending); // a lost login no longer captures a later read
         rig.feed(reply(0x83, 0x0, QByteArray(256, 0)));
         QCOMPARE(rig.calls, QStringList{"decodeSettings@0"});
+    }
+
+    void lostLoginDoesNotCaptureLaterReplies()
+    {
+        Rig rig;
+        QObject::connect(&rig.timer, &QTimer::timeout, &rig.handler, &ReplyHandler::tmr1Timer);
+        rig.loginSent();
+        rig.reporter.expect(QStringLiteral("Receive timeout"));
+        rig.timer.startRule();
+        QTRY_VERIFY(rig.reporter.allExpectedSeen());
+        QVERIFY(!rig.login.loginPending);
+        rig.feed(reply(0x83, 0x0, QByteArray(256, 0)));
+        QVERIFY(rig.calls.isEmpty());
     }
 
     void timerRule()

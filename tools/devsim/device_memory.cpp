@@ -15,9 +15,9 @@ struct Region
 };
 
 constexpr Region kRegions[] = {
-    {0x0000, 0, DeviceMemory::kSettingsSize},
-    {0x1000, DeviceMemory::kNumbersOffset, DeviceMemory::kNumbersSize},
-    {0x10000, DeviceMemory::kHistoryOffset, DeviceMemory::kHistorySize},
+    {quint32(kSettingsBase), 0, DeviceMemory::kSettingsSize},
+    {quint32(kNumbersBase), DeviceMemory::kNumbersOffset, DeviceMemory::kNumbersSize},
+    {quint32(kHistoryBase), DeviceMemory::kHistoryOffset, DeviceMemory::kHistorySize},
 };
 
 const Region *regionOf(quint32 address)

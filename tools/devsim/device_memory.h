@@ -9,6 +9,7 @@
 #pragma once
 
 #include "devsim/presets.h"
+#include "link/address_map.h"
 
 #include <QByteArray>
 #include <QString>
@@ -19,13 +20,13 @@ namespace zc::devsim {
 class DeviceMemory
 {
 public:
-    static constexpr int kSettingsSize = 512;
-    static constexpr int kEntrySize = 32;
-    static constexpr int kEntries = 1000;
-    static constexpr int kRecordSize = 128;
-    static constexpr int kRecords = 1000;
-    static constexpr int kNumbersSize = kEntrySize * kEntries;
-    static constexpr int kHistorySize = kRecordSize * kRecords;
+    static constexpr int kSettingsSize = areaBytes(Area::Settings);
+    static constexpr int kEntrySize = areaMap(Area::Numbers).recordSize;
+    static constexpr int kEntries = areaMap(Area::Numbers).records;
+    static constexpr int kRecordSize = areaMap(Area::History).recordSize;
+    static constexpr int kRecords = areaMap(Area::History).records;
+    static constexpr int kNumbersSize = areaBytes(Area::Numbers);
+    static constexpr int kHistorySize = areaBytes(Area::History);
     static constexpr int kImageSize = kSettingsSize + kNumbersSize + kHistorySize;
     static constexpr int kNumbersOffset = kSettingsSize;
     static constexpr int kHistoryOffset = kSettingsSize + kNumbersSize;

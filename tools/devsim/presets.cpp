@@ -1,5 +1,7 @@
 #include "devsim/presets.h"
 
+#include "link/address_map.h"
+
 #include <QDateTime>
 #include <array>
 
@@ -8,11 +10,11 @@ namespace zc::devsim {
 namespace {
 
 constexpr char kErased = char(0xFF);
-constexpr int kSettingsSize = 512;
-constexpr int kEntrySize = 32;
-constexpr int kEntries = 1000;
-constexpr int kRecordSize = 128;
-constexpr int kRecords = 1000;
+constexpr int kSettingsSize = areaBytes(Area::Settings);
+constexpr int kEntrySize = areaMap(Area::Numbers).recordSize;
+constexpr int kEntries = areaMap(Area::Numbers).records;
+constexpr int kRecordSize = areaMap(Area::History).recordSize;
+constexpr int kRecords = areaMap(Area::History).records;
 constexpr int kDemoNumbers = 40;
 constexpr int kDemoRecords = 300;
 

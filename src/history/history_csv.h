@@ -1,0 +1,23 @@
+// The history text file: one line per table row that has a record number, in row order,
+// each line the texts of columns 0..7 and two empty fields joined by "," and ended by CR LF
+// (1,1,2015-03-02,09:05:00,SMS,Relay ON,+4416329600,Relay ON,,). No header line.
+#pragma once
+
+#include <QByteArray>
+
+#include <functional>
+
+namespace zc {
+
+class HistoryModel;
+
+namespace HistoryCsv {
+
+// The file's bytes; empty when no row has a record number. Texts are written as the bytes
+// the unit holds. A field holding a comma, a double quote, CR or LF is put in double quotes
+// with its quotes doubled, so it stays one field; other fields are written as they are.
+// lineWritten receives the row of each line, for progress.
+QByteArray fileBytes(const HistoryModel &model, const std::function<void(int row)> &lineWritten = {});
+
+} // namespace HistoryCsv
+} // namespace zc

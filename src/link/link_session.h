@@ -1,0 +1,59 @@
+// One connection to a unit: the serial port `cm1`, the reply timer `tmr1`, the reply
+// handler and the login, wired together once. The window, the tests, the benchmark and a
+// program without a window each build one and hand its context to their transfers.
+#pragma once
+
+#include "link/comm.h"
+#include "link/login.h"
+#include "link/reply_handler.h"
+#include "link/request.h"
+#include "link/rule_timer.h"
+
+#include <QObject>
+
+namespace zc {
+
+class Reporter;
+class Tsend_rec_command;
+
+class LinkSession : public QObject
+{
+    Q_OBJECT
+public:
+    explicit LinkSession(Reporter &reporter, int replyTimeoutMs = 3000, QObject *parent = nullptr);
+
+    TComm &comm() { return m_cm1; }
+    RuleTimer &replyTimer() { return m_tmr1; }
+    ReplyHandler &handler() { return m_handler; }
+    Tpasswordverify &login() { return m_login; }
+    Reporter &reporter() { return m_reporter; }
+    LinkContext context() { return {&m_cm1, &m_reporter, &m_tmr1, &m_handler}; }
+
+    // Registers an area's transfer for the replies of its address range and gives it the
+    // context to send with.
+    void attach(Tsend_rec_command &transfer);
+
+    // Opens the port (throws ECommsError like TComm::OpenPort) or closes it; either way
+    // the assembler starts clean and nothing waits any longer.
+    void open(const QString &path);
+    void close();
+    bool isOpen() const { return m_cm1.PortOpen(); }
+
+    // Ends every registered transfer and a pending login; true when one was waiting.
+    bool abandonAll(QString *leftBehind = nullptr);
+
+signals:
+    // The device went away: the port is closed and every operation ended (the user was told).
+    void portLost(const QString &why);
+
+private:
+    void cm1RequestHangup(const QString &why);
+
+    Reporter &m_reporter;
+    RuleTimer m_tmr1;
+    TComm m_cm1;
+    ReplyHandler m_handler;
+    Tpasswordverify m_login;
+};
+
+} // namespace zc

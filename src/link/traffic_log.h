@@ -1,0 +1,16 @@
+// The traffic log for work with a real unit: every block written to the port and every
+// block read from it, and every reply frame the assembler completes, as hex with a time
+// stamp. Off by default; QT_LOGGING_RULES="zarvento.link.debug=true" turns it on.
+#pragma once
+
+#include <QByteArray>
+#include <QLoggingCategory>
+
+namespace zc {
+
+Q_DECLARE_LOGGING_CATEGORY(lcLink)
+
+// Logs one line "HH:mm:ss.zzz <what> <hex bytes>" when the category is enabled.
+void logTraffic(const char *what, const char *bytes, qsizetype count);
+
+} // namespace zc

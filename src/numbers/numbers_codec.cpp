@@ -1,0 +1,245 @@
+#include "numbers/numbers_codec.h"
+
+#include "link/device_text.h"
+#include "numbers/numbers_model.h"
+
+#include <QByteArray>
+
+#include <algorithm>
+
+namespace zc::NumbersCodec {
+
+using NumberEntry::Field;
+using NumberEntry::Part;
+
+namespace {
+
+const QString kYes = QStringLiteral("yes");
+
+// A run of one or more decimal digits and nothing else (no sign, no blanks).
+bool isDigits(QStringView s)
+{
+    return !s.isEmpty() && std::all_of(s.begin(), s.end(), [](QChar c) { return c >= u'0' && c <= u'9'; });
+}
+
+bool isNumberChar(char16_t c)
+{
+    return c == u'+' || (c >= u'0' && c <= u'9');
+}
+
+bool isNumberText(const QString &s)
+{
+    return std::all_of(s.begin(), s.end(), [](QChar c) { return isNumberChar(c.unicode()); });
+}
+
+QString twoDigits(int v)
+{
+    return QStringLiteral("%1").arg(v, 2, 10, QLatin1Char('0'));
+}
+
+// The value a date or time field takes from its (non-empty, readable) cell.
+std::uint8_t partValue(const QString &cell, Part part)
+{
+    switch (part) {
+    case Part::Month:
+        return std::uint8_t(readDate(cell)->month);
+    case Part::Day:
+        return std::uint8_t(readDate(cell)->day);
+    case Part::Year:
+        return std::uint8_t(readDate(cell)->year);
+    case Part::Hour:
+        return std::uint8_t(readTime(cell)->hour);
+    case Part::Minute:
+        return std::uint8_t(readTime(cell)->minute);
+    case Part::Digits:
+        break;
+    }
+    return 0;
+}
+
+struct RowProblem
+{
+    int row;
+    QList<int> columns;
+};
+
+// One line per row, naming each cell by its header and showing its text; long lists are cut.
+QString describe(const QList<RowProblem> &problems, const NumbersModel &model)
+{
+    constexpr int kShown = 10;
+    QStringList lines;
+    for (qsizetype i = 0; i < problems.size() && i < kShown; ++i) {
+        QStringList cells;
+        for (int c : problems[i].columns)
+            cells << QStringLiteral("%1 \"%2\"")
+                         .arg(model.text(0, c).trimmed(), model.text(problems[i].row, c));
+        lines << QStringLiteral("Row %1: %2").arg(problems[i].row).arg(cells.join(QStringLiteral(", ")));
+    }
+    if (problems.size() > kShown)
+        lines << QStringLiteral("... and %1 more rows.").arg(problems.size() - kShown);
+    lines << QStringLiteral("Numbers take \"+\" and digits only; dates are written as 2024/05/06 and "
+                            "times as 07:30.");
+    return lines.join(u'\n');
+}
+
+QList<RowProblem> problemsIn(const NumbersModel &model, int first, int last)
+{
+    QList<RowProblem> out;
+    for (int r = first; r <= last; ++r) {
+        const QList<int> bad = unreadableCells(model.row(r));
+        if (!bad.isEmpty()) out.append({r, bad});
+    }
+    return out;
+}
+
+} // namespace
+
+std::optional<Date> readDate(const QString &text)
+{
+    if (text.size() != 10) return std::nullopt;
+    const QStringView t(text);
+    const QStringView year = t.mid(2, 2), month = t.mid(5, 2), day = t.right(2);
+    if (!isDigits(year) || !isDigits(month) || !isDigits(day)) return std::nullopt;
+    return Date{year.toInt(), month.toInt(), day.toInt()};
+}
+
+std::optional<Time> readTime(const QString &text)
+{
+    const qsizetype colon = text.indexOf(u':');
+    if (colon < 0) return std::nullopt;
+    const QStringView t(text);
+    const QStringView hour = t.left(colon), minute = t.mid(colon + 1);
+    if (!isDigits(hour) || !isDigits(minute) || minute.size() > 2) return std::nullopt;
+    bool ok = false;
+    const int h = hour.toInt(&ok);
+    if (!ok || h > 0xFF) return std::nullopt;
+    return Time{h, minute.toInt()};
+}
+
+QList<int> unreadableCells(const NumberRow &row)
+{
+    QList<int> bad;
+    if (row[NumberColumn::Delete] == kYes) return bad;
+    if (!isNumberText(row[NumberColumn::Number])) bad << NumberColumn::Number;
+    if (row[NumberColumn::Always] == kYes) return bad;
+    for (int c = NumberColumn::StartDate; c <= NumberColumn::EndTime; ++c) {
+        const QString &cell = row[c];
+        if (cell.isEmpty()) continue;
+        const bool readable =
+            NumberEntry::isDateColumn(c) ? readDate(cell).has_value() : readTime(cell).has_value();
+        if (!readable) bad << c;
+    }
+    return bad;
+}
+
+std::optional<Entry> encodeEntry(const NumberRow &row)
+{
+    if (!unreadableCells(row).isEmpty()) return std::nullopt;
+    Entry e{};
+    if (row[NumberColumn::Delete] == kYes) {
+        e.fill(NumberEntry::kDeletedByte);
+        return e;
+    }
+    const Field &nf = NumberEntry::numberField();
+    const QByteArray number = DeviceText::toBytesCut(row[NumberColumn::Number], nf.width);
+    std::copy(number.cbegin(), number.cend(), e.begin() + nf.offset);
+
+    const bool always = row[NumberColumn::Always] == kYes;
+    for (const Field &f : NumberEntry::kFields) {
+        if (f.part == Part::Digits) continue;
+        if (always) {
+            e[f.offset] = f.alwaysByte;
+        } else if (!row[f.column].isEmpty()) {
+            e[f.offset] = partValue(row[f.column], f.part);
+        }
+    }
+    return e;
+}
+
+NumberRow decodeEntry(std::span<const std::uint8_t, NumberEntry::kSize> e)
+{
+    using namespace NumberColumn;
+    const auto byte = [&e](int column, Part part) { return int(e[NumberEntry::field(column, part).offset]); };
+
+    NumberRow row;
+    const Field &nf = NumberEntry::numberField();
+    int n = 0;
+    while (n < nf.width && isNumberChar(e[nf.offset + n]))
+        ++n;
+    row[Number] = DeviceText::fromBytes(QByteArray(reinterpret_cast<const char *>(e.data()) + nf.offset, n));
+
+    for (int c = StartDate; c <= EndTime; ++c) {
+        if (NumberEntry::isDateColumn(c)) {
+            // A date with month or day 0 is no date: the cell shows empty rather than keeping an old one.
+            const int month = byte(c, Part::Month), day = byte(c, Part::Day);
+            if (month != 0 && day != 0)
+                row[c] = QStringLiteral("20%1-%2-%3")
+                             .arg(twoDigits(byte(c, Part::Year)), twoDigits(month), twoDigits(day));
+        } else {
+            row[c] = twoDigits(byte(c, Part::Hour)) + u':' + twoDigits(byte(c, Part::Minute));
+        }
+    }
+
+    bool always = true;
+    for (const Field &f : NumberEntry::kFields)
+        if (NumberEntry::isAlwaysMarker(f.part) && e[f.offset] != NumberEntry::kAlwaysMark) always = false;
+    if (always || e[NumberEntry::kDeletedMarkOffset] == NumberEntry::kDeletedByte || row[Number].isEmpty())
+        for (int c = StartDate; c <= EndTime; ++c)
+            row[c].clear();
+    row[Always] = always ? kYes : QStringLiteral("no");
+    return row;
+}
+
+EncodeResult encodePage(int page, const NumbersModel &model)
+{
+    EncodeResult result;
+    if (page < 1 || page > kNumberPages) {
+        result.ok = false;
+        result.error = QStringLiteral("There is no number list page %1.").arg(page);
+        return result;
+    }
+    const int first = (page - 1) * NumberEntry::kPerPage + 1;
+    const QList<RowProblem> problems = problemsIn(model, first, first + NumberEntry::kPerPage - 1);
+    if (!problems.isEmpty()) {
+        result.ok = false;
+        result.error = QStringLiteral("The save stopped before rows %1 to %2: some cells cannot be sent.\n")
+                           .arg(first)
+                           .arg(first + NumberEntry::kPerPage - 1) +
+                       describe(problems, model);
+        return result;
+    }
+    for (int i = 0; i < NumberEntry::kPerPage; ++i) {
+        const Entry e = *encodeEntry(model.row(first + i));
+        std::copy(e.cbegin(), e.cend(), result.page.begin() + i * NumberEntry::kSize);
+    }
+    return result;
+}
+
+bool decodePage(int page, std::span<const std::uint8_t> data, NumbersModel &model)
+{
+    if (page < 1 || page > kNumberPages) return false;
+    const std::size_t whole = std::min<std::size_t>(data.size(), kPageSize) / NumberEntry::kSize;
+    QList<NumberRow> rows;
+    for (std::size_t i = 0; i < whole; ++i)
+        rows << decodeEntry(data.subspan(i * NumberEntry::kSize).first<NumberEntry::kSize>());
+    model.setRows((page - 1) * NumberEntry::kPerPage + 1, rows, NumberColumn::Number, NumberColumn::Always);
+    return true;
+}
+
+int pageOfAddress(std::int32_t address)
+{
+    if (address < kNumbersBase) return 0;
+    return (address - kNumbersBase) / kPageSize + 1;
+}
+
+QString checkForSave(const NumbersModel &model)
+{
+    const QList<RowProblem> problems = problemsIn(model, NumbersModel::FirstEntry, NumbersModel::LastEntry);
+    if (problems.isEmpty()) return {};
+    return QStringLiteral("The Authorized number list was not saved: %1 %2 cells the unit cannot take.\n")
+               .arg(problems.size())
+               .arg(problems.size() == 1 ? QStringLiteral("row holds") : QStringLiteral("rows hold")) +
+           describe(problems, model);
+}
+
+} // namespace zc::NumbersCodec

@@ -1,0 +1,26 @@
+// The number list as comma-separated text: one line per entry row, ended by CR LF.
+#pragma once
+
+#include <QByteArray>
+
+#include <functional>
+
+namespace zc {
+
+class NumbersModel;
+
+namespace NumbersCsv {
+
+// Lines for rows 1..1000: the eight cells followed by two empty fields, joined by ","
+// (12,5550987,2024/05/06,08:00,2024/06/30,18:30,no,no,,), then one line of ten empty fields
+// (nine commas); every line ends in CR LF. Cells are written as the bytes the unit holds. A
+// cell holding a comma, a double quote, CR or LF is put in double quotes with its quotes
+// doubled, so the file always has ten fields a line; other cells are written as they are.
+// progress receives the line just built, 1..1001.
+QByteArray exportBytes(const NumbersModel &model, const std::function<void(int line)> &progress = {});
+
+// One field as written in the file.
+QByteArray field(const QString &text);
+
+} // namespace NumbersCsv
+} // namespace zc

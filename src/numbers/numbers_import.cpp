@@ -1,0 +1,76 @@
+#include "numbers/numbers_import.h"
+
+#include "numbers/number_list_check.h"
+#include "numbers/numbers_codec.h"
+#include "numbers/numbers_model.h"
+
+#include <algorithm>
+
+namespace zc::NumbersImport {
+
+namespace {
+
+const QString kYes = QStringLiteral("yes");
+
+QString cell(const QList<QStringList> &cells, int row, int column)
+{
+    return row < cells.size() ? cells[row].value(column) : QString();
+}
+
+bool isDigits(QStringView s)
+{
+    return std::all_of(s.begin(), s.end(), [](QChar c) { return c >= u'0' && c <= u'9'; });
+}
+
+bool dateFits(const QString &text)
+{
+    return NumbersCodec::readDate(text).has_value();
+}
+
+// hh:mm exactly: five characters, digits around the ":".
+bool timeFits(const QString &text)
+{
+    return text.size() == 5 && isDigits(QStringView(text).left(2)) && isDigits(QStringView(text).right(2)) &&
+           NumbersCodec::readTime(text).has_value();
+}
+
+} // namespace
+
+Result check(const QList<QStringList> &cells)
+{
+    using namespace NumberColumn;
+    Result result;
+    if (cell(cells, 0, Serial) != QStringLiteral("Serial")) {
+        result.verdict = Result::Verdict::WrongFormat;
+        result.message = QStringLiteral("Wrong format of the setting profile");
+        return result;
+    }
+    QStringList wrong;
+    for (int i = 1; i <= NumberEntry::kEntries; ++i) {
+        NumberRow row;
+        for (int c = Number; c <= EndTime; ++c)
+            row[c] = cell(cells, i, c);
+        row[Always] = cell(cells, i, Always) == kYes ? kYes : QStringLiteral("no");
+        result.rows << row;
+        if (row[Number].isEmpty() || row[Always] == kYes || cell(cells, i, Delete) == kYes) continue;
+        if (!dateFits(row[StartDate]) || !timeFits(row[StartTime]) || !dateFits(row[EndDate]) ||
+            !timeFits(row[EndTime]))
+            wrong << QString::number(i);
+    }
+    if (!wrong.isEmpty()) {
+        result.verdict = Result::Verdict::WrongRows;
+        result.rows.clear();
+        result.message = QStringLiteral("Wrong information on the profile,please correct it and then import "
+                                        "again,error:%1\rSerial: %2")
+                             .arg(QString::number(wrong.size()), joinFirstThree(wrong));
+    }
+    return result;
+}
+
+void apply(const Result &result, NumbersModel &model)
+{
+    if (result.verdict != Result::Verdict::Apply) return;
+    model.setRows(NumbersModel::FirstEntry, result.rows, NumberColumn::Number, NumberColumn::Always);
+}
+
+} // namespace zc::NumbersImport

@@ -1,0 +1,42 @@
+// Checking a number list workbook before it replaces the table. The workbook arrives as
+// plain cell texts, so this knows nothing of how it was read: cells[r][c] is sheet row r+1,
+// sheet column c+1 (row 0 the headers, row i entry i; columns as the table's).
+#pragma once
+
+#include "numbers/number_entry.h"
+
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+namespace zc {
+
+class NumbersModel;
+
+namespace NumbersImport {
+
+struct Result
+{
+    enum class Verdict { Apply, WrongFormat, WrongRows };
+    Verdict verdict = Verdict::Apply;
+    // WrongFormat: the message dialog text; WrongRows: the message box text.
+    QString message;
+    // Apply: entries 1..1000, columns Number..Always filled.
+    QList<NumberRow> rows;
+};
+
+// The first cell must be exactly "Serial". Then every row with a number that is neither
+// always allowed nor marked for deletion ("yes" exactly) needs dates of 10 characters and
+// times of 5 whose digit positions hold digits (month, day, year; hour, minute), the times
+// with ":" between them. Wrong rows give the message
+// "Wrong information on the profile,please correct it and then import again,error:N",
+// a carriage return, "Serial: " and the first wrong rows. Missing cells count as empty.
+Result check(const QList<QStringList> &cells);
+
+// Writes an accepted workbook into the table in one step: Number..End Time as the sheet
+// holds them, Always "yes" or "no"; Serial and Delete are not touched. Anything but an
+// accepted result changes nothing.
+void apply(const Result &result, NumbersModel &model);
+
+} // namespace NumbersImport
+} // namespace zc

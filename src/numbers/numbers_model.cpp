@@ -1,0 +1,179 @@
+#include "numbers/numbers_model.h"
+
+#include "numbers/numbers_codec.h"
+
+namespace zc {
+
+namespace {
+
+const QString kYes = QStringLiteral("yes");
+const QString kNo = QStringLiteral("no");
+
+const NumberRow kHeaders = {
+    QStringLiteral("Serial"),      QStringLiteral("Authorized number"), QStringLiteral("Start Date"),
+    QStringLiteral("Start Time "), QStringLiteral("End Date"),          QStringLiteral("End Time"),
+    QStringLiteral("Always(V)"),   QStringLiteral("Delete(V)"),
+};
+
+bool isEntryRow(int row)
+{
+    return row >= NumbersModel::FirstEntry && row <= NumbersModel::LastEntry;
+}
+
+bool isCell(const QModelIndex &index, const QAbstractItemModel *model)
+{
+    return index.isValid() && index.model() == model && index.row() < NumbersModel::Rows &&
+           index.column() < NumbersModel::Columns;
+}
+
+const QList<int> kTextRoles = {Qt::DisplayRole, Qt::EditRole};
+
+} // namespace
+
+NumbersModel::NumbersModel(QObject *parent) : QAbstractTableModel(parent), m_rows(Rows)
+{
+    resetToDefaults();
+}
+
+int NumbersModel::rowCount(const QModelIndex &parent) const
+{
+    return parent.isValid() ? 0 : Rows;
+}
+
+int NumbersModel::columnCount(const QModelIndex &parent) const
+{
+    return parent.isValid() ? 0 : Columns;
+}
+
+QVariant NumbersModel::data(const QModelIndex &index, int role) const
+{
+    if (!isCell(index, this)) return {};
+    if (role == Qt::DisplayRole || role == Qt::EditRole) return m_rows[index.row()][index.column()];
+    return {};
+}
+
+bool NumbersModel::setData(const QModelIndex &index, const QVariant &value, int role)
+{
+    if (role != Qt::EditRole || !isCell(index, this)) return false;
+    if (!(flags(index) & Qt::ItemIsEditable)) return false;
+    setText(index.row(), index.column(), value.toString());
+    return true;
+}
+
+Qt::ItemFlags NumbersModel::flags(const QModelIndex &index) const
+{
+    if (!isCell(index, this)) return Qt::NoItemFlags;
+    if (index.row() == 0 || index.column() == NumberColumn::Serial) return Qt::ItemIsEnabled;
+    if (index.column() == NumberColumn::Number)
+        return Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsEditable;
+    return Qt::ItemIsEnabled | Qt::ItemIsSelectable;
+}
+
+QString NumbersModel::text(int row, int column) const
+{
+    if (row < 0 || row >= Rows || column < 0 || column >= Columns) return {};
+    return m_rows[row][column];
+}
+
+void NumbersModel::setText(int row, int column, const QString &text)
+{
+    if (row < 0 || row >= Rows || column < 0 || column >= Columns) return;
+    QString &cell = m_rows[row][column];
+    if (cell == text) return;
+    cell = text;
+    const QModelIndex i = index(row, column);
+    emit dataChanged(i, i, kTextRoles);
+}
+
+NumberRow NumbersModel::row(int row) const
+{
+    return row >= 0 && row < Rows ? m_rows[row] : NumberRow{};
+}
+
+void NumbersModel::setRows(int firstRow, const QList<NumberRow> &rows, int firstColumn, int lastColumn)
+{
+    firstColumn = qMax(firstColumn, 0);
+    lastColumn = qMin(lastColumn, Columns - 1);
+    int top = -1, bottom = -1;
+    for (qsizetype i = 0; i < rows.size(); ++i) {
+        const qint64 r = qint64(firstRow) + i;
+        if (r < FirstEntry || r > LastEntry) continue;
+        for (int c = firstColumn; c <= lastColumn; ++c)
+            m_rows[r][c] = rows[i][c];
+        if (top < 0) top = int(r);
+        bottom = int(r);
+    }
+    if (top < 0 || firstColumn > lastColumn) return;
+    emit dataChanged(index(top, firstColumn), index(bottom, lastColumn), kTextRoles);
+}
+
+bool NumbersModel::toggleCheck(int row, int column)
+{
+    if (!isEntryRow(row) || (column != NumberColumn::Always && column != NumberColumn::Delete)) return false;
+    if (m_rows[row][column] == kYes) {
+        setText(row, column, kNo);
+        return false;
+    }
+    NumberRow changed = m_rows[row];
+    changed[column] = kYes;
+    for (int c = NumberColumn::StartDate; c <= NumberColumn::EndTime; ++c)
+        changed[c].clear();
+    setRows(row, {changed}, NumberColumn::StartDate, NumberColumn::Delete);
+    return true;
+}
+
+bool NumbersModel::pressCheckAll(bool &flag, int column)
+{
+    flag = !flag;
+    const QString value = flag ? kYes : kNo;
+    for (int r = FirstEntry; r <= LastEntry; ++r)
+        m_rows[r][column] = value;
+    emit dataChanged(index(FirstEntry, column), index(LastEntry, column), kTextRoles);
+    return flag;
+}
+
+bool NumbersModel::pressAllAlways()
+{
+    return pressCheckAll(m_allAlways, NumberColumn::Always);
+}
+
+bool NumbersModel::pressDeleteAll()
+{
+    return pressCheckAll(m_deleteAll, NumberColumn::Delete);
+}
+
+bool NumbersModel::isDoubtful(int row, int column) const
+{
+    return isEntryRow(row) && isDoubtfulText(column, text(row, column));
+}
+
+bool NumbersModel::isDoubtfulText(int column, const QString &text)
+{
+    if (text.isEmpty()) return false;
+    if (NumberEntry::isDateColumn(column)) {
+        const auto d = NumbersCodec::readDate(text);
+        return !d || d->month > 12 || d->day > 31;
+    }
+    if (NumberEntry::isTimeColumn(column)) {
+        const auto t = NumbersCodec::readTime(text);
+        return !t || t->hour > 23 || t->minute > 59;
+    }
+    return false;
+}
+
+void NumbersModel::resetToDefaults()
+{
+    beginResetModel();
+    m_rows[0] = kHeaders;
+    for (int r = FirstEntry; r <= LastEntry; ++r) {
+        m_rows[r] = NumberRow{};
+        m_rows[r][NumberColumn::Serial] = QString::number(r);
+        m_rows[r][NumberColumn::Always] = kNo;
+        m_rows[r][NumberColumn::Delete] = kNo;
+    }
+    m_allAlways = false;
+    m_deleteAll = false;
+    endResetModel();
+}
+
+} // namespace zc

@@ -1,0 +1,46 @@
+// The "Basic settings" page `ts1`: its four buttons, the settings grid and pick lists, and
+// the settings table and transfer behind them. The page asks the user before a read; the
+// transfer itself never asks.
+#pragma once
+
+#include "settings/basic_inf.h"
+#include "settings/settings_model.h"
+
+#include <QWidget>
+
+class QPushButton;
+
+namespace zc {
+
+class LinkSession;
+class Reporter;
+class SettingsEditor;
+
+class SettingsPage : public QWidget
+{
+    Q_OBJECT
+public:
+    SettingsPage(LinkSession &session, Reporter &reporter, QWidget *parent = nullptr);
+
+    SettingsModel &model() { return m_model; }
+    TBasicInf &transfer() { return m_basicInf; }
+    SettingsEditor *editor() const { return m_editor; }
+    // The buttons that only a successful login enables.
+    QList<QPushButton *> deviceControls() const { return m_controls; }
+
+public slots:
+    void btn21Click(); // Read Settings
+    void btn22Click(); // Save Settings
+
+private:
+    Reporter &m_reporter;
+    SettingsModel m_model;
+    TBasicInf m_basicInf;
+    SettingsEditor *m_editor = nullptr;
+    QList<QPushButton *> m_controls;
+};
+
+// A push button with an object name at a fixed place, as every page lays them out.
+QPushButton *placeButton(QWidget *parent, const char *name, const QString &caption, QRect geometry);
+
+} // namespace zc

@@ -1,0 +1,384 @@
+// The number list: entry and page encoding, the list checks, the text export, the workbook
+// row checks and the table model.
+#include "numbers/number_list_check.h"
+#include "numbers/numbers_codec.h"
+#include "numbers/numbers_csv.h"
+#include "numbers/numbers_import.h"
+#include "numbers/numbers_model.h"
+
+#include <QAbstractItemModelTester>
+#include <QRandomGenerator>
+#include <QSignalSpy>
+#include <QTest>
+
+using namespace zc;
+using namespace zc::NumberColumn;
+
+namespace {
+
+// Cells Number..Delete into a table row (Serial left empty).
+NumberRow rowOf(const QStringList &cells)
+{
+    NumberRow r;
+    for (int c = Number; c <= Delete; ++c)
+        r[c] = cells.value(c - Number);
+    return r;
+}
+
+QStringList readBack(const NumbersModel &m, int row)
+{
+    QStringList out;
+    for (int c = Number; c <= Always; ++c)
+        out << m.text(row, c);
+    return out;
+}
+
+void fillRow(NumbersModel &m, int row, const QStringList &cells)
+{
+    for (int c = 0; c < cells.size(); ++c)
+        m.setText(row, Number + c, cells[c]);
+}
+
+const QStringList kStale(7, QStringLiteral("stale")); // Number..Delete
+
+} // namespace
+
+class TestNumbers : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void entry_data();
+    void entry();
+    void pages();
+    void roundTripProperty();
+    void saveCheck();
+    void validate_data();
+    void validate();
+    void csv();
+    void import_data();
+    void import();
+    void model();
+    void doubtful_data();
+    void doubtful();
+};
+
+void TestNumbers::entry_data()
+{
+    QTest::addColumn<QStringList>("cells"); // Number..Delete; empty for a read-only vector
+    QTest::addColumn<QByteArray>("hex");
+    QTest::addColumn<QStringList>("shown"); // Number..Always after reading the entry back
+
+    const QByteArray z = "00";
+    QTest::newRow("deleted") << QStringList{"+4930123", "2024/05/06", "08:00", "2024/06/30",
+                                            "18:30",    "no",         "yes"}
+                             << "ff" + QByteArray("ff").repeated(31) << QStringList{"", "", "", "", "", "no"};
+    QTest::newRow("always, 14 characters")
+        << QStringList{"+4915112345678", "", "", "", "", "yes", "no"}
+        << QByteArray("+4915112345678").toHex() + z.repeated(8) + QByteArray("63").repeated(8) + "0063"
+        << QStringList{"+4915112345678", "", "", "", "", "yes"};
+    QTest::newRow("window, one-digit time")
+        << QStringList{"5550987", "2031/12/09", "8:5", "2031-12-31", "23:59", "no", "no"}
+        << QByteArray("5550987").toHex() + z.repeated(15) + "0c0908050c1f173b1f1f"
+        << QStringList{"5550987", "2031-12-09", "08:05", "2031-12-31", "23:59", "no"};
+    QTest::newRow("dash and slash alike")
+        << QStringList{"1", "2024-05-06", "07:30", "2024/06/30", "18:30", "no", "no"}
+        << "31" + z.repeated(21) + "0506071e061e121e1818"
+        << QStringList{"1", "2024-05-06", "07:30", "2024-06-30", "18:30", "no"};
+    QTest::newRow("empty row") << QStringList{"", "", "", "", "", "no", "no"} << z.repeated(32)
+                               << QStringList{"", "", "", "", "", "no"};
+    QTest::newRow("cut to 22") << QStringList{"1234567890123456789012345", "", "", "", "", "no", "no"}
+                               << QByteArray("1234567890123456789012").toHex() + z.repeated(10)
+                               << QStringList{"1234567890123456789012", "", "00:00", "", "00:00", "no"};
+    QTest::newRow("always test skips bytes 30, 31")
+        << QStringList() << "31" + z.repeated(21) + QByteArray("63").repeated(8) + "1234"
+        << QStringList{"1", "", "", "", "", "yes"};
+    QTest::newRow("number ends at a letter")
+        << QStringList() << "313241" + z.repeated(29) << QStringList{"12", "", "00:00", "", "00:00", "no"};
+    QTest::newRow("values above 99") << QStringList() << "31" + z.repeated(21) + "0506ff07050608097b7b"
+                                     << QStringList{"1",           "20123-05-06", "255:07",
+                                                    "20123-05-06", "08:09",       "no"};
+    QTest::newRow("month or day 0 shows no date")
+        << QStringList() << "31" + z.repeated(21) + "00060800050009001818"
+        << QStringList{"1", "", "08:00", "", "09:00", "no"};
+}
+
+void TestNumbers::entry()
+{
+    QFETCH(QStringList, cells);
+    QFETCH(QByteArray, hex);
+    QFETCH(QStringList, shown);
+    const QByteArray bytes = QByteArray::fromHex(hex);
+    QCOMPARE(bytes.size(), 32);
+
+    if (!cells.isEmpty()) {
+        const auto e = NumbersCodec::encodeEntry(rowOf(cells));
+        QVERIFY(e);
+        QCOMPARE(QByteArray(reinterpret_cast<const char *>(e->data()), 32).toHex(' '), bytes.toHex(' '));
+    }
+    // Read back as page 1 over a row full of old texts: Serial and Delete keep theirs.
+    NumbersModel m;
+    fillRow(m, 1, kStale);
+    QVERIFY(
+        NumbersCodec::decodePage(1, std::span(reinterpret_cast<const std::uint8_t *>(bytes.data()), 32), m));
+    QCOMPARE(readBack(m, 1), shown);
+    QCOMPARE(m.text(1, Serial), QStringLiteral("1"));
+    QCOMPARE(m.text(1, Delete), QStringLiteral("stale"));
+}
+
+void TestNumbers::pages()
+{
+    NumbersModel m;
+    QSignalSpy changed(&m, &QAbstractItemModel::dataChanged);
+    NumbersCodec::Page p{};
+    for (int i = 0; i < 8; ++i)
+        p[i * 32] = std::uint8_t('1' + i);
+
+    // A reply for 0x1800 fills rows 65..72 with one notification.
+    QCOMPARE(NumbersCodec::pageOfAddress(0x1800), 9);
+    QVERIFY(NumbersCodec::decodePage(9, p, m));
+    QCOMPARE(changed.size(), 1);
+    QCOMPARE(m.text(65, Number), QStringLiteral("1"));
+    QCOMPARE(m.text(72, Number), QStringLiteral("8"));
+    QVERIFY(m.text(64, Number).isEmpty() && m.text(73, Number).isEmpty());
+
+    // Pages outside the list write nothing; a short reply decodes only the entries that arrived.
+    QCOMPARE(NumbersCodec::pageOfAddress(0x0F80), 0);
+    QVERIFY(!NumbersCodec::decodePage(0, p, m));
+    QVERIFY(!NumbersCodec::decodePage(126, p, m));
+    QVERIFY(NumbersCodec::decodePage(1, std::span(p).first(40), m));
+    QCOMPARE(changed.size(), 2);
+    QCOMPARE(m.text(1, Number), QStringLiteral("1"));
+    QVERIFY(m.text(2, Number).isEmpty());
+
+    QVERIFY(!NumbersCodec::encodePage(126, m).ok);
+}
+
+void TestNumbers::roundTripProperty()
+{
+    // Random lists the editor can produce: a table saved and read back shows what the unit keeps.
+    for (quint32 seed = 1; seed <= 20; ++seed) {
+        QRandomGenerator rng(seed);
+        const auto pick = [&rng](int n) { return int(rng.bounded(n)); };
+        NumbersModel saved, read;
+        QList<QStringList> expected(NumbersModel::Rows);
+        for (int r = 1; r <= NumbersModel::LastEntry; ++r) {
+            QString number;
+            for (int n = pick(4) == 0 ? 0 : 1 + pick(30); n > 0; --n)
+                number += QChar(u"+0123456789"[pick(11)]);
+            const bool always = pick(5) == 0, deleted = pick(10) == 0;
+            QStringList cells{number, "", "", "", "", always ? "yes" : "no", deleted ? "yes" : "no"};
+            QStringList shown{number.left(22), "", "00:00", "", "00:00", "no"};
+            for (int c : {1, 3}) {
+                if (pick(6) == 0) continue;
+                const int y = pick(100), mo = 1 + pick(12), d = 1 + pick(31);
+                const char sep = pick(2) ? '/' : '-';
+                cells[c] = QString::asprintf("20%02d%c%02d%c%02d", y, sep, mo, sep, d);
+                shown[c] = QString::asprintf("20%02d-%02d-%02d", y, mo, d);
+            }
+            for (int c : {2, 4}) {
+                if (pick(6) == 0) continue;
+                const int h = pick(24), mi = pick(60);
+                cells[c] =
+                    pick(2) ? QString::asprintf("%02d:%02d", h, mi) : QString::asprintf("%d:%d", h, mi);
+                shown[c] = QString::asprintf("%02d:%02d", h, mi);
+            }
+            if (deleted || (!always && number.isEmpty()))
+                shown = QStringList{"", "", "", "", "", "no"};
+            else if (always)
+                shown = QStringList{number.left(22), "", "", "", "", "yes"};
+            fillRow(saved, r, cells);
+            fillRow(read, r, kStale);
+            expected[r] = shown;
+        }
+        QVERIFY(NumbersCodec::checkForSave(saved).isEmpty());
+        for (int p = 1; p <= kNumberPages; ++p) {
+            const auto e = NumbersCodec::encodePage(p, saved);
+            QVERIFY2(e.ok, qPrintable(e.error));
+            QVERIFY(NumbersCodec::decodePage(p, e.page, read));
+        }
+        for (int r = 1; r <= NumbersModel::LastEntry; ++r)
+            if (readBack(read, r) != expected[r]) {
+                qWarning("seed %u row %d", seed, r);
+                QCOMPARE(readBack(read, r), expected[r]);
+            }
+    }
+}
+
+void TestNumbers::saveCheck()
+{
+    NumbersModel m;
+    fillRow(m, 3, {"555", "2024/5/6", "08:00", "2024/06/30", "7.30"});
+    fillRow(m, 9, {"+49 30", "", "", "", "", "yes"});
+    fillRow(m, 10, {"", "words", "here"});                       // no number: still sent, so checked
+    fillRow(m, 11, {"ab", "garbage", "x", "", "", "no", "yes"}); // deleted: nothing is read
+    fillRow(m, 12, {"1", "2024/05/06", "08:00:00", "", "", "no"});
+    const QString msg = NumbersCodec::checkForSave(m);
+    QVERIFY(msg.contains("4 rows hold"));
+    QVERIFY(msg.contains("Row 3: Start Date \"2024/5/6\", End Time \"7.30\"\n"));
+    QVERIFY(msg.contains("Row 9: Authorized number \"+49 30\"\n"));
+    QVERIFY(msg.contains("Row 10: Start Date \"words\", Start Time \"here\"\n"));
+    QVERIFY(msg.contains("Row 12: Start Time \"08:00:00\"\n"));
+    QVERIFY(!msg.contains("Row 11"));
+    // Should a cell change after the check, the page is refused, never sent half-read.
+    const auto page = NumbersCodec::encodePage(2, m);
+    QVERIFY(!page.ok);
+    QVERIFY(page.error.contains("Row 9:") && !page.error.contains("Row 3:"));
+}
+
+void TestNumbers::validate_data()
+{
+    QTest::addColumn<QList<int>>("wrong");
+    QTest::addColumn<QString>("message");
+    const QString head =
+        "Wrong operation:please select \"Always\" or setting the Start-End date and time.Total:";
+    QTest::newRow("valid") << QList<int>{} << QString();
+    QTest::newRow("two") << QList<int>{5, 17} << head + "2\rWrong serial number:5,17";
+    QTest::newRow("five") << QList<int>{1, 2, 3, 9, 10} << head + "5\rWrong serial number:1,2,3,....";
+}
+
+void TestNumbers::validate()
+{
+    QFETCH(QList<int>, wrong);
+    QFETCH(QString, message);
+    NumbersModel m;
+    fillRow(m, 20, {"1", "2024/05/06", "08:00", "", "", "no", "yes"}); // to be deleted
+    fillRow(m, 21, {"1", "", "", "", "", "YES"});                      // not exactly "no"
+    fillRow(m, 22, {"", "2024/05/06"});                                // no number
+    fillRow(m, 23, {"1", "x", "y", "z", "w"});                         // content is not checked
+    for (int r : wrong)
+        fillRow(m, r, {"1", "2024/05/06", "08:00", "", "18:00"});
+    QCOMPARE(ValidateNumberList(m), message);
+}
+
+void TestNumbers::csv()
+{
+    NumbersModel m;
+    fillRow(m, 12, {"5550987", "2024/05/06", "08:00", "2024/06/30", "18:30"});
+    fillRow(m, 13, {"1,2\"3"});
+    const QList<QByteArray> lines = NumbersCsv::exportBytes(m).split('\n');
+    QCOMPARE(lines.size(), 1002); // 1001 lines, each ended by CR LF
+    QCOMPARE(lines[0], QByteArray("1,,,,,,no,no,,\r"));
+    QCOMPARE(lines[11], QByteArray("12,5550987,2024/05/06,08:00,2024/06/30,18:30,no,no,,\r"));
+    QCOMPARE(lines[12], QByteArray("13,\"1,2\"\"3\",,,,,no,no,,\r"));
+    QCOMPARE(lines[1000], QByteArray(",,,,,,,,,\r"));
+}
+
+void TestNumbers::import_data()
+{
+    QTest::addColumn<QString>("a1");
+    QTest::addColumn<QList<QStringList>>("rows"); // sheet rows, each starting with its serial
+    QTest::addColumn<QString>("message");         // empty: accepted
+
+    const QString head = "Wrong information on the profile,please correct it and then import again,error:";
+    const QStringList good{"2024/05/06", "08:00", "2024/06/30", "18:30"};
+    const auto row = [](int i, const QStringList &cells) { return QStringList{QString::number(i)} + cells; };
+    QList<QStringList> five;
+    for (int i : {3, 8, 9, 40, 41})
+        five << row(i, {"555"});
+    QTest::newRow("lower-case serial")
+        << "serial" << QList<QStringList>{} << "Wrong format of the setting profile";
+    QTest::newRow("7:30 end time") << "Serial"
+                                   << QList<QStringList>{row(
+                                          4, {"555", "2024/05/06", "08:00", "2024/06/30", "7:30"})}
+                                   << head + "1\rSerial: 4";
+    QTest::newRow("time without colon")
+        << "Serial" << QList<QStringList>{row(5, QStringList{"555"} + good.mid(0, 3) + QStringList{"18300"})}
+        << head + "1\rSerial: 5";
+    QTest::newRow("five wrong rows") << "Serial" << five << head + "5\rSerial: 3,8,9,....";
+    QTest::newRow("accepted") << "Serial"
+                              << QList<QStringList>{row(2, {"555", "garbage", "x", "", "", "yes", "no"}),
+                                                    row(6, QStringList{"+1"} + good),
+                                                    row(7, {"9", "??", "", "", "", "no", "yes"})}
+                              << QString();
+}
+
+void TestNumbers::import()
+{
+    QFETCH(QString, a1);
+    QFETCH(QList<QStringList>, rows);
+    QFETCH(QString, message);
+    QList<QStringList> sheet{{a1, "Authorized number"}};
+    for (int i = 1; i <= 1000; ++i)
+        sheet << QStringList{QString::number(i)};
+    for (const QStringList &r : rows)
+        sheet[r[0].toInt()] = r;
+
+    NumbersModel m;
+    fillRow(m, 2, {"old", "", "", "", "", "no", "yes"});
+    fillRow(m, 7, {"old"});
+    const NumberRow before2 = m.row(2), before7 = m.row(7);
+    const auto result = NumbersImport::check(sheet);
+    NumbersImport::apply(result, m);
+    QCOMPARE(result.message, message);
+    if (!message.isEmpty()) {
+        QVERIFY(result.verdict != NumbersImport::Result::Verdict::Apply);
+        QVERIFY(m.row(2) == before2 && m.row(7) == before7); // nothing partly imported
+        return;
+    }
+    QCOMPARE(readBack(m, 2), (QStringList{"555", "garbage", "x", "", "", "yes"}));
+    QCOMPARE(m.text(2, Delete), QStringLiteral("yes")); // Delete keeps what the table held
+    QCOMPARE(readBack(m, 6), (QStringList{"+1", "2024/05/06", "08:00", "2024/06/30", "18:30", "no"}));
+    QCOMPARE(readBack(m, 7), (QStringList{"9", "??", "", "", "", "no"}));
+    QCOMPARE(m.text(7, Delete), QStringLiteral("no"));
+}
+
+void TestNumbers::model()
+{
+    NumbersModel m;
+    QAbstractItemModelTester tester(&m, QAbstractItemModelTester::FailureReportingMode::QtTest);
+    QCOMPARE(m.text(1000, Serial), QStringLiteral("1000"));
+    QVERIFY(m.flags(m.index(5, Number)) & Qt::ItemIsEditable);
+    for (int c : {Serial, StartDate, EndTime, Always, Delete})
+        QVERIFY(!(m.flags(m.index(5, c)) & Qt::ItemIsEditable));
+    QVERIFY(!m.setData(m.index(5, StartDate), "2024/05/06"));
+    QVERIFY(m.setData(m.index(5, Number), "+4930"));
+
+    // Ticking clears the window; unticking restores nothing.
+    fillRow(m, 5, {"+4930", "2024/05/06", "08:00", "2024/06/30", "18:30"});
+    QVERIFY(m.toggleCheck(5, Always));
+    QCOMPARE(readBack(m, 5), (QStringList{"+4930", "", "", "", "", "yes"}));
+    QVERIFY(!m.toggleCheck(5, Always));
+    QCOMPARE(readBack(m, 5), (QStringList{"+4930", "", "", "", "", "no"}));
+
+    // The buttons follow their flags alone.
+    for (int i = 0; i < 3; ++i)
+        m.pressDeleteAll();
+    QVERIFY(m.deleteAll());
+    m.toggleCheck(6, Delete);
+    QCOMPARE(m.text(6, Delete), QStringLiteral("no"));
+    QCOMPARE(m.text(1000, Delete), QStringLiteral("yes"));
+    QVERIFY(!m.pressDeleteAll());
+    QCOMPARE(m.text(1000, Delete), QStringLiteral("no"));
+
+    m.resetToDefaults();
+    QVERIFY(!m.deleteAll() && m.text(5, Number).isEmpty());
+}
+
+void TestNumbers::doubtful_data()
+{
+    QTest::addColumn<int>("column");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<bool>("doubtful");
+    QTest::newRow("month 13") << int(StartDate) << "2024/13/05" << true;
+    QTest::newRow("last day of year") << int(EndDate) << "2024/12/31" << false;
+    QTest::newRow("hour 24") << int(StartTime) << "24:00" << true;
+    QTest::newRow("short time") << int(EndTime) << "8:5" << false;
+    QTest::newRow("words") << int(StartDate) << "tomorrow" << true;
+    QTest::newRow("letters in time") << int(StartTime) << "ab:cd" << true;
+    QTest::newRow("empty") << int(StartTime) << "" << false;
+}
+
+void TestNumbers::doubtful()
+{
+    QFETCH(int, column);
+    QFETCH(QString, text);
+    QFETCH(bool, doubtful);
+    NumbersModel m;
+    m.setText(7, column, text);
+    QCOMPARE(m.isDoubtful(7, column), doubtful);
+    QVERIFY(!m.isDoubtful(0, column));
+}
+
+QTEST_GUILESS_MAIN(TestNumbers)
+#include "tst_numbers.moc"
