@@ -44,6 +44,14 @@ bool LinkSession::abandonAll(QString *leftBehind)
     return m_handler.abandonAll(leftBehind) || timing;
 }
 
+bool LinkSession::refuseWhileBusy()
+{
+    if (!busy())
+        return false;
+    m_reporter.setStatus(m_handler.outstandingText() + QStringLiteral("; wait until it ends"));
+    return true;
+}
+
 void LinkSession::cm1RequestHangup(const QString &why)
 {
     // The port object has already closed the device; everything waiting on it ends here.

@@ -39,6 +39,12 @@ public:
     void close();
     bool isOpen() const { return m_cm1.PortOpen(); }
 
+    // A device operation waits for its reply: one runs at a time.
+    bool busy() const { return m_tmr1.isActive(); }
+    // While busy, says in the status line what is running and returns true: the caller
+    // then starts nothing.
+    bool refuseWhileBusy();
+
     // Ends every registered transfer and a pending login; true when one was waiting.
     bool abandonAll(QString *leftBehind = nullptr);
 

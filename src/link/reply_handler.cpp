@@ -94,6 +94,17 @@ bool ReplyHandler::abandonAll(QString *leftBehind)
     return waiting;
 }
 
+QString ReplyHandler::outstandingText() const
+{
+    if (m_out.who == Requester::Login)
+        return QStringLiteral("A login is running");
+    if (m_out.command == kCmdDeleteHistory)
+        return QStringLiteral("A delete is running");
+    if (m_out.command == kCmdWriteBlock)
+        return QStringLiteral("A save is running");
+    return QStringLiteral("A read is running");
+}
+
 void ReplyHandler::cm1ReceiveData(std::uint8_t b)
 {
     // The first byte after a request means its reply is coming in.

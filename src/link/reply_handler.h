@@ -62,6 +62,8 @@ public:
     bool abandonAll(QString *leftBehind = nullptr);
     // A request is outstanding (its reply may still come, even after a time-out).
     bool outstanding() const { return m_out.active; }
+    // What the outstanding request belongs to, in a few words ("A save is running").
+    QString outstandingText() const;
 
     // One received byte.
     void cm1ReceiveData(std::uint8_t byte);

@@ -153,30 +153,10 @@ void TForm1::buildPages()
     m_settingsPage = new SettingsPage(*m_session, *m_reporter);
     m_pgc1->addTab(m_settingsPage, QString());
 
-    // Number list
-    QWidget *ts2 = page("ts2", QStringLiteral("Telephone"));
-    auto *left2 = new QWidget(ts2);
-    left2->setGeometry(0, 0, 100, 585);
-    QPushButton *btn10 = placeButton(left2, "btn10", QStringLiteral("Read"), {8, 45, 85, 30});
-    QPushButton *btn9 = placeButton(left2, "btn9", QStringLiteral("Save"), {8, 101, 85, 30});
-    QPushButton *btn14 = placeButton(left2, "btn14", QStringLiteral("Import .XLS"), {8, 158, 85, 30});
-    QPushButton *btn15 = placeButton(left2, "btn15", QStringLiteral("Export .XLS"), {8, 214, 85, 30});
-    QPushButton *btn3 = placeButton(left2, "btn3", QStringLiteral("Export .CSV"), {8, 271, 85, 30});
-    QPushButton *btn6 = placeButton(left2, "btn6", QStringLiteral("All Always"), {8, 330, 85, 30});
-    QPushButton *btn7 = placeButton(left2, "btn7", QStringLiteral("Delete all"), {8, 385, 85, 30});
-
-    // History
-    QWidget *ts3 = page("ts3", QStringLiteral("History"));
-    auto *top3 = new QWidget(ts3);
-    top3->setGeometry(0, 0, 976, 47);
-    QPushButton *btn19 = placeButton(top3, "btn19", QStringLiteral("Read data"), {9, 8, 86, 30});
-    QPushButton *btn20 = placeButton(top3, "btn20", QStringLiteral("Filter"), {699, 8, 97, 30});
-    auto *left3 = new QWidget(ts3);
-    left3->setGeometry(0, 47, 100, 585 - 47);
-    QPushButton *btn18 = placeButton(left3, "btn18", QStringLiteral("Export.CSV"), {9, 73, 86, 30});
-    QPushButton *btn13 = placeButton(left3, "btn13", QStringLiteral("Export.XLS"), {9, 126, 86, 30});
-    QPushButton *btn23 = placeButton(left3, "btn23", QStringLiteral("Delete all"), {9, 297, 85, 30});
-    connect(btn23, &QPushButton::clicked, this, &TForm1::btn23Click);
+    m_numberListPage = new NumberListPage(*m_session, *m_reporter);
+    m_pgc1->addTab(m_numberListPage, QStringLiteral("Telephone"));
+    m_historyPage = new HistoryPage(*m_session, *m_reporter);
+    m_pgc1->addTab(m_historyPage, QStringLiteral("History"));
 
     // Help
     QWidget *ts4 = page("ts4", QStringLiteral("Help"));
@@ -186,8 +166,8 @@ void TForm1::buildPages()
     auto *picture = new HelpPicture(frame);
     picture->setGeometry(1, 1, 759, 505 + 14);
 
-    m_deviceControls = m_settingsPage->deviceControls();
-    m_deviceControls << QList<QPushButton *>{btn10, btn9, btn14, btn15, btn3, btn6, btn7, btn19, btn20, btn23, btn13, btn18};
+    m_deviceControls = m_settingsPage->deviceControls() + m_numberListPage->deviceControls() +
+                       m_historyPage->deviceControls();
 
     m_pgc1->setCurrentIndex(0);
     connect(m_pgc1, &QTabWidget::currentChanged, this, &TForm1::pgc1Change);
@@ -319,6 +299,8 @@ void TForm1::btn8Click()
 
 void TForm1::btn1Click()
 {
+    if (m_session->refuseWhileBusy())
+        return;
     m_session->login().Start(m_session->context());
 }
 
@@ -346,10 +328,7 @@ void TForm1::btn22Click()
 
 void TForm1::btn23Click()
 {
-    if (!m_reporter->warningOkCancel(
-            QStringLiteral("Warning: Thie operation will DELETE all of the historical data on GSM device! ")))
-        return;
-    m_deleteHistory.Send(m_session->context());
+    m_historyPage->btn23Click();
 }
 
 void TForm1::tmr2Timer()

@@ -5,6 +5,8 @@
 #include "link/link_session.h"
 #include "link/port_discovery.h"
 #include "ui/reporters.h"
+#include "ui/history_page.h"
+#include "ui/number_list_page.h"
 #include "ui/settings_page.h"
 
 #include <QList>
@@ -86,6 +88,8 @@ private:
     QTabWidget *m_pgc1 = nullptr;
     PageTabs *m_tabs = nullptr;
     SettingsPage *m_settingsPage = nullptr;
+    NumberListPage *m_numberListPage = nullptr;
+    HistoryPage *m_historyPage = nullptr;
     // Status bar
     QWidget *m_stat1 = nullptr;
     QLabel *m_statusPanel0 = nullptr;
@@ -99,7 +103,6 @@ private:
     std::unique_ptr<Tprogressbar_ctrl> m_progressCtrl;
     std::unique_ptr<WindowReporter> m_reporter;
     std::unique_ptr<LinkSession> m_session;
-    Tsingalcmd m_deleteHistory{kCmdDeleteHistory};
     QList<QPushButton *> m_deviceControls;
     QList<PortEntry> m_ports;
     bool m_portOpen = false;

@@ -17,7 +17,7 @@ QPushButton *placeButton(QWidget *parent, const char *name, const QString &capti
 }
 
 SettingsPage::SettingsPage(LinkSession &session, Reporter &reporter, QWidget *parent)
-    : QWidget(parent), m_reporter(reporter), m_basicInf(m_model)
+    : QWidget(parent), m_session(session), m_reporter(reporter), m_basicInf(m_model)
 {
     setObjectName(QStringLiteral("ts1"));
     session.attach(m_basicInf);
@@ -38,6 +38,8 @@ SettingsPage::SettingsPage(LinkSession &session, Reporter &reporter, QWidget *pa
 
 void SettingsPage::btn21Click()
 {
+    if (m_session.refuseWhileBusy())
+        return;
     if (!m_reporter.question(QStringLiteral("Read the GSM device basic parameters to PC software?")))
         return;
     m_basicInf.Read();
@@ -45,6 +47,8 @@ void SettingsPage::btn21Click()
 
 void SettingsPage::btn22Click()
 {
+    if (m_session.refuseWhileBusy())
+        return;
     m_basicInf.Save();
 }
 

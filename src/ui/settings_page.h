@@ -33,6 +33,7 @@ public slots:
     void btn22Click(); // Save Settings
 
 private:
+    LinkSession &m_session;
     Reporter &m_reporter;
     SettingsModel m_model;
     TBasicInf m_basicInf;

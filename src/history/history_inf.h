@@ -1,0 +1,39 @@
+// Reading the unit's history log into the history table: 500 pages of two records, one
+// request at a time, then the finishing pass that keeps the real records from row 1.
+// Also owns the single request that deletes the log on the unit.
+#pragma once
+
+#include "link/login.h"
+#include "link/paged_transfer.h"
+
+namespace zc {
+
+class HistoryModel;
+
+class THistoryInf : public Tsend_rec_command
+{
+public:
+    explicit THistoryInf(HistoryModel &model, const LinkContext &link = {})
+        : Tsend_rec_command(Area::History, link), m_model(model)
+    {
+    }
+
+    // "Read data": reads all 500 pages, then runs the finishing pass.
+    void Read() { startRead(); }
+    void RequestNextHistoryPage() { requestNextPage(); }
+    void DecodeHistoryPage() { pageRead(); }
+    void FinishHistoryRead();
+    // "Delete all" on the unit (the page asks the user first). The table is not touched.
+    void DeleteAll() { m_delete.Send(link()); }
+
+protected:
+    void decodePage() override;
+    void readComplete() override { FinishHistoryRead(); }
+    QString readStatus() const override { return QStringLiteral("Reading historical data"); }
+
+private:
+    HistoryModel &m_model;
+    Tsingalcmd m_delete{kCmdDeleteHistory};
+};
+
+} // namespace zc

@@ -1,0 +1,55 @@
+#include "numbers/telephone_send.h"
+
+#include "link/reporter.h"
+#include "numbers/number_list_check.h"
+#include "numbers/numbers_codec.h"
+#include "numbers/numbers_model.h"
+
+namespace zc {
+
+bool TtelephoneSend::Save()
+{
+    Reporter &r = *link().reporter;
+    const QString wrong = ValidateNumberList(m_model);
+    if (!wrong.isEmpty()) {
+        r.messageBox(wrong);
+        return false;
+    }
+    // Every cell the encoder reads is checked before the first frame, so a save never
+    // stops half way and leaves the unit with part of a list.
+    const QString unreadable = NumbersCodec::checkForSave(m_model);
+    if (!unreadable.isEmpty()) {
+        r.messageBox(unreadable);
+        return false;
+    }
+    startSave();
+    return true;
+}
+
+void TtelephoneSend::decodePage()
+{
+    NumbersCodec::decodePage(NumbersCodec::pageOfAddress(address), data, m_model);
+}
+
+bool TtelephoneSend::encodePage(int page)
+{
+    const NumbersCodec::EncodeResult result = NumbersCodec::encodePage(page, m_model);
+    if (!result.ok) {
+        link().reporter->messageDialog(result.error + QLatin1Char('\n') + leftBehind());
+        return false;
+    }
+    data = result.page;
+    return true;
+}
+
+void TtelephoneSend::readComplete()
+{
+    link().reporter->messageBox(QStringLiteral("Authorized number list read to PC software success."));
+}
+
+void TtelephoneSend::saveComplete()
+{
+    link().reporter->messageBox(QStringLiteral("Authorized number list saved success"));
+}
+
+} // namespace zc
