@@ -50,6 +50,11 @@ DeviceCore::Reply DeviceCore::answer(const QByteArray &request, bool *changed)
     reply.request = k;
     reply.requestSize = int(request.size());
     reply.vanish = k == m_options.vanishAfter;
+    if (k == m_options.lateReply) reply.extraDelayMs = m_options.lateMs;
+    if (k == m_options.injectAt) {
+        reply.injected = m_options.inject;
+        reply.injectOffset = m_options.injectOffset;
+    }
 
     QByteArray replyData;
     switch (command) {

@@ -31,6 +31,9 @@ public:
         QByteArray noise;    // garbage to send before the frame
         QByteArray frame;    // empty: nothing is sent
         bool vanish = false; // the unit disappears once this is sent
+        int extraDelayMs = 0; // a late reply
+        QByteArray injected;  // bytes put into the reply at injectOffset, or sent alone
+        int injectOffset = 0;
     };
     struct Result
     {

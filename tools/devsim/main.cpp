@@ -18,7 +18,7 @@ constexpr const char *kUsage =
     "usage: zarvento-devsim --link PATH [--publish NAME] [--preset factory|blank|demo]\n"
     "                       [--image FILE] [--baud N] [--delay MS] [--refuse-write K]\n"
     "                       [--drop-reply K] [--corrupt-reply K] [--split] [--noise]\n"
-    "                       [--vanish-after K]\n";
+    "                       [--vanish-after K] [--late K:MS] [--inject K:HEX[:OFFSET]]\n";
 
 int usageError(const QString &message)
 {
@@ -72,8 +72,12 @@ int main(int argc, char *argv[])
     const auto vanish = option("vanish-after", "Close the port after answering request K.", "K");
     const auto split = option("split", "Send every reply in pieces with short pauses.");
     const auto noise = option("noise", "Send garbage before every reply.");
-    parser.addOptions(
-        {help, link, publish, preset, image, baud, delay, refuse, drop, corrupt, vanish, split, noise});
+    const auto late = option("late", "Answer request K MS milliseconds later than the others.", "K:MS");
+    const auto inject = option("inject", "Put the bytes HEX into reply K at OFFSET (0: before it); "
+                                         "sent alone when K gets no reply.",
+                               "K:HEX[:OFFSET]");
+    parser.addOptions({help, link, publish, preset, image, baud, delay, refuse, drop, corrupt, vanish, split, noise,
+                       late, inject});
 
     if (!parser.parse(QCoreApplication::arguments())) return usageError(parser.errorText());
     if (parser.isSet(help)) {
@@ -110,6 +114,25 @@ int main(int argc, char *argv[])
                                       .arg(n.minimum));
             *n.target = *v;
         }
+    }
+    if (parser.isSet(late)) {
+        const QStringList parts = parser.value(late).split(u':');
+        const auto k = parts.size() == 2 ? number(parts[0], 1) : std::nullopt;
+        const auto ms = parts.size() == 2 ? number(parts[1], 0) : std::nullopt;
+        if (!k || !ms) return usageError(QStringLiteral("--late needs K:MS"));
+        options.lateReply = *k;
+        options.lateMs = *ms;
+    }
+    if (parser.isSet(inject)) {
+        const QStringList parts = parser.value(inject).split(u':');
+        const auto k = parts.size() >= 2 ? number(parts[0], 1) : std::nullopt;
+        const auto at = parts.size() == 3 ? number(parts[2], 0) : std::optional<int>(0);
+        const QByteArray bytes = parts.size() >= 2 ? QByteArray::fromHex(parts[1].toLatin1()) : QByteArray();
+        if (!k || !at || bytes.isEmpty() || parts.size() > 3)
+            return usageError(QStringLiteral("--inject needs K:HEX or K:HEX:OFFSET"));
+        options.injectAt = *k;
+        options.inject = bytes;
+        options.injectOffset = *at;
     }
     options.split = parser.isSet(split);
     options.noise = parser.isSet(noise);

@@ -4,6 +4,7 @@
 
 #include "devsim/presets.h"
 
+#include <QByteArray>
 #include <QString>
 
 namespace zc::devsim {
@@ -20,6 +21,11 @@ struct Options
     int vanishAfter = 0;  // after answering request K the unit closes its pseudo-terminal
     bool split = false;   // every reply goes out in 3 to 5 pieces with pauses of a few ms
     bool noise = false;   // a few garbage bytes (never 0x23) before every reply
+    int lateReply = 0;    // request K is answered lateMs later than the others
+    int lateMs = 0;
+    int injectAt = 0;      // request K's reply carries these bytes (sent alone when it has no reply)
+    QByteArray inject;
+    int injectOffset = 0;  // where in the reply's bytes they go: 0 before it, a larger number inside it
 };
 
 } // namespace zc::devsim

@@ -278,13 +278,14 @@ void Simulator::run()
 bool Simulator::transmit(const DeviceCore::Reply &reply, Clock::time_point arrival)
 {
     using namespace std::chrono;
-    if (reply.frame.isEmpty()) return true;
+    if (reply.frame.isEmpty() && reply.injected.isEmpty()) return true;
     Clock::time_point due = arrival;
     if (m_options.baud > 0) due += nanoseconds(qint64(reply.requestSize) * 10'000'000'000LL / m_options.baud);
-    due += milliseconds(m_options.delayMs);
+    due += milliseconds(m_options.delayMs + reply.extraDelayMs);
     if (!waitUntil(due)) return false;
 
-    const QByteArray out = reply.noise + reply.frame;
+    QByteArray out = reply.noise + reply.frame;
+    out.insert(qBound(0, reply.injectOffset, int(out.size())), reply.injected);
     if (!m_options.split) return sendPaced(out.constData(), int(out.size()));
     // 3 to 5 pieces of varying size with pauses of 2 to 5 ms between them.
     const int pieces = qMin(3 + reply.request % 3, int(out.size()));

@@ -1,0 +1,118 @@
+// A reply must answer the outstanding request: late, stray and cut replies from a
+// misbehaving unit over a real pseudo-terminal, with the unit's memory checked afterwards.
+#include "devsim/frame_helpers.h"
+#include "settings/settings_model.h"
+#include "ui/form_rig.h"
+
+using namespace zc;
+using namespace zc::test;
+
+namespace {
+
+const QString kAsk = QStringLiteral("Read the GSM device basic parameters to PC software?");
+const QString kReadOk = QStringLiteral("Basic settings read to PC software success.");
+const QString kSaveOk = QStringLiteral("Basic setting saved success");
+
+std::unique_ptr<FormRig> loggedIn(const devsim::Options &o)
+{
+    auto rig = std::make_unique<FormRig>(o);
+    if (!rig->openAndLogIn())
+        qFatal("login failed");
+    return rig;
+}
+
+bool waitAll(FormRig &rig, int ms = 6000)
+{
+    return QTest::qWaitFor([&] { return rig.rec.allExpectedSeen() && !rig.form->session().busy(); }, ms);
+}
+
+} // namespace
+
+class TstReplies : public QObject
+{
+    Q_OBJECT
+private slots:
+    // Save times out at page 1, the user edits item 22 and reads: the late write
+    // acknowledgement must not send page 2 (the unsaved edit) to the unit.
+    void lateSaveAckDoesNotWriteDuringARead()
+    {
+        devsim::Options o;
+        o.lateReply = 2; // login, then page 1 of the save
+        o.lateMs = 700;  // the rig's reply timer is 400 ms
+        auto rig = loggedIn(o);
+        const QByteArray page2Before = rig->sim->memory(0x100, 256);
+        rig->rec.expect(QStringLiteral("Receive timeout\nNo page was saved (0 of 2): the unit keeps its earlier "
+                                       "data; save again."));
+        rig->click("btn22");
+        QVERIFY(waitAll(*rig));
+        rig->form->settingsModel().setContent(22, QStringLiteral("unsaved"));
+        rig->rec.expect(kAsk);
+        rig->rec.expect(kReadOk);
+        rig->click("btn21");
+        QVERIFY(waitAll(*rig));
+        QCOMPARE(rig->sim->memory(0x100, 256), page2Before);
+        QCOMPARE(rig->sim->requestCount(), 4); // login, save page 1, read pages 1 and 2
+        QVERIFY(rig->form->settingsModel().content(22) != QStringLiteral("unsaved"));
+    }
+
+    // A login that times out, then a save: its late reply is not taken for the save's.
+    void lateLoginReplyThenSave()
+    {
+        devsim::Options o;
+        o.lateReply = 2;
+        o.lateMs = 700;
+        auto rig = loggedIn(o);
+        rig->rec.expect(QStringLiteral("Receive timeout"));
+        rig->click("btn1");
+        QVERIFY(waitAll(*rig));
+        rig->form->settingsModel().setContent(5, QStringLiteral("Saved after a lost login"));
+        rig->rec.expect(kSaveOk);
+        rig->click("btn22");
+        QVERIFY(waitAll(*rig));
+        QCOMPARE(rig->sim->memory(28, 25), QByteArray("Saved after a lost login\0", 25));
+        QCOMPARE(rig->sim->requestCount(), 4);
+    }
+
+    // A stray write acknowledgement during a read writes nothing and decodes nothing.
+    void strayAckDuringARead()
+    {
+        devsim::Options o;
+        o.injectAt = 2;
+        o.inject = QByteArray::fromHex("23820000000000010182");
+        auto rig = loggedIn(o);
+        const QByteArray before = rig->sim->memory(0, 512);
+        rig->rec.expect(kAsk);
+        rig->rec.expect(kReadOk);
+        rig->click("btn21");
+        QVERIFY(waitAll(*rig));
+        QCOMPARE(rig->sim->memory(0, 512), before);
+        QCOMPARE(rig->sim->requestCount(), 3); // login and two reads: no write went out
+    }
+
+    // A page holding a false frame header, cut half way: the next operation succeeds.
+    void falseHeaderInACutPage()
+    {
+        devsim::Options o;
+        o.dropReply = 2;
+        o.injectAt = 2;
+        auto page1 = QByteArray(256, '\0');
+        page1.replace(0, 4, "8530");
+        page1.replace(240, 8, QByteArray::fromHex("2383000000000040"));
+        // Reply 2 loses its start byte and stops after the false header.
+        o.inject = devsim::test::frame(0x83, 0, page1).mid(1, 8 + 250);
+        auto rig = std::make_unique<FormRig>(o);
+        rig->sim->setMemory(0, page1);
+        QVERIFY(rig->openAndLogIn());
+        rig->rec.expect(kAsk);
+        rig->rec.expectStartsWith(QStringLiteral("Receive timeout"));
+        rig->click("btn21");
+        QVERIFY(waitAll(*rig));
+        rig->rec.expect(kAsk);
+        rig->rec.expect(kReadOk);
+        rig->click("btn21");
+        QVERIFY(waitAll(*rig));
+    }
+};
+
+QTEST_MAIN(TstReplies)
+#include "tst_replies.moc"
