@@ -7,3 +7,6 @@ cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=Debug -DZC_SANITIZE=ON >/dev/null
 cmake --build build-asan -j"$(nproc)"
 cd build-asan
 ctest --output-on-failure -j2 --timeout 300
+cd ..
+# A few seconds of each fuzz target as a smoke test; scripts/fuzz.sh runs them longer.
+bash scripts/fuzz.sh 5

@@ -1,0 +1,28 @@
+#!/usr/bin/env bash
+# Builds the libFuzzer targets with clang and runs each for SECONDS (default 5) from the seed
+# corpus kept in tests/fuzz/corpus; new inputs go to a scratch copy, so the repository's
+# corpus stays as committed. A finding stops the run with the fuzzer's report and exit 1.
+#   bash scripts/fuzz.sh [SECONDS] [TARGET...]
+set -euo pipefail
+cd "$(dirname "$0")/.."
+seconds="${1:-5}"
+shift || true
+targets=("$@")
+[ ${#targets[@]} -gt 0 ] || targets=(reply_handler settings_codec device_text devsim_request)
+CC=clang CXX=clang++ cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DZC_FUZZ=ON \
+  -DZC_BUILD_TESTS=OFF >/dev/null
+cmake --build build-fuzz -j"$(nproc)" --target $(printf 'fuzz_%s ' "${targets[@]}")
+for t in "${targets[@]}"; do
+  work="build-fuzz/corpus/$t"
+  mkdir -p "$work"
+  cp -n tests/fuzz/corpus/"$t"/* "$work"/ 2>/dev/null || true
+  echo "fuzz_$t: ${seconds} s"
+  log="build-fuzz/fuzz_$t.log"
+  if ! (cd build-fuzz && ASAN_OPTIONS=detect_leaks=0 bin/fuzz_"$t" -max_total_time="$seconds" -max_len=2048 \
+        -print_final_stats=1 "corpus/$t") >"$log" 2>&1; then
+    tail -n 40 "$log"
+    echo "fuzz_$t found a fault (input saved in build-fuzz/)"
+    exit 1
+  fi
+  grep -E "stat::number_of_executed_units" "$log" || true
+done

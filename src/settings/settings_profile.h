@@ -1,0 +1,46 @@
+// The settings profile: a workbook holding a copy of the settings table, so a configuration
+// can be kept on the PC and loaded into the table again. Sheet row n holds table row n - 1,
+// sheet columns A, B, C hold the name, content and description columns; column B of the
+// six pick-list items holds the chosen entry's text. A workbook is a profile when cell A1
+// reads "Items". Nothing here talks to the unit or shows anything: the page shows the
+// progress it is handed and the message that is returned.
+#pragma once
+
+#include "sheets/sheet.h"
+#include "sheets/workbook_writer.h"
+
+#include <QString>
+
+#include <functional>
+
+namespace zc {
+
+class SettingsModel;
+
+namespace SettingsProfile {
+
+// After each table row: the progress percentage and the status text ("Save profile",
+// "Load profile").
+using Progress = std::function<void(int percent, const QString &status)>;
+
+// The profile sheet of the table: rows 1 to 23, widths A 85, B 45, C 130.
+Sheet toSheet(const SettingsModel &model, const Progress &progress = {});
+
+// Loads a profile sheet into the table: contents and descriptions of items 1 to 22, then
+// the six pick lists from the first digit of their column B cell (a digit that is no
+// entry's index leaves no selection). Returns "" or the message for the user; on any
+// message the table and pick lists are left exactly as they were, because every pick-list
+// cell is checked before anything changes.
+QString fromSheet(const Sheet &sheet, SettingsModel &model, const Progress &progress = {});
+
+// "Export profile" after the save dialog: writes the profile to chosenPath (see
+// WorkbookWriter::xlsxPath for the name actually used).
+SheetSaveResult exportToFile(const SettingsModel &model, const QString &chosenPath,
+                             const Progress &progress = {});
+
+// "Import profile" after the open dialog. Returns "" or the message for the user; the
+// table is unchanged on any message.
+QString importFromFile(const QString &path, SettingsModel &model, const Progress &progress = {});
+
+} // namespace SettingsProfile
+} // namespace zc

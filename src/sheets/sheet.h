@@ -1,0 +1,43 @@
+// A sheet of cells in memory: texts by row and column, and column widths in characters.
+// Rows and columns are numbered from 1, as in the workbook. Writers fill one and save it;
+// readers return the first (active) sheet of a file as one. Only non-empty cells are kept.
+#pragma once
+
+#include <QMap>
+#include <QString>
+
+#include <map>
+#include <utility>
+
+namespace zc {
+
+class Sheet
+{
+public:
+    // "" for an empty cell or a position outside the sheet.
+    QString text(int row, int column) const;
+    // An empty text empties the cell; positions below 1 are ignored.
+    void setText(int row, int column, const QString &text);
+
+    // The last row and column that hold a text (0 for an empty sheet).
+    int rowCount() const { return m_rows; }
+    int columnCount() const { return m_columns; }
+    int cellCount() const { return int(m_cells.size()); }
+
+    // Width in characters; 0 = the application's default width.
+    void setColumnWidth(int column, int characters);
+    int columnWidth(int column) const { return m_widths.value(column, 0); }
+    const QMap<int, int> &columnWidths() const { return m_widths; }
+
+    // Cells in row order, then column order: ((row, column), text).
+    using Cells = std::map<std::pair<int, int>, QString>;
+    const Cells &cells() const { return m_cells; }
+
+private:
+    Cells m_cells;
+    QMap<int, int> m_widths;
+    int m_rows = 0;
+    int m_columns = 0;
+};
+
+} // namespace zc

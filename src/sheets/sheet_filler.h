@@ -1,0 +1,48 @@
+// Fills a sheet from a file while keeping it within the sizes a reader accepts, so a small
+// file that claims a million rows or repeats one cell a million times is refused instead
+// of filling memory.
+#pragma once
+
+#include "sheets/sheet.h"
+
+#include <QString>
+
+namespace zc {
+
+class SheetFiller
+{
+public:
+    static constexpr int MaxRows = 100000, MaxColumns = 1000, MaxCells = 250000;
+
+    explicit SheetFiller(Sheet &sheet) : m_sheet(sheet) {}
+
+    // Puts a non-empty text at (row, column), counted from 1. false once a limit is passed;
+    // error() then says which.
+    bool add(qint64 row, qint64 column, const QString &text)
+    {
+        if (text.isEmpty()) return true;
+        if (row < 1 || column < 1 || row > MaxRows || column > MaxColumns) {
+            m_error =
+                QStringLiteral("the sheet is too large (it has a cell at row %1, column %2; at most %3 rows "
+                               "and %4 columns can be read)")
+                    .arg(row)
+                    .arg(column)
+                    .arg(MaxRows)
+                    .arg(MaxColumns);
+            return false;
+        }
+        if (m_sheet.cellCount() >= MaxCells) {
+            m_error = QStringLiteral("the sheet holds more than %1 cells").arg(MaxCells);
+            return false;
+        }
+        m_sheet.setText(int(row), int(column), text);
+        return true;
+    }
+    const QString &error() const { return m_error; }
+
+private:
+    Sheet &m_sheet;
+    QString m_error;
+};
+
+} // namespace zc

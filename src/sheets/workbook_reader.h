@@ -1,0 +1,31 @@
+// Opens a workbook file and returns its active sheet as texts. The reader is chosen by the
+// file's content, not its name: .xlsx and .ods (zip parts, read with liborcus's zip reader)
+// or legacy .xls (libfreexl). Every cell comes back as the text a user sees: whole numbers
+// without exponent or ".0", dates as yyyy/MM/dd, times as HH:mm. Nothing throws: every
+// failure is one message that names the file.
+#pragma once
+
+#include "sheets/sheet.h"
+
+#include <QString>
+
+namespace zc {
+
+struct SheetReadResult
+{
+    Sheet sheet;
+    QString error; // empty on success
+    bool ok() const { return error.isEmpty(); }
+};
+
+class WorkbookReader
+{
+public:
+    // Far above any workbook this tool writes (a full number list is about 50 KB).
+    static constexpr qint64 MaxFileBytes = 10 << 20;
+    static constexpr qint64 MaxUnpackedBytes = 64 << 20;
+
+    static SheetReadResult read(const QString &path);
+};
+
+} // namespace zc

@@ -1,0 +1,132 @@
+#include "sheets/workbook_writer.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QRegularExpression>
+#include <QTemporaryFile>
+
+#include <xlsxwriter.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <unistd.h>
+
+namespace zc {
+
+namespace {
+
+// Excel's built-in number format 49, "@": the cell keeps what is written as text.
+constexpr int kTextFormat = 49;
+
+QString failure(const QString &path, const QString &why)
+{
+    return QStringLiteral("Cannot save \"%1\": %2.").arg(QDir::toNativeSeparators(path), why);
+}
+
+QString folderProblem(const QString &folder)
+{
+    const QFileInfo info(folder);
+    if (!info.exists()) return QStringLiteral("the folder \"%1\" does not exist").arg(folder);
+    if (!info.isDir()) return QStringLiteral("\"%1\" is not a folder").arg(folder);
+    return QStringLiteral("the folder \"%1\" cannot be written to").arg(folder);
+}
+
+// Workbook texts carry characters XML cannot hold as _xHHHH_; a text that itself contains
+// such a sequence gets its "_" written as _x005F_ so it reads back unchanged.
+QByteArray cellBytes(const QString &text)
+{
+    static const QRegularExpression escape(QStringLiteral("_(x[0-9A-Fa-f]{4}_)"));
+    if (!text.contains(QLatin1String("_x"))) return text.toUtf8();
+    return QString(text).replace(escape, QStringLiteral("_x005F_\\1")).toUtf8();
+}
+
+// Writes the workbook to tmpPath; returns "" or why it failed.
+QString writeXlsx(const Sheet &sheet, const QString &tmpPath)
+{
+    const QByteArray name = QFile::encodeName(tmpPath);
+    lxw_workbook *wb = workbook_new(name.constData());
+    if (!wb) return QStringLiteral("the workbook could not be created");
+    lxw_worksheet *ws = workbook_add_worksheet(wb, nullptr);
+    lxw_format *text = workbook_add_format(wb);
+    format_set_num_format_index(text, kTextFormat);
+
+    lxw_error err = ws ? LXW_NO_ERROR : LXW_ERROR_MEMORY_MALLOC_FAILED;
+    for (auto it = sheet.columnWidths().cbegin(); err == LXW_NO_ERROR && it != sheet.columnWidths().cend();
+         ++it)
+        if (it.key() <= LXW_COL_MAX)
+            err = worksheet_set_column(ws, lxw_col_t(it.key() - 1), lxw_col_t(it.key() - 1), it.value(),
+                                       nullptr);
+    for (const auto &[pos, cell] : sheet.cells()) {
+        if (err != LXW_NO_ERROR) break;
+        if (pos.first > LXW_ROW_MAX || pos.second > LXW_COL_MAX) {
+            err = LXW_ERROR_WORKSHEET_INDEX_OUT_OF_RANGE;
+            break;
+        }
+        err = worksheet_write_string(ws, lxw_row_t(pos.first - 1), lxw_col_t(pos.second - 1),
+                                     cellBytes(cell).constData(), text);
+    }
+    // workbook_close writes the file and frees the workbook even after an error above.
+    errno = 0;
+    const lxw_error closed = workbook_close(wb);
+    if (err == LXW_NO_ERROR) err = closed;
+    if (err == LXW_NO_ERROR) return {};
+    // A file that cannot be written (disk full, no permission) leaves the system's reason in errno.
+    if (closed != LXW_NO_ERROR && errno != 0) return QString::fromLocal8Bit(strerror(errno));
+    QString why = QString::fromUtf8(lxw_strerror(err)).trimmed();
+    while (why.endsWith(QLatin1Char('.')))
+        why.chop(1);
+    return why;
+}
+
+} // namespace
+
+QString WorkbookWriter::xlsxPath(const QString &chosenPath)
+{
+    const QString suffix = QFileInfo(chosenPath).suffix();
+    if (suffix.compare(QLatin1String("xlsx"), Qt::CaseInsensitive) == 0) return chosenPath;
+    if (suffix.compare(QLatin1String("xls"), Qt::CaseInsensitive) == 0) return chosenPath + QLatin1Char('x');
+    return chosenPath + QLatin1String(".xlsx");
+}
+
+SheetSaveResult WorkbookWriter::save(const Sheet &sheet, const QString &chosenPath)
+{
+    SheetSaveResult result;
+    result.path = xlsxPath(chosenPath);
+    const QFileInfo target(result.path);
+    const QString folder = target.absolutePath();
+
+    QTemporaryFile tmp(
+        QDir(folder).filePath(QLatin1Char('.') + target.fileName() + QLatin1String(".XXXXXX")));
+    if (!tmp.open()) {
+        result.error = failure(result.path, folderProblem(folder));
+        return result;
+    }
+    tmp.close();
+
+    QString why = writeXlsx(sheet, tmp.fileName());
+    if (why.isEmpty()) {
+        // Make the bytes durable before the new name points at them.
+        QFile written(tmp.fileName());
+        if (!written.open(QIODevice::ReadOnly) || ::fsync(written.handle()) != 0 || written.size() == 0)
+            why = QStringLiteral("the file could not be written completely (is the disk full?)");
+    }
+    if (why.isEmpty()) {
+        const auto perms = target.exists()
+                               ? QFile::permissions(result.path)
+                               : QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup | QFile::ReadOther;
+        QFile::setPermissions(tmp.fileName(), perms);
+        // rename() replaces an existing file in one step; QFile::rename would refuse.
+        if (std::rename(QFile::encodeName(tmp.fileName()).constData(),
+                        QFile::encodeName(result.path).constData()) != 0)
+            why = target.isDir() ? QStringLiteral("a folder of that name exists")
+                                 : QString::fromLocal8Bit(strerror(errno));
+        else
+            tmp.setAutoRemove(false);
+    }
+    if (!why.isEmpty()) result.error = failure(result.path, why);
+    return result;
+}
+
+} // namespace zc

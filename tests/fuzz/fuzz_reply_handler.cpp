@@ -1,0 +1,77 @@
+// The receive path fed arbitrary byte streams: the first byte picks what is waiting (nothing,
+// a login, a settings, number list or history page, a delete), the rest arrives byte by byte.
+// Transfers run their real chains and decoders; nothing may crash or read out of bounds.
+#include "history/history_inf.h"
+#include "history/history_model.h"
+#include "link/link_session.h"
+#include "link/reporter.h"
+#include "numbers/numbers_model.h"
+#include "numbers/telephone_send.h"
+#include "settings/basic_inf.h"
+#include "settings/settings_model.h"
+
+#include <QCoreApplication>
+
+using namespace zc;
+
+namespace {
+
+class SilentReporter : public Reporter
+{
+public:
+    void setStatus(const QString &) override {}
+    void setStatusDirect(const QString &) override {}
+    void setProgress(int) override {}
+    void messageBox(const QString &) override {}
+    void messageDialog(const QString &) override {}
+    bool question(const QString &) override { return true; }
+    bool warningOkCancel(const QString &) override { return true; }
+};
+
+struct World
+{
+    SilentReporter reporter;
+    LinkSession session{reporter};
+    SettingsModel settings;
+    NumbersModel numbers;
+    HistoryModel history;
+    TBasicInf basic{settings};
+    TtelephoneSend telephone{numbers};
+    THistoryInf historyInf{history};
+    World()
+    {
+        session.attach(basic);
+        session.attach(telephone);
+        session.attach(historyInf);
+    }
+};
+
+} // namespace
+
+extern "C" int LLVMFuzzerInitialize(int *argc, char ***argv)
+{
+    static QCoreApplication app(*argc, *argv);
+    return 0;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
+{
+    if (size == 0)
+        return 0;
+    static World *w = new World;
+    w->session.abandonAll();
+    switch (data[0] % 8) {
+    case 0: break;
+    case 1: w->session.login().Start(w->session.context()); break;
+    case 2: w->basic.Read(); break;
+    case 3: w->basic.Save(); break;
+    case 4: w->telephone.Read(); break;
+    case 5: w->telephone.startSave(); break;
+    case 6: w->historyInf.Read(); break;
+    case 7: w->historyInf.DeleteAll(); break;
+    }
+    for (std::size_t i = 1; i < size; ++i)
+        w->session.handler().cm1ReceiveData(data[i]);
+    w->session.replyTimer().stop();
+    return 0;
+}

@@ -1,0 +1,271 @@
+// Workbook files: the settings profile through a real file and back, hostile files and
+// targets, workbooks written by other programs, and the texts shown for stored values.
+#include "settings/settings_model.h"
+#include "settings/settings_profile.h"
+#include "sheets/cell_text.h"
+#include "sheets/sheet_filler.h"
+#include "sheets/workbook_reader.h"
+#include "sheets/workbook_writer.h"
+
+#include <QDir>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace zc;
+
+namespace {
+
+const int kPickItems[] = {3, 4, 8, 9, 11, 12};
+
+// Everything the table holds, to see that a failed import changed nothing.
+QStringList snapshot(const SettingsModel &m)
+{
+    QStringList out;
+    for (int r = 0; r < SettingsModel::Rows; ++r)
+        for (int c = 0; c < SettingsModel::Columns; ++c)
+            out << m.text(r, c);
+    for (int item : kPickItems)
+        out << QString::number(m.pickSelection(item));
+    return out;
+}
+
+QString fixture(const QString &name)
+{
+    return QStringLiteral(ZC_SHEETS_FIXTURES "/") + name;
+}
+
+bool writeFile(const QString &path, const QByteArray &bytes)
+{
+    QFile f(path);
+    return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
+}
+
+} // namespace
+
+class TestSheets : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void profileRoundTrip();
+    void hostileFiles_data();
+    void hostileFiles();
+    void otherPrograms_data();
+    void otherPrograms();
+    void cellTexts_data();
+    void cellTexts();
+};
+
+void TestSheets::profileRoundTrip()
+{
+    QTemporaryDir dir;
+    SettingsModel source;
+    // Leading zeros, a trailing space, non-Latin text and raw device bytes must come back as they went.
+    source.setContent(1, QStringLiteral("0123"));
+    source.setContent(2, QStringLiteral("+8613800000000"));
+    source.setContent(5, QStringLiteral("Tür offen "));
+    source.setContent(13, QStringLiteral("继电器开") + QChar(0xF7FF));
+    source.setText(18, SettingsModel::DescriptionColumn, QString());
+    const int picks[] = {0, 1, 1, 0, 2, 0};
+    for (int i = 0; i < 6; ++i)
+        source.setPickSelection(kPickItems[i], picks[i]);
+
+    QList<int> exported;
+    const QString chosen = dir.filePath(QStringLiteral("basicinf_R2026-12-06_10-15-30"));
+    SheetSaveResult saved = SettingsProfile::exportToFile(source, chosen, [&](int p, const QString &status) {
+        QCOMPARE(status, QStringLiteral("Save profile"));
+        exported << p;
+    });
+    QVERIFY2(saved.ok(), qPrintable(saved.error));
+    QCOMPARE(saved.path, chosen + QStringLiteral(".xlsx"));
+    QCOMPARE(exported.size(), 23);
+    QCOMPARE(exported.last(), 100);
+    // An .xls name is saved as .xlsx: here it replaces the file and leaves no temporary file.
+    saved = SettingsProfile::exportToFile(source, chosen + QStringLiteral(".xls"));
+    QVERIFY2(saved.ok(), qPrintable(saved.error));
+    QCOMPARE(saved.path, chosen + QStringLiteral(".xlsx"));
+    QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).size(), 1);
+
+    SettingsModel target;
+    target.setContent(20, QStringLiteral("old apn"));
+    QList<int> loaded;
+    const QString error = SettingsProfile::importFromFile(
+        chosen + QStringLiteral(".xlsx"), target, [&](int p, const QString &status) {
+            QCOMPARE(status, QStringLiteral("Load profile"));
+            loaded << p;
+        });
+    QVERIFY2(error.isEmpty(), qPrintable(error));
+    QCOMPARE(loaded.first(), 4);
+    QCOMPARE(loaded.size(), 22);
+    for (int r = 1; r <= SettingsModel::LastItem; ++r) {
+        const QString content = SettingsModel::isPickItem(r) ? source.pickText(r) : source.content(r);
+        QCOMPARE(target.content(r), content);
+        QCOMPARE(target.text(r, SettingsModel::DescriptionColumn),
+                 source.text(r, SettingsModel::DescriptionColumn));
+    }
+    for (int item : kPickItems)
+        QCOMPARE(target.pickSelection(item), source.pickSelection(item));
+}
+
+void TestSheets::hostileFiles_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QByteArray>("bytes"); // file content, or a recipe named in brackets
+    QTest::addColumn<QString>("expected"); // part of the message; "" = the import succeeds
+    QTest::newRow("zero bytes") << "empty.xlsx" << QByteArray() << "the file is empty";
+    QTest::newRow("text named .xlsx") << "notes.xlsx" << QByteArray("Items,Content\n1,2\n") << "not an .xlsx";
+    QTest::newRow("truncated zip") << "cut.xlsx" << QByteArray("[truncated]") << "damaged";
+    QTest::newRow("zip without a workbook") << "other.xlsx" << QByteArray("[docx]") << "not an .xlsx";
+    QTest::newRow("ods named .xlsx is read by content")
+        << "odfpy.xlsx" << QByteArray("[fixture:odfpy.ods]") << "";
+    QTest::newRow("xls that breaks its library")
+        << "damaged.xls" << QByteArray("[fixture:damaged.xls]") << "damaged";
+    QTest::newRow("huge sheet") << "huge.xlsx" << QByteArray("[huge]") << "too large";
+    QTest::newRow("huge file") << "big.xlsx" << QByteArray("[big]") << "larger than 10 MB";
+    QTest::newRow("not a profile") << "list.xlsx" << QByteArray("[A1=Number]")
+                                   << "Wrong format of the setting profile";
+    QTest::newRow("bad pick cell") << "pick.xlsx" << QByteArray("[B10=x]")
+                                   << "'x' is not a valid integer value";
+    QTest::newRow("empty pick cell") << "pick.xlsx" << QByteArray("[B10=]")
+                                     << "'' is not a valid integer value";
+    QTest::newRow("export to a missing folder")
+        << "missing/p.xlsx" << QByteArray("[export]") << "does not exist";
+    QTest::newRow("export below a file") << "plain.txt/p" << QByteArray("[export]") << "not a folder";
+}
+
+void TestSheets::hostileFiles()
+{
+    QFETCH(QString, name);
+    QFETCH(QByteArray, bytes);
+    QFETCH(QString, expected);
+    QTemporaryDir dir;
+    const QString path = dir.filePath(name);
+    SettingsModel model;
+    model.setContent(20, QStringLiteral("my.apn"));
+    const QStringList before = snapshot(model);
+
+    Sheet profile = SettingsProfile::toSheet(model);
+    QString error;
+    if (bytes == "[export]") {
+        QVERIFY(writeFile(dir.filePath(QStringLiteral("plain.txt")), "x"));
+        const SheetSaveResult saved = SettingsProfile::exportToFile(model, path);
+        error = saved.error;
+        QVERIFY(!QFileInfo::exists(saved.path));
+    } else {
+        if (bytes.startsWith("[fixture:")) {
+            QVERIFY(QFile::copy(fixture(QString::fromLatin1(bytes.mid(9).chopped(1))), path));
+        } else if (bytes.startsWith('[')) {
+            Sheet sheet = profile;
+            if (bytes == "[huge]") sheet.setText(SheetFiller::MaxRows + 1, 1, QStringLiteral("x"));
+            if (bytes == "[A1=Number]") sheet.setText(1, 1, QStringLiteral("Number"));
+            if (bytes.startsWith("[B10=")) sheet.setText(10, 2, QString::fromLatin1(bytes.mid(5).chopped(1)));
+            QVERIFY(WorkbookWriter::save(sheet, path).ok());
+            QFile file(path);
+            if (bytes == "[truncated]") QVERIFY(file.resize(file.size() / 2));
+            if (bytes == "[big]") QVERIFY(file.resize(WorkbookReader::MaxFileBytes + 1));
+            if (bytes == "[docx]") {
+                // A zip archive of another kind: nothing in it names a workbook part.
+                QVERIFY(file.open(QIODevice::ReadWrite));
+                QByteArray zip = file.readAll();
+                zip.replace("xl/workbook.xml", "xl/document.xml");
+                QVERIFY(file.seek(0) && file.write(zip) == zip.size());
+            }
+        } else {
+            QVERIFY(writeFile(path, bytes));
+        }
+        error = SettingsProfile::importFromFile(path, model);
+    }
+
+    if (expected.isEmpty()) {
+        QVERIFY2(error.isEmpty(), qPrintable(error));
+        QCOMPARE(model.pickText(12), QStringLiteral("2:Caller Number"));
+        return;
+    }
+    QVERIFY2(error.contains(expected), qPrintable(error));
+    const bool profileMessage =
+        error.startsWith(QLatin1String("Wrong")) || error.startsWith(QLatin1Char('\''));
+    if (profileMessage)
+        QCOMPARE(error, expected);
+    else
+        QVERIFY2(error.contains(QDir::toNativeSeparators(WorkbookWriter::xlsxPath(path))) ||
+                     error.contains(path),
+                 qPrintable(error));
+    QCOMPARE(snapshot(model), before);
+}
+
+void TestSheets::otherPrograms_data()
+{
+    QTest::addColumn<QString>("file");
+    // make_fixtures.py writes the same cells with each program.
+    QTest::newRow("openpyxl .xlsx") << "openpyxl.xlsx";
+    QTest::newRow("odfpy .ods") << "odfpy.ods";
+    QTest::newRow("xlwt .xls") << "xlwt.xls";
+}
+
+void TestSheets::otherPrograms()
+{
+    QFETCH(QString, file);
+    const SheetReadResult read = WorkbookReader::read(fixture(file));
+    QVERIFY2(read.ok(), qPrintable(read.error));
+    const Sheet &s = read.sheet;
+    QCOMPARE(s.text(1, 1), QStringLiteral("Items"));
+    QCOMPARE(s.text(2, 2), QStringLiteral("8530"));
+    QCOMPARE(s.text(3, 2), QStringLiteral("0123456789"));
+    QCOMPARE(s.text(5, 2), QStringLiteral("0:NC "));
+    QCOMPARE(s.text(6, 3), QStringLiteral("2026/12/06"));
+    QCOMPARE(s.text(7, 3), QStringLiteral("10:15"));
+    QCOMPARE(s.text(8, 2), QStringLiteral("2.5"));
+    QCOMPARE(s.text(20, 2), QStringLiteral("123456789012345"));
+    QCOMPARE(s.text(21, 3), QStringLiteral("Grüße"));
+    QCOMPARE(s.text(11, 2), QString());
+
+    SettingsModel model;
+    QCOMPARE(SettingsProfile::fromSheet(s, model), QString());
+    const int picks[] = {1, 0, 0, 1, 3, 2};
+    for (int i = 0; i < 6; ++i)
+        QCOMPARE(model.pickSelection(kPickItems[i]), picks[i]);
+    QCOMPARE(model.content(1), QStringLiteral("8530"));
+    QCOMPARE(model.text(5, SettingsModel::DescriptionColumn), QStringLiteral("2026/12/06"));
+}
+
+void TestSheets::cellTexts_data()
+{
+    QTest::addColumn<double>("value");
+    QTest::addColumn<QString>("format");
+    QTest::addColumn<QString>("text");
+    QTest::newRow("whole") << 123456789012345.0 << "General"
+                           << "123456789012345";
+    QTest::newRow("beyond exponent") << 1e20 << "0"
+                                     << "100000000000000000000";
+    QTest::newRow("negative zero") << -0.0 << "0.00"
+                                   << "0";
+    QTest::newRow("fraction") << 0.1 << "0.0"
+                              << "0.1";
+    QTest::newRow("date") << 46362.0 << "yyyy-mm-dd"
+                          << "2026/12/06";
+    QTest::newRow("month name") << 46362.0 << "mmm yy"
+                                << "2026/12/06";
+    QTest::newRow("time rounded to the second") << 0.4270833333 << "h:mm AM/PM"
+                                                << "10:15";
+    QTest::newRow("elapsed hours") << 0.5 << "[h]:mm"
+                                   << "12:00";
+    QTest::newRow("date and time") << 46362.75 << "dd/mm/yyyy hh:mm"
+                                   << "2026/12/06 18:00";
+    QTest::newRow("quoted letters") << 7.0 << "\"day \"0"
+                                    << "7";
+    QTest::newRow("colour tag") << 7.0 << "[Red]0"
+                                << "7";
+    QTest::newRow("no date before the epoch") << -1.0 << "yyyy-mm-dd"
+                                              << "-1";
+}
+
+void TestSheets::cellTexts()
+{
+    QFETCH(double, value);
+    QFETCH(QString, format);
+    QFETCH(QString, text);
+    QCOMPARE(CellText::fromSerial(value, CellText::formatKind(format)), text);
+}
+
+QTEST_GUILESS_MAIN(TestSheets)
+#include "tst_sheets.moc"
