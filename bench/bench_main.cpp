@@ -4,6 +4,14 @@
 #include "link/link_session.h"
 #include "link/paged_transfer.h"
 #include "link/reporter.h"
+#include "devsim/presets.h"
+#include "history/history_codec.h"
+#include "history/history_filter.h"
+#include "history/history_inf.h"
+#include "history/history_model.h"
+#include "numbers/numbers_codec.h"
+#include "numbers/numbers_model.h"
+#include "numbers/telephone_send.h"
 #include "settings/basic_inf.h"
 #include "settings/settings_model.h"
 
@@ -13,6 +21,8 @@
 #include <QTimer>
 #include <algorithm>
 #include <cstdio>
+#include <functional>
+#include <span>
 #include <vector>
 
 using namespace zc;
@@ -194,6 +204,93 @@ void benchSettings()
                wireSeconds(2 * (265 + 10), 115200) * 1000, "ms");
 }
 
+// Median of five runs of f, in ms.
+double medianMs(const std::function<void()> &f)
+{
+    std::vector<double> runs;
+    for (int i = 0; i < 5; ++i) {
+        QElapsedTimer t;
+        t.start();
+        f();
+        runs.push_back(t.nsecsElapsed() / 1e6);
+    }
+    return median(runs);
+}
+
+void benchNumbers()
+{
+    devsim::Options o;
+    o.preset = devsim::Preset::Demo;
+    o.baud = 115200;
+    Rig rig(o);
+    NumbersModel model;
+    TtelephoneSend send(model);
+    rig.session.attach(send);
+    QElapsedTimer clock;
+    clock.start();
+    send.Read();
+    if (!rig.wait(QStringLiteral("Authorized number list read to PC software success.")))
+        std::fprintf(stderr, "number list read did not complete: %s\n", qPrintable(rig.reporter.last));
+    printPaced(QStringLiteral("numbers.read"), clock.nsecsElapsed() / 1e9, wireSeconds(125 * (9 + 265), 115200), "s");
+    clock.restart();
+    send.Save();
+    if (!rig.wait(QStringLiteral("Authorized number list saved success")))
+        std::fprintf(stderr, "number list save did not complete: %s\n", qPrintable(rig.reporter.last));
+    printPaced(QStringLiteral("numbers.save"), clock.nsecsElapsed() / 1e9, wireSeconds(125 * (265 + 10), 115200), "s");
+
+    // The table work alone: all 125 pages of the demo list decoded, then encoded.
+    const QByteArray image = devsim::presetNumbers(devsim::Preset::Demo);
+    const auto *bytes = reinterpret_cast<const std::uint8_t *>(image.constData());
+    NumbersModel table;
+    print("numbers.decode_1000.ms", medianMs([&] {
+              for (int p = 1; p <= kNumberPages; ++p)
+                  NumbersCodec::decodePage(p, std::span(bytes + (p - 1) * kPageSize, kPageSize), table);
+          }),
+          "ms");
+    print("numbers.encode_1000.ms", medianMs([&] {
+              for (int p = 1; p <= kNumberPages; ++p)
+                  NumbersCodec::encodePage(p, table);
+          }),
+          "ms");
+}
+
+void benchHistory()
+{
+    const QByteArray image = devsim::presetHistory(devsim::Preset::Demo);
+    const auto *bytes = reinterpret_cast<const std::uint8_t *>(image.constData());
+    HistoryModel table;
+    print("history.decode_and_finish_1000.ms", medianMs([&] {
+              for (int p = 1; p <= kHistoryPages; ++p)
+                  HistoryCodec::decodePage(historyPageAddress(p), std::span(bytes + (p - 1) * kPageSize, kPageSize),
+                                           table);
+              HistoryCodec::FinishHistoryRead(table);
+          }),
+          "ms");
+    print("history.filter_sort_1000.ms", medianMs([&] {
+              HistoryModel copy;
+              for (int p = 1; p <= kHistoryPages; ++p)
+                  HistoryCodec::decodePage(historyPageAddress(p), std::span(bytes + (p - 1) * kPageSize, kPageSize),
+                                           copy);
+              FilterHistory(copy, QDate(2015, 1, 1), QTime(0, 0), QDate(2030, 12, 31), QTime(23, 59, 59));
+          }),
+          "ms");
+
+    devsim::Options o;
+    o.preset = devsim::Preset::Demo;
+    o.baud = 115200;
+    Rig rig(o);
+    HistoryModel model;
+    THistoryInf inf(model);
+    rig.session.attach(inf);
+    QElapsedTimer clock;
+    clock.start();
+    inf.Read();
+    // No message ends a history read: wait until the chain has run its finishing step.
+    while ((inf.awaitingReply || inf.step() != Tsend_rec_command::Step::Complete) && clock.elapsed() < 60000)
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
+    printPaced(QStringLiteral("history.read"), clock.nsecsElapsed() / 1e9, wireSeconds(500 * (9 + 265), 115200), "s");
+}
+
 } // namespace
 
 int main(int argc, char **argv)
@@ -201,5 +298,7 @@ int main(int argc, char **argv)
     QCoreApplication app(argc, argv);
     benchRead125();
     benchSettings();
+    benchNumbers();
+    benchHistory();
     return 0;
 }
