@@ -8,7 +8,10 @@
 
 #include <QWidget>
 
+class QDateEdit;
 class QPushButton;
+class QTableView;
+class QTimeEdit;
 
 namespace zc {
 
@@ -24,6 +27,7 @@ public:
     HistoryModel &model() { return m_model; }
     THistoryInf &transfer() { return m_historyInf; }
     QList<QPushButton *> deviceControls() const { return m_controls; }
+    QTableView *grid() const { return m_strngrd4; }
 
 public slots:
     void btn19Click(); // Read data
@@ -31,11 +35,18 @@ public slots:
     void btn23Click(); // Delete all
 
 private:
+    void buildGrid();
+
     LinkSession &m_session;
     Reporter &m_reporter;
     HistoryModel m_model;
     THistoryInf m_historyInf;
     QList<QPushButton *> m_controls;
+    QDateEdit *m_dtp1 = nullptr; // start date
+    QTimeEdit *m_dtp2 = nullptr; // start time
+    QDateEdit *m_dtp3 = nullptr; // end date
+    QTimeEdit *m_dtp4 = nullptr; // end time
+    QTableView *m_strngrd4 = nullptr;
 };
 
 } // namespace zc
