@@ -2,9 +2,12 @@
 
 #include "link/link_session.h"
 #include "link/reporter.h"
+#include "ui/number_list_editor.h"
 #include "ui/settings_page.h"
 
+#include <QHBoxLayout>
 #include <QPushButton>
+#include <QWheelEvent>
 
 namespace zc {
 
@@ -15,7 +18,9 @@ NumberListPage::NumberListPage(LinkSession &session, Reporter &reporter, QWidget
     session.attach(m_telephoneSend);
 
     auto *left = new QWidget(this);
-    left->setGeometry(0, 0, 100, 585);
+    left->setObjectName(QStringLiteral("pnl_numbers"));
+    left->setFixedWidth(100);
+    left->setMinimumHeight(420);
     QPushButton *btn10 = placeButton(left, "btn10", QStringLiteral("Read"), {8, 45, 85, 30});
     QPushButton *btn9 = placeButton(left, "btn9", QStringLiteral("Save"), {8, 101, 85, 30});
     QPushButton *btn14 = placeButton(left, "btn14", QStringLiteral("Import .XLS"), {8, 158, 85, 30});
@@ -23,6 +28,15 @@ NumberListPage::NumberListPage(LinkSession &session, Reporter &reporter, QWidget
     QPushButton *btn3 = placeButton(left, "btn3", QStringLiteral("Export .CSV"), {8, 271, 85, 30});
     QPushButton *btn6 = placeButton(left, "btn6", QStringLiteral("All Always"), {8, 330, 85, 30});
     QPushButton *btn7 = placeButton(left, "btn7", QStringLiteral("Delete all"), {8, 385, 85, 30});
+    m_editor = new NumberListEditor(&m_model, this);
+    auto *strip = new QWidget(this); // the narrow empty strip right of the grid
+    strip->setFixedWidth(22);
+    auto *layout = new QHBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    layout->addWidget(left);
+    layout->addWidget(m_editor, 1);
+    layout->addWidget(strip);
     m_controls = {btn10, btn9, btn14, btn15, btn3, btn6, btn7};
     connect(btn9, &QPushButton::clicked, this, &NumberListPage::btn9Click);
     connect(btn10, &QPushButton::clicked, this, &NumberListPage::btn10Click);
@@ -30,18 +44,22 @@ NumberListPage::NumberListPage(LinkSession &session, Reporter &reporter, QWidget
     connect(btn7, &QPushButton::clicked, this, &NumberListPage::btn7Click);
 }
 
+void NumberListPage::wheelEvent(QWheelEvent *event)
+{
+    m_editor->wheelScroll(event);
+}
+
 void NumberListPage::btn9Click()
 {
-    if (m_session.refuseWhileBusy())
-        return;
+    if (m_session.refuseWhileBusy()) return;
     m_telephoneSend.Save();
 }
 
 void NumberListPage::btn10Click()
 {
-    if (m_session.refuseWhileBusy())
-        return;
-    if (!m_reporter.question(QStringLiteral("Read the Authorized number list from GSM device to PC software?")))
+    if (m_session.refuseWhileBusy()) return;
+    if (!m_reporter.question(
+            QStringLiteral("Read the Authorized number list from GSM device to PC software?")))
         return;
     m_telephoneSend.Read();
 }

@@ -12,6 +12,7 @@ class QPushButton;
 namespace zc {
 
 class LinkSession;
+class NumberListEditor;
 class Reporter;
 
 class NumberListPage : public QWidget
@@ -22,6 +23,7 @@ public:
 
     NumbersModel &model() { return m_model; }
     TtelephoneSend &transfer() { return m_telephoneSend; }
+    NumberListEditor *editor() const { return m_editor; }
     QList<QPushButton *> deviceControls() const { return m_controls; }
 
 public slots:
@@ -30,11 +32,16 @@ public slots:
     void btn6Click();  // All Always
     void btn7Click();  // Delete all
 
+protected:
+    // The wheel anywhere over the page scrolls the grid one row per step.
+    void wheelEvent(QWheelEvent *event) override;
+
 private:
     LinkSession &m_session;
     Reporter &m_reporter;
     NumbersModel m_model;
     TtelephoneSend m_telephoneSend;
+    NumberListEditor *m_editor = nullptr;
     QList<QPushButton *> m_controls;
 };
 
