@@ -1,18 +1,21 @@
 #include "settings/settings_codec.h"
 
 #include "link/device_text.h"
+#include "settings/settings_items.h"
 #include "settings/settings_model.h"
 
 #include <QByteArray>
 
 #include <algorithm>
+#include <vector>
 
 namespace zc::SettingsCodec {
 
 namespace {
 
-enum class Kind { Digits, LongText, PlainText, Number, Pick };
+using SettingsItems::Kind;
 
+// One stored copy of an item.
 struct Field
 {
     int page;
@@ -22,22 +25,27 @@ struct Field
     Kind kind;
 };
 
-// The record layout in write order. Item 9 precedes item 8, item 10 is stored twice, and
-// items 15..17 are stored as 17, 15, 16. Bytes no field covers stay 0xFF.
-constexpr Field kFields[] = {
-    {1, 0, 4, 1, Kind::Digits},        {1, 4, 22, 2, Kind::Digits},      {1, 26, 1, 3, Kind::Pick},
-    {1, 27, 1, 4, Kind::Pick},         {1, 28, 40, 5, Kind::LongText},   {1, 68, 40, 6, Kind::LongText},
-    {1, 108, 2, 7, Kind::Number},      {1, 110, 1, 9, Kind::Pick},       {1, 111, 1, 8, Kind::Pick},
-    {1, 112, 2, 10, Kind::Number},     {1, 114, 2, 10, Kind::Number},    {1, 116, 1, 11, Kind::Pick},
-    {1, 117, 1, 12, Kind::Pick},       {1, 118, 40, 13, Kind::LongText}, {1, 158, 40, 14, Kind::LongText},
-    {1, 198, 2, 17, Kind::Number},     {1, 200, 2, 15, Kind::Number},    {1, 202, 2, 16, Kind::Number},
-    {1, 204, 32, 18, Kind::PlainText}, {1, 236, 2, 19, Kind::Number},    {1, 238, 16, 20, Kind::PlainText},
-    {2, 0, 16, 21, Kind::PlainText},   {2, 17, 16, 22, Kind::PlainText},
-};
+// The record layout in write order, that is in offset order on each page: item 9 precedes
+// item 8, item 10 is stored twice, and items 15..17 are stored as 17, 15, 16.
+const std::vector<Field> &fields()
+{
+    static const std::vector<Field> layout = [] {
+        std::vector<Field> all;
+        for (const SettingsItems::Item &it : SettingsItems::all()) {
+            all.push_back({it.page, it.offset, it.width, it.number, it.kind});
+            if (it.copyOffset >= 0) all.push_back({it.page, it.copyOffset, it.width, it.number, it.kind});
+        }
+        std::sort(all.begin(), all.end(), [](const Field &a, const Field &b) {
+            return a.page != b.page ? a.page < b.page : a.offset < b.offset;
+        });
+        return all;
+    }();
+    return layout;
+}
 
 const Field &field(int page, int offset)
 {
-    for (const Field &f : kFields)
+    for (const Field &f : fields())
         if (f.page == page && f.offset == offset) return f;
     Q_UNREACHABLE();
 }
@@ -144,7 +152,7 @@ EncodeResult encodePage(int page, const SettingsModel &model)
 {
     EncodeResult result;
     result.page.fill(0xFF);
-    for (const Field &f : kFields) {
+    for (const Field &f : fields()) {
         if (f.page != page) continue;
         if (!writeField(result.page.data(), f, model, result.error)) {
             result.ok = false;

@@ -4,6 +4,8 @@
 // and the grid editor read it.
 #pragma once
 
+#include "settings/settings_items.h"
+
 #include <QAbstractTableModel>
 #include <QStringList>
 
@@ -16,9 +18,9 @@ class SettingsModel : public QAbstractTableModel
     Q_OBJECT
 
 public:
-    static constexpr int Rows = 23, Columns = 3;
+    static constexpr int FirstItem = SettingsItems::FirstItem, LastItem = SettingsItems::LastItem;
+    static constexpr int Rows = LastItem + 1, Columns = 3;
     static constexpr int NameColumn = 0, ContentColumn = 1, DescriptionColumn = 2;
-    static constexpr int FirstItem = 1, LastItem = 22;
 
     explicit SettingsModel(QObject *parent = nullptr);
 
@@ -35,8 +37,8 @@ public:
     QString content(int item) const { return text(item, ContentColumn); }
     void setContent(int item, const QString &text);
 
-    // Items 3, 4, 8, 9, 11 and 12 are chosen from a pick list; the saved value is the
-    // selected entry's index, not the Content text.
+    // Items 3, 4, 8, 9, 11 and 12 are chosen from a pick list (see SettingsItems); the
+    // saved value is the selected entry's index, not the Content text.
     static bool isPickItem(int item);
     static QStringList pickEntries(int item);
     // -1 = no selection (also for items without a pick list).
@@ -56,7 +58,7 @@ private:
     static int pickSlot(int item);
 
     std::array<std::array<QString, Columns>, Rows> m_texts;
-    std::array<int, 6> m_pick{};
+    std::array<int, SettingsItems::PickListCount> m_pick{};
 };
 
 } // namespace zc

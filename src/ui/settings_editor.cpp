@@ -1,6 +1,7 @@
 #include "ui/settings_editor.h"
 
 #include "link/device_text.h"
+#include "settings/settings_items.h"
 #include "settings/settings_model.h"
 
 #include <QComboBox>
@@ -21,8 +22,9 @@ namespace zc {
 namespace {
 
 constexpr int kColumnWidths[SettingsModel::Columns] = {275, 201, 391};
-constexpr int kPickItems[6] = {3, 4, 8, 9, 11, 12};
-const char *const kPickNames[6] = {"cbb1", "cbb2", "cbb4", "cbb3", "cbb10", "cbb12"};
+// The pick lists' object names, by pick-list slot (items 3, 4, 8, 9, 11, 12).
+const char *const kPickNames[SettingsItems::PickListCount] = {"cbb1", "cbb2",  "cbb4",
+                                                              "cbb3", "cbb10", "cbb12"};
 const QColor kHeaderColour(166, 202, 240);
 
 int rowHeight(int row)
@@ -176,8 +178,8 @@ SettingsEditor::SettingsEditor(SettingsModel *model, QWidget *parent)
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(m_grid);
 
-    for (int i = 0; i < 6; ++i) {
-        const int item = kPickItems[i];
+    for (int i = 0; i < SettingsItems::PickListCount; ++i) {
+        const int item = SettingsItems::pickItems()[i];
         auto *box = new QComboBox(m_grid->viewport());
         box->setObjectName(QString::fromLatin1(kPickNames[i]));
         box->setEditable(false);
@@ -200,63 +202,28 @@ SettingsEditor::SettingsEditor(SettingsModel *model, QWidget *parent)
 
 QComboBox *SettingsEditor::pickList(int item) const
 {
-    for (int i = 0; i < 6; ++i)
-        if (kPickItems[i] == item) return m_pickLists[i];
-    return nullptr;
+    const int slot = SettingsItems::pickSlot(item);
+    return slot < 0 ? nullptr : m_pickLists[slot];
 }
 
 int SettingsEditor::byteLimit(int item)
 {
-    switch (item) {
-    case 1:
-    case 17:
-        return 4;
-    case 2:
-        return 22;
-    case 5:
-    case 6:
-    case 13:
-    case 14:
-        return 40;
-    case 7:
-    case 10:
-    case 15:
-    case 16:
-        return 3;
-    case 18:
-        return 32;
-    case 19:
-        return 5;
-    case 20:
-    case 21:
-    case 22:
-        return 16;
-    default:
-        return 0;
-    }
+    const SettingsItems::Item *it = SettingsItems::find(item);
+    return it ? it->byteLimit : 0;
 }
 
 bool SettingsEditor::digitsOnly(int item)
 {
-    switch (item) {
-    case 1:
-    case 2:
-    case 7:
-    case 10:
-    case 15:
-    case 16:
-    case 17:
-        return true;
-    default:
-        return false;
-    }
+    const SettingsItems::Item *it = SettingsItems::find(item);
+    return it && it->digitsOnly;
 }
 
 void SettingsEditor::placePickLists()
 {
-    for (int i = 0; i < 6; ++i) {
+    for (int i = 0; i < SettingsItems::PickListCount; ++i) {
         if (!m_pickLists[i]) continue;
-        const QRect cell = m_grid->visualRect(m_model->index(kPickItems[i], SettingsModel::ContentColumn));
+        const QRect cell =
+            m_grid->visualRect(m_model->index(SettingsItems::pickItems()[i], SettingsModel::ContentColumn));
         m_pickLists[i]->setGeometry(cell);
     }
 }
@@ -268,9 +235,10 @@ bool SettingsEditor::eventFilter(QObject *watched, QEvent *event)
     if (event->type() == QEvent::FocusOut) {
         const auto *focus = static_cast<QFocusEvent *>(event);
         if (focus->reason() != Qt::PopupFocusReason) {
-            for (int i = 0; i < 6; ++i)
-                if (watched == m_pickLists[i])
-                    m_model->setContent(kPickItems[i], m_model->pickText(kPickItems[i]));
+            for (int i = 0; i < SettingsItems::PickListCount; ++i) {
+                const int item = SettingsItems::pickItems()[i];
+                if (watched == m_pickLists[i]) m_model->setContent(item, m_model->pickText(item));
+            }
         }
     }
     return QWidget::eventFilter(watched, event);

@@ -5,6 +5,8 @@
 // 11 and 12, bound to the model's pick selections.
 #pragma once
 
+#include "settings/settings_items.h"
+
 #include <QWidget>
 
 #include <array>
@@ -28,7 +30,8 @@ public:
     // The pick list of a pick-list item, nullptr for any other item.
     QComboBox *pickList(int item) const;
 
-    // Input rules of one item: the byte limit and whether only digits are admitted.
+    // Input rules of one item, from the item table: the byte limit and whether only digits
+    // are admitted.
     static int byteLimit(int item);
     static bool digitsOnly(int item);
 
@@ -45,7 +48,7 @@ private:
 
     SettingsModel *m_model;
     QTableView *m_grid;
-    std::array<QComboBox *, 6> m_pickLists{};
+    std::array<QComboBox *, SettingsItems::PickListCount> m_pickLists{};
 };
 
 } // namespace zc

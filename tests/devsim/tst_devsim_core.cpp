@@ -1,11 +1,11 @@
 // The unit's answers, byte for byte, and the request assembler's robustness.
 #include "devsim/device_core.h"
-#include "devsim/frame_helpers.h"
+#include "common/frames.h"
 
 #include <QTest>
 
 using namespace zc::devsim;
-using namespace zc::devsim::test;
+using namespace zc::test;
 
 namespace {
 

@@ -1,5 +1,5 @@
 // The simulated unit on a real pseudo-terminal, and the zarvento-devsim program.
-#include "devsim/frame_helpers.h"
+#include "common/frames.h"
 #include "devsim/pty_client.h"
 #include "link/published_devices.h"
 #include "devsim/simulator.h"
@@ -15,6 +15,7 @@
 using namespace zc;
 using namespace zc::devsim;
 using namespace zc::devsim::test;
+using namespace zc::test;
 
 namespace {
 

@@ -1,6 +1,7 @@
 // The reply assembler fed one byte at a time, the routing table, and the reply timer.
 #include "link/login.h"
 #include "link/paged_transfer.h"
+#include "common/frames.h"
 #include "common/recording_reporter.h"
 #include "link/reply_handler.h"
 #include "link/rule_timer.h"
@@ -9,26 +10,10 @@
 #include <QTest>
 
 using namespace zc;
+using zc::test::frame;
 using Route = ReplyHandler::Route;
 
 namespace {
-
-QByteArray reply(std::uint8_t cmd, std::uint32_t addr, const QByteArray &data)
-{
-    QByteArray f;
-    f.append(char(0x23));
-    f.append(char(cmd));
-    for (int s : {24, 16, 8, 0})
-        f.append(char((addr >> s) & 0xFF));
-    f.append(char((data.size() >> 8) & 0xFF));
-    f.append(char(data.size() & 0xFF));
-    f.append(data);
-    std::uint8_t c = 0;
-    for (int i = 1; i < f.size(); ++i)
-        c ^= std::uint8_t(f[i]);
-    f.append(char(c));
-    return f;
-}
 
 // A transfer that only records what the handler hands it.
 struct Probe : Tsend_rec_command
@@ -153,7 +138,7 @@ private slots:
         rig.history.start(500);
         rig.history.nextPage = 2;
         // An earlier reply leaves 0x01 in the buffers: a later reply without data must not reuse it.
-        rig.feed(reply(0x83, 0, QByteArray("\x01\x01\x01\x01", 4)));
+        rig.feed(frame(0x83, 0, QByteArray("\x01\x01\x01\x01", 4)));
         rig.calls.clear();
         rig.routes.clear();
         rig.reporter.clear();
@@ -163,7 +148,7 @@ private slots:
             rig.sent(rig.transferFor(std::int32_t(address)), std::uint8_t(command), std::int32_t(address));
         if (!message.isEmpty())
             rig.reporter.expectStartsWith(message);
-        rig.feed(reply(std::uint8_t(command), address, data));
+        rig.feed(frame(std::uint8_t(command), address, data));
         QCOMPARE(rig.routes, QList<Route>{Route(route)});
         QCOMPARE(rig.reporter.statuses().last(), status);
         QCOMPARE(rig.calls.join(','), call);
@@ -176,12 +161,12 @@ private slots:
         rig.history.start(500);
         rig.history.nextPage = 2;
         rig.sent(rig.history, 0x83, 0x10000);
-        rig.feed(reply(0x83, 0x10000, QByteArray(256, 0)));
+        rig.feed(frame(0x83, 0x10000, QByteArray(256, 0)));
         QCOMPARE(rig.reporter.progress(), QList<int>{0}); // 2 x 100 / 500
         rig.numbers.start(125);
         rig.numbers.nextPage = 126;
         rig.sent(rig.numbers, 0x83, 0x8C00);
-        rig.feed(reply(0x83, 0x8C00, QByteArray(256, 0)));
+        rig.feed(frame(0x83, 0x8C00, QByteArray(256, 0)));
         QCOMPARE(rig.reporter.statuses().last(), QStringLiteral("Reading number list:126/125"));
         QCOMPARE(rig.reporter.progress().last(), 100);
     }
@@ -194,7 +179,7 @@ private slots:
         QByteArray page(256, 0);
         for (int i = 0; i < 256; ++i)
             page[i] = char(255 - i);
-        rig.feed(reply(0x83, 0x100, page));
+        rig.feed(frame(0x83, 0x100, page));
         QCOMPARE(rig.settings.address, 0x100);
         QCOMPARE(QByteArray(reinterpret_cast<const char *>(rig.settings.data.data()), 256), page);
         QCOMPARE(rig.handler.validCom().dataLength, 256);
@@ -209,13 +194,13 @@ private slots:
         const QByteArray page(256, 0);
         const QByteArray ack("\x01", 1);
         // A read of settings page 2 is outstanding.
-        QTest::newRow("the answer") << reply(0x83, 0x100, page) << "decodeSettings@100";
-        QTest::newRow("stray write ack") << reply(0x82, 0x0, ack) << "";
-        QTest::newRow("page 1 again") << reply(0x83, 0x0, page) << "";
-        QTest::newRow("other area") << reply(0x83, 0x1100, page) << "";
-        QTest::newRow("stray delete") << reply(0x85, 0x0, ack) << "";
-        QTest::newRow("duplicate") << reply(0x83, 0x100, page) + reply(0x83, 0x100, page) << "decodeSettings@100";
-        QTest::newRow("stray then answer") << reply(0x82, 0x100, ack) + reply(0x83, 0x100, page)
+        QTest::newRow("the answer") << frame(0x83, 0x100, page) << "decodeSettings@100";
+        QTest::newRow("stray write ack") << frame(0x82, 0x0, ack) << "";
+        QTest::newRow("page 1 again") << frame(0x83, 0x0, page) << "";
+        QTest::newRow("other area") << frame(0x83, 0x1100, page) << "";
+        QTest::newRow("stray delete") << frame(0x85, 0x0, ack) << "";
+        QTest::newRow("duplicate") << frame(0x83, 0x100, page) + frame(0x83, 0x100, page) << "decodeSettings@100";
+        QTest::newRow("stray then answer") << frame(0x82, 0x100, ack) + frame(0x83, 0x100, page)
                                            << "decodeSettings@100";
     }
     void onlyTheAnswerIsTaken()
@@ -246,10 +231,10 @@ private slots:
         rig.numbers.start(125);
         rig.sent(rig.numbers, 0x83, 0x1000);
         // The late write acknowledgement no longer continues the save.
-        rig.feed(reply(0x82, 0x0, QByteArray("\x01", 1)));
+        rig.feed(frame(0x82, 0x0, QByteArray("\x01", 1)));
         QVERIFY(rig.calls.isEmpty());
         QCOMPARE(rig.settings.pageCount, 0);
-        rig.feed(reply(0x83, 0x1000, QByteArray(256, 0)));
+        rig.feed(frame(0x83, 0x1000, QByteArray(256, 0)));
         QCOMPARE(rig.calls, QStringList{"decodeNumbers@1000"});
     }
 
@@ -257,9 +242,9 @@ private slots:
     {
         Rig rig;
         rig.loginSent();
-        rig.feed(reply(0x83, 0x100, QByteArray(256, 0))); // not the login's address
+        rig.feed(frame(0x83, 0x100, QByteArray(256, 0))); // not the login's address
         QVERIFY(rig.calls.isEmpty());
-        rig.feed(reply(0x83, 0x0, QByteArray("8530") + QByteArray(252, '\xff')));
+        rig.feed(frame(0x83, 0x0, QByteArray("8530") + QByteArray(252, '\xff')));
         QCOMPARE(rig.calls, QStringList{"login:8530"});
         QCOMPARE(rig.routes, (QList<Route>{Route::Ignored, Route::Login}));
     }
@@ -267,18 +252,18 @@ private slots:
     void repliesNothingAwaitsAreIgnored()
     {
         Rig rig; // never started: page counts 0, so no page 0 is ever asked for
-        rig.feed(reply(0x83, 0x0, QByteArray(256, 0)));
-        rig.feed(reply(0x83, 0x1000, QByteArray(256, 0)));
-        rig.feed(reply(0x83, 0x10000, QByteArray(256, 0)));
-        rig.feed(reply(0x82, 0x1000, QByteArray("\x01", 1)));
+        rig.feed(frame(0x83, 0x0, QByteArray(256, 0)));
+        rig.feed(frame(0x83, 0x1000, QByteArray(256, 0)));
+        rig.feed(frame(0x83, 0x10000, QByteArray(256, 0)));
+        rig.feed(frame(0x82, 0x1000, QByteArray("\x01", 1)));
         // A finished read: a stray or late reply must not decode again nor repeat its message.
         rig.settings.start(2);
         rig.settings.nextPage = 3;
         rig.sent(rig.settings, 0x83, 0x100);
-        rig.feed(reply(0x83, 0x100, QByteArray(256, 0)));
+        rig.feed(frame(0x83, 0x100, QByteArray(256, 0)));
         rig.calls.clear();
-        rig.feed(reply(0x83, 0x100, QByteArray(256, 0)));
-        rig.feed(reply(0x82, 0x100, QByteArray("\x01", 1)));
+        rig.feed(frame(0x83, 0x100, QByteArray(256, 0)));
+        rig.feed(frame(0x82, 0x100, QByteArray("\x01", 1)));
         QVERIFY(rig.calls.isEmpty());
         QCOMPARE(rig.routes.count(Route::Ignored), 6);
         QVERIFY(rig.reporter.progress().isEmpty());
@@ -305,7 +290,7 @@ private slots:
         rig.reporter.expect(QStringLiteral("The unit sent an incomplete page (%1 of 256 bytes). The transfer was "
                                            "stopped; please try again.\nNo page was read: the table is as it was.")
                                 .arg(length));
-        rig.feed(reply(0x83, address, QByteArray(length, 0x11)));
+        rig.feed(frame(0x83, address, QByteArray(length, 0x11)));
         QVERIFY(rig.reporter.allExpectedSeen());
         QVERIFY(rig.calls.isEmpty());
         QCOMPARE(rig.routes, QList<Route>{Route::ShortPage});
@@ -316,7 +301,7 @@ private slots:
         Rig rig;
         rig.loginSent();
         rig.reporter.expect(QStringLiteral("The unit's reply to the login was incomplete. Please log in again."));
-        rig.feed(reply(0x83, 0x0, QByteArray("85", 2)));
+        rig.feed(frame(0x83, 0x0, QByteArray("85", 2)));
         QVERIFY(rig.calls.isEmpty());
         QVERIFY(!rig.login.loginPending);
     }
@@ -324,7 +309,7 @@ private slots:
     void damagedReplyEndsWhatWaitedForIt()
     {
         Rig rig;
-        QByteArray bad = reply(0x83, 0x0, QByteArray(256, 0));
+        QByteArray bad = frame(0x83, 0x0, QByteArray(256, 0));
         bad[20] = char(bad[20] ^ 0x01);
         // Nothing waits: only the status line says so.
         rig.feed(bad);
@@ -336,13 +321,13 @@ private slots:
         rig.reporter.expect(QStringLiteral("The reply from the unit was damaged (checksum error). The operation was "
                                            "stopped; please try again.\nPage 1 of 2 saved, page 2 not saved: save "
                                            "again."));
-        QByteArray badAck = reply(0x82, 0x100, QByteArray("\x01", 1));
+        QByteArray badAck = frame(0x82, 0x100, QByteArray("\x01", 1));
         badAck[badAck.size() - 1] = char(badAck[badAck.size() - 1] ^ 0x01);
         rig.feed(badAck);
         QVERIFY(rig.reporter.allExpectedSeen());
         QVERIFY(!rig.settings.awaitingReply);
         // The good copy arriving after it is not taken either.
-        rig.feed(reply(0x82, 0x100, QByteArray("\x01", 1)));
+        rig.feed(frame(0x82, 0x100, QByteArray("\x01", 1)));
         QVERIFY(rig.calls.isEmpty());
     }
 
@@ -355,13 +340,13 @@ private slots:
         rig.settings.nextPage = 2;
         rig.sent(rig.settings, 0x83, 0x0);
         const QByteArray falseStart = QByteArray::fromHex("2383000000000040");
-        rig.feed(falseStart + reply(0x83, 0x0, QByteArray(256, 0x23)));
+        rig.feed(falseStart + frame(0x83, 0x0, QByteArray(256, 0x23)));
         QCOMPARE(rig.calls, QStringList{"decodeSettings@0"});
         // Half a false frame left in the assembler is dropped by the next request.
         rig.feed(falseStart);
         rig.settings.nextPage = 3;
         rig.sent(rig.settings, 0x83, 0x100);
-        rig.feed(reply(0x83, 0x100, QByteArray(256, 0)));
+        rig.feed(frame(0x83, 0x100, QByteArray(256, 0)));
         QCOMPARE(rig.calls, (QStringList{"decodeSettings@0", "decodeSettings@100"}));
     }
 
@@ -369,7 +354,7 @@ private slots:
     {
         QTest::addColumn<QByteArray>("stream");
         QTest::addColumn<QList<Route>>("routes");
-        const QByteArray good = reply(0x85, 0, QByteArray("\x01", 1));
+        const QByteArray good = frame(0x85, 0, QByteArray("\x01", 1));
         QTest::newRow("noise before") << QByteArray("\x00\x11\xff", 3) + good << QList<Route>{Route::HistoryDeleted};
         QTest::newRow("two frames back to back") << good + good
                                                  << QList<Route>{Route::HistoryDeleted, Route::HistoryDeleted};
@@ -378,12 +363,12 @@ private slots:
         // A damaged reply ends the request it answered: the good copy after it is not taken.
         QTest::newRow("bad checksum then good") << bad + good << QList<Route>{Route::InvalidData, Route::Ignored};
         // 0x23 in address, length, data and as checksum is frame content.
-        QTest::newRow("0x23 in address") << reply(0x84, 0x23232323, QByteArray("\x23", 1))
+        QTest::newRow("0x23 in address") << frame(0x84, 0x23232323, QByteArray("\x23", 1))
                                          << QList<Route>{Route::UndefinedData};
-        QTest::newRow("0x23 in data") << reply(0x84, 0, QByteArray(0x23, '\x23')) << QList<Route>{Route::UndefinedData};
-        const QByteArray withHashSum = reply(0x84, 0, QByteArray("\xa6", 1)); // 0x84 ^ 0x01 ^ 0xa6 = 0x23
+        QTest::newRow("0x23 in data") << frame(0x84, 0, QByteArray(0x23, '\x23')) << QList<Route>{Route::UndefinedData};
+        const QByteArray withHashSum = frame(0x84, 0, QByteArray("\xa6", 1)); // 0x84 ^ 0x01 ^ 0xa6 = 0x23
         QTest::newRow("0x23 as checksum") << withHashSum << QList<Route>{Route::UndefinedData};
-        QTest::newRow("N = 0") << reply(0x84, 0, QByteArray()) << QList<Route>{Route::UndefinedData};
+        QTest::newRow("N = 0") << frame(0x84, 0, QByteArray()) << QList<Route>{Route::UndefinedData};
         // A cut frame swallows the start of the next one, which is found again inside it.
         QTest::newRow("cut frame") << good.left(2) + good + good + good
                                    << QList<Route>{Route::InvalidData, Route::HistoryDeleted, Route::HistoryDeleted,
@@ -427,18 +412,18 @@ private slots:
         QCOMPARE(rig.reporter.lastStatus(), QStringLiteral("Data communication"));
         // A whole reply stops it.
         rig.timer.startRule();
-        rig.feed(reply(0x84, 0, QByteArray()));
+        rig.feed(frame(0x84, 0, QByteArray()));
         QVERIFY(!rig.timer.isActive());
         // Noise, or half a frame, and then silence: the wait ends in "Receive timeout" and
         // the half frame is dropped, so the next reply is read from its start.
         rig.timer.startRule();
-        rig.feed(QByteArray("\x00\x11", 2) + reply(0x84, 0, QByteArray(4, 0)).left(6));
+        rig.feed(QByteArray("\x00\x11", 2) + frame(0x84, 0, QByteArray(4, 0)).left(6));
         QVERIFY(rig.timer.isActive());
         rig.reporter.expect(QStringLiteral("Receive timeout"));
         QTRY_VERIFY(rig.reporter.allExpectedSeen());
         QCOMPARE(rig.handler.recData().inFrame, 0);
         rig.routes.clear();
-        rig.feed(reply(0x84, 0, QByteArray()));
+        rig.feed(frame(0x84, 0, QByteArray()));
         QCOMPARE(rig.routes, QList<Route>{Route::UndefinedData});
     }
 
@@ -455,7 +440,7 @@ private slots:
         QVERIFY(!rig.timer.isActive());
         QCOMPARE(rig.reporter.progress().last(), 100);
         QCOMPARE(rig.reporter.events().back().kind, test::RecordingReporter::Event::Progress);
-        rig.feed(reply(0x83, 0x0, QByteArray(256, 0)));
+        rig.feed(frame(0x83, 0x0, QByteArray(256, 0)));
         QCOMPARE(rig.calls, QStringList{"decodeSettings@0"});
     }
 
@@ -468,7 +453,7 @@ private slots:
         rig.timer.startRule();
         QTRY_VERIFY(rig.reporter.allExpectedSeen());
         QVERIFY(!rig.login.loginPending);
-        rig.feed(reply(0x83, 0x0, QByteArray(256, 0)));
+        rig.feed(frame(0x83, 0x0, QByteArray(256, 0)));
         QVERIFY(rig.calls.isEmpty());
     }
 

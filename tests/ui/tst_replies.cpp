@@ -1,6 +1,6 @@
 // A reply must answer the outstanding request: late, stray and cut replies from a
 // misbehaving unit over a real pseudo-terminal, with the unit's memory checked afterwards.
-#include "devsim/frame_helpers.h"
+#include "common/frames.h"
 #include "settings/settings_model.h"
 #include "ui/form_rig.h"
 
@@ -99,7 +99,7 @@ private slots:
         page1.replace(0, 4, "8530");
         page1.replace(240, 8, QByteArray::fromHex("2383000000000040"));
         // Reply 2 loses its start byte and stops after the false header.
-        o.inject = devsim::test::frame(0x83, 0, page1).mid(1, 8 + 250);
+        o.inject = test::frame(0x83, 0, page1).mid(1, 8 + 250);
         auto rig = std::make_unique<FormRig>(o);
         rig->sim->setMemory(0, page1);
         QVERIFY(rig->openAndLogIn());

@@ -1,9 +1,11 @@
-// Frames written out independently of the code under test, for golden comparisons.
+// Frames written out independently of the code under test, for golden comparisons and for
+// feeding the reply handler and the simulated unit: start byte 0x23, command, 4-byte address,
+// 2-byte length, data, and the XOR of everything after the start byte.
 #pragma once
 
 #include <QByteArray>
 
-namespace zc::devsim::test {
+namespace zc::test {
 
 inline QByteArray frame(quint8 command, quint32 address, const QByteArray &data)
 {
@@ -12,7 +14,7 @@ inline QByteArray frame(quint8 command, quint32 address, const QByteArray &data)
     f.append(char(command));
     for (int shift : {24, 16, 8, 0})
         f.append(char((address >> shift) & 0xFF));
-    f.append(char(data.size() >> 8));
+    f.append(char((data.size() >> 8) & 0xFF));
     f.append(char(data.size() & 0xFF));
     f.append(data);
     char sum = 0;
@@ -41,4 +43,4 @@ inline QByteArray pattern(int seed)
     return p;
 }
 
-} // namespace zc::devsim::test
+} // namespace zc::test
