@@ -1,23 +1,29 @@
 // zarvento-bench: transfer timings against the simulated unit over a real pseudo-terminal.
 // Prints one figure a line as "name: value unit", with the wire-time limit beside paced runs.
-#include "devsim/simulator.h"
-#include "link/link_session.h"
-#include "link/paged_transfer.h"
-#include "link/reporter.h"
 #include "devsim/presets.h"
+#include "devsim/simulator.h"
 #include "history/history_codec.h"
 #include "history/history_filter.h"
 #include "history/history_inf.h"
 #include "history/history_model.h"
+#include "history/history_sheet.h"
+#include "link/link_session.h"
+#include "link/paged_transfer.h"
+#include "link/reporter.h"
 #include "numbers/numbers_codec.h"
+#include "numbers/numbers_import.h"
 #include "numbers/numbers_model.h"
+#include "numbers/numbers_sheet.h"
 #include "numbers/telephone_send.h"
 #include "settings/basic_inf.h"
 #include "settings/settings_model.h"
+#include "sheets/workbook_reader.h"
+#include "sheets/workbook_writer.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QEventLoop>
+#include <QTemporaryDir>
 #include <QTimer>
 #include <algorithm>
 #include <cstdio>
@@ -45,8 +51,7 @@ public:
     void done(const QString &t)
     {
         last = t;
-        if (loop)
-            loop->quit();
+        if (loop) loop->quit();
     }
 };
 
@@ -141,12 +146,10 @@ ChainResult read125(int baud)
     QElapsedTimer clock;
     qint64 firstByte = -1;
     QObject::connect(&rig.session.comm(), &TComm::OnReceiveData, [&](std::uint8_t) {
-        if (firstByte < 0)
-            firstByte = clock.nsecsElapsed();
+        if (firstByte < 0) firstByte = clock.nsecsElapsed();
     });
     CountingRead numbers(rig.reporter, [&] {
-        if (firstByte >= 0)
-            r.overheadMs.push_back((clock.nsecsElapsed() - firstByte) / 1e6);
+        if (firstByte >= 0) r.overheadMs.push_back((clock.nsecsElapsed() - firstByte) / 1e6);
         firstByte = -1;
     });
     rig.session.attach(numbers);
@@ -159,8 +162,7 @@ ChainResult read125(int baud)
 
 double median(std::vector<double> v)
 {
-    if (v.empty())
-        return 0;
+    if (v.empty()) return 0;
     std::sort(v.begin(), v.end());
     return v[v.size() / 2];
 }
@@ -168,14 +170,13 @@ double median(std::vector<double> v)
 void benchRead125()
 {
     const ChainResult fast = read125(0);
-    if (!fast.ok)
-        std::fprintf(stderr, "read125: unpaced chain did not complete\n");
+    if (!fast.ok) std::fprintf(stderr, "read125: unpaced chain did not complete\n");
     print("read125.overhead_per_page.median", median(fast.overheadMs), "ms");
     print("read125.overhead_per_page.worst",
-          fast.overheadMs.empty() ? 0 : *std::max_element(fast.overheadMs.begin(), fast.overheadMs.end()), "ms");
+          fast.overheadMs.empty() ? 0 : *std::max_element(fast.overheadMs.begin(), fast.overheadMs.end()),
+          "ms");
     const ChainResult paced = read125(115200);
-    if (!paced.ok)
-        std::fprintf(stderr, "read125: paced chain did not complete\n");
+    if (!paced.ok) std::fprintf(stderr, "read125: paced chain did not complete\n");
     printPaced(QStringLiteral("read125"), paced.totalS, wireSeconds(125 * (9 + 265), 115200), "s");
 }
 
@@ -231,12 +232,14 @@ void benchNumbers()
     send.Read();
     if (!rig.wait(QStringLiteral("Authorized number list read to PC software success.")))
         std::fprintf(stderr, "number list read did not complete: %s\n", qPrintable(rig.reporter.last));
-    printPaced(QStringLiteral("numbers.read"), clock.nsecsElapsed() / 1e9, wireSeconds(125 * (9 + 265), 115200), "s");
+    printPaced(QStringLiteral("numbers.read"), clock.nsecsElapsed() / 1e9,
+               wireSeconds(125 * (9 + 265), 115200), "s");
     clock.restart();
     send.Save();
     if (!rig.wait(QStringLiteral("Authorized number list saved success")))
         std::fprintf(stderr, "number list save did not complete: %s\n", qPrintable(rig.reporter.last));
-    printPaced(QStringLiteral("numbers.save"), clock.nsecsElapsed() / 1e9, wireSeconds(125 * (265 + 10), 115200), "s");
+    printPaced(QStringLiteral("numbers.save"), clock.nsecsElapsed() / 1e9,
+               wireSeconds(125 * (265 + 10), 115200), "s");
 
     // The table work alone: all 125 pages of the demo list decoded, then encoded.
     const QByteArray image = devsim::presetNumbers(devsim::Preset::Demo);
@@ -261,16 +264,16 @@ void benchHistory()
     HistoryModel table;
     print("history.decode_and_finish_1000.ms", medianMs([&] {
               for (int p = 1; p <= kHistoryPages; ++p)
-                  HistoryCodec::decodePage(historyPageAddress(p), std::span(bytes + (p - 1) * kPageSize, kPageSize),
-                                           table);
+                  HistoryCodec::decodePage(historyPageAddress(p),
+                                           std::span(bytes + (p - 1) * kPageSize, kPageSize), table);
               HistoryCodec::FinishHistoryRead(table);
           }),
           "ms");
     print("history.filter_sort_1000.ms", medianMs([&] {
               HistoryModel copy;
               for (int p = 1; p <= kHistoryPages; ++p)
-                  HistoryCodec::decodePage(historyPageAddress(p), std::span(bytes + (p - 1) * kPageSize, kPageSize),
-                                           copy);
+                  HistoryCodec::decodePage(historyPageAddress(p),
+                                           std::span(bytes + (p - 1) * kPageSize, kPageSize), copy);
               FilterHistory(copy, QDate(2015, 1, 1), QTime(0, 0), QDate(2030, 12, 31), QTime(23, 59, 59));
           }),
           "ms");
@@ -288,7 +291,55 @@ void benchHistory()
     // No message ends a history read: wait until the chain has run its finishing step.
     while ((inf.awaitingReply || inf.step() != Tsend_rec_command::Step::Complete) && clock.elapsed() < 60000)
         QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
-    printPaced(QStringLiteral("history.read"), clock.nsecsElapsed() / 1e9, wireSeconds(500 * (9 + 265), 115200), "s");
+    printPaced(QStringLiteral("history.read"), clock.nsecsElapsed() / 1e9,
+               wireSeconds(500 * (9 + 265), 115200), "s");
+}
+
+// Workbook export and import of the full demo tables (1001 rows of 8 cells each), the file
+// written and read included.
+void benchSheets()
+{
+    QTemporaryDir dir;
+    const QString numbersFile = dir.filePath(QStringLiteral("numbers.xlsx"));
+    const QString historyFile = dir.filePath(QStringLiteral("history.xlsx"));
+
+    const QByteArray numbers = devsim::presetNumbers(devsim::Preset::Demo);
+    NumbersModel list;
+    for (int p = 1; p <= kNumberPages; ++p)
+        NumbersCodec::decodePage(
+            p,
+            std::span(reinterpret_cast<const std::uint8_t *>(numbers.constData()) + (p - 1) * kPageSize,
+                      kPageSize),
+            list);
+    bool saved = true;
+    print("sheets.numbers_export.ms", medianMs([&] {
+              saved = WorkbookWriter::save(NumbersSheet::toSheet(list), numbersFile).ok() && saved;
+          }),
+          "ms");
+    bool accepted = true;
+    print("sheets.numbers_import.ms", medianMs([&] {
+              const SheetReadResult read = WorkbookReader::read(numbersFile);
+              const NumbersImport::Result result = NumbersImport::check(NumbersSheet::cells(read.sheet));
+              accepted = accepted && read.ok() && result.verdict == NumbersImport::Result::Verdict::Apply;
+              NumbersImport::apply(result, list);
+          }),
+          "ms");
+
+    const QByteArray history = devsim::presetHistory(devsim::Preset::Demo);
+    HistoryModel log;
+    for (int p = 1; p <= kHistoryPages; ++p)
+        HistoryCodec::decodePage(
+            historyPageAddress(p),
+            std::span(reinterpret_cast<const std::uint8_t *>(history.constData()) + (p - 1) * kPageSize,
+                      kPageSize),
+            log);
+    HistoryCodec::FinishHistoryRead(log);
+    print("sheets.history_export.ms", medianMs([&] {
+              saved = WorkbookWriter::save(HistorySheet::toSheet(log), historyFile).ok() && saved;
+          }),
+          "ms");
+    if (!saved || !accepted)
+        std::fprintf(stderr, "sheets: a workbook was not %s\n", saved ? "imported" : "saved");
 }
 
 } // namespace
@@ -300,5 +351,6 @@ int main(int argc, char **argv)
     benchSettings();
     benchNumbers();
     benchHistory();
+    benchSheets();
     return 0;
 }

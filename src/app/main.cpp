@@ -2,14 +2,19 @@
 #include "ui/main_window.h"
 
 #include <QApplication>
+#include <QIcon>
 #include <QStyleFactory>
 
 int main(int argc, char **argv)
 {
     QApplication app(argc, argv);
+    // No display name is set: the title bar shows the window's caption alone.
     QApplication::setApplicationName(QStringLiteral("Zarvento Configurator"));
-    QApplication::setApplicationDisplayName(QStringLiteral("Zarvento Configurator"));
+    QGuiApplication::setDesktopFileName(QStringLiteral("zarvento-configurator"));
+    QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("zarvento-configurator"),
+                                                 QIcon(QStringLiteral(":/zarvento-configurator.png"))));
     QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
+    QApplication::setFont(zc::TForm1::windowFont());
     zc::TForm1 window;
     window.show();
     return app.exec();

@@ -52,6 +52,29 @@ bool LinkSession::refuseWhileBusy()
     return true;
 }
 
+bool LinkSession::refuseWhileClosed()
+{
+    if (isOpen()) return false;
+    m_reporter.messageBox(QStringLiteral("The COM port is not open\n"
+                                         "Pick the unit's port in the COM Port list and press Open."));
+    return true;
+}
+
+bool LinkSession::stop()
+{
+    Tsend_rec_command *t = m_handler.activeTransfer();
+    if (!t) return false;
+    if (m_tmr1.isActive()) {
+        t->requestStop();
+        m_reporter.setStatus(QStringLiteral("Stopping after the current page"));
+        return true;
+    }
+    // The reply's time has run out: no page is on its way, so nothing is left to finish.
+    t->stopNow();
+    m_handler.abandonAll();
+    return true;
+}
+
 void LinkSession::cm1RequestHangup(const QString &why)
 {
     // The port object has already closed the device; everything waiting on it ends here.

@@ -45,6 +45,18 @@ public:
     // then starts nothing.
     bool refuseWhileBusy();
 
+    // With the port closed, tells the user at once (no request could reach the unit) and
+    // returns true: the caller then starts nothing.
+    bool refuseWhileClosed();
+    // What every device action asks first: the port is open and nothing else runs.
+    bool refuseDeviceAction() { return refuseWhileClosed() || refuseWhileBusy(); }
+
+    // Stops the running transfer: once the reply now awaited is in (a save keeps whole pages
+    // only), or at once when that reply's time has run out. False when nothing ran.
+    bool stop();
+    // A paged transfer has started and not ended (the Stop button's state).
+    bool transferActive() const { return m_handler.activeTransfer() != nullptr; }
+
     // Ends every registered transfer and a pending login; true when one was waiting.
     bool abandonAll(QString *leftBehind = nullptr);
 

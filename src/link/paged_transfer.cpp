@@ -1,5 +1,8 @@
 #include "link/paged_transfer.h"
 
+#include "link/reply_handler.h"
+#include "link/reporter.h"
+
 namespace zc {
 
 Tsend_rec_command::Step Tsend_rec_command::step() const
@@ -9,6 +12,51 @@ Tsend_rec_command::Step Tsend_rec_command::step() const
     if (pageCount != 0 && nextPage == pageCount + 1)
         return Step::Complete;
     return Step::Idle;
+}
+
+void Tsend_rec_command::start(std::uint16_t pages, bool write)
+{
+    pageCount = pages;
+    nextPage = 1;
+    awaitingReply = false;
+    writing = write;
+    m_stopRequested = false;
+    m_active = true;
+    notify(TransferEvent::Started);
+}
+
+void Tsend_rec_command::abandon()
+{
+    pageCount = 0;
+    nextPage = 0;
+    awaitingReply = false;
+    if (m_active) finish(TransferEvent::Ended);
+}
+
+void Tsend_rec_command::stopNow()
+{
+    if (!m_active) return;
+    const int done = pagesDone(), total = pageCount;
+    pageCount = 0;
+    nextPage = 0;
+    awaitingReply = false;
+    if (m_link.reporter)
+        m_link.reporter->setStatus(QStringLiteral("Stopped after %1 of %2 pages").arg(done).arg(total));
+    finish(TransferEvent::Stopped);
+}
+
+void Tsend_rec_command::finish(TransferEvent event)
+{
+    m_active = false;
+    m_stopRequested = false;
+    // No progress bar stays standing at a half-way value once the transfer is over.
+    if (event != TransferEvent::Completed && m_link.reporter) m_link.reporter->setProgress(100);
+    notify(event);
+}
+
+void Tsend_rec_command::notify(TransferEvent event)
+{
+    if (m_link.handler) m_link.handler->tell(*this, event);
 }
 
 void Tsend_rec_command::startRead()
@@ -27,10 +75,15 @@ void Tsend_rec_command::requestNextPage()
 {
     switch (step()) {
     case Step::SendPage:
+        if (m_stopRequested) {
+            stopNow();
+            return;
+        }
         sendPage(*this, m_link, kCmdReadBlock, std::uint32_t(pageAddress(m_area, nextPage)), 0, nullptr,
                  readStatus());
         break;
     case Step::Complete:
+        finish(TransferEvent::Completed);
         readComplete();
         break;
     case Step::Idle:
@@ -42,6 +95,10 @@ void Tsend_rec_command::sendNextPage()
 {
     switch (step()) {
     case Step::SendPage:
+        if (m_stopRequested) {
+            stopNow();
+            return;
+        }
         beforeSavePage(nextPage);
         if (!encodePage(nextPage)) {
             abandon();
@@ -51,6 +108,7 @@ void Tsend_rec_command::sendNextPage()
                  data.data(), saveStatus());
         break;
     case Step::Complete:
+        finish(TransferEvent::Completed);
         saveComplete();
         break;
     case Step::Idle:
@@ -60,7 +118,9 @@ void Tsend_rec_command::sendNextPage()
 
 void Tsend_rec_command::pageRead()
 {
+    notify(TransferEvent::DecodeBegin);
     decodePage();
+    notify(TransferEvent::DecodeEnd);
     requestNextPage();
 }
 

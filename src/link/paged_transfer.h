@@ -36,21 +36,27 @@ public:
     enum class Step { SendPage, Complete, Idle };
     // Which action the counters call for: send page `nextPage`, complete, or nothing.
     Step step() const;
-    void start(std::uint16_t pages, bool write = false)
-    {
-        pageCount = pages;
-        nextPage = 1;
-        awaitingReply = false;
-        writing = write;
-    }
+    void start(std::uint16_t pages, bool write = false);
     // Ends the transfer: nothing more is sent and no late reply is taken.
-    void abandon()
+    void abandon();
+    bool running() const
     {
-        pageCount = 0;
-        nextPage = 0;
-        awaitingReply = false;
+        return pageCount != 0 && nextPage >= 1 && nextPage <= pageCount + 1 && awaitingReply;
     }
-    bool running() const { return pageCount != 0 && nextPage >= 1 && nextPage <= pageCount + 1 && awaitingReply; }
+    // Started and not yet ended. A transfer whose reply timed out stays active: its late
+    // reply may still continue it.
+    bool active() const { return m_active; }
+
+    // Stop: the step that would send the next page ends the transfer instead, so a save
+    // stops between whole pages. stopNow() ends it at once (its reply is no longer awaited
+    // in time). Both say in the status line how many pages were done.
+    void requestStop()
+    {
+        if (m_active) m_stopRequested = true;
+    }
+    void stopNow();
+    // Pages whose reply was handled in the running transfer.
+    int pagesDone() const { return qMax(0, nextPage - 1 - (awaitingReply ? 1 : 0)); }
 
     // Starts reading or saving every page of the area.
     void startRead();
@@ -86,8 +92,13 @@ protected:
     virtual QString saveStatus() const { return {}; }
 
 private:
+    void notify(TransferEvent event);
+    void finish(TransferEvent event);
+
     Area m_area;
     LinkContext m_link;
+    bool m_active = false;
+    bool m_stopRequested = false;
 };
 
 } // namespace zc

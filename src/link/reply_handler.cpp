@@ -94,6 +94,13 @@ bool ReplyHandler::abandonAll(QString *leftBehind)
     return waiting;
 }
 
+Tsend_rec_command *ReplyHandler::activeTransfer() const
+{
+    for (Tsend_rec_command *t : m_transfers)
+        if (t && t->active()) return t;
+    return nullptr;
+}
+
 QString ReplyHandler::outstandingText() const
 {
     if (m_out.who == Requester::Login)
@@ -187,7 +194,7 @@ void ReplyHandler::completeFrame()
         bool waiting = m_out.active;
         if (m_out.transfer) {
             behind = m_out.transfer->leftBehind();
-            m_out.transfer->awaitingReply = false;
+            m_out.transfer->abandon();
         }
         if (m_login && m_login->loginPending) {
             m_login->loginPending = false;
@@ -314,7 +321,9 @@ void ReplyHandler::route()
         t->pageWritten();
     } else {
         emit routed(row.refused);
-        m_reporter.messageDialog(withLeftBehind(QString::fromLatin1(row.refusedText), t->leftBehind()));
+        const QString text = withLeftBehind(QString::fromLatin1(row.refusedText), t->leftBehind());
+        t->abandon();
+        m_reporter.messageDialog(text);
     }
 }
 

@@ -60,6 +60,10 @@ public:
     // Ends every transfer and a pending login; true when one was waiting. leftBehind gets
     // what an interrupted transfer left on the unit or in its table.
     bool abandonAll(QString *leftBehind = nullptr);
+    // The attached transfer that has started and not ended, or nullptr.
+    Tsend_rec_command *activeTransfer() const;
+    // A transfer tells what it does; watchers get it as transferEvent.
+    void tell(Tsend_rec_command &transfer, TransferEvent event) { emit transferEvent(&transfer, event); }
     // A request is outstanding (its reply may still come, even after a time-out).
     bool outstanding() const { return m_out.active; }
     // What the outstanding request belongs to, in a few words ("A save is running").
@@ -78,6 +82,7 @@ signals:
     // The reply to the login request; the password field is read by the caller.
     void loginReply(const zc::TRecValidCom &reply);
     void timedOut();
+    void transferEvent(zc::Tsend_rec_command *transfer, zc::TransferEvent event);
 
 private:
     struct Outstanding

@@ -29,6 +29,12 @@ struct LinkContext
 // Who waits for the reply of a request.
 enum class Requester { Login, Transfer, Single };
 
+// What a paged transfer tells its watchers: it started, a page read is being written into
+// its table (between DecodeBegin and DecodeEnd), and how it ended: every page done, stopped
+// by the user between two pages, or ended early (refused page, damaged or short reply, lost
+// port, another operation).
+enum class TransferEvent { Started, DecodeBegin, DecodeEnd, Completed, Stopped, Ended };
+
 void sendRequest(const LinkContext &link, std::uint8_t command, std::uint32_t address, int length,
                  const std::uint8_t *data256, const QString &status, Requester who = Requester::Single,
                  Tsend_rec_command *transfer = nullptr);

@@ -1,8 +1,11 @@
 #include "ui/history_page.h"
 
+#include "history/history_csv.h"
 #include "history/history_filter.h"
+#include "history/history_sheet.h"
 #include "link/link_session.h"
 #include "link/reporter.h"
+#include "sheets/workbook_writer.h"
 #include "ui/settings_page.h"
 
 #include <QDateEdit>
@@ -68,8 +71,10 @@ QTimeEdit *placeTime(QWidget *parent, const char *name, QTime time, QRect geomet
 
 } // namespace
 
-HistoryPage::HistoryPage(LinkSession &session, Reporter &reporter, QWidget *parent)
-    : QWidget(parent), m_session(session), m_reporter(reporter), m_historyInf(m_model)
+HistoryPage::HistoryPage(LinkSession &session, Reporter &reporter, FileDialogs *files, Clock clock,
+                         QWidget *parent)
+    : QWidget(parent), m_session(session), m_reporter(reporter), m_historyInf(m_model),
+      m_files(reporter, files, std::move(clock), this)
 {
     setObjectName(QStringLiteral("ts3"));
     session.attach(m_historyInf);
@@ -95,6 +100,8 @@ HistoryPage::HistoryPage(LinkSession &session, Reporter &reporter, QWidget *pare
     connect(btn19, &QPushButton::clicked, this, &HistoryPage::btn19Click);
     connect(btn20, &QPushButton::clicked, this, &HistoryPage::btn20Click);
     connect(btn23, &QPushButton::clicked, this, &HistoryPage::btn23Click);
+    connect(btn13, &QPushButton::clicked, this, &HistoryPage::btn13Click);
+    connect(btn18, &QPushButton::clicked, this, &HistoryPage::btn18Click);
 }
 
 // The grid sits in the centre box ScrollBox2 (between the left panel and the empty right
@@ -138,7 +145,7 @@ void HistoryPage::buildGrid()
 
 void HistoryPage::btn19Click()
 {
-    if (m_session.refuseWhileBusy()) return;
+    if (m_session.refuseDeviceAction()) return;
     m_historyInf.Read();
 }
 
@@ -157,11 +164,34 @@ void HistoryPage::btn20Click()
 
 void HistoryPage::btn23Click()
 {
-    if (m_session.refuseWhileBusy()) return;
+    if (m_session.refuseDeviceAction()) return;
     if (!m_reporter.warningOkCancel(
             QStringLiteral("Warning: Thie operation will DELETE all of the historical data on GSM device! ")))
         return;
     m_historyInf.DeleteAll();
+}
+
+void HistoryPage::btn13Click()
+{
+    const QString chosen = m_files.askWorkbookToSave(QStringLiteral("hisinf_R"));
+    if (chosen.isEmpty()) return;
+    constexpr int last = HistoryModel::LastRecordRow;
+    const Sheet sheet = HistorySheet::toSheet(m_model, [this](int row) {
+        if (row > 0) m_reporter.setProgress(row * 100 / last);
+        m_reporter.setStatus(QStringLiteral("historical information records:%1/%2").arg(row).arg(last));
+    });
+    m_files.reportSaved(WorkbookWriter::save(sheet, chosen));
+}
+
+void HistoryPage::btn18Click()
+{
+    constexpr int last = HistoryModel::LastRecordRow;
+    m_files.writeTextFile(QStringLiteral("hisinf_CSV"), [this] {
+        return HistoryCsv::fileBytes(m_model, [this](int row) {
+            m_reporter.setProgress(row * 100 / (last + 1));
+            m_reporter.setStatus(QStringLiteral("Export.csv:%1/%2").arg(row - 1).arg(last));
+        });
+    });
 }
 
 } // namespace zc

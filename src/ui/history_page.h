@@ -1,10 +1,11 @@
 // The "History" page `ts3`: the read button and the date and time range of the filter on
 // top, the export and delete buttons on the left, the read-only grid `strngrd4`, and the
-// history table and transfer behind them.
+// history table and transfer behind them. The workbook and text file exports need no link.
 #pragma once
 
 #include "history/history_inf.h"
 #include "history/history_model.h"
+#include "ui/file_dialogs.h"
 
 #include <QWidget>
 
@@ -22,7 +23,9 @@ class HistoryPage : public QWidget
 {
     Q_OBJECT
 public:
-    HistoryPage(LinkSession &session, Reporter &reporter, QWidget *parent = nullptr);
+    // files and clock may be left empty: QFileDialogs and the local time are used.
+    HistoryPage(LinkSession &session, Reporter &reporter, FileDialogs *files = nullptr, Clock clock = {},
+                QWidget *parent = nullptr);
 
     HistoryModel &model() { return m_model; }
     THistoryInf &transfer() { return m_historyInf; }
@@ -33,6 +36,8 @@ public slots:
     void btn19Click(); // Read data
     void btn20Click(); // Filter
     void btn23Click(); // Delete all
+    void btn13Click(); // Export.XLS
+    void btn18Click(); // Export.CSV
 
 private:
     void buildGrid();
@@ -41,6 +46,7 @@ private:
     Reporter &m_reporter;
     HistoryModel m_model;
     THistoryInf m_historyInf;
+    PageFiles m_files;
     QList<QPushButton *> m_controls;
     QDateEdit *m_dtp1 = nullptr; // start date
     QTimeEdit *m_dtp2 = nullptr; // start time

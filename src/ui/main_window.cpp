@@ -1,22 +1,32 @@
 #include "ui/main_window.h"
 
+#include "link/paged_transfer.h"
 #include "settings/settings_codec.h"
+#include "ui/cell_tips.h"
 #include "ui/help_page.h"
+#include "ui/number_list_editor.h"
 #include "ui/page_tabs.h"
+#include "ui/page_undo.h"
 #include "ui/settings_editor.h"
 
 #include <QAbstractItemView>
+#include <QCloseEvent>
 #include <QComboBox>
 #include <QFrame>
 #include <QGuiApplication>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPainter>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QScreen>
+#include <QScrollArea>
+#include <QShortcut>
+#include <QSignalBlocker>
 #include <QTabWidget>
 #include <QTableView>
+#include <QVBoxLayout>
 
 namespace zc {
 
@@ -33,6 +43,22 @@ QPixmap lampPixmap(const QColor &colour)
     p.drawEllipse(QRectF(0, 0, 17, 17));
     return pm;
 }
+
+// The port list, listed again each time it opens so that a unit plugged in later appears.
+class PortBox : public QComboBox
+{
+public:
+    using QComboBox::QComboBox;
+    std::function<void()> beforePopup;
+
+    void showPopup() override
+    {
+        if (beforePopup) beforePopup();
+        QComboBox::showPopup();
+    }
+};
+
+constexpr int kStopWidth = 60;
 
 // Blanks and control characters at either end of a typed port name are dropped.
 QString trimPortName(const QString &text)
@@ -55,14 +81,39 @@ TForm1::TForm1(const Options &options, QWidget *parent)
 
 TForm1::~TForm1() = default;
 
+QFont TForm1::windowFont()
+{
+    QFont f(QStringLiteral("Liberation Sans"));
+    f.setFamilies({QStringLiteral("Liberation Sans"), QStringLiteral("Arimo"), QStringLiteral("Arial")});
+    f.setStyleHint(QFont::SansSerif);
+    f.setPixelSize(11);
+    return f;
+}
+
 void TForm1::FormCreate()
 {
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(QStringLiteral("Zarvento Configurator V1.7"));
-    setFixedSize(ClientWidth, ClientHeight);
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
     setAutoFillBackground(true);
+
+    // The content keeps its size; on a screen too small for it the window shrinks to the
+    // screen (less room for the frame and title bar) and the content scrolls inside.
+    m_client = new QWidget;
+    m_client->setObjectName(QStringLiteral("Form1_client"));
+    m_client->setFixedSize(ClientWidth, ClientHeight);
+    m_scroll = new QScrollArea(this);
+    m_scroll->setFrameShape(QFrame::NoFrame);
+    m_scroll->setFocusPolicy(Qt::NoFocus);
+    m_scroll->setWidget(m_client);
+    auto *layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(m_scroll);
+    QSize size(ClientWidth, ClientHeight);
+    if (const QScreen *screen = QGuiApplication::primaryScreen())
+        size = size.boundedTo(screen->availableGeometry().size() - QSize(16, 40));
+    setFixedSize(size);
 
     m_tmr2.setObjectName(QStringLiteral("tmr2"));
     m_tmr2.setTimerType(Qt::PreciseTimer);
@@ -75,6 +126,7 @@ void TForm1::FormCreate()
                                                   m_options.dialogs);
     m_session = std::make_unique<LinkSession>(*m_reporter, m_options.replyTimeoutMs, this);
     buildPages();
+    buildStopButton();
 
     // Centre on the screen: the window's height plus 40 leaves room for a panel.
     if (const QScreen *screen = QGuiApplication::primaryScreen()) {
@@ -84,9 +136,19 @@ void TForm1::FormCreate()
 
     setDeviceControlsEnabled(false);
     connect(&m_session->handler(), &ReplyHandler::loginReply, this, &TForm1::loginCheck);
+    connect(&m_session->handler(), &ReplyHandler::transferEvent, this, &TForm1::transferEvent);
 
     if (m_options.discoverPorts)
         fillPortList();
+
+    auto *undo = new QShortcut(QKeySequence::Undo, this);
+    connect(undo, &QShortcut::activated, this, &TForm1::undoPage);
+    QList<QKeySequence> redoKeys = QKeySequence::keyBindings(QKeySequence::Redo);
+    if (!redoKeys.contains(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z)))
+        redoKeys << QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z);
+    auto *redo = new QShortcut(this);
+    redo->setKeys(redoKeys);
+    connect(redo, &QShortcut::activated, this, &TForm1::redoPage);
 
     m_statusPanel0->setText(QStringLiteral("COM Port:"));
 
@@ -97,7 +159,7 @@ void TForm1::FormCreate()
 
 void TForm1::buildTopBar()
 {
-    m_pnl4 = new QWidget(this);
+    m_pnl4 = new QWidget(m_client);
     m_pnl4->setObjectName(QStringLiteral("pnl4"));
     m_pnl4->setGeometry(0, 0, ClientWidth, 36);
 
@@ -109,12 +171,16 @@ void TForm1::buildTopBar()
     lbl3->setGeometry(28 - 14, 13, 49 + 14, 13);
     lbl3->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
 
-    m_cbb9 = new QComboBox(m_pnl4);
+    auto *ports = new PortBox(m_pnl4);
+    if (m_options.discoverPorts) ports->beforePopup = [this] { fillPortList(); };
+    m_cbb9 = ports;
     m_cbb9->setObjectName(QStringLiteral("cbb9"));
     m_cbb9->setEditable(true);
     m_cbb9->setInsertPolicy(QComboBox::NoInsert);
     m_cbb9->setGeometry(85, 8, 89 + 16, 23);
     m_cbb9->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    if (auto *view = m_cbb9->view()) view->setMinimumWidth(220);
+    connect(m_cbb9, &QComboBox::currentIndexChanged, this, &TForm1::showPortStart);
 
     m_btn8 = placeButton(m_pnl4, "btn8", QStringLiteral("Open"), {197, 4, 90, 30});
     auto *lbl4 = new QLabel(QStringLiteral("Password:"), m_pnl4);
@@ -130,11 +196,13 @@ void TForm1::buildTopBar()
 
     connect(m_btn8, &QPushButton::clicked, this, &TForm1::btn8Click);
     connect(m_btn1, &QPushButton::clicked, this, &TForm1::btn1Click);
+    // Enter in the password field logs in.
+    connect(m_edt3, &QLineEdit::returnPressed, this, &TForm1::btn1Click);
 }
 
 void TForm1::buildPages()
 {
-    auto *pages = new PageControl(this);
+    auto *pages = new PageControl(m_client);
     m_pgc1 = pages;
     m_tabs = pages->tabs();
     m_pgc1->setObjectName(QStringLiteral("pgc1"));
@@ -150,12 +218,12 @@ void TForm1::buildPages()
     };
 
     // Basic settings
-    m_settingsPage = new SettingsPage(*m_session, *m_reporter);
+    m_settingsPage = new SettingsPage(*m_session, *m_reporter, m_options.files, m_options.now);
     m_pgc1->addTab(m_settingsPage, QString());
 
-    m_numberListPage = new NumberListPage(*m_session, *m_reporter);
+    m_numberListPage = new NumberListPage(*m_session, *m_reporter, m_options.files, m_options.now);
     m_pgc1->addTab(m_numberListPage, QStringLiteral("Telephone"));
-    m_historyPage = new HistoryPage(*m_session, *m_reporter);
+    m_historyPage = new HistoryPage(*m_session, *m_reporter, m_options.files, m_options.now);
     m_pgc1->addTab(m_historyPage, QStringLiteral("History"));
 
     // Help
@@ -169,13 +237,15 @@ void TForm1::buildPages()
     m_deviceControls = m_settingsPage->deviceControls() + m_numberListPage->deviceControls() +
                        m_historyPage->deviceControls();
 
+    WholeTextTips::install(m_historyPage->grid());
+
     m_pgc1->setCurrentIndex(0);
     connect(m_pgc1, &QTabWidget::currentChanged, this, &TForm1::pgc1Change);
 }
 
 void TForm1::buildStatusBar()
 {
-    m_stat1 = new QWidget(this);
+    m_stat1 = new QWidget(m_client);
     m_stat1->setObjectName(QStringLiteral("stat1"));
     m_stat1->setGeometry(0, ClientHeight - 24, ClientWidth, 24);
 
@@ -207,14 +277,25 @@ void TForm1::buildStatusBar()
     m_statusText->setObjectName(QStringLiteral("stat1_status"));
     m_statusText->setGeometry(154, 0, 194, 24);
 
-    panelFrame(350, ClientWidth - 350);
+    // The progress bar's panel leaves room for the Stop button at the right end.
+    panelFrame(350, ClientWidth - 350 - kStopWidth - 4);
     m_pb1 = new QProgressBar(m_stat1);
     m_pb1->setObjectName(QStringLiteral("pb1"));
     m_pb1->setRange(0, 100);
     m_pb1->setValue(0);
     m_pb1->setTextVisible(false);
-    m_pb1->setGeometry(350, 0, ClientWidth - 350 - 15, 24);
+    m_pb1->setGeometry(350, 0, ClientWidth - 350 - kStopWidth - 4 - 15, 24);
     showLamp(false);
+}
+
+// Made after the pages, so it comes last in the Tab order.
+void TForm1::buildStopButton()
+{
+    m_btnStop = placeButton(m_stat1, "btn_stop", QStringLiteral("Stop"),
+                            {ClientWidth - kStopWidth - 2, 1, kStopWidth, 22});
+    m_btnStop->setToolTip(QStringLiteral("Stop the running transfer after the page on its way (Esc)"));
+    m_btnStop->setEnabled(false);
+    connect(m_btnStop, &QPushButton::clicked, this, &TForm1::btnStopClick);
 }
 
 void TForm1::showEvent(QShowEvent *event)
@@ -239,22 +320,32 @@ void TForm1::showLamp(bool open)
 
 void TForm1::fillPortList()
 {
+    // A listed port that is still there stays chosen, a typed path stays typed, and a port
+    // that went away gives way to the first one listed.
+    const QString shown = m_cbb9->currentText();
+    const bool typed = !shown.isEmpty() && m_cbb9->findText(shown) < 0;
     m_ports = Trecognitionserial().discover();
-    m_cbb9->clear();
-    for (const PortEntry &p : m_ports)
-        m_cbb9->addItem(p.display, p.path);
-    if (!m_ports.isEmpty())
-        m_cbb9->setCurrentIndex(0);
-    if (auto *view = m_cbb9->view())
-        view->setMinimumWidth(220);
+    {
+        const QSignalBlocker block(m_cbb9);
+        m_cbb9->clear();
+        for (const PortEntry &p : m_ports)
+            m_cbb9->addItem(p.display, p.path);
+        const int again = shown.isEmpty() ? -1 : m_cbb9->findText(shown);
+        if (again >= 0)
+            m_cbb9->setCurrentIndex(again);
+        else if (typed)
+            m_cbb9->setEditText(shown);
+        else if (!m_ports.isEmpty())
+            m_cbb9->setCurrentIndex(0);
+    }
+    showPortStart();
+}
+
+void TForm1::showPortStart()
+{
     // The field is narrow: show the start of a chosen name, and the whole of it as a tip.
-    const auto showStart = [this] {
-        if (QLineEdit *edit = m_cbb9->lineEdit())
-            edit->setCursorPosition(0);
-        m_cbb9->setToolTip(m_cbb9->currentText());
-    };
-    connect(m_cbb9, &QComboBox::currentIndexChanged, this, showStart);
-    showStart();
+    if (QLineEdit *edit = m_cbb9->lineEdit()) edit->setCursorPosition(0);
+    m_cbb9->setToolTip(m_cbb9->currentText());
 }
 
 void TForm1::setDeviceControlsEnabled(bool enabled)
@@ -299,8 +390,7 @@ void TForm1::btn8Click()
 
 void TForm1::btn1Click()
 {
-    if (m_session->refuseWhileBusy())
-        return;
+    if (m_session->refuseDeviceAction()) return;
     m_session->login().Start(m_session->context());
 }
 
@@ -350,6 +440,76 @@ void TForm1::pgc1Change(int)
 {
     // The tab bar repaints itself: the active tab is drawn bold and blue.
     m_tabs->update();
+}
+
+void TForm1::btnStopClick()
+{
+    m_session->stop();
+}
+
+void TForm1::transferEvent(Tsend_rec_command *transfer, TransferEvent event)
+{
+    if (transfer == &m_settingsPage->transfer())
+        m_settingsPage->editor()->undo()->transferEvent(event, transfer->writing);
+    else if (transfer == &m_numberListPage->transfer())
+        m_numberListPage->editor()->undo()->transferEvent(event, transfer->writing);
+    m_btnStop->setEnabled(m_session->transferActive());
+}
+
+PageUndo *TForm1::pageUndo()
+{
+    QWidget *page = m_pgc1->currentWidget();
+    Tsend_rec_command *transfer = nullptr;
+    PageUndo *undo = nullptr;
+    if (page == m_settingsPage) {
+        transfer = &m_settingsPage->transfer();
+        undo = m_settingsPage->editor()->undo();
+    } else if (page == m_numberListPage) {
+        transfer = &m_numberListPage->transfer();
+        undo = m_numberListPage->editor()->undo();
+    }
+    // A transfer writing into the table, or saving it page by page, keeps it as it is.
+    if (transfer && transfer->active()) {
+        m_reporter->setStatus(
+            QStringLiteral("%1 is running; wait until it ends")
+                .arg(transfer->writing ? QStringLiteral("A save") : QStringLiteral("A read")));
+        return nullptr;
+    }
+    return undo;
+}
+
+void TForm1::undoPage()
+{
+    if (PageUndo *undo = pageUndo()) undo->stack()->undo();
+}
+
+void TForm1::redoPage()
+{
+    if (PageUndo *undo = pageUndo()) undo->stack()->redo();
+}
+
+void TForm1::keyPressEvent(QKeyEvent *event)
+{
+    // Escape that no editor took stops a running transfer.
+    if (event->key() == Qt::Key_Escape && m_session->transferActive()) {
+        btnStopClick();
+        event->accept();
+        return;
+    }
+    QWidget::keyPressEvent(event);
+}
+
+void TForm1::closeEvent(QCloseEvent *event)
+{
+    const bool changed =
+        m_settingsPage->editor()->undo()->hasChanges() || m_numberListPage->editor()->undo()->hasChanges();
+    if (changed &&
+        !m_reporter->question(QStringLiteral("The settings or the number list hold changes that were "
+                                             "not saved to the unit.\nClose the window and lose them?"))) {
+        event->ignore();
+        return;
+    }
+    QWidget::closeEvent(event);
 }
 
 } // namespace zc

@@ -1,12 +1,14 @@
 // The main window: top bar (port and login), four pages, status bar with port lamp,
-// status text and progress bar. Owns every long-lived object of the tool.
+// status text, progress bar and Stop button. Owns every long-lived object of the tool. On a
+// screen smaller than the window its content scrolls.
 #pragma once
 
 #include "link/link_session.h"
 #include "link/port_discovery.h"
-#include "ui/reporters.h"
+#include "ui/file_dialogs.h"
 #include "ui/history_page.h"
 #include "ui/number_list_page.h"
+#include "ui/reporters.h"
 #include "ui/settings_page.h"
 
 #include <QList>
@@ -18,11 +20,13 @@ class QLabel;
 class QLineEdit;
 class QProgressBar;
 class QPushButton;
+class QScrollArea;
 class QTabWidget;
 
 namespace zc {
 
 class PageTabs;
+class PageUndo;
 
 class TForm1 : public QWidget
 {
@@ -34,6 +38,8 @@ public:
         int replyTimeoutMs = 3000;
         int statusClearMs = 3000;
         bool discoverPorts = true;
+        FileDialogs *files = nullptr; // file dialogs and export folder go here when set (tests)
+        Clock now;                    // the time for time-stamped file names; empty = local time
     };
 
     explicit TForm1(const Options &options, QWidget *parent = nullptr);
@@ -42,6 +48,8 @@ public:
 
     static constexpr int ClientWidth = 1059;
     static constexpr int ClientHeight = 653;
+    // The window's font: a sans font with the metrics the column widths were made for.
+    static QFont windowFont();
 
     QList<QPushButton *> deviceControls() const { return m_deviceControls; }
     LinkSession &session() { return *m_session; }
@@ -61,16 +69,30 @@ public slots:
     void tmr2Timer();
     void cm1RequestHangup(const QString &why);
     void pgc1Change(int index);
+    // Stop (the button, or Escape): ends the running transfer after its outstanding reply.
+    void btnStopClick();
+    // Ctrl+Z and Ctrl+Shift+Z: undo and redo on the current page.
+    void undoPage();
+    void redoPage();
 
 protected:
     void showEvent(QShowEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
+    // Asks first when the settings or the number list hold changes not saved to the unit.
+    void closeEvent(QCloseEvent *event) override;
 
 private:
     void FormCreate();
     void buildTopBar();
     void buildPages();
     void buildStatusBar();
+    // Lists the ports again (each time the list opens), keeping a typed path.
     void fillPortList();
+    void showPortStart();
+    void buildStopButton();
+    void transferEvent(Tsend_rec_command *transfer, TransferEvent event);
+    // The current page's undo, or nullptr; refused while that page's transfer runs.
+    PageUndo *pageUndo();
     void setDeviceControlsEnabled(bool enabled);
     void loginCheck(const TRecValidCom &reply);
     QWidget *addPage(QWidget *page, const QString &caption);
@@ -78,6 +100,8 @@ private:
     QString chosenPortPath() const;
 
     Options m_options;
+    QScrollArea *m_scroll = nullptr;
+    QWidget *m_client = nullptr; // the 1059 x 653 content
     // Top bar
     QWidget *m_pnl4 = nullptr;
     QComboBox *m_cbb9 = nullptr;
@@ -97,6 +121,7 @@ private:
     QLabel *m_img1 = nullptr;
     QLabel *m_img2 = nullptr;
     QProgressBar *m_pb1 = nullptr;
+    QPushButton *m_btnStop = nullptr;
 
     RuleTimer m_tmr2;
     std::unique_ptr<Tstatusbar_ctrl> m_statusCtrl;

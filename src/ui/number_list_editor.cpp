@@ -2,21 +2,24 @@
 
 #include "numbers/numbers_codec.h"
 #include "numbers/numbers_model.h"
+#include "ui/cell_frame.h"
+#include "ui/cell_tips.h"
+#include "ui/page_undo.h"
 
 #include <QAbstractButton>
 #include <QApplication>
 #include <QDateEdit>
 #include <QHeaderView>
-#include <QHelpEvent>
 #include <QKeyEvent>
 #include <QPainter>
 #include <QScrollBar>
 #include <QSignalBlocker>
 #include <QTableView>
 #include <QTimeEdit>
-#include <QToolTip>
 #include <QVBoxLayout>
 #include <QWheelEvent>
+
+#include <algorithm>
 
 namespace zc {
 
@@ -143,12 +146,21 @@ QBrush NumberListDelegate::background(const QModelIndex &index) const
     return {};
 }
 
+bool NumberListDelegate::changed(const QModelIndex &index) const
+{
+    return m_undo && m_undo->isChanged(index.row(), index.column());
+}
+
 void NumberListDelegate::initStyleOption(QStyleOptionViewItem *option, const QModelIndex &index) const
 {
     QStyledItemDelegate::initStyleOption(option, index);
     option->displayAlignment = Qt::AlignCenter;
     option->features &= ~QStyleOptionViewItem::WrapText;
     if (const QBrush b = background(index); b.style() != Qt::NoBrush) option->backgroundBrush = b;
+    if (changed(index)) {
+        option->font.setBold(true);
+        option->fontMetrics = QFontMetrics(option->font);
+    }
 }
 
 void NumberListDelegate::paint(QPainter *painter, const QStyleOptionViewItem &option,
@@ -170,20 +182,16 @@ void NumberListDelegate::paint(QPainter *painter, const QStyleOptionViewItem &op
     const QRect &r = option.rect;
     box.rect = QRect(r.left() + (r.width() - w) / 2, r.top() + (r.height() - h) / 2, w, h);
     style->drawPrimitive(QStyle::PE_IndicatorCheckBox, &box, painter, option.widget);
-}
-
-bool NumberListDelegate::helpEvent(QHelpEvent *event, QAbstractItemView *view,
-                                   const QStyleOptionViewItem &option, const QModelIndex &index)
-{
-    // A text wider than its cell is shown whole in a tooltip.
-    if (event && event->type() == QEvent::ToolTip && !isCheckCell(index)) {
-        const QString text = index.data().toString();
-        if (!text.isEmpty() && option.fontMetrics.horizontalAdvance(text) + 6 > option.rect.width()) {
-            QToolTip::showText(event->globalPos(), text, view, option.rect);
-            return true;
-        }
+    if (changed(index)) {
+        // A check box has no text to make bold: a corner mark shows the change.
+        const QPointF c = r.topLeft();
+        const QPointF corner[3] = {c, c + QPointF(7, 0), c + QPointF(0, 7)};
+        painter->save();
+        painter->setPen(Qt::NoPen);
+        painter->setBrush(option.palette.text());
+        painter->drawPolygon(corner, 3);
+        painter->restore();
     }
-    return QStyledItemDelegate::helpEvent(event, view, option, index);
 }
 
 NumberListEditor::NumberListEditor(NumbersModel *model, QWidget *parent) : QWidget(parent), m_model(model)
@@ -195,6 +203,24 @@ NumberListEditor::NumberListEditor(NumbersModel *model, QWidget *parent) : QWidg
     m_grid->setModel(m_model);
     m_delegate = new NumberListDelegate(m_grid);
     m_grid->setItemDelegate(m_delegate);
+    WholeTextTips::install(m_grid);
+    PageUndo::Table table;
+    table.rows = NumbersModel::Rows;
+    table.columns = NumbersModel::Columns;
+    table.text = [model](int row, int column) { return model->text(row, column); };
+    table.setText = [model](int row, int column, const QString &text) { model->setText(row, column, text); };
+    m_undo = new PageUndo(std::move(table), this);
+    m_delegate->setUndo(m_undo);
+    connect(m_model, &QAbstractItemModel::dataChanged, m_undo,
+            [this](const QModelIndex &topLeft, const QModelIndex &bottomRight) {
+                m_undo->cellsChanged(topLeft.row(), topLeft.column(), bottomRight.row(),
+                                     bottomRight.column());
+            });
+    connect(m_model, &QAbstractItemModel::modelReset, m_undo, &PageUndo::allChanged);
+    connect(m_undo, &PageUndo::marksChanged, m_grid->viewport(), qOverload<>(&QWidget::update));
+    connect(m_undo, &PageUndo::restored, this,
+            [this](int row, int column) { m_grid->scrollTo(m_model->index(row, column)); });
+    m_frame = new CurrentCellFrame(m_grid);
     m_grid->horizontalHeader()->setFixedHeight(kRowHeight);
     m_grid->verticalHeader()->setFixedWidth(kColumnWidths[NumberColumn::Serial]);
     m_grid->verticalHeader()->setDefaultSectionSize(kRowHeight);
@@ -279,6 +305,14 @@ NumberListEditor::NumberListEditor(NumbersModel *model, QWidget *parent) : QWidg
     connect(m_grid, &QAbstractItemView::clicked, this, &NumberListEditor::cellClicked);
 }
 
+NumberListEditor::~NumberListEditor()
+{
+    // The grid and its pickers go first, while this editor still answers their events.
+    QTableView *grid = m_grid;
+    m_grid = nullptr;
+    delete grid;
+}
+
 QDateTimeEdit *NumberListEditor::picker(int column) const
 {
     const int i = column - NumberColumn::StartDate;
@@ -298,6 +332,7 @@ void NumberListEditor::updatePickers()
         if (p != shown) p->hide();
     if (!shown) {
         m_pickerCell = QPersistentModelIndex();
+        placePicker();
         return;
     }
     if (!shown->hasFocus())
@@ -310,8 +345,10 @@ void NumberListEditor::updatePickers()
 
 void NumberListEditor::placePicker()
 {
-    if (QDateTimeEdit *p = m_pickerCell.isValid() ? picker(m_pickerCell.column()) : nullptr)
-        p->setGeometry(m_grid->visualRect(m_pickerCell));
+    if (!m_grid) return;
+    QDateTimeEdit *p = m_pickerCell.isValid() ? picker(m_pickerCell.column()) : nullptr;
+    if (p) p->setGeometry(m_grid->visualRect(m_pickerCell));
+    if (m_frame) m_frame->follow(m_pickerCell, p != nullptr);
 }
 
 void NumberListEditor::loadPicker(QDateTimeEdit *picker, int column, const QString &text)
@@ -333,7 +370,7 @@ void NumberListEditor::loadPicker(QDateTimeEdit *picker, int column, const QStri
 
 void NumberListEditor::writeBack(int column)
 {
-    if (!m_pickerCell.isValid() || m_pickerCell.column() != column) return;
+    if (m_reverting || !m_pickerCell.isValid() || m_pickerCell.column() != column) return;
     const QDateTimeEdit *p = picker(column);
     const QString text =
         NumberEntry::isDateColumn(column) ? p->date().toString(kDateFormat) : p->time().toString(kTimeFormat);
@@ -355,8 +392,34 @@ void NumberListEditor::wheelScroll(QWheelEvent *event)
     event->accept();
 }
 
+void NumberListEditor::revertPicker()
+{
+    const QPersistentModelIndex cell = m_pickerCell;
+    m_reverting = true;
+    if (m_grid) m_grid->setFocus(Qt::OtherFocusReason);
+    if (cell.isValid()) m_model->setText(cell.row(), cell.column(), m_pickerOriginal);
+    m_reverting = false;
+    updatePickers();
+}
+
 bool NumberListEditor::eventFilter(QObject *watched, QEvent *event)
 {
+    // The calendar drop-down taking the focus for a while does not end the picker's edit.
+    const bool popup = (event->type() == QEvent::FocusIn || event->type() == QEvent::FocusOut) &&
+                       static_cast<QFocusEvent *>(event)->reason() == Qt::PopupFocusReason;
+    const bool isPicker = !popup && m_pickerCell.isValid() &&
+                          std::find(m_pickers.begin(), m_pickers.end(), watched) != m_pickers.end();
+    if (isPicker && event->type() == QEvent::FocusIn) {
+        // The picker's changes to its cell make one undo step, and Escape goes back to here.
+        m_pickerOriginal = m_model->text(m_pickerCell.row(), m_pickerCell.column());
+        m_undo->editStarted(m_pickerCell.row(), m_pickerCell.column());
+    } else if (isPicker && event->type() == QEvent::FocusOut) {
+        m_undo->editEnded();
+    } else if (isPicker && event->type() == QEvent::KeyPress &&
+               static_cast<QKeyEvent *>(event)->key() == Qt::Key_Escape) {
+        revertPicker();
+        return true;
+    }
     if (event->type() == QEvent::Wheel) {
         wheelScroll(static_cast<QWheelEvent *>(event));
         return true;

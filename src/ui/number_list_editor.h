@@ -18,14 +18,18 @@ class QWheelEvent;
 
 namespace zc {
 
+class CurrentCellFrame;
 class NumbersModel;
+class PageUndo;
 
 // Paints every cell centred on one line, date and time cells that cannot be right on the
-// warning background, and the Always and Delete cells of entry rows as check boxes.
+// warning background, the Always and Delete cells of entry rows as check boxes, and cells
+// changed since the last read or save in bold (check cells with a corner mark).
 class NumberListDelegate : public QStyledItemDelegate
 {
 public:
     using QStyledItemDelegate::QStyledItemDelegate;
+    void setUndo(const PageUndo *undo) { m_undo = undo; }
 
     static QColor warningColour() { return {192, 220, 192}; }
     // The background a cell is painted on; no brush for the grid's normal colour.
@@ -33,11 +37,13 @@ public:
 
     void paint(QPainter *painter, const QStyleOptionViewItem &option,
                const QModelIndex &index) const override;
-    bool helpEvent(QHelpEvent *event, QAbstractItemView *view, const QStyleOptionViewItem &option,
-                   const QModelIndex &index) override;
 
 protected:
     void initStyleOption(QStyleOptionViewItem *option, const QModelIndex &index) const override;
+
+private:
+    bool changed(const QModelIndex &index) const;
+    const PageUndo *m_undo = nullptr;
 };
 
 class NumberListEditor : public QWidget
@@ -46,9 +52,12 @@ class NumberListEditor : public QWidget
 
 public:
     explicit NumberListEditor(NumbersModel *model, QWidget *parent = nullptr);
+    ~NumberListEditor() override;
 
     QTableView *grid() const { return m_grid; }
     NumberListDelegate *delegate() const { return m_delegate; }
+    // Undo of the list's cell edits, picker values, check toggles, imports and reads; change marks.
+    PageUndo *undo() const { return m_undo; }
     // The picker of a date or time column (2..5), nullptr for any other column.
     QDateTimeEdit *picker(int column) const;
 
@@ -70,13 +79,19 @@ private:
     // Writes a picker's value into the cell it lies over, as yyyy/MM/dd or HH:mm.
     void writeBack(int column);
     void cellClicked(const QModelIndex &index);
+    // Escape in a picker: its cell gets back the text it had when the picker took the focus.
+    void revertPicker();
 
     NumbersModel *m_model;
     QTableView *m_grid;
     NumberListDelegate *m_delegate;
     std::array<QDateTimeEdit *, 4> m_pickers{};
     QPersistentModelIndex m_pickerCell; // the cell the visible picker lies over
+    QString m_pickerOriginal;           // its text when the picker took the focus
+    bool m_reverting = false;
     int m_wheelRest = 0;                // wheel delta short of a whole step
+    PageUndo *m_undo = nullptr;
+    CurrentCellFrame *m_frame = nullptr;
 };
 
 } // namespace zc

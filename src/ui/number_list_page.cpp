@@ -2,6 +2,11 @@
 
 #include "link/link_session.h"
 #include "link/reporter.h"
+#include "numbers/numbers_csv.h"
+#include "numbers/numbers_import.h"
+#include "numbers/numbers_sheet.h"
+#include "sheets/workbook_reader.h"
+#include "sheets/workbook_writer.h"
 #include "ui/number_list_editor.h"
 #include "ui/settings_page.h"
 
@@ -11,8 +16,10 @@
 
 namespace zc {
 
-NumberListPage::NumberListPage(LinkSession &session, Reporter &reporter, QWidget *parent)
-    : QWidget(parent), m_session(session), m_reporter(reporter), m_telephoneSend(m_model)
+NumberListPage::NumberListPage(LinkSession &session, Reporter &reporter, FileDialogs *files, Clock clock,
+                               QWidget *parent)
+    : QWidget(parent), m_session(session), m_reporter(reporter), m_telephoneSend(m_model),
+      m_files(reporter, files, std::move(clock), this)
 {
     setObjectName(QStringLiteral("ts2"));
     session.attach(m_telephoneSend);
@@ -42,6 +49,9 @@ NumberListPage::NumberListPage(LinkSession &session, Reporter &reporter, QWidget
     connect(btn10, &QPushButton::clicked, this, &NumberListPage::btn10Click);
     connect(btn6, &QPushButton::clicked, this, &NumberListPage::btn6Click);
     connect(btn7, &QPushButton::clicked, this, &NumberListPage::btn7Click);
+    connect(btn14, &QPushButton::clicked, this, &NumberListPage::btn14Click);
+    connect(btn15, &QPushButton::clicked, this, &NumberListPage::btn15Click);
+    connect(btn3, &QPushButton::clicked, this, &NumberListPage::btn3Click);
 }
 
 void NumberListPage::wheelEvent(QWheelEvent *event)
@@ -51,13 +61,13 @@ void NumberListPage::wheelEvent(QWheelEvent *event)
 
 void NumberListPage::btn9Click()
 {
-    if (m_session.refuseWhileBusy()) return;
+    if (m_session.refuseDeviceAction()) return;
     m_telephoneSend.Save();
 }
 
 void NumberListPage::btn10Click()
 {
-    if (m_session.refuseWhileBusy()) return;
+    if (m_session.refuseDeviceAction()) return;
     if (!m_reporter.question(
             QStringLiteral("Read the Authorized number list from GSM device to PC software?")))
         return;
@@ -72,6 +82,58 @@ void NumberListPage::btn6Click()
 void NumberListPage::btn7Click()
 {
     m_model.pressDeleteAll();
+}
+
+void NumberListPage::btn15Click()
+{
+    const QString chosen = m_files.askWorkbookToSave(QStringLiteral("telinf_R"));
+    if (chosen.isEmpty()) return;
+    constexpr int last = NumbersModel::LastEntry;
+    const Sheet sheet = NumbersSheet::toSheet(m_model, [this](int row) {
+        if (row == 0) return;
+        m_reporter.setProgress(row * 100 / last);
+        m_reporter.setStatus(QStringLiteral("Save:%1/%2").arg(row).arg(last));
+    });
+    m_files.reportSaved(WorkbookWriter::save(sheet, chosen));
+}
+
+void NumberListPage::btn14Click()
+{
+    // A read or save still running would mix the workbook's entries with the unit's.
+    if (m_telephoneSend.running() && m_session.refuseWhileBusy()) return;
+    const QString path = m_files.askWorkbookToOpen();
+    if (path.isEmpty()) return;
+    const SheetReadResult read = WorkbookReader::read(path);
+    if (!read.ok()) {
+        m_reporter.messageDialog(read.error);
+        return;
+    }
+    const NumbersImport::Result result = NumbersImport::check(NumbersSheet::cells(read.sheet));
+    switch (result.verdict) {
+    case NumbersImport::Result::Verdict::WrongFormat:
+        m_reporter.messageDialog(result.message);
+        return;
+    case NumbersImport::Result::Verdict::WrongRows:
+        m_reporter.messageBox(result.message);
+        return;
+    case NumbersImport::Result::Verdict::Apply:
+        break;
+    }
+    // The checked rows go into the table in one step, so the progress ends at once.
+    NumbersImport::apply(result, m_model);
+    m_reporter.setProgress(100);
+    m_reporter.setStatus(QStringLiteral("Import.xls"));
+}
+
+void NumberListPage::btn3Click()
+{
+    constexpr int last = NumbersModel::LastEntry;
+    m_files.writeTextFile(QStringLiteral("telinf_CSV"), [this] {
+        return NumbersCsv::exportBytes(m_model, [this](int line) {
+            m_reporter.setProgress(line * 100 / (last + 1));
+            m_reporter.setStatus(QStringLiteral("Export.csv:%1/%2").arg(line - 1).arg(last));
+        });
+    });
 }
 
 } // namespace zc

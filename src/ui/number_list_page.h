@@ -1,9 +1,11 @@
 // The "Telephone" page `ts2`: its seven buttons, the number list grid `strngrd3` with its
-// pickers and check columns, and the number list table and transfer behind them.
+// pickers and check columns, and the number list table and transfer behind them. The
+// workbook and text file exports and the workbook import need no link.
 #pragma once
 
 #include "numbers/numbers_model.h"
 #include "numbers/telephone_send.h"
+#include "ui/file_dialogs.h"
 
 #include <QWidget>
 
@@ -19,7 +21,9 @@ class NumberListPage : public QWidget
 {
     Q_OBJECT
 public:
-    NumberListPage(LinkSession &session, Reporter &reporter, QWidget *parent = nullptr);
+    // files and clock may be left empty: QFileDialogs and the local time are used.
+    NumberListPage(LinkSession &session, Reporter &reporter, FileDialogs *files = nullptr, Clock clock = {},
+                   QWidget *parent = nullptr);
 
     NumbersModel &model() { return m_model; }
     TtelephoneSend &transfer() { return m_telephoneSend; }
@@ -31,6 +35,9 @@ public slots:
     void btn10Click(); // Read
     void btn6Click();  // All Always
     void btn7Click();  // Delete all
+    void btn14Click(); // Import .XLS
+    void btn15Click(); // Export .XLS
+    void btn3Click();  // Export .CSV
 
 protected:
     // The wheel anywhere over the page scrolls the grid one row per step.
@@ -41,6 +48,7 @@ private:
     Reporter &m_reporter;
     NumbersModel m_model;
     TtelephoneSend m_telephoneSend;
+    PageFiles m_files;
     NumberListEditor *m_editor = nullptr;
     QList<QPushButton *> m_controls;
 };

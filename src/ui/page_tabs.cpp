@@ -73,6 +73,13 @@ void PageTabs::paintEvent(QPaintEvent *)
         p.drawControl(QStyle::CE_TabBarTabShape, opt);
         pgc1DrawTab(p, i, tabRect(i), i == currentIndex());
     }
+    // With the keyboard focus on the tabs, the active one is framed.
+    if (hasFocus() && currentIndex() >= 0) {
+        QStyleOptionFocusRect focus;
+        focus.initFrom(this);
+        focus.rect = tabRect(currentIndex()).adjusted(4, 4, -4, -4);
+        p.drawPrimitive(QStyle::PE_FrameFocusRect, focus);
+    }
 }
 
 } // namespace zc

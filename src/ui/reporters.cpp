@@ -11,6 +11,21 @@
 
 namespace zc {
 
+namespace {
+
+// The caption of the boxes that have none. An empty title would make the platform show
+// the program's name in its place, so the title is one blank.
+const QString kNoCaption = QStringLiteral(" ");
+
+// A status text wider than its panel is shown whole as the panel's tooltip.
+void tipIfCut(QLabel *panel, const QString &text)
+{
+    const bool cut = panel->fontMetrics().horizontalAdvance(text) > panel->contentsRect().width();
+    panel->setToolTip(cut ? text : QString());
+}
+
+} // namespace
+
 void Tstatusbar_ctrl::SetStatusText(const QString &text)
 {
     m_panel->setText(text);
@@ -29,6 +44,7 @@ void Tprogressbar_ctrl::SetProgress(int value)
 void WindowReporter::setStatus(const QString &text)
 {
     m_status->SetStatusText(text);
+    tipIfCut(m_panel, text);
     if (m_injected)
         m_injected->setStatus(text);
 }
@@ -36,6 +52,7 @@ void WindowReporter::setStatus(const QString &text)
 void WindowReporter::setStatusDirect(const QString &text)
 {
     m_panel->setText(text);
+    tipIfCut(m_panel, text);
     if (m_injected)
         m_injected->setStatusDirect(text);
 }
@@ -51,7 +68,7 @@ void WindowReporter::messageBox(const QString &text)
 {
     if (m_injected)
         return m_injected->messageBox(text);
-    QMessageBox box(QMessageBox::NoIcon, QString(), text, QMessageBox::Ok, m_owner);
+    QMessageBox box(QMessageBox::NoIcon, kNoCaption, text, QMessageBox::Ok, m_owner);
     box.exec();
 }
 
@@ -59,7 +76,8 @@ void WindowReporter::messageDialog(const QString &text)
 {
     if (m_injected)
         return m_injected->messageDialog(text);
-    QMessageBox box(QMessageBox::NoIcon, QApplication::applicationDisplayName(), text, QMessageBox::Ok, m_owner);
+    // The one box titled with the program's name.
+    QMessageBox box(QMessageBox::NoIcon, QApplication::applicationName(), text, QMessageBox::Ok, m_owner);
     box.exec();
 }
 
@@ -67,7 +85,7 @@ bool WindowReporter::question(const QString &text)
 {
     if (m_injected)
         return m_injected->question(text);
-    QMessageBox box(QMessageBox::Question, QString(), text, QMessageBox::NoButton, m_owner);
+    QMessageBox box(QMessageBox::Question, kNoCaption, text, QMessageBox::NoButton, m_owner);
     QPushButton *yes = box.addButton(QStringLiteral("OK(&Y)"), QMessageBox::YesRole);
     box.addButton(QStringLiteral("Cancel(&N)"), QMessageBox::NoRole);
     box.setDefaultButton(yes);
@@ -83,7 +101,7 @@ bool WindowReporter::warningOkCancel(const QString &text)
 {
     if (m_injected)
         return m_injected->warningOkCancel(text);
-    QMessageBox box(QMessageBox::Warning, QString(), text, QMessageBox::Ok | QMessageBox::Cancel, m_owner);
+    QMessageBox box(QMessageBox::Warning, kNoCaption, text, QMessageBox::Ok | QMessageBox::Cancel, m_owner);
     return box.exec() == QMessageBox::Ok;
 }
 

@@ -3,11 +3,15 @@
 #include "link/device_text.h"
 #include "settings/settings_items.h"
 #include "settings/settings_model.h"
+#include "ui/cell_frame.h"
+#include "ui/cell_tips.h"
+#include "ui/page_undo.h"
 
 #include <QComboBox>
 #include <QEvent>
 #include <QFocusEvent>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QMouseEvent>
 #include <QPersistentModelIndex>
@@ -22,6 +26,7 @@ namespace zc {
 namespace {
 
 constexpr int kColumnWidths[SettingsModel::Columns] = {275, 201, 391};
+static_assert(SettingsEditor::PickColumn == SettingsModel::Columns);
 // The pick lists' object names, by pick-list slot (items 3, 4, 8, 9, 11, 12).
 const char *const kPickNames[SettingsItems::PickListCount] = {"cbb1", "cbb2",  "cbb4",
                                                               "cbb3", "cbb10", "cbb12"};
@@ -34,20 +39,37 @@ int rowHeight(int row)
     return 24;
 }
 
+// A pick list too narrow for its chosen entry shows the whole entry as its tooltip.
+void tipIfCut(QComboBox *box)
+{
+    const int room = box->width() - box->height() - 8; // less the arrow button and margins
+    const QString text = box->currentText();
+    box->setToolTip(box->fontMetrics().horizontalAdvance(text) > room ? text : QString());
+}
+
 bool isFixed(const QModelIndex &index)
 {
     return index.row() == 0 || index.column() == 0;
 }
 
-// Draws the header row in sky blue with centred text and the name column in the button
-// colour; edits Content cells in a line edit whose every change goes through the input rules.
+// What the grid's delegate tells its editor and asks it.
+struct DelegateHooks
+{
+    std::function<void(QWidget *, int, int, const QString &)> edited; // every keystroke
+    std::function<void(const QModelIndex &)> opened;                  // a cell editor opens
+    std::function<void()> closed;                                     // ... and closes
+    std::function<void()> escaped;                                    // Escape in the editor
+    std::function<bool(const QModelIndex &)> changed;                 // changed since read or save
+};
+
+// Draws the header row in sky blue with centred text, the name column in the button colour
+// and changed cells in bold; edits Content cells in a line edit whose every change goes
+// through the input rules.
 class GridDelegate : public QStyledItemDelegate
 {
 public:
-    using EditHandler = std::function<void(QWidget *, int, int, const QString &)>;
-
-    GridDelegate(EditHandler onEdit, QObject *parent)
-        : QStyledItemDelegate(parent), m_onEdit(std::move(onEdit))
+    GridDelegate(DelegateHooks hooks, QObject *parent)
+        : QStyledItemDelegate(parent), m_hooks(std::move(hooks))
     {
     }
 
@@ -58,9 +80,16 @@ public:
         edit->setFrame(false);
         const QPersistentModelIndex cell(index);
         QObject::connect(edit, &QLineEdit::textEdited, edit, [this, edit, cell](const QString &text) {
-            if (cell.isValid()) m_onEdit(edit, cell.row(), cell.column(), text);
+            if (cell.isValid()) m_hooks.edited(edit, cell.row(), cell.column(), text);
         });
+        m_hooks.opened(index);
         return edit;
+    }
+
+    void destroyEditor(QWidget *editor, const QModelIndex &index) const override
+    {
+        m_hooks.closed();
+        QStyledItemDelegate::destroyEditor(editor, index);
     }
 
     void setEditorData(QWidget *editor, const QModelIndex &index) const override
@@ -73,10 +102,22 @@ public:
     }
 
 protected:
+    bool eventFilter(QObject *editor, QEvent *event) override
+    {
+        // The cell follows the editor keystroke by keystroke, so Escape puts its old text back.
+        if (event->type() == QEvent::KeyPress && static_cast<QKeyEvent *>(event)->key() == Qt::Key_Escape)
+            m_hooks.escaped();
+        return QStyledItemDelegate::eventFilter(editor, event);
+    }
+
     void initStyleOption(QStyleOptionViewItem *option, const QModelIndex &index) const override
     {
         QStyledItemDelegate::initStyleOption(option, index);
         option->features &= ~QStyleOptionViewItem::WrapText;
+        if (m_hooks.changed(index)) {
+            option->font.setBold(true);
+            option->fontMetrics = QFontMetrics(option->font);
+        }
         if (index.row() == 0) {
             option->backgroundBrush = kHeaderColour;
             option->displayAlignment = Qt::AlignCenter;
@@ -87,7 +128,7 @@ protected:
     }
 
 private:
-    EditHandler m_onEdit;
+    DelegateHooks m_hooks;
 };
 
 // The grid itself: the fixed row and column cannot become the current cell through the
@@ -103,6 +144,13 @@ protected:
         const QModelIndex to = QTableView::moveCursor(action, modifiers);
         if (!to.isValid() || !isFixed(to)) return to;
         return model()->index(qMax(to.row(), 1), qMax(to.column(), 1));
+    }
+
+    // F2 on a pick-list cell opens its pick list.
+    bool edit(const QModelIndex &index, EditTrigger trigger, QEvent *event) override
+    {
+        if (trigger == EditKeyPressed && m_owner->openPickList(index)) return true;
+        return QTableView::edit(index, trigger, event);
     }
 
     void mousePressEvent(QMouseEvent *event) override
@@ -148,10 +196,26 @@ SettingsEditor::SettingsEditor(SettingsModel *model, QWidget *parent)
 {
     m_grid->setObjectName(QStringLiteral("strngrd_write"));
     m_grid->setModel(m_model);
-    m_grid->setItemDelegate(
-        new GridDelegate([this](QWidget *editor, int row, int column,
-                                const QString &text) { applyInputRules(editor, row, column, text); },
-                         m_grid));
+    m_undo = new PageUndo(undoTable(m_model), this);
+    DelegateHooks hooks;
+    hooks.edited = [this](QWidget *editor, int row, int column, const QString &text) {
+        applyInputRules(editor, row, column, text);
+    };
+    hooks.opened = [this](const QModelIndex &cell) {
+        m_editCell = cell;
+        m_editOriginal = cell.data(Qt::EditRole).toString();
+        m_undo->editStarted(cell.row(), cell.column());
+    };
+    hooks.closed = [this] {
+        m_editCell = QPersistentModelIndex();
+        m_undo->editEnded();
+    };
+    hooks.escaped = [this] {
+        if (m_editCell.isValid()) m_model->setText(m_editCell.row(), m_editCell.column(), m_editOriginal);
+    };
+    hooks.changed = [this](const QModelIndex &cell) { return m_undo->isChanged(cell.row(), cell.column()); };
+    m_grid->setItemDelegate(new GridDelegate(std::move(hooks), m_grid));
+    WholeTextTips::install(m_grid);
     // The header row and the name column are model cells, so Qt's own headers stay hidden.
     m_grid->horizontalHeader()->hide();
     m_grid->verticalHeader()->hide();
@@ -170,9 +234,9 @@ SettingsEditor::SettingsEditor(SettingsModel *model, QWidget *parent)
     m_grid->setSelectionBehavior(QAbstractItemView::SelectItems);
     m_grid->setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed |
                             QAbstractItemView::AnyKeyPressed);
-    // The Tab key passes over the grid: it is not a Tab stop and Tab does not move between cells.
+    // The grid is a Tab stop; Tab leaves it rather than moving between cells.
     m_grid->setTabKeyNavigation(false);
-    m_grid->setFocusPolicy(Qt::ClickFocus);
+    m_grid->setFocusPolicy(Qt::StrongFocus);
 
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -192,12 +256,34 @@ SettingsEditor::SettingsEditor(SettingsModel *model, QWidget *parent)
     }
     connect(m_model, &SettingsModel::pickSelectionChanged, this, [this](int item) {
         if (QComboBox *box = pickList(item)) box->setCurrentIndex(m_model->pickSelection(item));
+        m_undo->cellsChanged(item, PickColumn, item, PickColumn);
     });
+    connect(m_model, &QAbstractItemModel::dataChanged, m_undo,
+            [this](const QModelIndex &topLeft, const QModelIndex &bottomRight) {
+                m_undo->cellsChanged(topLeft.row(), topLeft.column(), bottomRight.row(),
+                                     bottomRight.column());
+            });
+    connect(m_model, &QAbstractItemModel::modelReset, m_undo, &PageUndo::allChanged);
+    connect(m_undo, &PageUndo::marksChanged, this, &SettingsEditor::showMarks);
+    connect(m_undo, &PageUndo::restored, this, [this](int row, int column) {
+        m_grid->scrollTo(m_model->index(row, qMin(column, int(SettingsModel::ContentColumn))));
+    });
+    m_frame = new CurrentCellFrame(m_grid);
+    connect(m_grid->selectionModel(), &QItemSelectionModel::currentChanged, this,
+            &SettingsEditor::placeFrame);
 
     // Before any item is chosen the current cell is the Content header, so no item row is marked.
     m_grid->selectionModel()->setCurrentIndex(m_model->index(0, SettingsModel::ContentColumn),
                                               QItemSelectionModel::NoUpdate);
     placePickLists();
+}
+
+SettingsEditor::~SettingsEditor()
+{
+    // The grid goes first, while this editor still answers what its cell editor tells it.
+    QTableView *grid = m_grid;
+    m_grid = nullptr;
+    delete grid;
 }
 
 QComboBox *SettingsEditor::pickList(int item) const
@@ -220,12 +306,61 @@ bool SettingsEditor::digitsOnly(int item)
 
 void SettingsEditor::placePickLists()
 {
+    if (!m_grid) return;
     for (int i = 0; i < SettingsItems::PickListCount; ++i) {
         if (!m_pickLists[i]) continue;
         const QRect cell =
             m_grid->visualRect(m_model->index(SettingsItems::pickItems()[i], SettingsModel::ContentColumn));
         m_pickLists[i]->setGeometry(cell);
+        tipIfCut(m_pickLists[i]);
     }
+    placeFrame();
+}
+
+void SettingsEditor::placeFrame()
+{
+    if (!m_frame || !m_grid) return;
+    const QModelIndex current = m_grid->currentIndex();
+    m_frame->follow(current, current.column() == SettingsModel::ContentColumn && pickList(current.row()));
+}
+
+bool SettingsEditor::openPickList(const QModelIndex &cell)
+{
+    QComboBox *box = cell.column() == SettingsModel::ContentColumn ? pickList(cell.row()) : nullptr;
+    if (!box) return false;
+    box->setFocus(Qt::OtherFocusReason);
+    box->showPopup();
+    return true;
+}
+
+void SettingsEditor::showMarks()
+{
+    for (int i = 0; i < SettingsItems::PickListCount; ++i) {
+        if (!m_pickLists[i]) continue;
+        QFont f = m_pickLists[i]->font();
+        f.setBold(m_undo->isChanged(SettingsItems::pickItems()[i], PickColumn));
+        m_pickLists[i]->setFont(f);
+        tipIfCut(m_pickLists[i]);
+    }
+    if (m_grid) m_grid->viewport()->update();
+}
+
+PageUndo::Table SettingsEditor::undoTable(SettingsModel *model)
+{
+    PageUndo::Table t;
+    t.rows = SettingsModel::Rows;
+    t.columns = PickColumn + 1;
+    t.text = [model](int row, int column) {
+        if (column < SettingsModel::Columns) return model->text(row, column);
+        return SettingsModel::isPickItem(row) ? QString::number(model->pickSelection(row)) : QString();
+    };
+    t.setText = [model](int row, int column, const QString &text) {
+        if (column < SettingsModel::Columns)
+            model->setText(row, column, text);
+        else if (SettingsModel::isPickItem(row))
+            model->setPickSelection(row, text.toInt());
+    };
+    return t;
 }
 
 bool SettingsEditor::eventFilter(QObject *watched, QEvent *event)
@@ -237,7 +372,9 @@ bool SettingsEditor::eventFilter(QObject *watched, QEvent *event)
         if (focus->reason() != Qt::PopupFocusReason) {
             for (int i = 0; i < SettingsItems::PickListCount; ++i) {
                 const int item = SettingsItems::pickItems()[i];
-                if (watched == m_pickLists[i]) m_model->setContent(item, m_model->pickText(item));
+                // The entry shown in the cell belongs to the choice just made: one undo step.
+                if (watched == m_pickLists[i])
+                    m_undo->joinLast([this, item] { m_model->setContent(item, m_model->pickText(item)); });
             }
         }
     }

@@ -6,7 +6,9 @@
 #pragma once
 
 #include "settings/settings_items.h"
+#include "ui/page_undo.h"
 
+#include <QPersistentModelIndex>
 #include <QWidget>
 
 #include <array>
@@ -16,6 +18,7 @@ class QTableView;
 
 namespace zc {
 
+class CurrentCellFrame;
 class SettingsModel;
 
 class SettingsEditor : public QWidget
@@ -24,9 +27,14 @@ class SettingsEditor : public QWidget
 
 public:
     explicit SettingsEditor(SettingsModel *model, QWidget *parent = nullptr);
+    ~SettingsEditor() override;
 
     SettingsModel *model() const { return m_model; }
     QTableView *grid() const { return m_grid; }
+    // Undo of the page's cell edits, pick-list choices, imports and reads; change marks.
+    PageUndo *undo() const { return m_undo; }
+    // The undo table's column that holds the pick-list selections.
+    static constexpr int PickColumn = 3;
     // The pick list of a pick-list item, nullptr for any other item.
     QComboBox *pickList(int item) const;
 
@@ -37,6 +45,8 @@ public:
 
     // Places each pick list over its Content cell; the grid calls this whenever cells move.
     void placePickLists();
+    // Opens the pick list lying over cell; false when none lies there.
+    bool openPickList(const QModelIndex &cell);
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
@@ -45,10 +55,19 @@ private:
     // Applies the input rules to the new editor text of a Content cell.
     void applyInputRules(QWidget *editor, int row, int column, const QString &text);
     void moveCurrent(int row, int column);
+    // Keeps the current cell framed while a pick list covers it.
+    void placeFrame();
+    // Shows changed cells and pick lists in bold.
+    void showMarks();
+    static PageUndo::Table undoTable(SettingsModel *model);
 
     SettingsModel *m_model;
     QTableView *m_grid;
     std::array<QComboBox *, SettingsItems::PickListCount> m_pickLists{};
+    PageUndo *m_undo = nullptr;
+    CurrentCellFrame *m_frame = nullptr;
+    QPersistentModelIndex m_editCell; // the cell whose editor is open
+    QString m_editOriginal;           // its text when the editor opened
 };
 
 } // namespace zc

@@ -2,6 +2,7 @@
 
 #include "link/link_session.h"
 #include "link/reporter.h"
+#include "settings/settings_profile.h"
 #include "ui/settings_editor.h"
 
 #include <QPushButton>
@@ -16,8 +17,10 @@ QPushButton *placeButton(QWidget *parent, const char *name, const QString &capti
     return b;
 }
 
-SettingsPage::SettingsPage(LinkSession &session, Reporter &reporter, QWidget *parent)
-    : QWidget(parent), m_session(session), m_reporter(reporter), m_basicInf(m_model)
+SettingsPage::SettingsPage(LinkSession &session, Reporter &reporter, FileDialogs *files, Clock clock,
+                           QWidget *parent)
+    : QWidget(parent), m_session(session), m_reporter(reporter), m_basicInf(m_model),
+      m_files(reporter, files, std::move(clock), this)
 {
     setObjectName(QStringLiteral("ts1"));
     session.attach(m_basicInf);
@@ -34,22 +37,46 @@ SettingsPage::SettingsPage(LinkSession &session, Reporter &reporter, QWidget *pa
     m_controls = {btn21, btn22, btn16, btn17};
     connect(btn21, &QPushButton::clicked, this, &SettingsPage::btn21Click);
     connect(btn22, &QPushButton::clicked, this, &SettingsPage::btn22Click);
+    connect(btn16, &QPushButton::clicked, this, &SettingsPage::btn16Click);
+    connect(btn17, &QPushButton::clicked, this, &SettingsPage::btn17Click);
 }
 
 void SettingsPage::btn21Click()
 {
-    if (m_session.refuseWhileBusy())
-        return;
-    if (!m_reporter.question(QStringLiteral("Read the GSM device basic parameters to PC software?")))
-        return;
+    if (m_session.refuseDeviceAction()) return;
+    if (!m_reporter.question(QStringLiteral("Read the GSM device basic parameters to PC software?"))) return;
     m_basicInf.Read();
 }
 
 void SettingsPage::btn22Click()
 {
-    if (m_session.refuseWhileBusy())
-        return;
+    if (m_session.refuseDeviceAction()) return;
     m_basicInf.Save();
+}
+
+void SettingsPage::btn17Click()
+{
+    const QString chosen = m_files.askWorkbookToSave(QStringLiteral("basicinf_R"));
+    if (chosen.isEmpty()) return;
+    m_files.reportSaved(
+        SettingsProfile::exportToFile(m_model, chosen, [this](int percent, const QString &status) {
+            m_reporter.setProgress(percent);
+            m_reporter.setStatus(status);
+        }));
+}
+
+void SettingsPage::btn16Click()
+{
+    // A read or save still running would mix the profile's items with the unit's.
+    if (m_basicInf.running() && m_session.refuseWhileBusy()) return;
+    const QString path = m_files.askWorkbookToOpen();
+    if (path.isEmpty()) return;
+    const QString message =
+        SettingsProfile::importFromFile(path, m_model, [this](int percent, const QString &status) {
+            m_reporter.setProgress(percent);
+            m_reporter.setStatus(status);
+        });
+    if (!message.isEmpty()) m_reporter.messageDialog(message);
 }
 
 } // namespace zc

@@ -1,10 +1,11 @@
 // The "Basic settings" page `ts1`: its four buttons, the settings grid and pick lists, and
 // the settings table and transfer behind them. The page asks the user before a read; the
-// transfer itself never asks.
+// transfer itself never asks. Export and import of settings profiles need no link.
 #pragma once
 
 #include "settings/basic_inf.h"
 #include "settings/settings_model.h"
+#include "ui/file_dialogs.h"
 
 #include <QWidget>
 
@@ -20,7 +21,9 @@ class SettingsPage : public QWidget
 {
     Q_OBJECT
 public:
-    SettingsPage(LinkSession &session, Reporter &reporter, QWidget *parent = nullptr);
+    // files and clock may be left empty: QFileDialogs and the local time are used.
+    SettingsPage(LinkSession &session, Reporter &reporter, FileDialogs *files = nullptr, Clock clock = {},
+                 QWidget *parent = nullptr);
 
     SettingsModel &model() { return m_model; }
     TBasicInf &transfer() { return m_basicInf; }
@@ -31,12 +34,15 @@ public:
 public slots:
     void btn21Click(); // Read Settings
     void btn22Click(); // Save Settings
+    void btn16Click(); // Import profile
+    void btn17Click(); // Export profile
 
 private:
     LinkSession &m_session;
     Reporter &m_reporter;
     SettingsModel m_model;
     TBasicInf m_basicInf;
+    PageFiles m_files;
     SettingsEditor *m_editor = nullptr;
     QList<QPushButton *> m_controls;
 };

@@ -1,0 +1,24 @@
+// Where exports go, and writing a text file there. Exports are proposed in configuration/
+// beside the program; when the program runs from a place where that folder is missing or
+// cannot be written to (a system-wide install), in the user's
+// Documents/Zarvento Configurator/configuration, which is created when first needed.
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+namespace zc::ExportFolder {
+
+// programFolder/configuration when it is a folder that can be written to; otherwise
+// documentsFolder/Zarvento Configurator/configuration, created here when it is missing
+// (if that fails the path is still returned, and writing there reports why).
+QString locate(const QString &programFolder, const QString &documentsFolder);
+// The same for this program's folder and the user's Documents folder.
+QString locate();
+
+// Writes bytes as the whole file at path, replacing a file of that name in one step: the
+// bytes go to a temporary file beside it that is renamed into place, so a failed write
+// leaves no partial file and the old one intact. Returns "" or a message naming the file.
+QString writeFile(const QString &path, const QByteArray &bytes);
+
+} // namespace zc::ExportFolder

@@ -1,0 +1,178 @@
+// The window as a desktop tool: one device operation at a time and Stop, the closed-port
+// message, Escape in a cell, undo of a read, and the timers' type.
+#include "link/address_map.h"
+#include "numbers/numbers_codec.h"
+#include "settings/settings_model.h"
+#include "ui/form_rig.h"
+#include "ui/number_list_editor.h"
+#include "ui/number_list_page.h"
+#include "ui/page_undo.h"
+#include "ui/settings_editor.h"
+
+#include <QRegularExpression>
+#include <QTableView>
+#include <QTimer>
+
+using namespace zc;
+using namespace zc::test;
+
+namespace {
+
+const QString kSaveOk = QStringLiteral("Authorized number list saved success");
+
+// A unit answering a little slowly, logged in, with every list entry filled in, on the
+// number list page.
+struct SaveRig
+{
+    FormRig rig;
+    NumberListPage *page;
+    NumbersModel &model;
+    QByteArray before;
+    int requestsBefore;
+
+    SaveRig()
+        : rig(slowUnit()), page(rig.form->findChild<NumberListPage *>()), model(page->model()),
+          before(rig.sim->memory(numberPageAddress(1), kNumberPages * kPageSize))
+    {
+        for (int r = NumbersModel::FirstEntry; r <= NumbersModel::LastEntry; ++r)
+            model.setText(r, NumberColumn::Number, QString::number(5550000 + r));
+        model.pressAllAlways();
+        if (!rig.openAndLogIn()) qFatal("login failed");
+        requestsBefore = rig.sim->requestCount();
+    }
+    static devsim::Options slowUnit()
+    {
+        devsim::Options o;
+        o.delayMs = 3;
+        return o;
+    }
+    QByteArray unitPage(int p) const { return rig.sim->memory(numberPageAddress(p), kPageSize); }
+    QByteArray tablePage(int p) const
+    {
+        const auto r = NumbersCodec::encodePage(p, model);
+        return QByteArray(reinterpret_cast<const char *>(r.page.data()), kPageSize);
+    }
+};
+
+} // namespace
+
+class TstDesktop : public QObject
+{
+    Q_OBJECT
+private slots:
+    void timersArePrecise()
+    {
+        FormRig rig({}, false);
+        for (const char *name : {"tmr1", "tmr2"})
+            QCOMPARE(rig.form->findChild<QTimer *>(QString::fromLatin1(name))->timerType(), Qt::PreciseTimer);
+    }
+
+    void closedPortIsSaidAtOnce_data()
+    {
+        QTest::addColumn<QString>("button");
+        for (const char *b : {"btn1", "btn21", "btn22", "btn10", "btn9", "btn19", "btn23"})
+            QTest::newRow(b) << QString::fromLatin1(b);
+    }
+    void closedPortIsSaidAtOnce()
+    {
+        QFETCH(QString, button);
+        FormRig rig({}, false);
+        auto *b = rig.form->findChild<QPushButton *>(button);
+        b->setEnabled(true);
+        rig.rec.expectStartsWith(QStringLiteral("The COM port is not open"));
+        b->click();
+        QVERIFY(rig.rec.allExpectedSeen());
+        QVERIFY(!rig.form->session().busy());
+    }
+
+    void readWhileSaveRunsIsRefused()
+    {
+        SaveRig s;
+        s.rig.rec.expect(kSaveOk);
+        s.rig.click("btn9");
+        QTRY_VERIFY(s.page->transfer().nextPage > 10);
+        // The read asks nothing and sends nothing: the recording reporter fails on a question.
+        s.rig.click("btn10");
+        QVERIFY(s.rig.status().startsWith(QStringLiteral("A save is running")));
+        QVERIFY(QTest::qWaitFor([&] { return s.rig.rec.allExpectedSeen(); }, 60000));
+        QCOMPARE(s.rig.sim->requestCount(), s.requestsBefore + kNumberPages);
+        for (int p = 1; p <= kNumberPages; ++p)
+            QCOMPARE(s.unitPage(p), s.tablePage(p));
+    }
+
+    void stopDuringASaveKeepsWholePages()
+    {
+        SaveRig s;
+        s.rig.click("btn9");
+        QTRY_VERIFY(s.page->transfer().nextPage > 30);
+        QTest::keyClick(s.page->editor()->grid(),
+                        Qt::Key_Escape); // no editor open: Escape reaches the window
+        QTRY_VERIFY(!s.page->transfer().active());
+        const QRegularExpressionMatch m =
+            QRegularExpression(QStringLiteral("^Stopped after (\\d+) of 125 pages$")).match(s.rig.status());
+        QVERIFY2(m.hasMatch(), qPrintable(s.rig.status()));
+        const int done = m.captured(1).toInt();
+        QVERIFY2(done >= 30 && done < kNumberPages, qPrintable(s.rig.status()));
+        QTest::qWait(50);
+        QCOMPARE(s.rig.sim->requestCount(), s.requestsBefore + done);
+        for (int p = 1; p <= kNumberPages; ++p)
+            QCOMPARE(s.unitPage(p),
+                     p <= done ? s.tablePage(p) : s.before.mid((p - 1) * kPageSize, kPageSize));
+        QVERIFY(!s.rig.button("btn_stop")->isEnabled());
+    }
+
+    void escapeRestoresACell()
+    {
+        FormRig rig({}, false);
+        QVERIFY(QTest::qWaitForWindowActive(rig.form.get()));
+        SettingsModel &m = rig.form->settingsModel();
+        auto *grid = rig.w<QTableView>("strngrd_write");
+        const QString before = m.content(5);
+        grid->setFocus();
+        grid->setCurrentIndex(m.index(5, SettingsModel::ContentColumn));
+        QTest::keyClick(grid, Qt::Key_F2);
+        QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("xyz"));
+        QCOMPARE(m.content(5), QStringLiteral("xyz")); // the editor starts with its text selected
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
+        QCOMPARE(m.content(5), before);
+        // An edit that ends where it began leaves no undo step.
+        QTest::qWait(10);
+        QCOMPARE(rig.form->findChild<SettingsEditor *>()->undo()->stack()->count(), 0);
+    }
+
+    void undoOfAReadRestoresTheTable()
+    {
+        devsim::Options o;
+        o.preset = devsim::Preset::Demo;
+        FormRig rig(o);
+        QVERIFY(QTest::qWaitForWindowActive(rig.form.get()));
+        SettingsModel &m = rig.form->settingsModel();
+        PageUndo *undo = rig.form->findChild<SettingsEditor *>()->undo();
+        const auto table = [&m] {
+            QStringList t;
+            for (int item = SettingsModel::FirstItem; item <= SettingsModel::LastItem; ++item)
+                t << m.content(item) << QString::number(m.pickSelection(item));
+            return t;
+        };
+        m.setContent(5, QStringLiteral("typed before the read"));
+        const QStringList beforeRead = table();
+        QVERIFY(rig.openAndLogIn());
+        rig.rec.expect(QStringLiteral("Read the GSM device basic parameters to PC software?"));
+        rig.rec.expect(QStringLiteral("Basic settings read to PC software success."));
+        QVERIFY(rig.clickAndWait("btn21"));
+        const QStringList afterRead = table();
+        QVERIFY(afterRead != beforeRead);
+        QVERIFY(!undo->hasChanges());
+
+        rig.w<QTableView>("strngrd_write")->setFocus();
+        QTest::keyClick(rig.w<QTableView>("strngrd_write"), Qt::Key_Z, Qt::ControlModifier);
+        QCOMPARE(table(), beforeRead);
+        QVERIFY(undo->hasChanges());
+        QTest::keyClick(rig.w<QTableView>("strngrd_write"), Qt::Key_Z,
+                        Qt::ControlModifier | Qt::ShiftModifier);
+        QCOMPARE(table(), afterRead);
+    }
+};
+
+QTEST_MAIN(TstDesktop)
+#include "tst_desktop.moc"

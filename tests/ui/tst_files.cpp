@@ -1,0 +1,354 @@
+// Files written and read by the pages: a settings profile and a number list workbook
+// through a real file and back, the history workbook, both text files, cancelled dialogs,
+// refused files, and where exports go.
+#include "common/recording_reporter.h"
+#include "history/history_csv.h"
+#include "numbers/numbers_csv.h"
+#include "sheets/export_folder.h"
+#include "sheets/workbook_reader.h"
+#include "sheets/workbook_writer.h"
+#include "ui/main_window.h"
+
+#include <QDir>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace zc;
+using namespace zc::test;
+
+namespace {
+
+const QString kStamp = QStringLiteral("2026-12-06_10-15-30");
+
+// Answers every file dialog at once with the next queued path ("" = cancelled) and fails
+// the test on a dialog nobody queued an answer for.
+class RecordingFiles : public FileDialogs
+{
+public:
+    QString folder;
+    QStringList answers;
+    QStringList calls; // the folder each dialog started in, and the name a save dialog proposed
+
+    QString saveFileName(const QString &, const QString &dir, const QString &proposed,
+                         const QString &) override
+    {
+        calls << dir + QLatin1Char('/') + proposed;
+        return next();
+    }
+    QString openFileName(const QString &, const QString &dir, const QString &) override
+    {
+        calls << dir;
+        return next();
+    }
+    QString exportFolder() override { return folder; }
+
+private:
+    QString next()
+    {
+        if (answers.isEmpty()) {
+            QTest::qFail("unexpected file dialog", __FILE__, __LINE__);
+            return {};
+        }
+        return answers.takeFirst();
+    }
+};
+
+struct Rig
+{
+    QTemporaryDir dir;
+    RecordingReporter rec;
+    RecordingFiles files;
+    std::unique_ptr<TForm1> form;
+
+    Rig()
+    {
+        files.folder = dir.path();
+        TForm1::Options o;
+        o.dialogs = &rec;
+        o.files = &files;
+        o.now = [] { return QDateTime(QDate(2026, 12, 6), QTime(10, 15, 30)); };
+        o.discoverPorts = false;
+        form = std::make_unique<TForm1>(o);
+    }
+    template <typename Page> Page *page() const { return form->findChild<Page *>(); }
+    SettingsModel &settings() const { return page<SettingsPage>()->model(); }
+    NumbersModel &numbers() const { return page<NumberListPage>()->model(); }
+    HistoryModel &history() const { return page<HistoryPage>()->model(); }
+    QString path(const QString &name) const { return dir.filePath(name); }
+    QStringList written() const { return QDir(dir.path()).entryList(QDir::Files | QDir::Hidden); }
+    // Every text of the three tables and the pick-list selections.
+    QStringList tables() const
+    {
+        QStringList out;
+        for (const QAbstractItemModel *m :
+             std::initializer_list<const QAbstractItemModel *>{&settings(), &numbers(), &history()})
+            for (int r = 0; r < m->rowCount(); ++r)
+                for (int c = 0; c < m->columnCount(); ++c)
+                    out << m->index(r, c).data().toString();
+        for (int item : {3, 4, 8, 9, 11, 12})
+            out << QString::number(settings().pickSelection(item));
+        return out;
+    }
+};
+
+// The texts of a table as its workbook sheet holds them: sheet row r + 1, column c + 1.
+bool sheetHoldsTable(const Sheet &sheet, const QAbstractItemModel &m)
+{
+    if (sheet.rowCount() != m.rowCount() || sheet.columnCount() != m.columnCount()) return false;
+    for (int r = 0; r < m.rowCount(); ++r)
+        for (int c = 0; c < m.columnCount(); ++c)
+            if (sheet.text(r + 1, c + 1) != m.index(r, c).data().toString()) {
+                qWarning("cell %d,%d: \"%s\"", r + 1, c + 1, qPrintable(sheet.text(r + 1, c + 1)));
+                return false;
+            }
+    return true;
+}
+
+void fillNumbers(NumbersModel &m, int row, const QStringList &cells)
+{
+    for (int c = 0; c < cells.size(); ++c)
+        m.setText(row, NumberColumn::Number + c, cells[c]);
+}
+
+QByteArray fileBytes(const QString &path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("(missing)");
+}
+
+} // namespace
+
+using Press = void (*)(Rig &);
+Q_DECLARE_METATYPE(Press)
+
+class TstFiles : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void settingsProfile()
+    {
+        Rig rig;
+        SettingsModel &m = rig.settings();
+        m.setContent(2, QStringLiteral("00441632960"));
+        m.setPickSelection(3, 0);
+        for (int item : {3, 4, 8, 9, 11, 12}) // column B of a pick item holds the chosen entry
+            m.setContent(item, m.pickText(item));
+        const QStringList before = rig.tables();
+
+        rig.files.answers << rig.path(QStringLiteral("profile"));
+        rig.page<SettingsPage>()->btn17Click();
+        QCOMPARE(rig.files.calls.at(0), rig.path(QStringLiteral("basicinf_R") + kStamp));
+        QCOMPARE(rig.written(), QStringList{QStringLiteral("profile.xlsx")});
+        QCOMPARE(rig.rec.lastStatus(), QStringLiteral("Saved: profile.xlsx"));
+
+        m.setContent(2, QStringLiteral("1"));
+        m.setText(5, SettingsModel::DescriptionColumn, QString());
+        m.setPickSelection(3, 1);
+        rig.files.answers << rig.path(QStringLiteral("profile.xlsx"));
+        rig.page<SettingsPage>()->btn16Click();
+        QCOMPARE(rig.files.calls.at(1), rig.dir.path());
+        QCOMPARE(rig.tables(), before);
+        QCOMPARE(rig.rec.lastStatus(), QStringLiteral("Load profile"));
+        QVERIFY(rig.rec.messages().isEmpty());
+    }
+
+    void numberListWorkbook()
+    {
+        Rig rig;
+        NumbersModel &m = rig.numbers();
+        fillNumbers(m, 1, {"+0044123", "2024/05/06", "08:00", "2024/06/30", "18:30", "no", "no"});
+        fillNumbers(m, 2, {"0555", "", "", "", "", "yes", "no"});
+        fillNumbers(m, 1000, {"9", "2025/01/01", "00:00", "2025/12/31", "23:59", "no", "no"});
+        const QStringList before = rig.tables();
+
+        // A chosen .xls name is saved as .xlsx beside it.
+        rig.files.answers << rig.path(QStringLiteral("list.xls"));
+        rig.page<NumberListPage>()->btn15Click();
+        QCOMPARE(rig.files.calls.at(0), rig.path(QStringLiteral("telinf_R") + kStamp));
+        QCOMPARE(rig.written(), QStringList{QStringLiteral("list.xlsx")});
+        QCOMPARE(rig.rec.lastStatus(), QStringLiteral("Saved: list.xlsx"));
+        const SheetReadResult read = WorkbookReader::read(rig.path(QStringLiteral("list.xlsx")));
+        QVERIFY2(read.ok(), qPrintable(read.error));
+        QVERIFY(sheetHoldsTable(read.sheet, m)); // leading zeros and "+" kept: texts, not numbers
+
+        // Importing it again restores the table, except that Delete keeps what it holds.
+        m.resetToDefaults();
+        fillNumbers(m, 5, {"junk"});
+        m.setText(1, NumberColumn::Delete, QStringLiteral("yes"));
+        rig.files.answers << rig.path(QStringLiteral("list.xlsx"));
+        rig.page<NumberListPage>()->btn14Click();
+        QCOMPARE(m.text(1, NumberColumn::Delete), QStringLiteral("yes"));
+        m.setText(1, NumberColumn::Delete, QStringLiteral("no"));
+        QCOMPARE(rig.tables(), before);
+        QCOMPARE(rig.rec.lastStatus(), QStringLiteral("Import.xls"));
+    }
+
+    void historyWorkbookAndTextFiles()
+    {
+        Rig rig;
+        rig.history().replaceRecords(
+            {{"1", "2015-03-02", "09:05:00", "SMS", "Relay ON", "+4416329600", "Relay ON"},
+             {"2", "2015-03-02", "09:06:00", "Call", "Relay OFF", "0044", "a, b"}});
+        fillNumbers(rig.numbers(), 12, {"5550987", "2024/05/06", "08:00", "2024/06/30", "18:30", "no", "no"});
+
+        rig.files.answers << rig.path(QStringLiteral("log"));
+        rig.page<HistoryPage>()->btn13Click();
+        QCOMPARE(rig.files.calls.at(0), rig.path(QStringLiteral("hisinf_R") + kStamp));
+        const SheetReadResult read = WorkbookReader::read(rig.path(QStringLiteral("log.xlsx")));
+        QVERIFY2(read.ok(), qPrintable(read.error));
+        QVERIFY(sheetHoldsTable(read.sheet, rig.history()));
+
+        // Text files: no dialog, the documented names without extension, in the export folder.
+        rig.page<NumberListPage>()->btn3Click();
+        rig.page<HistoryPage>()->btn18Click();
+        const QString numbersFile = QStringLiteral("telinf_CSV") + kStamp;
+        const QString historyFile = QStringLiteral("hisinf_CSV") + kStamp;
+        QCOMPARE(rig.written(), (QStringList{historyFile, QStringLiteral("log.xlsx"), numbersFile}));
+        QCOMPARE(fileBytes(rig.path(numbersFile)), NumbersCsv::exportBytes(rig.numbers()));
+        QCOMPARE(fileBytes(rig.path(historyFile)), HistoryCsv::fileBytes(rig.history()));
+        QCOMPARE(rig.rec.lastStatus(), QStringLiteral("Saved: ") + historyFile);
+        QCOMPARE(rig.files.calls.size(), 1);
+        QVERIFY(rig.rec.messages().isEmpty());
+    }
+
+    void cancelledDialog_data()
+    {
+        QTest::addColumn<Press>("press");
+        QTest::newRow("Export profile") << Press([](Rig &r) { r.page<SettingsPage>()->btn17Click(); });
+        QTest::newRow("Import profile") << Press([](Rig &r) { r.page<SettingsPage>()->btn16Click(); });
+        QTest::newRow("Export .XLS") << Press([](Rig &r) { r.page<NumberListPage>()->btn15Click(); });
+        QTest::newRow("Import .XLS") << Press([](Rig &r) { r.page<NumberListPage>()->btn14Click(); });
+        QTest::newRow("Export.XLS") << Press([](Rig &r) { r.page<HistoryPage>()->btn13Click(); });
+    }
+
+    void cancelledDialog()
+    {
+        QFETCH(Press, press);
+        Rig rig;
+        const QStringList before = rig.tables();
+        rig.files.answers << QString();
+        press(rig);
+        QCOMPARE(rig.files.calls.size(), 1);
+        QVERIFY(rig.written().isEmpty());
+        QVERIFY(rig.rec.events().empty());
+        QCOMPARE(rig.tables(), before);
+    }
+
+    void refusedFile_data()
+    {
+        QTest::addColumn<Press>("press");
+        QTest::addColumn<QByteArray>("raw");    // the file's bytes, or
+        QTest::addColumn<QStringList>("cells"); // a workbook of "row:column:text" cells
+        QTest::addColumn<QString>("message");
+        QTest::addColumn<bool>("box"); // the message box rather than the message dialog
+
+        const Press profile([](Rig &r) { r.page<SettingsPage>()->btn16Click(); });
+        const Press list([](Rig &r) { r.page<NumberListPage>()->btn14Click(); });
+        const QString wrongFormat = QStringLiteral("Wrong format of the setting profile");
+        QTest::newRow("profile: not a workbook")
+            << profile << QByteArray("Items,Content\r\n") << QStringList() << "Cannot read \"" << false;
+        QTest::newRow("profile: A1 not Items")
+            << profile << QByteArray() << QStringList{"1:1:Serial", "4:2:1:NO"} << wrongFormat << false;
+        QTest::newRow("list: lower-case serial")
+            << list << QByteArray() << QStringList{"1:1:serial"} << wrongFormat << false;
+        QTest::newRow("list: 7:30 end time")
+            << list << QByteArray() << QStringList{"1:1:Serial", "5:2:555",        "5:3:2024/05/06",
+                                                   "5:4:08:00",  "5:5:2024/06/30", "5:6:7:30"}
+            << QStringLiteral("Wrong information on the profile,please correct it and then import again,"
+                              "error:1\rSerial: 4")
+            << true;
+    }
+
+    void refusedFile()
+    {
+        QFETCH(Press, press);
+        QFETCH(QByteArray, raw);
+        QFETCH(QStringList, cells);
+        QFETCH(QString, message);
+        QFETCH(bool, box);
+        Rig rig;
+        fillNumbers(rig.numbers(), 2, {"kept", "2024/05/06", "08:00", "2024/06/30", "18:30", "no", "yes"});
+        const QStringList before = rig.tables();
+        const QString file = rig.path(QStringLiteral("in.xlsx"));
+        if (cells.isEmpty()) {
+            QCOMPARE(ExportFolder::writeFile(file, raw), QString());
+        } else {
+            Sheet sheet;
+            for (const QString &cell : cells)
+                sheet.setText(cell.section(u':', 0, 0).toInt(), cell.section(u':', 1, 1).toInt(),
+                              cell.section(u':', 2));
+            QVERIFY(WorkbookWriter::save(sheet, file).ok());
+        }
+        rig.rec.expectStartsWith(message);
+        rig.files.answers << file;
+        press(rig);
+        QVERIFY(rig.rec.allExpectedSeen());
+        QCOMPARE(rig.rec.events().back().kind,
+                 box ? RecordingReporter::Event::Box : RecordingReporter::Event::Dialog);
+        QCOMPARE(rig.tables(), before);
+    }
+
+    // An import while the same table's transfer waits for a reply would mix the file's
+    // rows with the unit's pages: it is refused before any dialog.
+    void importRefusedWhileTransferRuns()
+    {
+        Rig rig;
+        const QStringList before = rig.tables();
+        const auto running = [&rig](Tsend_rec_command &t) {
+            t.start(2);
+            t.awaitingReply = true;
+            rig.form->session().replyTimer().startRule();
+        };
+        running(rig.page<SettingsPage>()->transfer());
+        rig.page<SettingsPage>()->btn16Click();
+        running(rig.page<NumberListPage>()->transfer());
+        rig.page<NumberListPage>()->btn14Click();
+        QVERIFY(rig.files.calls.isEmpty());
+        QCOMPARE(rig.rec.statuses().filter(QStringLiteral("wait until it ends")).size(), 2);
+        QCOMPARE(rig.tables(), before);
+        rig.form->session().abandonAll();
+        rig.form->session().replyTimer().stopRule();
+    }
+
+    void textFileNotWritten()
+    {
+        Rig rig;
+        rig.files.folder = rig.path(QStringLiteral("missing"));
+        rig.rec.expectStartsWith(
+            QStringLiteral("Cannot save \"%1")
+                .arg(QDir::toNativeSeparators(rig.path(QStringLiteral("missing/telinf_CSV")))));
+        rig.page<NumberListPage>()->btn3Click();
+        QVERIFY(rig.rec.allExpectedSeen());
+        QVERIFY(rig.written().isEmpty());
+        QVERIFY(!QFileInfo::exists(rig.path(QStringLiteral("missing"))));
+    }
+
+    void exportFolder_data()
+    {
+        QTest::addColumn<QString>("beside"); // what configuration/ beside the program is
+        QTest::addColumn<bool>("used");
+        QTest::newRow("a folder") << "folder" << true;
+        QTest::newRow("missing") << "" << false;
+        QTest::newRow("a file") << "file" << false;
+    }
+
+    void exportFolder()
+    {
+        QFETCH(QString, beside);
+        QFETCH(bool, used);
+        QTemporaryDir dir;
+        const QString program = dir.filePath(QStringLiteral("bin")),
+                      documents = dir.filePath(QStringLiteral("Docs"));
+        const QString configuration = program + QStringLiteral("/configuration");
+        QVERIFY(QDir().mkpath(program));
+        if (beside == QLatin1String("folder")) QVERIFY(QDir().mkpath(configuration));
+        if (beside == QLatin1String("file")) QCOMPARE(ExportFolder::writeFile(configuration, "x"), QString());
+        const QString own = documents + QStringLiteral("/Zarvento Configurator/configuration");
+        QCOMPARE(ExportFolder::locate(program, documents), used ? configuration : own);
+        QCOMPARE(QFileInfo(own).isDir(), !used); // created only when it is the one used
+    }
+};
+
+QTEST_MAIN(TstFiles)
+#include "tst_files.moc"
