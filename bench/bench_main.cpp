@@ -121,9 +121,9 @@ public:
         : Tsend_rec_command(Area::Numbers), m_r(r), m_afterPage(std::move(afterPage))
     {
     }
-    void pageRead() override
+    void readReply() override
     {
-        Tsend_rec_command::pageRead();
+        Tsend_rec_command::readReply();
         m_afterPage();
     }
 
@@ -289,7 +289,7 @@ void benchHistory()
     clock.start();
     inf.Read();
     // No message ends a history read: wait until the chain has run its finishing step.
-    while ((inf.awaitingReply || inf.step() != Tsend_rec_command::Step::Complete) && clock.elapsed() < 60000)
+    while (inf.active() && clock.elapsed() < 60000)
         QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
     printPaced(QStringLiteral("history.read"), clock.nsecsElapsed() / 1e9,
                wireSeconds(500 * (9 + 265), 115200), "s");

@@ -21,7 +21,7 @@ public:
     // "Read data": reads all 500 pages, then runs the finishing pass.
     void Read() { startRead(); }
     void RequestNextHistoryPage() { requestNextPage(); }
-    void DecodeHistoryPage() { pageRead(); }
+    void DecodeHistoryPage() { readReply(); }
     void FinishHistoryRead();
     // "Delete all" on the unit (the page asks the user first). The table is not touched.
     void DeleteAll() { m_delete.Send(link()); }

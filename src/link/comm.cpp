@@ -1,8 +1,11 @@
 #include "link/comm.h"
 
+#include <QMetaMethod>
+
 #include "link/traffic_log.h"
 
 #include <QFile>
+#include <QMetaMethod>
 #include <QMetaObject>
 #include <QPointer>
 
@@ -173,7 +176,7 @@ void TComm::OpenPort()
 
     ++m_session;
     m_rx.clear();
-    m_rxPos = 0;
+    m_rxPos = m_chunkEnd = 0;
     // Bytes that were waiting in the device before this open are not replies to us.
     m_port.clear(QSerialPort::AllDirections);
     m_port.clearError();
@@ -191,7 +194,7 @@ void TComm::ClosePort()
     if (!m_port.isOpen()) return;
     ++m_session;
     m_rx.clear();
-    m_rxPos = 0;
+    m_rxPos = m_chunkEnd = 0;
     m_port.close();
     m_port.clearError();
 }
@@ -318,22 +321,38 @@ void TComm::onReadyRead()
     QMetaObject::invokeMethod(this, &TComm::deliverPending, Qt::QueuedConnection);
 }
 
-// One byte per OnReceiveData call, in order. A slot may close the port (the rest of
-// what was read is dropped), delete this object, or run a nested event loop that
-// delivers later bytes: every delivery takes the next byte from the one queue, so the
-// order holds either way.
+// Everything read goes to OnReceiveChunk in one call, and to OnReceiveData one byte per
+// call, in order. A slot may close the port (the rest of what was read is dropped), delete
+// this object, or run a nested event loop that delivers later bytes: every delivery takes
+// the next bytes from the one queue, so the order holds either way.
 void TComm::deliverPending()
 {
     m_deliveryQueued = false;
     const QPointer<TComm> self(this);
     const quint64 session = m_session;
+    static const QMetaMethod byteSignal = QMetaMethod::fromSignal(&TComm::OnReceiveData);
+    if (!isSignalConnected(byteSignal)) {
+        if (m_rxPos >= m_rx.size()) return;
+        const QByteArray chunk = m_rx.mid(m_rxPos);
+        m_rx.clear();
+        m_rxPos = m_chunkEnd = 0;
+        emit OnReceiveChunk(chunk);
+        return;
+    }
     while (m_rxPos < m_rx.size()) {
+        // Chunk listeners get each byte once, however deliveries nest.
+        if (m_chunkEnd < m_rx.size()) {
+            const QByteArray chunk = m_rx.mid(qMax(m_chunkEnd, m_rxPos));
+            m_chunkEnd = m_rx.size();
+            emit OnReceiveChunk(chunk);
+            if (!self || m_session != session) return;
+        }
         const auto byte = static_cast<std::uint8_t>(m_rx.at(m_rxPos++));
         emit OnReceiveData(byte);
         if (!self || m_session != session) return;
     }
     m_rx.clear();
-    m_rxPos = 0;
+    m_rxPos = m_chunkEnd = 0;
 }
 
 void TComm::onError(QSerialPort::SerialPortError error)

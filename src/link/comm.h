@@ -1,5 +1,5 @@
 // The serial port to the unit: QSerialPort on the UI thread's event loop. Received bytes
-// reach OnReceiveData one byte per call, in order. A failed open never looks like an
+// reach OnReceiveData one byte per call, in order, and OnReceiveChunk as the blocks read. A failed open never looks like an
 // open port; a device that vanishes while open closes the port and raises OnRequestHangup.
 #pragma once
 
@@ -79,6 +79,8 @@ public:
 
 signals:
     void OnReceiveData(std::uint8_t byte);
+    // The same bytes, everything read so far in one call (the reply handler takes these).
+    void OnReceiveChunk(const QByteArray &bytes);
     void OnReceiveError(quint32 errorMask, const QString &text);
     // The device went away while open (USB pulled, the other side of a pty closed).
     // The port is already closed when this is raised.
@@ -97,6 +99,7 @@ private:
     // Bytes read from the port and not yet handed to OnReceiveData; m_rxPos is the next one.
     QByteArray m_rx;
     qsizetype m_rxPos = 0;
+    qsizetype m_chunkEnd = 0; // bytes up to here went to OnReceiveChunk already
     bool m_deliveryQueued = false;
     // Counts opens and closes so that a delivery or a hang-up notice from an earlier
     // session of the port is dropped.

@@ -11,8 +11,8 @@ LinkSession::LinkSession(Reporter &reporter, int replyTimeoutMs, QObject *parent
     m_tmr1.setObjectName(QStringLiteral("tmr1"));
     m_tmr1.setTimerType(Qt::PreciseTimer);
     m_cm1.setObjectName(QStringLiteral("cm1"));
-    m_handler.setLogin(&m_login);
-    connect(&m_cm1, &TComm::OnReceiveData, &m_handler, &ReplyHandler::cm1ReceiveData);
+    connect(&m_cm1, &TComm::OnReceiveChunk, &m_handler, &ReplyHandler::receiveChunk);
+    connect(&m_handler, &ReplyHandler::loginLost, this, [this] { m_login.loginPending = false; });
     connect(&m_tmr1, &QTimer::timeout, &m_handler, &ReplyHandler::tmr1Timer);
     connect(&m_cm1, &TComm::OnRequestHangup, this, &LinkSession::cm1RequestHangup);
 }
@@ -20,7 +20,7 @@ LinkSession::LinkSession(Reporter &reporter, int replyTimeoutMs, QObject *parent
 void LinkSession::attach(Tsend_rec_command &transfer)
 {
     transfer.setLink(context());
-    m_handler.attach(&transfer);
+    m_handler.attach(transfer.area(), &transfer);
 }
 
 void LinkSession::open(const QString &path)
@@ -33,9 +33,15 @@ void LinkSession::open(const QString &path)
 
 void LinkSession::close()
 {
-    abandonAll();
+    QString behind;
+    abandonAll(&behind);
     m_tmr1.stopRule();
     m_cm1.ClosePort();
+    // Closing the port in the middle of a save leaves the unit with part of it: say which.
+    if (!behind.isEmpty()) {
+        m_reporter.messageBox(QStringLiteral("The port was closed; the transfer was stopped.\n") + behind);
+        m_reporter.setLastingStatus(behind);
+    }
 }
 
 bool LinkSession::abandonAll(QString *leftBehind)
@@ -62,16 +68,15 @@ bool LinkSession::refuseWhileClosed()
 
 bool LinkSession::stop()
 {
-    Tsend_rec_command *t = m_handler.activeTransfer();
+    ReplyReceiver *t = m_handler.activeReceiver();
     if (!t) return false;
-    if (m_tmr1.isActive()) {
+    if (m_handler.outstanding()) {
         t->requestStop();
         m_reporter.setStatus(QStringLiteral("Stopping after the current page"));
         return true;
     }
-    // The reply's time has run out: no page is on its way, so nothing is left to finish.
+    // No page is on its way: nothing is left to finish.
     t->stopNow();
-    m_handler.abandonAll();
     return true;
 }
 
@@ -83,6 +88,7 @@ void LinkSession::cm1RequestHangup(const QString &why)
     m_tmr1.stopRule();
     emit portLost(why);
     m_reporter.setStatus(QStringLiteral("Serial port lost"));
+    if (!behind.isEmpty()) m_reporter.setLastingStatus(behind);
     if (wasWaiting) {
         m_reporter.setProgress(100);
         QString text = QStringLiteral("The serial port was lost; the transfer was stopped.");

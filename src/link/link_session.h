@@ -40,7 +40,7 @@ public:
     bool isOpen() const { return m_cm1.PortOpen(); }
 
     // A device operation waits for its reply: one runs at a time.
-    bool busy() const { return m_tmr1.isActive(); }
+    bool busy() const { return m_handler.outstanding() || m_tmr1.isActive(); }
     // While busy, says in the status line what is running and returns true: the caller
     // then starts nothing.
     bool refuseWhileBusy();
@@ -55,7 +55,7 @@ public:
     // only), or at once when that reply's time has run out. False when nothing ran.
     bool stop();
     // A paged transfer has started and not ended (the Stop button's state).
-    bool transferActive() const { return m_handler.activeTransfer() != nullptr; }
+    bool transferActive() const { return m_handler.activeReceiver() != nullptr; }
 
     // Ends every registered transfer and a pending login; true when one was waiting.
     bool abandonAll(QString *leftBehind = nullptr);

@@ -1,74 +1,94 @@
 #include "link/paged_transfer.h"
 
-#include "link/reply_handler.h"
 #include "link/reporter.h"
+#include "link/request.h"
 
 namespace zc {
 
+namespace {
+
+QString pages(int first, int last)
+{
+    return first == last ? QStringLiteral("page %1").arg(first) : QStringLiteral("pages %1 to %2").arg(first).arg(last);
+}
+
+QString capitalised(QString text)
+{
+    if (!text.isEmpty()) text[0] = text[0].toUpper();
+    return text;
+}
+
+} // namespace
+
 Tsend_rec_command::Step Tsend_rec_command::step() const
 {
-    if (nextPage <= pageCount && pageCount != 0)
+    if (m_nextPage >= 1 && m_nextPage <= m_pageCount)
         return Step::SendPage;
-    if (pageCount != 0 && nextPage == pageCount + 1)
+    if (m_pageCount != 0 && m_nextPage == m_pageCount + 1)
         return Step::Complete;
     return Step::Idle;
 }
 
-void Tsend_rec_command::start(std::uint16_t pages, bool write)
+void Tsend_rec_command::start(int pages, bool write)
 {
-    pageCount = pages;
-    nextPage = 1;
-    awaitingReply = false;
-    writing = write;
+    m_pageCount = pages;
+    m_nextPage = 1;
+    m_done = 0;
+    m_awaiting = false;
+    m_writing = write;
     m_stopRequested = false;
     m_active = true;
-    notify(TransferEvent::Started);
+    emit started(write);
 }
 
-void Tsend_rec_command::abandon()
+void Tsend_rec_command::setCounters(int pageCount, int nextPage, bool awaiting, bool writing)
 {
-    pageCount = 0;
-    nextPage = 0;
-    awaitingReply = false;
-    if (m_active) finish(TransferEvent::Ended);
-}
-
-void Tsend_rec_command::stopNow()
-{
-    if (!m_active) return;
-    const int done = pagesDone(), total = pageCount;
-    pageCount = 0;
-    nextPage = 0;
-    awaitingReply = false;
-    if (m_link.reporter)
-        m_link.reporter->setStatus(QStringLiteral("Stopped after %1 of %2 pages").arg(done).arg(total));
-    finish(TransferEvent::Stopped);
-}
-
-void Tsend_rec_command::finish(TransferEvent event)
-{
-    m_active = false;
-    m_stopRequested = false;
-    // No progress bar stays standing at a half-way value once the transfer is over.
-    if (event != TransferEvent::Completed && m_link.reporter) m_link.reporter->setProgress(100);
-    notify(event);
-}
-
-void Tsend_rec_command::notify(TransferEvent event)
-{
-    if (m_link.handler) m_link.handler->tell(*this, event);
+    m_pageCount = pageCount;
+    m_nextPage = nextPage;
+    m_done = qMax(0, nextPage - 1 - (awaiting ? 1 : 0));
+    m_awaiting = awaiting;
+    m_writing = writing;
+    m_active = pageCount != 0;
 }
 
 void Tsend_rec_command::startRead()
 {
-    start(std::uint16_t(areaMap(m_area).pages), false);
+    start(areaMap(m_area).pages, false);
     requestNextPage();
 }
 
-void Tsend_rec_command::startSave()
+bool Tsend_rec_command::startSave()
 {
-    start(std::uint16_t(areaMap(m_area).pages), true);
+    const int count = areaMap(m_area).pages;
+    std::vector<Page> snapshot;
+    snapshot.reserve(std::size_t(count));
+    for (int page = 1; page <= count; ++page) {
+        if (!encodePage(page)) return false;
+        snapshot.push_back(data);
+    }
+    m_snapshot = std::move(snapshot);
+    start(count, true);
     sendNextPage();
+    return true;
+}
+
+void Tsend_rec_command::requestStop()
+{
+    if (!m_active) return;
+    if (!m_awaiting) {
+        stopNow();
+        return;
+    }
+    m_stopRequested = true;
+}
+
+void Tsend_rec_command::sendPage(std::uint8_t command, int length, const std::uint8_t *data256, const QString &status)
+{
+    const int page = m_nextPage;
+    m_awaiting = true;
+    ++m_nextPage;
+    sendRequest(m_link, command, std::uint32_t(pageAddress(m_area, page)), length, data256, status,
+                Requester::Transfer, this);
 }
 
 void Tsend_rec_command::requestNextPage()
@@ -79,11 +99,10 @@ void Tsend_rec_command::requestNextPage()
             stopNow();
             return;
         }
-        sendPage(*this, m_link, kCmdReadBlock, std::uint32_t(pageAddress(m_area, nextPage)), 0, nullptr,
-                 readStatus());
+        sendPage(kCmdReadBlock, 0, nullptr, readStatus());
         break;
     case Step::Complete:
-        finish(TransferEvent::Completed);
+        finish(true);
         readComplete();
         break;
     case Step::Idle:
@@ -94,21 +113,23 @@ void Tsend_rec_command::requestNextPage()
 void Tsend_rec_command::sendNextPage()
 {
     switch (step()) {
-    case Step::SendPage:
+    case Step::SendPage: {
         if (m_stopRequested) {
             stopNow();
             return;
         }
-        beforeSavePage(nextPage);
-        if (!encodePage(nextPage)) {
+        if (std::size_t(m_nextPage) > m_snapshot.size()) {
             abandon();
             return;
         }
-        sendPage(*this, m_link, kCmdWriteBlock, std::uint32_t(pageAddress(m_area, nextPage)), kPageSize,
-                 data.data(), saveStatus());
+        beforeSavePage(m_nextPage);
+        // The page goes out as it was encoded when the save started.
+        data = m_snapshot[std::size_t(m_nextPage - 1)];
+        sendPage(kCmdWriteBlock, kPageSize, data.data(), saveStatus());
         break;
+    }
     case Step::Complete:
-        finish(TransferEvent::Completed);
+        finish(true);
         saveComplete();
         break;
     case Step::Idle:
@@ -116,45 +137,127 @@ void Tsend_rec_command::sendNextPage()
     }
 }
 
-void Tsend_rec_command::pageRead()
+void Tsend_rec_command::deliver(std::uint8_t command, std::int32_t replyAddress, const std::uint8_t *payload,
+                                int length)
 {
-    notify(TransferEvent::DecodeBegin);
+    if (!m_active || !m_awaiting) return;
+    m_awaiting = false;
+    Reporter *r = m_link.reporter;
+    if (command == kCmdReadBlock) {
+        // A page read must bring a whole page: decoding a short one would mix in bytes left
+        // from the previous page.
+        if (length != kPageSize) {
+            const QString behind = leftBehind();
+            finish(false, behind);
+            if (r) {
+                r->messageBox(QStringLiteral("The unit sent an incomplete page (%1 of %2 bytes). The transfer was "
+                                             "stopped; please try again.")
+                                  .arg(length)
+                                  .arg(kPageSize) +
+                              (behind.isEmpty() ? QString() : QLatin1Char('\n') + behind));
+                r->setLastingStatus(behind);
+            }
+            return;
+        }
+        address = replyAddress;
+        std::copy(payload, payload + length, data.begin());
+        readReply();
+        return;
+    }
+    const bool accepted = length > 0 && payload[0] == 0x01;
+    address = replyAddress;
+    std::copy(payload, payload + qMin(length, kPageSize), data.begin());
+    if (accepted) {
+        ++m_done;
+        emit pageSaved(m_done, m_pageCount);
+        writeAccepted();
+        return;
+    }
+    const QString behind = leftBehind();
+    finish(false, behind);
+    if (r) {
+        r->messageDialog(refusedText() + (behind.isEmpty() ? QString() : QLatin1Char('\n') + behind));
+        r->setLastingStatus(behind);
+    }
+}
+
+void Tsend_rec_command::readReply()
+{
+    emit decoding(true);
     decodePage();
-    notify(TransferEvent::DecodeEnd);
+    emit decoding(false);
+    ++m_done;
+    emit pageRead(m_done, m_pageCount);
     requestNextPage();
 }
 
-namespace {
-QString pages(int first, int last)
+QString Tsend_rec_command::refusedText() const
 {
-    return first == last ? QStringLiteral("page %1").arg(first) : QStringLiteral("pages %1 to %2").arg(first).arg(last);
+    return m_area == Area::Settings ? QStringLiteral("Basic setting error") : QStringLiteral("Number list data error");
 }
-} // namespace
 
-QString Tsend_rec_command::leftBehind() const
+QString Tsend_rec_command::interrupt(Interruption why)
 {
-    if (pageCount == 0 || nextPage < 2)
-        return {};
-    // nextPage was advanced when the page now outstanding (or refused) went out.
-    const int done = qMin<int>(nextPage - 2, pageCount);
-    if (writing) {
-        if (done >= pageCount)
-            return {};
-        if (done == 0)
-            return QStringLiteral("No page was saved (0 of %1): the unit keeps its earlier data; save again.")
-                .arg(pageCount);
-        QString saved = pages(1, done);
-        saved[0] = saved[0].toUpper();
-        return QStringLiteral("%1 of %2 saved, %3 not saved: save again.")
-            .arg(saved, QString::number(pageCount), pages(done + 1, pageCount));
+    Q_UNUSED(why);
+    if (!m_active) return {};
+    // The unit may have written a page whose acknowledgement never came.
+    const QString behind = leftBehind(true);
+    finish(false, behind);
+    return behind;
+}
+
+void Tsend_rec_command::stopNow()
+{
+    if (!m_active) return;
+    const QString behind = leftBehind(true);
+    const QString text = QStringLiteral("Stopped after %1 of %2 pages.").arg(m_done).arg(m_pageCount);
+    finish(false, behind);
+    if (Reporter *r = m_link.reporter) {
+        r->messageBox(behind.isEmpty() ? text : text + QLatin1Char('\n') + behind);
+        r->setLastingStatus(behind.isEmpty() ? text : behind);
     }
-    if (done >= pageCount)
+}
+
+void Tsend_rec_command::finish(bool completed, const QString &behind)
+{
+    m_active = false;
+    m_stopRequested = false;
+    m_awaiting = false;
+    m_pageCount = 0;
+    m_nextPage = 0;
+    // No progress bar stays standing at a half-way value once the transfer is over.
+    if (!completed && m_link.reporter) m_link.reporter->setProgress(100);
+    if (completed)
+        emit finished();
+    else
+        emit ended(behind);
+}
+
+QString Tsend_rec_command::leftBehind(bool inFlightUnknown) const
+{
+    const int total = m_pageCount, done = qMin(m_done, total);
+    if (total == 0 || done >= total)
         return {};
-    if (done == 0)
-        return QStringLiteral("No page was read: the table is as it was.");
-    return QStringLiteral("The table holds pages read from the unit only up to page %1 of %2.")
-        .arg(done)
-        .arg(pageCount);
+    if (!m_writing) {
+        if (done == 0)
+            return QStringLiteral("No page was read: the table is as it was.");
+        return QStringLiteral("The table holds pages read from the unit only up to page %1 of %2.").arg(done).arg(total);
+    }
+    // The page on its way when the transfer ended may have been written by the unit.
+    const bool unknown = inFlightUnknown && m_awaiting;
+    if (done == 0 && !unknown)
+        return QStringLiteral("No page was saved (0 of %1): the unit keeps its earlier data; save again.").arg(total);
+    QStringList parts;
+    if (done > 0)
+        parts << QStringLiteral("%1 of %2 saved").arg(pages(1, done)).arg(total);
+    int first = done + 1;
+    if (unknown) {
+        parts << QStringLiteral("page %1%2 may or may not be saved").arg(first).arg(done == 0 ? QStringLiteral(" of %1").arg(total) : QString());
+        ++first;
+    }
+    if (first <= total)
+        parts << pages(first, total) + QStringLiteral(" not saved");
+    return capitalised(parts.join(QStringLiteral(", "))) + QStringLiteral(": save again.");
 }
 
 } // namespace zc

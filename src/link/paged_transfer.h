@@ -1,79 +1,87 @@
 // The paged transfer shared by the settings, number list and history transfers: the page
 // counters, the step that sends the next page or completes, and the hooks an area fills in
 // (decode a page that was read, encode a page to save, what to do at the end). The reply
-// handler hands each awaited reply to the transfer of the address range it belongs to.
+// handler hands each awaited reply over through deliver(); everything else about the
+// transfer's progress is its own, and it tells watchers through its signals.
 #pragma once
 
 #include "link/address_map.h"
 #include "link/frame.h"
-#include "link/request.h"
+#include "link/link_context.h"
 
+#include <QObject>
 #include <QString>
+#include <vector>
 
 namespace zc {
 
-class Tsend_rec_command : public TTemplate
+class Tsend_rec_command : public QObject, public TTemplate, public ReplyReceiver
 {
+    Q_OBJECT
 public:
-    explicit Tsend_rec_command(Area area = Area::Settings, const LinkContext &link = {})
-        : m_area(area), m_link(link)
+    using Page = std::array<std::uint8_t, kPageSize>;
+
+    explicit Tsend_rec_command(Area area = Area::Settings, const LinkContext &link = {}, QObject *parent = nullptr)
+        : QObject(parent), m_area(area), m_link(link)
     {
     }
-
-    std::uint16_t pageCount = 0;
-    std::uint16_t nextPage = 0;
-    // A page request or save frame has gone out and its reply was not handled yet. Only
-    // such a reply is handed to the transfer: a stray or late one after a finished or
-    // abandoned transfer must not overwrite the tables or repeat a success message.
-    bool awaitingReply = false;
-    // The running (or last) transfer saves pages rather than reads them.
-    bool writing = false;
 
     Area area() const { return m_area; }
     const LinkContext &link() const { return m_link; }
     void setLink(const LinkContext &link) { m_link = link; }
 
+    int pageCount() const override { return m_pageCount; }
+    // The page the next request asks for (advanced when a request goes out).
+    int nextPage() const override { return m_nextPage; }
+    // A page request or save frame has gone out and its reply was not handled yet.
+    bool awaitingReply() const { return m_awaiting; }
+    // The running (or last) transfer saves pages rather than reads them.
+    bool writing() const { return m_writing; }
+    // Started and not yet ended.
+    bool active() const override { return m_active; }
+    // Pages whose reply was handled in the running transfer.
+    int pagesDone() const { return m_done; }
+
     enum class Step { SendPage, Complete, Idle };
-    // Which action the counters call for: send page `nextPage`, complete, or nothing.
+    // Which action the counters call for: send page nextPage(), complete, or nothing.
     Step step() const;
-    void start(std::uint16_t pages, bool write = false);
-    // Ends the transfer: nothing more is sent and no late reply is taken.
-    void abandon();
-    bool running() const
-    {
-        return pageCount != 0 && nextPage >= 1 && nextPage <= pageCount + 1 && awaitingReply;
-    }
-    // Started and not yet ended. A transfer whose reply timed out stays active: its late
-    // reply may still continue it.
-    bool active() const { return m_active; }
+
+    // Starts reading every page of the area.
+    void startRead();
+    // Encodes every page of the table as it is now, then sends them one by one: what the
+    // unit receives is the table as it was when the save started, whatever happens to it
+    // meanwhile. False when a page cannot be encoded (the area said why); nothing is sent.
+    bool startSave();
+    // The pages of the last save, as they were encoded when it started.
+    const std::vector<Page> &savedPages() const { return m_snapshot; }
 
     // Stop: the step that would send the next page ends the transfer instead, so a save
-    // stops between whole pages. stopNow() ends it at once (its reply is no longer awaited
-    // in time). Both say in the status line how many pages were done.
-    void requestStop()
-    {
-        if (m_active) m_stopRequested = true;
-    }
-    void stopNow();
-    // Pages whose reply was handled in the running transfer.
-    int pagesDone() const { return qMax(0, nextPage - 1 - (awaitingReply ? 1 : 0)); }
+    // stops between whole pages. stopNow() ends it at once. Both tell the user how many
+    // pages were done and what the unit or the table now holds.
+    void requestStop() override;
+    void stopNow() override;
+    // Ends the transfer without a word: nothing more is sent and no late reply is taken.
+    void abandon() { interrupt(Interruption::Abandoned); }
 
-    // Starts reading or saving every page of the area.
-    void startRead();
-    void startSave();
-    // The read step: requests page `nextPage`, or completes after the last page.
-    void requestNextPage();
-    // The save step: encodes and sends page `nextPage`, or completes after the last page.
-    void sendNextPage();
+    void deliver(std::uint8_t command, std::int32_t address, const std::uint8_t *payload, int length) override;
+    QString interrupt(Interruption why) override;
 
-    // Called by the reply handler with the reply's address and payload in address/data.
-    virtual void pageRead();
-    // Called by the reply handler when the unit accepted the page last sent.
-    virtual void pageWritten() { sendNextPage(); }
+    // One sentence on what an interrupted transfer left behind on the unit or in the table;
+    // empty when nothing was running. With inFlightUnknown the page whose reply never came
+    // may or may not have been written.
+    QString leftBehind(bool inFlightUnknown = false) const;
 
-    // One sentence on what an interrupted transfer left behind on the unit or in the table,
-    // for the message that ends it; empty when nothing was running.
-    QString leftBehind() const;
+signals:
+    void started(bool writing);
+    // A page read is being written into the table (true), or is done (false).
+    void decoding(bool on);
+    void pageRead(int page, int pages);
+    void pageSaved(int page, int pages);
+    // Every page was read or saved.
+    void finished();
+    // Ended before the last page: stopped by the user, refused, damaged, timed out, lost.
+    // leftBehind says what the unit or the table now holds.
+    void ended(const QString &leftBehind);
 
 protected:
     // Writes the page held in address/data into the area's table.
@@ -86,19 +94,40 @@ protected:
     }
     virtual void readComplete() {}
     virtual void saveComplete() {}
-    // Called before page `page` of a save is encoded (settings show progress there).
+    // Called before page `page` of a save is sent (settings show progress there).
     virtual void beforeSavePage(int page) { Q_UNUSED(page); }
     virtual QString readStatus() const { return {}; }
     virtual QString saveStatus() const { return {}; }
+    // The message dialog shown when the unit refuses a page.
+    virtual QString refusedText() const;
+
+    // A page read arrived in address/data: decode it and ask for the next one.
+    virtual void readReply();
+    // The unit accepted the page last sent: send the next one.
+    virtual void writeAccepted() { sendNextPage(); }
+
+    // The read step: requests page nextPage(), or completes after the last page.
+    void requestNextPage();
+    // The save step: sends page nextPage() of the snapshot, or completes after the last.
+    void sendNextPage();
+    // Puts the counters where a transfer would have them (for tests without a unit).
+    void setCounters(int pageCount, int nextPage, bool awaiting, bool writing = false);
+    void start(int pages, bool write);
 
 private:
-    void notify(TransferEvent event);
-    void finish(TransferEvent event);
+    void sendPage(std::uint8_t command, int length, const std::uint8_t *data256, const QString &status);
+    void finish(bool completed, const QString &behind = {});
 
     Area m_area;
     LinkContext m_link;
+    int m_pageCount = 0;
+    int m_nextPage = 0;
+    int m_done = 0; // pages whose reply was handled
+    bool m_awaiting = false;
+    bool m_writing = false;
     bool m_active = false;
     bool m_stopRequested = false;
+    std::vector<Page> m_snapshot;
 };
 
 } // namespace zc

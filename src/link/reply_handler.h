@@ -1,25 +1,25 @@
-// Reassembles reply frames byte by byte, checks their checksum and routes good replies.
-// It remembers the one request that is outstanding (command, address and who asked) and
-// hands a reply over only when it answers that request: to the login, to the transfer of
-// the address range the reply belongs to, or to the single-request operation. Anything
-// else is shown in the status line and ignored. Also owns the reply timer's time-out
-// handling ("Receive timeout").
+// Takes received bytes, a chunk at a time, has the frame assembler turn them into frames,
+// and routes good replies. It remembers the one request that is outstanding (command,
+// address and who asked) and hands a reply over only when it answers that request: to the
+// login, or to the receiver that sent it (deliver). Anything else is shown in the status
+// line and ignored. While a request is outstanding its time-out runs, counted from the last
+// byte, whatever other frames arrive; a time-out or a damaged reply ends it, and a reply
+// that comes after that is reported as late, never continued.
 #pragma once
 
 #include "link/address_map.h"
 #include "link/frame.h"
-#include "link/request.h"
+#include "link/frame_assembler.h"
+#include "link/link_context.h"
 
 #include <QObject>
 #include <array>
-#include <deque>
+#include <vector>
 
 namespace zc {
 
 class Reporter;
 class RuleTimer;
-class Tpasswordverify;
-class Tsend_rec_command;
 
 class ReplyHandler : public QObject
 {
@@ -47,42 +47,46 @@ public:
 
     ReplyHandler(Reporter &reporter, RuleTimer &replyTimer, QObject *parent = nullptr);
 
-    // The login whose replies are checked, and the transfer of each address range.
-    void setLogin(Tpasswordverify *login) { m_login = login; }
-    void attach(Tsend_rec_command *transfer);
-    Tsend_rec_command *transfer(Area area) const { return m_transfers[int(area)]; }
+    // The receiver of each address range: ended by abandonAll, asked by Stop.
+    void attach(Area area, ReplyReceiver *receiver) { m_receivers[int(area)] = receiver; }
+    ReplyReceiver *receiver(Area area) const { return m_receivers[int(area)]; }
 
     // A request went out: its reply is the only one taken from now on. A request of another
     // operation ends the earlier one's claim on any late reply. The assembler starts clean.
-    void requestSent(std::uint8_t command, std::int32_t address, Requester who, Tsend_rec_command *transfer);
+    void requestSent(std::uint8_t command, std::int32_t address, Requester who, ReplyReceiver *receiver);
     // Forgets any half-received frame (a new request, the port opened or closed, a time-out).
     void resetAssembler();
-    // Ends every transfer and a pending login; true when one was waiting. leftBehind gets
+    // Ends every receiver and a pending login; true when one was waiting. leftBehind gets
     // what an interrupted transfer left on the unit or in its table.
     bool abandonAll(QString *leftBehind = nullptr);
-    // The attached transfer that has started and not ended, or nullptr.
-    Tsend_rec_command *activeTransfer() const;
-    // A transfer tells what it does; watchers get it as transferEvent.
-    void tell(Tsend_rec_command &transfer, TransferEvent event) { emit transferEvent(&transfer, event); }
-    // A request is outstanding (its reply may still come, even after a time-out).
+    // The attached receiver that has started and not ended, or nullptr.
+    ReplyReceiver *activeReceiver() const;
+    // A request is outstanding: its reply is awaited and its time-out runs.
     bool outstanding() const { return m_out.active; }
     // What the outstanding request belongs to, in a few words ("A save is running").
     QString outstandingText() const;
 
+    // Received bytes, in order, in any chunking.
+    void receive(const std::uint8_t *bytes, std::size_t count);
+    void receiveChunk(const QByteArray &chunk)
+    {
+        receive(reinterpret_cast<const std::uint8_t *>(chunk.constData()), std::size_t(chunk.size()));
+    }
     // One received byte.
-    void cm1ReceiveData(std::uint8_t byte);
+    void cm1ReceiveData(std::uint8_t byte) { receive(&byte, 1); }
     // The reply timer fired.
     void tmr1Timer();
 
-    const TRecData &recData() const { return m_rec; }
     const TRecValidCom &validCom() const { return m_valid; }
+    const FrameAssembler &assembler() const { return m_assembler; }
 
 signals:
     void routed(zc::ReplyHandler::Route route);
     // The reply to the login request; the password field is read by the caller.
     void loginReply(const zc::TRecValidCom &reply);
+    // The login's reply will never be taken (time-out, damaged or short reply, another request).
+    void loginLost();
     void timedOut();
-    void transferEvent(zc::Tsend_rec_command *transfer, zc::TransferEvent event);
 
 private:
     struct Outstanding
@@ -91,26 +95,27 @@ private:
         std::uint8_t command = 0;
         std::int32_t address = 0;
         Requester who = Requester::Single;
-        Tsend_rec_command *transfer = nullptr;
+        ReplyReceiver *receiver = nullptr;
     };
 
-    void receiveByte(std::uint8_t byte);
-    void completeFrame();
-    // A false start: replays the held bytes from the next start byte; false when there is none.
-    bool resynchronise(int heldBytes);
+    bool answers(const Outstanding &out, std::uint8_t command, std::int32_t address) const;
+    void routeFrames();
+    void handleFrame(const ReceivedFrame &frame);
     void route();
-    bool answersOutstanding() const;
-    void interrupted(const QString &text, void (Reporter::*show)(const QString &));
+    // Ends the outstanding request with a message that says what it left behind.
+    void endOutstanding(Interruption why, const QString &text);
 
     Reporter &m_reporter;
     RuleTimer &m_timer;
-    Tpasswordverify *m_login = nullptr;
-    std::array<Tsend_rec_command *, kAreaCount> m_transfers{};
+    std::array<ReplyReceiver *, kAreaCount> m_receivers{};
     Outstanding m_out;
-    TRecData m_rec;
-    TRecValidCom m_valid;
-    std::deque<std::uint8_t> m_replay;
+    Outstanding m_late; // the last request that timed out: its reply is late
+    FrameAssembler m_assembler;
+    std::vector<ReceivedFrame> m_frames; // assembled, waiting to be routed
+    std::size_t m_nextFrame = 0;
+    bool m_routing = false;
     bool m_replyIncoming = false;
+    TRecValidCom m_valid;
 };
 
 } // namespace zc

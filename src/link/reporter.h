@@ -15,6 +15,9 @@ public:
     virtual void setStatus(const QString &text) = 0;
     // Writes the status panel directly, without starting the status clear timer.
     virtual void setStatusDirect(const QString &text) = 0;
+    // A sentence that stays in the status line until the next status (what an interrupted
+    // transfer left behind): written directly, and the status clear timer is stopped.
+    virtual void setLastingStatus(const QString &text) { setStatusDirect(text); }
     // Progress 0..100: non-zero shows the bar, 100 hides it, 0 only sets the position.
     virtual void setProgress(int value) = 0;
     // Modal box, empty caption, OK only.

@@ -1,7 +1,6 @@
 #include "link/request.h"
 
 #include "link/comm.h"
-#include "link/paged_transfer.h"
 #include "link/reply_handler.h"
 #include "link/reporter.h"
 #include "link/rule_timer.h"
@@ -9,25 +8,17 @@
 namespace zc {
 
 void sendRequest(const LinkContext &link, std::uint8_t command, std::uint32_t address, int length,
-                 const std::uint8_t *data256, const QString &status, Requester who, Tsend_rec_command *transfer)
+                 const std::uint8_t *data256, const QString &status, Requester who, ReplyReceiver *receiver)
 {
     const FrameBytes f = buildRequest(command, address, length, data256);
     if (link.handler)
-        link.handler->requestSent(command, std::int32_t(address), who, transfer);
+        link.handler->requestSent(command, std::int32_t(address), who, receiver);
     if (link.comm && f.size > 0)
         link.comm->WriteData(f.bytes.data(), std::uint16_t(f.size));
     if (link.reporter)
         link.reporter->setStatus(status);
     if (link.replyTimer)
         link.replyTimer->startRule();
-}
-
-void sendPage(Tsend_rec_command &transfer, const LinkContext &link, std::uint8_t command, std::uint32_t address,
-              int length, const std::uint8_t *data256, const QString &status)
-{
-    sendRequest(link, command, address, length, data256, status, Requester::Transfer, &transfer);
-    transfer.awaitingReply = true;
-    ++transfer.nextPage;
 }
 
 } // namespace zc

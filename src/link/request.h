@@ -6,42 +6,14 @@
 #pragma once
 
 #include "link/frame.h"
+#include "link/link_context.h"
 
 #include <QString>
 
 namespace zc {
 
-class TComm;
-class Reporter;
-class RuleTimer;
-class ReplyHandler;
-class Tsend_rec_command;
-
-// What a transfer object needs to send requests.
-struct LinkContext
-{
-    TComm *comm = nullptr;
-    Reporter *reporter = nullptr;
-    RuleTimer *replyTimer = nullptr;
-    ReplyHandler *handler = nullptr;
-};
-
-// Who waits for the reply of a request.
-enum class Requester { Login, Transfer, Single };
-
-// What a paged transfer tells its watchers: it started, a page read is being written into
-// its table (between DecodeBegin and DecodeEnd), and how it ended: every page done, stopped
-// by the user between two pages, or ended early (refused page, damaged or short reply, lost
-// port, another operation).
-enum class TransferEvent { Started, DecodeBegin, DecodeEnd, Completed, Stopped, Ended };
-
 void sendRequest(const LinkContext &link, std::uint8_t command, std::uint32_t address, int length,
                  const std::uint8_t *data256, const QString &status, Requester who = Requester::Single,
-                 Tsend_rec_command *transfer = nullptr);
-
-// The sending half of the paged transfer step: sends the request for page `nextPage`,
-// marks the transfer as waiting for its reply and moves on to the next page.
-void sendPage(Tsend_rec_command &transfer, const LinkContext &link, std::uint8_t command, std::uint32_t address,
-              int length, const std::uint8_t *data256, const QString &status);
+                 ReplyReceiver *receiver = nullptr);
 
 } // namespace zc

@@ -22,8 +22,7 @@ bool TtelephoneSend::Save()
         r.messageBox(unreadable);
         return false;
     }
-    startSave();
-    return true;
+    return startSave();
 }
 
 void TtelephoneSend::decodePage()
@@ -35,7 +34,7 @@ bool TtelephoneSend::encodePage(int page)
 {
     const NumbersCodec::EncodeResult result = NumbersCodec::encodePage(page, m_model);
     if (!result.ok) {
-        link().reporter->messageDialog(result.error + QLatin1Char('\n') + leftBehind());
+        link().reporter->messageDialog(result.error);
         return false;
     }
     data = result.page;

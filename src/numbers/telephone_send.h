@@ -25,7 +25,7 @@ public:
     void SendNextNumberListPage() { sendNextPage(); }
     void RequestNextNumberListPage() { requestNextPage(); }
     bool EncodeNumberListPage(int page) { return encodePage(page); }
-    void DecodeNumberListPage() { pageRead(); }
+    void DecodeNumberListPage() { readReply(); }
 
 protected:
     void decodePage() override;

@@ -19,12 +19,13 @@ public:
 
     // "Read Settings": reads both pages (the page asks the user first).
     void Read() { startRead(); }
-    // "Save Settings": encodes and sends both pages.
-    void Save() { startSave(); }
+    // "Save Settings": encodes both pages as they are now, then sends them. False when an
+    // item cannot be encoded (the user was told why); nothing is sent then.
+    bool Save() { return startSave(); }
 
     void RequestNextSettingsPage() { requestNextPage(); }
     // Decodes the reply held in address/data (page 1 at 0, page 2 at 0x100), then asks for the next page.
-    void DecodeSettingsPage() { pageRead(); }
+    void DecodeSettingsPage() { readReply(); }
     void SendNextSettingsPage() { sendNextPage(); }
     // Encodes page 1 or 2 into the data buffer; on a bad number item shows why and returns false.
     bool EncodeSettingsPage(int page) { return encodePage(page); }

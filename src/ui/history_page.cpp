@@ -152,7 +152,7 @@ void HistoryPage::btn19Click()
 void HistoryPage::btn20Click()
 {
     // A read still filling the table would write its pages over the filtered rows.
-    if (m_historyInf.running() && m_session.refuseWhileBusy()) return;
+    if (refuseWhileTransferring(m_reporter)) return;
     // One repaint, when the filter has rewritten the table.
     m_strngrd4->setUpdatesEnabled(false);
     const FilterResult r =

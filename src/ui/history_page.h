@@ -5,6 +5,7 @@
 
 #include "history/history_inf.h"
 #include "history/history_model.h"
+#include "ui/device_page.h"
 #include "ui/file_dialogs.h"
 
 #include <QWidget>
@@ -19,7 +20,7 @@ namespace zc {
 class LinkSession;
 class Reporter;
 
-class HistoryPage : public QWidget
+class HistoryPage : public QWidget, public DevicePage
 {
     Q_OBJECT
 public:
@@ -28,8 +29,9 @@ public:
                 QWidget *parent = nullptr);
 
     HistoryModel &model() { return m_model; }
-    THistoryInf &transfer() { return m_historyInf; }
-    QList<QPushButton *> deviceControls() const { return m_controls; }
+    THistoryInf &transfer() override { return m_historyInf; }
+    QWidget *pageWidget() override { return this; }
+    QList<QPushButton *> deviceControls() const override { return m_controls; }
     QTableView *grid() const { return m_strngrd4; }
 
 public slots:

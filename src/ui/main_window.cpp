@@ -1,6 +1,7 @@
 #include "ui/main_window.h"
 
 #include "link/paged_transfer.h"
+#include "ui/widget_placing.h"
 #include "settings/settings_codec.h"
 #include "ui/cell_tips.h"
 #include "ui/help_page.h"
@@ -27,6 +28,8 @@
 #include <QTabWidget>
 #include <QTableView>
 #include <QVBoxLayout>
+
+#include <algorithm>
 
 namespace zc {
 
@@ -136,7 +139,6 @@ void TForm1::FormCreate()
 
     setDeviceControlsEnabled(false);
     connect(&m_session->handler(), &ReplyHandler::loginReply, this, &TForm1::loginCheck);
-    connect(&m_session->handler(), &ReplyHandler::transferEvent, this, &TForm1::transferEvent);
 
     if (m_options.discoverPorts)
         fillPortList();
@@ -234,8 +236,11 @@ void TForm1::buildPages()
     auto *picture = new HelpPicture(frame);
     picture->setGeometry(1, 1, 759, 505 + 14);
 
-    m_deviceControls = m_settingsPage->deviceControls() + m_numberListPage->deviceControls() +
-                       m_historyPage->deviceControls();
+    m_devicePages = {m_settingsPage, m_numberListPage, m_historyPage};
+    for (DevicePage *p : std::as_const(m_devicePages)) {
+        m_deviceControls += p->deviceControls();
+        followTransfer(p);
+    }
 
     WholeTextTips::install(m_historyPage->grid());
 
@@ -447,35 +452,22 @@ void TForm1::btnStopClick()
     m_session->stop();
 }
 
-void TForm1::transferEvent(Tsend_rec_command *transfer, TransferEvent event)
+void TForm1::followTransfer(DevicePage *page)
 {
-    if (transfer == &m_settingsPage->transfer())
-        m_settingsPage->editor()->undo()->transferEvent(event, transfer->writing);
-    else if (transfer == &m_numberListPage->transfer())
-        m_numberListPage->editor()->undo()->transferEvent(event, transfer->writing);
-    m_btnStop->setEnabled(m_session->transferActive());
+    Tsend_rec_command &t = page->transfer();
+    const auto update = [this] { m_btnStop->setEnabled(m_session->transferActive()); };
+    connect(&t, &Tsend_rec_command::started, this, update);
+    connect(&t, &Tsend_rec_command::finished, this, update);
+    connect(&t, &Tsend_rec_command::ended, this, update);
 }
 
 PageUndo *TForm1::pageUndo()
 {
-    QWidget *page = m_pgc1->currentWidget();
-    Tsend_rec_command *transfer = nullptr;
-    PageUndo *undo = nullptr;
-    if (page == m_settingsPage) {
-        transfer = &m_settingsPage->transfer();
-        undo = m_settingsPage->editor()->undo();
-    } else if (page == m_numberListPage) {
-        transfer = &m_numberListPage->transfer();
-        undo = m_numberListPage->editor()->undo();
-    }
-    // A transfer writing into the table, or saving it page by page, keeps it as it is.
-    if (transfer && transfer->active()) {
-        m_reporter->setStatus(
-            QStringLiteral("%1 is running; wait until it ends")
-                .arg(transfer->writing ? QStringLiteral("A save") : QStringLiteral("A read")));
-        return nullptr;
-    }
-    return undo;
+    for (DevicePage *page : std::as_const(m_devicePages))
+        if (page->pageWidget() == m_pgc1->currentWidget())
+            // A transfer writing into the table, or saving it page by page, keeps it as it is.
+            return page->refuseWhileTransferring(*m_reporter) ? nullptr : page->undo();
+    return nullptr;
 }
 
 void TForm1::undoPage()
@@ -501,8 +493,8 @@ void TForm1::keyPressEvent(QKeyEvent *event)
 
 void TForm1::closeEvent(QCloseEvent *event)
 {
-    const bool changed =
-        m_settingsPage->editor()->undo()->hasChanges() || m_numberListPage->editor()->undo()->hasChanges();
+    const bool changed = std::any_of(m_devicePages.cbegin(), m_devicePages.cend(),
+                                     [](const DevicePage *page) { return page->hasUnsavedChanges(); });
     if (changed &&
         !m_reporter->question(QStringLiteral("The settings or the number list hold changes that were "
                                              "not saved to the unit.\nClose the window and lose them?"))) {

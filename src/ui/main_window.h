@@ -90,7 +90,8 @@ private:
     void fillPortList();
     void showPortStart();
     void buildStopButton();
-    void transferEvent(Tsend_rec_command *transfer, TransferEvent event);
+    // The Stop button follows the page's transfer.
+    void followTransfer(DevicePage *page);
     // The current page's undo, or nullptr; refused while that page's transfer runs.
     PageUndo *pageUndo();
     void setDeviceControlsEnabled(bool enabled);
@@ -128,6 +129,7 @@ private:
     std::unique_ptr<Tprogressbar_ctrl> m_progressCtrl;
     std::unique_ptr<WindowReporter> m_reporter;
     std::unique_ptr<LinkSession> m_session;
+    QList<DevicePage *> m_devicePages;
     QList<QPushButton *> m_deviceControls;
     QList<PortEntry> m_ports;
     bool m_portOpen = false;

@@ -36,6 +36,7 @@ NumberListPage::NumberListPage(LinkSession &session, Reporter &reporter, FileDia
     QPushButton *btn6 = placeButton(left, "btn6", QStringLiteral("All Always"), {8, 330, 85, 30});
     QPushButton *btn7 = placeButton(left, "btn7", QStringLiteral("Delete all"), {8, 385, 85, 30});
     m_editor = new NumberListEditor(&m_model, this);
+    m_editor->undo()->follow(m_telephoneSend);
     auto *strip = new QWidget(this); // the narrow empty strip right of the grid
     strip->setFixedWidth(22);
     auto *layout = new QHBoxLayout(this);
@@ -52,6 +53,11 @@ NumberListPage::NumberListPage(LinkSession &session, Reporter &reporter, FileDia
     connect(btn14, &QPushButton::clicked, this, &NumberListPage::btn14Click);
     connect(btn15, &QPushButton::clicked, this, &NumberListPage::btn15Click);
     connect(btn3, &QPushButton::clicked, this, &NumberListPage::btn3Click);
+}
+
+PageUndo *NumberListPage::undo() const
+{
+    return m_editor->undo();
 }
 
 void NumberListPage::wheelEvent(QWheelEvent *event)
@@ -76,11 +82,13 @@ void NumberListPage::btn10Click()
 
 void NumberListPage::btn6Click()
 {
+    if (refuseWhileTransferring(m_reporter)) return;
     m_model.pressAllAlways();
 }
 
 void NumberListPage::btn7Click()
 {
+    if (refuseWhileTransferring(m_reporter)) return;
     m_model.pressDeleteAll();
 }
 
@@ -100,7 +108,7 @@ void NumberListPage::btn15Click()
 void NumberListPage::btn14Click()
 {
     // A read or save still running would mix the workbook's entries with the unit's.
-    if (m_telephoneSend.running() && m_session.refuseWhileBusy()) return;
+    if (refuseWhileTransferring(m_reporter)) return;
     const QString path = m_files.askWorkbookToOpen();
     if (path.isEmpty()) return;
     const SheetReadResult read = WorkbookReader::read(path);

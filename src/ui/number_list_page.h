@@ -5,6 +5,7 @@
 
 #include "numbers/numbers_model.h"
 #include "numbers/telephone_send.h"
+#include "ui/device_page.h"
 #include "ui/file_dialogs.h"
 
 #include <QWidget>
@@ -17,7 +18,7 @@ class LinkSession;
 class NumberListEditor;
 class Reporter;
 
-class NumberListPage : public QWidget
+class NumberListPage : public QWidget, public DevicePage
 {
     Q_OBJECT
 public:
@@ -26,9 +27,11 @@ public:
                    QWidget *parent = nullptr);
 
     NumbersModel &model() { return m_model; }
-    TtelephoneSend &transfer() { return m_telephoneSend; }
+    TtelephoneSend &transfer() override { return m_telephoneSend; }
+    QWidget *pageWidget() override { return this; }
+    PageUndo *undo() const override;
     NumberListEditor *editor() const { return m_editor; }
-    QList<QPushButton *> deviceControls() const { return m_controls; }
+    QList<QPushButton *> deviceControls() const override { return m_controls; }
 
 public slots:
     void btn9Click();  // Save

@@ -115,27 +115,17 @@ int PageUndo::topKey() const
     return i >= 0 ? static_cast<const CellsCommand *>(m_stack.command(i))->key() : 0;
 }
 
-void PageUndo::transferEvent(TransferEvent event, bool writing)
+void PageUndo::follow(Tsend_rec_command &transfer)
 {
-    switch (event) {
-    case TransferEvent::Started:
+    connect(&transfer, &Tsend_rec_command::started, this, [this](bool writing) {
         if (!writing) m_readKey = newKey();
-        break;
-    case TransferEvent::DecodeBegin:
-        m_decoding = true;
-        break;
-    case TransferEvent::DecodeEnd:
-        m_decoding = false;
-        break;
-    case TransferEvent::Completed:
+    });
+    connect(&transfer, &Tsend_rec_command::decoding, this, [this](bool on) { m_decoding = on; });
+    connect(&transfer, &Tsend_rec_command::finished, this, [this] {
         m_decoding = false;
         markUnchanged();
-        break;
-    case TransferEvent::Stopped:
-    case TransferEvent::Ended:
-        m_decoding = false;
-        break;
-    }
+    });
+    connect(&transfer, &Tsend_rec_command::ended, this, [this] { m_decoding = false; });
 }
 
 void PageUndo::editStarted(int row, int column)

@@ -9,7 +9,7 @@
 //    one step.
 #pragma once
 
-#include "link/request.h"
+#include "link/paged_transfer.h"
 
 #include <QObject>
 #include <QUndoStack>
@@ -40,9 +40,9 @@ public:
     // The cells of this block may have changed.
     void cellsChanged(int top, int left, int bottom, int right);
     void allChanged() { cellsChanged(0, 0, m_table.rows - 1, m_table.columns - 1); }
-    // What the page's transfer does: a read's pages make one step; a finished read or save
-    // is the table's new unchanged state.
-    void transferEvent(TransferEvent event, bool writing);
+    // Follows the page's transfer: a read's pages make one step; a finished read or save is
+    // the table's new unchanged state.
+    void follow(Tsend_rec_command &transfer);
     // A cell editor opened on (row, column), or closed.
     void editStarted(int row, int column);
     void editEnded();

@@ -32,6 +32,12 @@ void Tstatusbar_ctrl::SetStatusText(const QString &text)
     m_timer->startRule();
 }
 
+void Tstatusbar_ctrl::SetLastingText(const QString &text)
+{
+    m_panel->setText(text);
+    m_timer->stopRule();
+}
+
 void Tprogressbar_ctrl::SetProgress(int value)
 {
     if (value != 0)
@@ -43,8 +49,11 @@ void Tprogressbar_ctrl::SetProgress(int value)
 
 void WindowReporter::setStatus(const QString &text)
 {
+    // The same text again (every chunk of a reply says "Data communication") only keeps the
+    // clear timer going; measuring it for its tooltip again would cost for nothing.
+    const bool same = text == m_panel->text();
     m_status->SetStatusText(text);
-    tipIfCut(m_panel, text);
+    if (!same) tipIfCut(m_panel, text);
     if (m_injected)
         m_injected->setStatus(text);
 }
@@ -55,6 +64,14 @@ void WindowReporter::setStatusDirect(const QString &text)
     tipIfCut(m_panel, text);
     if (m_injected)
         m_injected->setStatusDirect(text);
+}
+
+void WindowReporter::setLastingStatus(const QString &text)
+{
+    m_status->SetLastingText(text);
+    tipIfCut(m_panel, text);
+    if (m_injected)
+        m_injected->setLastingStatus(text);
 }
 
 void WindowReporter::setProgress(int value)

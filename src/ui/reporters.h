@@ -19,6 +19,8 @@ class Tstatusbar_ctrl
 public:
     Tstatusbar_ctrl(QLabel *panel, RuleTimer *clearTimer) : m_panel(panel), m_timer(clearTimer) {}
     void SetStatusText(const QString &text);
+    // A text that stays until the next one: the clear timer is stopped.
+    void SetLastingText(const QString &text);
 
 private:
     QLabel *m_panel;
@@ -46,6 +48,7 @@ public:
     }
     void setStatus(const QString &text) override;
     void setStatusDirect(const QString &text) override;
+    void setLastingStatus(const QString &text) override;
     void setProgress(int value) override;
     void messageBox(const QString &text) override;
     void messageDialog(const QString &text) override;

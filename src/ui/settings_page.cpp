@@ -9,14 +9,6 @@
 
 namespace zc {
 
-QPushButton *placeButton(QWidget *parent, const char *name, const QString &caption, QRect geometry)
-{
-    auto *b = new QPushButton(caption, parent);
-    b->setObjectName(QString::fromLatin1(name));
-    b->setGeometry(geometry);
-    return b;
-}
-
 SettingsPage::SettingsPage(LinkSession &session, Reporter &reporter, FileDialogs *files, Clock clock,
                            QWidget *parent)
     : QWidget(parent), m_session(session), m_reporter(reporter), m_basicInf(m_model),
@@ -34,11 +26,17 @@ SettingsPage::SettingsPage(LinkSession &session, Reporter &reporter, FileDialogs
     QPushButton *btn17 = placeButton(left, "btn17", QStringLiteral("Export profile"), {7, 246, 85, 31});
     m_editor = new SettingsEditor(&m_model, this);
     m_editor->setGeometry(100, 0, 876, 585);
+    m_editor->undo()->follow(m_basicInf);
     m_controls = {btn21, btn22, btn16, btn17};
     connect(btn21, &QPushButton::clicked, this, &SettingsPage::btn21Click);
     connect(btn22, &QPushButton::clicked, this, &SettingsPage::btn22Click);
     connect(btn16, &QPushButton::clicked, this, &SettingsPage::btn16Click);
     connect(btn17, &QPushButton::clicked, this, &SettingsPage::btn17Click);
+}
+
+PageUndo *SettingsPage::undo() const
+{
+    return m_editor->undo();
 }
 
 void SettingsPage::btn21Click()
@@ -68,7 +66,7 @@ void SettingsPage::btn17Click()
 void SettingsPage::btn16Click()
 {
     // A read or save still running would mix the profile's items with the unit's.
-    if (m_basicInf.running() && m_session.refuseWhileBusy()) return;
+    if (refuseWhileTransferring(m_reporter)) return;
     const QString path = m_files.askWorkbookToOpen();
     if (path.isEmpty()) return;
     const QString message =

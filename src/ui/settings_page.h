@@ -5,7 +5,9 @@
 
 #include "settings/basic_inf.h"
 #include "settings/settings_model.h"
+#include "ui/device_page.h"
 #include "ui/file_dialogs.h"
+#include "ui/widget_placing.h"
 
 #include <QWidget>
 
@@ -17,7 +19,7 @@ class LinkSession;
 class Reporter;
 class SettingsEditor;
 
-class SettingsPage : public QWidget
+class SettingsPage : public QWidget, public DevicePage
 {
     Q_OBJECT
 public:
@@ -26,10 +28,12 @@ public:
                  QWidget *parent = nullptr);
 
     SettingsModel &model() { return m_model; }
-    TBasicInf &transfer() { return m_basicInf; }
+    TBasicInf &transfer() override { return m_basicInf; }
+    QWidget *pageWidget() override { return this; }
+    PageUndo *undo() const override;
     SettingsEditor *editor() const { return m_editor; }
     // The buttons that only a successful login enables.
-    QList<QPushButton *> deviceControls() const { return m_controls; }
+    QList<QPushButton *> deviceControls() const override { return m_controls; }
 
 public slots:
     void btn21Click(); // Read Settings
@@ -47,7 +51,5 @@ private:
     QList<QPushButton *> m_controls;
 };
 
-// A push button with an object name at a fixed place, as every page lays them out.
-QPushButton *placeButton(QWidget *parent, const char *name, const QString &caption, QRect geometry);
 
 } // namespace zc

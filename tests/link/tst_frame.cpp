@@ -84,14 +84,18 @@ private slots:
 
     void pagedStep()
     {
-        Tsend_rec_command t;
+        struct Steps : Tsend_rec_command
+        {
+            Tsend_rec_command::Step at(int pages, int next)
+            {
+                setCounters(pages, next, false);
+                return step();
+            }
+        } t;
         QCOMPARE(t.step(), Tsend_rec_command::Step::Idle); // never started: no page 0 request
-        t.start(2);
-        QCOMPARE(t.step(), Tsend_rec_command::Step::SendPage);
-        t.nextPage = 3;
-        QCOMPARE(t.step(), Tsend_rec_command::Step::Complete);
-        t.nextPage = 4;
-        QCOMPARE(t.step(), Tsend_rec_command::Step::Idle);
+        QCOMPARE(t.at(2, 1), Tsend_rec_command::Step::SendPage);
+        QCOMPARE(t.at(2, 3), Tsend_rec_command::Step::Complete);
+        QCOMPARE(t.at(2, 4), Tsend_rec_command::Step::Idle);
         QCOMPARE(settingsPageAddress(2), 0x100);
         QCOMPARE(numberPageAddress(125), 0x8C00);
         QCOMPARE(historyPageAddress(500), 0x2F300);

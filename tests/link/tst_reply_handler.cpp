@@ -19,8 +19,11 @@ namespace {
 struct Probe : Tsend_rec_command
 {
     Probe(Area area, QStringList &calls, const char *name) : Tsend_rec_command(area), m_calls(calls), m_name(name) {}
-    void pageRead() override { m_calls << QStringLiteral("decode%1@%2").arg(QLatin1String(m_name)).arg(address, 0, 16); }
-    void pageWritten() override { m_calls << QStringLiteral("next%1").arg(QLatin1String(m_name)); }
+    void readReply() override { m_calls << QStringLiteral("decode%1@%2").arg(QLatin1String(m_name)).arg(address, 0, 16); }
+    void writeAccepted() override { m_calls << QStringLiteral("next%1").arg(QLatin1String(m_name)); }
+    // As a transfer of `pages` pages that will ask for page `next`.
+    void at(int pages, int next, bool writing = false) { setCounters(pages, next, false, writing); }
+    void awaiting() { setCounters(pageCount(), nextPage(), true, writing()); }
     QStringList &m_calls;
     const char *m_name;
 };
@@ -39,10 +42,11 @@ struct Rig
 
     Rig()
     {
-        handler.setLogin(&login);
-        for (Tsend_rec_command *t : {(Tsend_rec_command *)&settings, (Tsend_rec_command *)&numbers,
-                                     (Tsend_rec_command *)&history})
-            handler.attach(t);
+        for (Probe *t : {&settings, &numbers, &history}) {
+            t->setLink({nullptr, &reporter, &timer, &handler});
+            handler.attach(t->area(), t);
+        }
+        QObject::connect(&handler, &ReplyHandler::loginLost, [this] { login.loginPending = false; });
         QObject::connect(&handler, &ReplyHandler::loginReply, [this](const TRecValidCom &v) {
             login.loginPending = false;
             calls << QStringLiteral("login:%1").arg(QString::fromLatin1(reinterpret_cast<const char *>(v.data.data()), 4));
@@ -55,9 +59,9 @@ struct Rig
             handler.cm1ReceiveData(std::uint8_t(c));
     }
     // As after transfer t sent the request that a reply must answer.
-    void sent(Tsend_rec_command &t, std::uint8_t command, std::int32_t address)
+    void sent(Probe &t, std::uint8_t command, std::int32_t address)
     {
-        t.awaitingReply = true;
+        t.awaiting();
         handler.requestSent(command, address, Requester::Transfer, &t);
     }
     void loginSent()
@@ -65,9 +69,9 @@ struct Rig
         login.loginPending = true;
         handler.requestSent(0x83, 0, Requester::Login, nullptr);
     }
-    Tsend_rec_command &transferFor(std::int32_t address)
+    Probe &transferFor(std::int32_t address)
     {
-        return *handler.transfer(routeArea(address));
+        return *static_cast<Probe *>(static_cast<Tsend_rec_command *>(handler.receiver(routeArea(address))));
     }
 };
 
@@ -132,11 +136,9 @@ private slots:
         QFETCH(QString, message);
         QFETCH(int, route);
         Rig rig;
-        rig.settings.start(2);
-        rig.numbers.start(125);
-        rig.numbers.nextPage = 2; // a read has sent page 1
-        rig.history.start(500);
-        rig.history.nextPage = 2;
+        rig.settings.at(2, 1);
+        rig.numbers.at(125, 2); // a read has sent page 1
+        rig.history.at(500, 2);
         // An earlier reply leaves 0x01 in the buffers: a later reply without data must not reuse it.
         rig.feed(frame(0x83, 0, QByteArray("\x01\x01\x01\x01", 4)));
         rig.calls.clear();
@@ -158,13 +160,11 @@ private slots:
     void progressOfPagedReads()
     {
         Rig rig;
-        rig.history.start(500);
-        rig.history.nextPage = 2;
+        rig.history.at(500, 2);
         rig.sent(rig.history, 0x83, 0x10000);
         rig.feed(frame(0x83, 0x10000, QByteArray(256, 0)));
         QCOMPARE(rig.reporter.progress(), QList<int>{0}); // 2 x 100 / 500
-        rig.numbers.start(125);
-        rig.numbers.nextPage = 126;
+        rig.numbers.at(125, 126);
         rig.sent(rig.numbers, 0x83, 0x8C00);
         rig.feed(frame(0x83, 0x8C00, QByteArray(256, 0)));
         QCOMPARE(rig.reporter.statuses().last(), QStringLiteral("Reading number list:126/125"));
@@ -174,7 +174,7 @@ private slots:
     void handOverCopiesAddressAndData()
     {
         Rig rig;
-        rig.settings.start(2);
+        rig.settings.at(2, 1);
         rig.sent(rig.settings, 0x83, 0x100);
         QByteArray page(256, 0);
         for (int i = 0; i < 256; ++i)
@@ -208,8 +208,7 @@ private slots:
         QFETCH(QByteArray, stream);
         QFETCH(QString, calls);
         Rig rig;
-        rig.settings.start(2);
-        rig.settings.nextPage = 3;
+        rig.settings.at(2, 3);
         rig.sent(rig.settings, 0x83, 0x100);
         rig.feed(stream);
         QCOMPARE(rig.calls.join(','), calls);
@@ -221,19 +220,18 @@ private slots:
         Rig rig;
         QObject::connect(&rig.timer, &QTimer::timeout, &rig.handler, &ReplyHandler::tmr1Timer);
         // A save times out at page 1; the user then starts a read.
-        rig.settings.start(2, true);
-        rig.settings.nextPage = 2;
+        rig.settings.at(2, 2, true);
         rig.sent(rig.settings, 0x82, 0x0);
-        rig.reporter.expect(QStringLiteral("Receive timeout\nNo page was saved (0 of 2): the unit keeps its earlier "
-                                           "data; save again."));
+        rig.reporter.expect(QStringLiteral("Receive timeout\nPage 1 of 2 may or may not be saved, page 2 not saved: "
+                                           "save again."));
         rig.timer.startRule();
         QTRY_VERIFY(rig.reporter.allExpectedSeen());
-        rig.numbers.start(125);
+        rig.numbers.at(125, 1);
         rig.sent(rig.numbers, 0x83, 0x1000);
         // The late write acknowledgement no longer continues the save.
         rig.feed(frame(0x82, 0x0, QByteArray("\x01", 1)));
         QVERIFY(rig.calls.isEmpty());
-        QCOMPARE(rig.settings.pageCount, 0);
+        QCOMPARE(rig.settings.pageCount(), 0);
         rig.feed(frame(0x83, 0x1000, QByteArray(256, 0)));
         QCOMPARE(rig.calls, QStringList{"decodeNumbers@1000"});
     }
@@ -257,8 +255,7 @@ private slots:
         rig.feed(frame(0x83, 0x10000, QByteArray(256, 0)));
         rig.feed(frame(0x82, 0x1000, QByteArray("\x01", 1)));
         // A finished read: a stray or late reply must not decode again nor repeat its message.
-        rig.settings.start(2);
-        rig.settings.nextPage = 3;
+        rig.settings.at(2, 3);
         rig.sent(rig.settings, 0x83, 0x100);
         rig.feed(frame(0x83, 0x100, QByteArray(256, 0)));
         rig.calls.clear();
@@ -283,9 +280,8 @@ private slots:
         QFETCH(uint, address);
         QFETCH(int, length);
         Rig rig;
-        Tsend_rec_command &t = rig.transferFor(std::int32_t(address));
-        t.start(2);
-        t.nextPage = 2;
+        Probe &t = rig.transferFor(std::int32_t(address));
+        t.at(2, 2);
         rig.sent(t, 0x83, std::int32_t(address));
         rig.reporter.expect(QStringLiteral("The unit sent an incomplete page (%1 of 256 bytes). The transfer was "
                                            "stopped; please try again.\nNo page was read: the table is as it was.")
@@ -315,17 +311,16 @@ private slots:
         rig.feed(bad);
         QCOMPARE(rig.reporter.lastStatus(), QStringLiteral("Invalid data"));
         // An awaited page is ended, and the user is told what the save left behind.
-        rig.settings.start(2, true);
-        rig.settings.nextPage = 3;
+        rig.settings.at(2, 3, true);
         rig.sent(rig.settings, 0x82, 0x100);
         rig.reporter.expect(QStringLiteral("The reply from the unit was damaged (checksum error). The operation was "
-                                           "stopped; please try again.\nPage 1 of 2 saved, page 2 not saved: save "
-                                           "again."));
+                                           "stopped; please try again.\nPage 1 of 2 saved, page 2 may or may not be "
+                                           "saved: save again."));
         QByteArray badAck = frame(0x82, 0x100, QByteArray("\x01", 1));
         badAck[badAck.size() - 1] = char(badAck[badAck.size() - 1] ^ 0x01);
         rig.feed(badAck);
         QVERIFY(rig.reporter.allExpectedSeen());
-        QVERIFY(!rig.settings.awaitingReply);
+        QVERIFY(!rig.settings.awaitingReply());
         // The good copy arriving after it is not taken either.
         rig.feed(frame(0x82, 0x100, QByteArray("\x01", 1)));
         QVERIFY(rig.calls.isEmpty());
@@ -336,15 +331,14 @@ private slots:
     void resynchronisation()
     {
         Rig rig;
-        rig.settings.start(2);
-        rig.settings.nextPage = 2;
+        rig.settings.at(2, 2);
         rig.sent(rig.settings, 0x83, 0x0);
         const QByteArray falseStart = QByteArray::fromHex("2383000000000040");
         rig.feed(falseStart + frame(0x83, 0x0, QByteArray(256, 0x23)));
         QCOMPARE(rig.calls, QStringList{"decodeSettings@0"});
         // Half a false frame left in the assembler is dropped by the next request.
         rig.feed(falseStart);
-        rig.settings.nextPage = 3;
+        rig.settings.at(2, 3);
         rig.sent(rig.settings, 0x83, 0x100);
         rig.feed(frame(0x83, 0x100, QByteArray(256, 0)));
         QCOMPARE(rig.calls, (QStringList{"decodeSettings@0", "decodeSettings@100"}));
@@ -399,7 +393,7 @@ private slots:
         rig.handler.requestSent(0x85, 0, Requester::Single, nullptr);
         rig.feed(stream);
         QCOMPARE(rig.routes, routes);
-        QCOMPARE(rig.handler.recData().inFrame, 0);
+        QCOMPARE(rig.handler.assembler().inFrame(), false);
     }
 
     void bytesAndTheReplyTimer()
@@ -421,18 +415,18 @@ private slots:
         QVERIFY(rig.timer.isActive());
         rig.reporter.expect(QStringLiteral("Receive timeout"));
         QTRY_VERIFY(rig.reporter.allExpectedSeen());
-        QCOMPARE(rig.handler.recData().inFrame, 0);
+        QCOMPARE(rig.handler.assembler().inFrame(), false);
         rig.routes.clear();
         rig.feed(frame(0x84, 0, QByteArray()));
         QCOMPARE(rig.routes, QList<Route>{Route::UndefinedData});
     }
 
-    void timeoutThenLateReplyContinues()
+    // A time-out ends the transfer: its late reply is reported and never continued.
+    void timeoutEndsTheTransfer()
     {
         Rig rig;
         QObject::connect(&rig.timer, &QTimer::timeout, &rig.handler, &ReplyHandler::tmr1Timer);
-        rig.settings.start(2);
-        rig.settings.nextPage = 2;
+        rig.settings.at(2, 2);
         rig.sent(rig.settings, 0x83, 0x0);
         rig.reporter.expect(QStringLiteral("Receive timeout\nNo page was read: the table is as it was."));
         rig.timer.startRule();
@@ -440,8 +434,38 @@ private slots:
         QVERIFY(!rig.timer.isActive());
         QCOMPARE(rig.reporter.progress().last(), 100);
         QCOMPARE(rig.reporter.events().back().kind, test::RecordingReporter::Event::Progress);
+        QVERIFY(!rig.settings.active());
         rig.feed(frame(0x83, 0x0, QByteArray(256, 0)));
-        QCOMPARE(rig.calls, QStringList{"decodeSettings@0"});
+        QVERIFY(rig.calls.isEmpty());
+        QCOMPARE(rig.reporter.lastStatus(), QStringLiteral("Late reply from the unit ignored"));
+    }
+
+    // While a request is outstanding, frames that answer nothing leave its time-out
+    // running: a stray acknowledgement or a duplicate never leaves the user waiting.
+    void strayFramesKeepTheTimeOut()
+    {
+        Rig rig;
+        QObject::connect(&rig.timer, &QTimer::timeout, &rig.handler, &ReplyHandler::tmr1Timer);
+        rig.settings.at(2, 2);
+        rig.sent(rig.settings, 0x83, 0x0);
+        rig.timer.startRule();
+        rig.feed(frame(0x82, 0x100, QByteArray("\x01", 1)) + frame(0x83, 0x100, QByteArray(256, 0)));
+        QVERIFY(rig.timer.isActive());
+        rig.reporter.expect(QStringLiteral("Receive timeout\nNo page was read: the table is as it was."));
+        QTRY_VERIFY(rig.reporter.allExpectedSeen());
+        QVERIFY(!rig.settings.active());
+    }
+
+    // Noise holding a false header with a plausible length swallows a short real reply; the
+    // reply is found inside it as soon as it is whole.
+    void falseHeaderBeforeAShortReply()
+    {
+        Rig rig;
+        rig.numbers.at(125, 2, true);
+        rig.sent(rig.numbers, 0x82, 0x1000);
+        rig.feed(QByteArray::fromHex("11238200000000ff00") + frame(0x82, 0x1000, QByteArray("\x01", 1)));
+        QCOMPARE(rig.calls, QStringList{"nextNumbers"});
+        QVERIFY(!rig.handler.assembler().inFrame());
     }
 
     void lostLoginDoesNotCaptureLaterReplies()

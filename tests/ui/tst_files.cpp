@@ -296,9 +296,7 @@ private slots:
         Rig rig;
         const QStringList before = rig.tables();
         const auto running = [&rig](Tsend_rec_command &t) {
-            t.start(2);
-            t.awaitingReply = true;
-            rig.form->session().replyTimer().startRule();
+            t.startRead();
         };
         running(rig.page<SettingsPage>()->transfer());
         rig.page<SettingsPage>()->btn16Click();

@@ -44,8 +44,7 @@ bool readEnds(HistoryPage *page, int ms = 120000)
 {
     return QTest::qWaitFor(
         [page] {
-            return !page->transfer().running() &&
-                   page->transfer().step() != Tsend_rec_command::Step::SendPage;
+            return !page->transfer().active();
         },
         ms);
 }
@@ -72,7 +71,7 @@ private slots:
 
         // Read: a second press during the read is refused and does not start a second chain.
         rig.click("btn19");
-        QTRY_VERIFY(page->transfer().nextPage > 3);
+        QTRY_VERIFY(page->transfer().nextPage() > 3);
         // Filtering now would have the pages still to come written over the filtered rows.
         rig.click("btn19");
         rig.click("btn20");

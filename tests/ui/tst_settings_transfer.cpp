@@ -138,20 +138,24 @@ private slots:
         QCOMPARE(rig->sim->requestCount(), 3);
     }
 
-    void lateRepliesStillContinueTheRead()
+    // A time-out ends the read: the late reply is reported, decodes nothing and asks for
+    // no further page.
+    void lateReplyEndsNothingMore()
     {
         devsim::Options o;
         o.delayMs = 700; // longer than the window's 400 ms reply timer
         FormRig rig(o);
         rig.openSim();
         rig.sim->setMemory(68, QByteArray("Late\0", 5));
+        const QString before = rig.form->settingsModel().content(6);
         rig.rec.expect(kAsk);
-        rig.rec.expectStartsWith(QStringLiteral("Receive timeout"));
-        rig.rec.expectStartsWith(QStringLiteral("Receive timeout"));
-        rig.rec.expect(kReadOk);
+        rig.rec.expect(QStringLiteral("Receive timeout\nNo page was read: the table is as it was."));
         rig.form->btn21Click();
         QVERIFY(QTest::qWaitFor([&] { return rig.rec.allExpectedSeen(); }, 8000));
-        QCOMPARE(rig.form->settingsModel().content(6), QStringLiteral("Late"));
+        QTRY_COMPARE_WITH_TIMEOUT(rig.rec.lastStatus(), QStringLiteral("Late reply from the unit ignored"), 3000);
+        QTest::qWait(100);
+        QCOMPARE(rig.sim->requestCount(), 1);
+        QCOMPARE(rig.form->settingsModel().content(6), before);
     }
 
     void cancelledReadSendsNothing()
