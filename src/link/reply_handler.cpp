@@ -175,7 +175,11 @@ void ReplyHandler::route()
     const bool isAnswer = answers(m_out, cmd, m_valid.address);
     const bool isLate = !isAnswer && answers(m_late, cmd, m_valid.address);
     const auto ignore = [this, isLate] {
-        if (isLate) m_reporter.setStatus(QStringLiteral("Late reply from the unit ignored"));
+        // What the timed-out request left behind still holds: the late reply changes nothing.
+        if (isLate)
+            m_reporter.setLastingStatus(m_lateBehind.isEmpty()
+                                            ? QStringLiteral("Late reply from the unit ignored")
+                                            : QStringLiteral("Late reply from the unit ignored. ") + m_lateBehind);
         emit routed(Route::Ignored);
     };
 
@@ -248,6 +252,7 @@ void ReplyHandler::endOutstanding(Interruption why, const QString &text)
         behind = out.receiver->interrupt(why);
     else if (out.active && out.command == kCmdDeleteHistory)
         behind = kDeleteUnknown;
+    if (why == Interruption::TimedOut) m_lateBehind = behind;
     if (out.who == Requester::Login && out.active) emit loginLost();
     if (!out.active && why != Interruption::TimedOut) return;
     m_reporter.messageBox(withLeftBehind(text, behind));

@@ -110,6 +110,7 @@ private:
     std::array<ReplyReceiver *, kAreaCount> m_receivers{};
     Outstanding m_out;
     Outstanding m_late; // the last request that timed out: its reply is late
+    QString m_lateBehind; // what that request left behind
     FrameAssembler m_assembler;
     std::vector<ReceivedFrame> m_frames; // assembled, waiting to be routed
     std::size_t m_nextFrame = 0;

@@ -30,8 +30,8 @@ struct SaveRig
     QByteArray before;
     int requestsBefore;
 
-    SaveRig()
-        : rig(slowUnit()), page(rig.form->findChild<NumberListPage *>()), model(page->model()),
+    explicit SaveRig(const devsim::Options &options = slowUnit())
+        : rig(options), page(rig.form->findChild<NumberListPage *>()), model(page->model()),
           before(rig.sim->memory(numberPageAddress(1), kNumberPages * kPageSize))
     {
         for (int r = NumbersModel::FirstEntry; r <= NumbersModel::LastEntry; ++r)
@@ -98,6 +98,83 @@ private slots:
         QCOMPARE(s.rig.sim->requestCount(), s.requestsBefore + kNumberPages);
         for (int p = 1; p <= kNumberPages; ++p)
             QCOMPARE(s.unitPage(p), s.tablePage(p));
+    }
+
+    // What the unit receives is the table as it was when Save was pressed: the page's own
+    // buttons refuse while the save runs, and a change made behind them is not sent either.
+    void editsDuringASaveNeverReachTheUnit()
+    {
+        SaveRig s;
+        QList<QByteArray> pressed;
+        for (int p = 1; p <= kNumberPages; ++p)
+            pressed << s.tablePage(p);
+        s.rig.rec.expect(kSaveOk);
+        s.rig.click("btn9");
+        QTRY_VERIFY(s.page->transfer().nextPage() > 10);
+        s.rig.click("btn7"); // Delete all
+        QVERIFY(s.rig.status().startsWith(QStringLiteral("A save is running")));
+        s.model.pressAllAlways();
+        s.model.setText(900, NumberColumn::Number, QStringLiteral("+4400"));
+        QVERIFY(QTest::qWaitFor([&] { return s.rig.rec.allExpectedSeen(); }, 60000));
+        for (int p = 1; p <= kNumberPages; ++p)
+            QCOMPARE(s.unitPage(p), pressed[p - 1]);
+    }
+
+    // The unit misbehaves during a save; afterwards it holds only pages the user saved, and
+    // the message says what it holds.
+    void faultsDuringASave_data()
+    {
+        QTest::addColumn<int>("fault");
+        QTest::addColumn<QString>("message");
+        QTest::addColumn<int>("saved"); // pages the unit holds from this save
+        // Requests count the login first: page k of the save is request k + 1.
+        QTest::newRow("late acknowledgement") << 0 << "Receive timeout\nPages 1 to 19 of 125 saved, page 20 may or "
+                                                      "may not be saved, pages 21 to 125 not saved: save again."
+                                              << 20;
+        QTest::newRow("stray acknowledgement, no reply")
+            << 1 << "Receive timeout\nPages 1 to 19 of 125 saved, page 20 may or may not be saved, pages 21 to 125 "
+                    "not saved: save again."
+            << 20;
+        QTest::newRow("duplicated acknowledgement") << 2 << "Authorized number list saved success" << 125;
+        QTest::newRow("false headers in the noise") << 3 << "Authorized number list saved success" << 125;
+    }
+    void faultsDuringASave()
+    {
+        QFETCH(int, fault);
+        QFETCH(QString, message);
+        QFETCH(int, saved);
+        devsim::Options o = SaveRig::slowUnit();
+        switch (fault) {
+        case 0:
+            o.lateReply = 21;
+            o.lateMs = 700; // the rig's reply timer is 400 ms
+            break;
+        case 1:
+            o.strayAck = 21;
+            o.dropReply = 21;
+            break;
+        case 2:
+            o.duplicateReply = 21;
+            break;
+        case 3:
+            o.noise = o.falseHeaders = true;
+            break;
+        }
+        SaveRig s(o);
+        QList<QByteArray> pressed;
+        for (int p = 1; p <= kNumberPages; ++p)
+            pressed << s.tablePage(p);
+        s.rig.rec.expect(message);
+        s.rig.click("btn9");
+        QVERIFY(QTest::qWaitFor([&] { return s.rig.rec.allExpectedSeen(); }, 60000));
+        // The user changes the table at once; a late acknowledgement must not send it.
+        s.model.pressDeleteAll();
+        QTest::qWait(900);
+        QVERIFY(!s.page->transfer().active());
+        for (int p = 1; p <= kNumberPages; ++p)
+            QCOMPARE(s.unitPage(p), p <= saved ? pressed[p - 1] : s.before.mid((p - 1) * kPageSize, kPageSize));
+        if (saved < kNumberPages)
+            QVERIFY2(s.rig.status().contains(QStringLiteral("Pages 1 to 19 of 125 saved")), qPrintable(s.rig.status()));
     }
 
     void stopDuringASaveKeepsWholePages()

@@ -77,10 +77,13 @@ DeviceCore::Reply DeviceCore::answer(const QByteArray &request, bool *changed)
     default:
         return reply;
     }
+    // A stray acknowledgement answers nothing the tool asked.
+    if (k == m_options.strayAck) reply.noise = buildFrame(kCmdWriteBlock, address ^ 0x100, QByteArray(1, '\x01'));
     if (k == m_options.dropReply) return reply;
 
     reply.frame = buildFrame(command, address, replyData);
     if (k == m_options.corruptReply) reply.frame.back() = char(~reply.frame.back());
+    if (k == m_options.duplicateReply) reply.frame += reply.frame;
     if (m_options.noise) {
         // A few deterministic garbage bytes; never a start byte, so the frame is still found.
         auto next = [this] {
@@ -94,6 +97,29 @@ DeviceCore::Reply DeviceCore::answer(const QByteArray &request, bool *changed)
             char b = char(next() & 0xFF);
             if (quint8(b) == kStartByte) b = char(0x00);
             reply.noise.append(b);
+        }
+        if (m_options.falseHeaders) {
+            // A start byte and a plausible header whose length runs into the real reply. Its
+            // checksum never happens to match, so the frame it pretends to be is damaged.
+            QByteArray header = QByteArray::fromHex("2383");
+            for (int i = 0; i < 4; ++i) {
+                const char b = char(next() & 0x7F);
+                header.append(b == char(kStartByte) ? char(0) : b);
+            }
+            int n = 1 + int(next() % 255);
+            for (;; n = n % 256 + 1) {
+                const QByteArray stream = header + QByteArray(2, '\0') + reply.frame;
+                if (stream.size() < n + 9) break;
+                std::uint8_t sum = 0x83 ^ 0x00 ^ std::uint8_t(n);
+                for (int i = 2; i < 6; ++i)
+                    sum ^= std::uint8_t(header[i]);
+                for (int i = 8; i < n + 8; ++i)
+                    sum ^= std::uint8_t(stream[i]);
+                if (sum != std::uint8_t(stream[n + 8])) break;
+            }
+            header.append(char(0x00));
+            header.append(char(n & 0xFF));
+            reply.noise += header;
         }
     }
     return reply;

@@ -18,7 +18,8 @@ constexpr const char *kUsage =
     "usage: zarvento-devsim --link PATH [--publish NAME] [--preset factory|blank|demo]\n"
     "                       [--image FILE] [--baud N] [--delay MS] [--refuse-write K]\n"
     "                       [--drop-reply K] [--corrupt-reply K] [--split] [--noise]\n"
-    "                       [--vanish-after K] [--late K:MS] [--inject K:HEX[:OFFSET]]\n";
+    "                       [--vanish-after K] [--late K:MS] [--inject K:HEX[:OFFSET]]\n"
+    "                       [--false-headers] [--duplicate-reply K] [--stray-ack K]\n";
 
 int usageError(const QString &message)
 {
@@ -76,8 +77,11 @@ int main(int argc, char *argv[])
     const auto inject = option("inject", "Put the bytes HEX into reply K at OFFSET (0: before it); "
                                          "sent alone when K gets no reply.",
                                "K:HEX[:OFFSET]");
+    const auto falseHeaders = option("false-headers", "With --noise, the garbage holds a false frame header.");
+    const auto duplicate = option("duplicate-reply", "Send reply K twice.", "K");
+    const auto stray = option("stray-ack", "Send a write acknowledgement for another address before reply K.", "K");
     parser.addOptions({help, link, publish, preset, image, baud, delay, refuse, drop, corrupt, vanish, split, noise,
-                       late, inject});
+                       late, inject, falseHeaders, duplicate, stray});
 
     if (!parser.parse(QCoreApplication::arguments())) return usageError(parser.errorText());
     if (parser.isSet(help)) {
@@ -105,7 +109,8 @@ int main(int argc, char *argv[])
     for (const Numeric &n :
          {Numeric{baud, &options.baud, 0}, Numeric{delay, &options.delayMs, 0},
           Numeric{refuse, &options.refuseWrite, 1}, Numeric{drop, &options.dropReply, 1},
-          Numeric{corrupt, &options.corruptReply, 1}, Numeric{vanish, &options.vanishAfter, 1}}) {
+          Numeric{corrupt, &options.corruptReply, 1}, Numeric{vanish, &options.vanishAfter, 1},
+          Numeric{duplicate, &options.duplicateReply, 1}, Numeric{stray, &options.strayAck, 1}}) {
         if (parser.isSet(n.option)) {
             const auto v = number(parser.value(n.option), n.minimum);
             if (!v)
@@ -135,7 +140,8 @@ int main(int argc, char *argv[])
         options.injectOffset = *at;
     }
     options.split = parser.isSet(split);
-    options.noise = parser.isSet(noise);
+    options.noise = parser.isSet(noise) || parser.isSet(falseHeaders);
+    options.falseHeaders = parser.isSet(falseHeaders);
 
     Simulator simulator(options);
     QString error;

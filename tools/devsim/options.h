@@ -21,6 +21,10 @@ struct Options
     int vanishAfter = 0;  // after answering request K the unit closes its pseudo-terminal
     bool split = false;   // every reply goes out in 3 to 5 pieces with pauses of a few ms
     bool noise = false;   // a few garbage bytes (never 0x23) before every reply
+    bool falseHeaders = false; // the noise also holds a false frame header: 0x23 and a length up to 256
+    int duplicateReply = 0;    // reply K is sent twice, back to back
+    int strayAck = 0;          // before reply K (or in its place when dropped) comes a write
+                               // acknowledgement for another address
     int lateReply = 0;    // request K is answered lateMs later than the others
     int lateMs = 0;
     int injectAt = 0;      // request K's reply carries these bytes (sent alone when it has no reply)

@@ -278,7 +278,7 @@ void Simulator::run()
 bool Simulator::transmit(const DeviceCore::Reply &reply, Clock::time_point arrival)
 {
     using namespace std::chrono;
-    if (reply.frame.isEmpty() && reply.injected.isEmpty()) return true;
+    if (reply.frame.isEmpty() && reply.injected.isEmpty() && reply.noise.isEmpty()) return true;
     Clock::time_point due = arrival;
     if (m_options.baud > 0) due += nanoseconds(qint64(reply.requestSize) * 10'000'000'000LL / m_options.baud);
     due += milliseconds(m_options.delayMs + reply.extraDelayMs);
