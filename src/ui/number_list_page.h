@@ -1,6 +1,8 @@
-// The "Telephone" page `ts2`: its seven buttons, the number list grid `strngrd3` with its
-// pickers and check columns, and the number list table and transfer behind them. The
-// workbook and text file exports and the workbook import need no link.
+// The "Telephone" page `ts2`: its seven buttons, the find bar, the number list grid
+// `strngrd3` with its pickers and check columns, and the number list table and transfer
+// behind them. The workbook and text file exports and the workbook import need no link.
+// While the page's own transfer runs, every change to the table from this page is refused
+// with a status saying why, so the unit gets the table as it was when Save was pressed.
 #pragma once
 
 #include "numbers/numbers_model.h"
@@ -14,6 +16,7 @@ class QPushButton;
 namespace zc {
 
 class LinkSession;
+class NumberFindBar;
 class NumberListEditor;
 class Reporter;
 
@@ -28,6 +31,9 @@ public:
     NumbersModel &model() { return m_model; }
     TtelephoneSend &transfer() { return m_telephoneSend; }
     NumberListEditor *editor() const { return m_editor; }
+    NumberFindBar *findBar() const { return m_findBar; }
+    // True, with a status saying why, while the page's transfer reads into or saves the table.
+    bool refuseEdit();
     QList<QPushButton *> deviceControls() const { return m_controls; }
 
 public slots:
@@ -50,6 +56,7 @@ private:
     TtelephoneSend m_telephoneSend;
     PageFiles m_files;
     NumberListEditor *m_editor = nullptr;
+    NumberFindBar *m_findBar = nullptr;
     QList<QPushButton *> m_controls;
 };
 
