@@ -110,10 +110,13 @@ bool windowEnded(const NumberRow &row, const QDateTime &now)
     const auto d = NumbersCodec::readDate(row[NumberColumn::EndDate]);
     const auto t = NumbersCodec::readTime(row[NumberColumn::EndTime]);
     if (!d || !t) return false;
+    // Compared field by field: the grid asks this for every cell it paints.
     const QDate date(2000 + d->year, d->month, d->day);
-    const QTime time(t->hour, t->minute);
-    if (!date.isValid() || !time.isValid()) return false;
-    return QDateTime(date, time) < now;
+    if (!date.isValid() || t->hour > 23 || t->minute > 59) return false;
+    const QDate today = now.date();
+    if (date != today) return date < today;
+    const QTime clock = now.time();
+    return std::pair(t->hour, t->minute) < std::pair(clock.hour(), clock.minute());
 }
 
 } // namespace zc::NumberSaveChecks

@@ -13,6 +13,7 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QDateEdit>
+#include <QElapsedTimer>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QPainter>
@@ -167,9 +168,19 @@ QBrush NumberListDelegate::background(const QModelIndex &index) const
     if (model->isDoubtful(index.row(), index.column())) return warningColour();
     if (m_found && std::size_t(index.row()) < m_found->size() && (*m_found)[std::size_t(index.row())])
         return foundColour();
-    if (NumberSaveChecks::windowEnded(model->row(index.row()), QDateTime::currentDateTime()))
-        return endedColour();
+    if (NumberSaveChecks::windowEnded(model->row(index.row()), now())) return endedColour();
     return {};
+}
+
+QDateTime NumberListDelegate::now() const
+{
+    static QElapsedTimer clock;
+    if (!clock.isValid()) clock.start();
+    if (m_nowRead < 0 || clock.elapsed() - m_nowRead >= 1000) {
+        m_now = QDateTime::currentDateTime();
+        m_nowRead = clock.elapsed();
+    }
+    return m_now;
 }
 
 bool NumberListDelegate::changed(const QModelIndex &index) const

@@ -58,7 +58,11 @@ protected:
 
 private:
     bool changed(const QModelIndex &index) const;
+    // The time windows are compared with, read at most once a second while painting.
+    QDateTime now() const;
     const PageUndo *m_undo = nullptr;
+    mutable QDateTime m_now;
+    mutable qint64 m_nowRead = -1;
     const std::vector<char> *m_found = nullptr;
 };
 
