@@ -209,8 +209,11 @@ void NumberListDelegate::paint(QPainter *painter, const QStyleOptionViewItem &op
     }
     // A ticked box for exactly "yes", an empty one for any other text.
     const QStyle *style = option.widget ? option.widget->style() : QApplication::style();
+    // Selected rows show selected across their check cells too.
     const QBrush b = background(index);
-    painter->fillRect(option.rect, b.style() != Qt::NoBrush ? b : option.palette.base());
+    painter->fillRect(option.rect, (option.state & QStyle::State_Selected) ? option.palette.highlight()
+                                   : b.style() != Qt::NoBrush              ? b
+                                                                           : option.palette.base());
     QStyleOptionButton box;
     box.palette = option.palette;
     box.state = QStyle::State_Enabled |

@@ -12,9 +12,11 @@
 #include "ui/number_list_editor.h"
 #include "ui/settings_page.h"
 
+#include <QAction>
 #include <QHBoxLayout>
 #include <QPushButton>
 #include <QShortcut>
+#include <QTableView>
 #include <QVBoxLayout>
 #include <QWheelEvent>
 
@@ -70,12 +72,28 @@ NumberListPage::NumberListPage(LinkSession &session, Reporter &reporter, FileDia
         s->setContext(Qt::WidgetWithChildrenShortcut);
         connect(s, &QShortcut::activated, this, slot);
     };
-    shortcut(QKeySequence::Find, [this] { m_findBar->focusField(); });
+    const auto findField = [this] { m_findBar->focusField(); };
+    const auto firstFree = [this] {
+        if (!m_findBar->goToFirstFreeRow()) m_reporter.setStatus(QStringLiteral("Every row holds a number"));
+    };
+    shortcut(QKeySequence::Find, findField);
     shortcut(QKeySequence(Qt::Key_F3), [this] { m_findBar->goToMatch(true); });
     shortcut(QKeySequence(Qt::SHIFT | Qt::Key_F3), [this] { m_findBar->goToMatch(false); });
-    shortcut(QKeySequence(Qt::CTRL | Qt::Key_G), [this] {
-        if (!m_findBar->goToFirstFreeRow()) m_reporter.setStatus(QStringLiteral("Every row holds a number"));
-    });
+    shortcut(QKeySequence(Qt::CTRL | Qt::Key_G), firstFree);
+
+    // A right-click on the grid offers the same, with the keys that do it.
+    QTableView *grid = m_editor->grid();
+    grid->setContextMenuPolicy(Qt::ActionsContextMenu);
+    const auto menuItem = [grid](const QString &text, auto slot) {
+        auto *a = new QAction(text, grid);
+        connect(a, &QAction::triggered, grid, slot);
+        grid->addAction(a);
+    };
+    menuItem(QStringLiteral("Copy\tCtrl+C"), [this] { m_editor->copySelection(); });
+    menuItem(QStringLiteral("Paste\tCtrl+V"), [this] { m_editor->paste(); });
+    menuItem(QStringLiteral("Clear\tDel"), [this] { m_editor->deleteSelection(); });
+    menuItem(QStringLiteral("Find...\tCtrl+F"), findField);
+    menuItem(QStringLiteral("First free row\tCtrl+G"), firstFree);
 }
 
 bool NumberListPage::refuseEdit()
