@@ -71,6 +71,19 @@ struct PageRig
         QTest::mouseClick(h->viewport(), Qt::LeftButton, m,
                           QPoint(h->width() / 2, h->sectionViewportPosition(row) + 5));
     }
+    // Presses on one serial, moves over to another with the button held, and releases there.
+    void dragSerial(int from, int to) const
+    {
+        QWidget *v = grid->verticalHeader()->viewport();
+        const auto at = [this](int row) {
+            return QPoint(grid->verticalHeader()->width() / 2,
+                          grid->verticalHeader()->sectionViewportPosition(row) + 5);
+        };
+        QTest::mousePress(v, Qt::LeftButton, {}, at(from));
+        QMouseEvent move(QEvent::MouseMove, at(to), v->mapToGlobal(at(to)), Qt::NoButton, Qt::LeftButton, {});
+        QApplication::sendEvent(v, &move);
+        QTest::mouseRelease(v, Qt::LeftButton, {}, at(to));
+    }
     // Rows 1..n hold numbers 1000+r with a window, every third row always allowed.
     void fill(int n) const
     {
@@ -300,8 +313,9 @@ private slots:
         for (int r = 1; r <= 20; ++r)
             before << p.texts(r);
 
-        // Rows 4..6 by Shift-click, 9 and 10 by Ctrl-click, over the Serial column.
-        p.clickSerial(4);
+        // Rows 4..6 by dragging and Shift-click, 9 and 10 by Ctrl-click, over the Serial column.
+        p.dragSerial(4, 5);
+        QCOMPARE(p.page->editor()->selectedRows(), (QList<int>{4, 5}));
         p.clickSerial(6, Qt::ShiftModifier);
         p.clickSerial(9, Qt::ControlModifier);
         p.clickSerial(10, Qt::ControlModifier);
