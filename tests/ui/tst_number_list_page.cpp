@@ -436,6 +436,20 @@ private slots:
         QCOMPARE(p.model.text(3, NumberColumn::EndDate), QStringLiteral("2024/12/31"));
         QVERIFY(!p.picker("dtp_enddate")->isVisible());
 
+        // Another page, or a scroll, commits too.
+        p.click(4, NumberColumn::StartDate);
+        PageRig::type(QStringLiteral("20250102"));
+        auto *tabs = rig.w<QTabWidget>("pgc1");
+        tabs->setCurrentIndex(0);
+        QCOMPARE(p.model.text(4, NumberColumn::StartDate), QStringLiteral("2025/01/02"));
+        tabs->setCurrentWidget(p.page);
+        p.click(4, NumberColumn::StartTime);
+        PageRig::type(QStringLiteral("0945"));
+        QWheelEvent wheel(QPointF(5, 5), p.grid->viewport()->mapToGlobal(QPointF(5, 5)), {}, {0, -120},
+                          Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+        QApplication::sendEvent(QApplication::focusWidget(), &wheel);
+        QCOMPARE(p.model.text(4, NumberColumn::StartTime), QStringLiteral("09:45"));
+
         // Save with a picker open sends what it shows; a read brings every value back.
         p.click(3, NumberColumn::EndTime);
         PageRig::type(QStringLiteral("1830"));
