@@ -380,10 +380,7 @@ void NumberListEditor::updatePickers()
         return;
     }
     const QString text = m_model->text(current.row(), current.column());
-    if (!m_editing) {
-        loadPicker(shown, current.column(), text);
-        showMuted(shown, text.isEmpty());
-    }
+    if (!m_editing) showMuted(shown, !loadPicker(shown, current.column(), text));
     m_pickerCell = current;
     placePicker();
     shown->raise();
@@ -398,21 +395,24 @@ void NumberListEditor::placePicker()
     if (m_frame) m_frame->follow(m_pickerCell, p != nullptr);
 }
 
-void NumberListEditor::loadPicker(QDateTimeEdit *picker, int column, const QString &text)
+bool NumberListEditor::loadPicker(QDateTimeEdit *picker, int column, const QString &text)
 {
     // A cell that does not read as a date or time in range leaves the picker's last value.
     const QSignalBlocker block(picker);
     if (NumberEntry::isDateColumn(column)) {
         const auto d = NumbersCodec::readDate(text);
-        if (!d || !isDigits(QStringView(text).left(4))) return;
+        if (!d || !isDigits(QStringView(text).left(4))) return false;
         const QDate date(QStringView(text).left(4).toInt(), d->month, d->day);
-        if (date.isValid() && date >= kFirstDate && date <= kLastDate) picker->setDate(date);
-    } else {
-        const auto t = NumbersCodec::readTime(text);
-        if (!t) return;
-        const QTime time(t->hour, t->minute);
-        if (time.isValid()) picker->setTime(time);
+        if (!date.isValid() || date < kFirstDate || date > kLastDate) return false;
+        picker->setDate(date);
+        return true;
     }
+    const auto t = NumbersCodec::readTime(text);
+    if (!t) return false;
+    const QTime time(t->hour, t->minute);
+    if (!time.isValid()) return false;
+    picker->setTime(time);
+    return true;
 }
 
 void NumberListEditor::showMuted(QDateTimeEdit *picker, bool muted)
@@ -432,7 +432,11 @@ void NumberListEditor::writeBack(int column)
     if (held == text) return;
     if (editRefused()) {
         // The cell keeps its text, and the picker shows it again.
-        loadPicker(p, column, held);
+        if (!loadPicker(p, column, held)) {
+            const QSignalBlocker block(p);
+            p->setDateTime(m_pickerValueBefore);
+            showMuted(p, true);
+        }
         return;
     }
     m_model->setText(m_pickerCell.row(), column, text);
@@ -471,7 +475,8 @@ void NumberListEditor::revertPicker()
             const QSignalBlocker block(p);
             p->setDateTime(m_pickerValueBefore);
         }
-        loadPicker(p, m_pickerCell.column(), m_model->text(m_pickerCell.row(), m_pickerCell.column()));
+        showMuted(p, !loadPicker(p, m_pickerCell.column(),
+                                 m_model->text(m_pickerCell.row(), m_pickerCell.column())));
     }
     m_undo->editEnded();
 }

@@ -121,8 +121,10 @@ protected:
 
 private:
     bool pickerEvent(QDateTimeEdit *picker, QEvent *event);
-    void loadPicker(QDateTimeEdit *picker, int column, const QString &text);
-    // An unfocused picker over an empty cell shows its last value greyed: the cell holds none.
+    // False when the text does not read as a date or time the picker can show.
+    bool loadPicker(QDateTimeEdit *picker, int column, const QString &text);
+    // An unfocused picker over a cell it could not load from (an empty one, most often)
+    // shows its last value greyed: the cell does not hold it.
     void showMuted(QDateTimeEdit *picker, bool muted);
     // Writes a picker's value into the cell it lies over, as yyyy/MM/dd or HH:mm.
     void writeBack(int column);
