@@ -11,8 +11,10 @@
 #include "link/paged_transfer.h"
 #include "link/reporter.h"
 #include "numbers/numbers_codec.h"
+#include "numbers/numbers_find.h"
 #include "numbers/numbers_import.h"
 #include "numbers/numbers_model.h"
+#include "numbers/numbers_paste.h"
 #include "numbers/numbers_sheet.h"
 #include "numbers/telephone_send.h"
 #include "settings/basic_inf.h"
@@ -342,6 +344,43 @@ void benchSheets()
         std::fprintf(stderr, "sheets: a workbook was not %s\n", saved ? "imported" : "saved");
 }
 
+// The number list page at scale: one find keystroke over 1000 rows (matches, the count),
+// and pasting 1000 whole rows of tab-separated text with every row checked.
+void benchNumberListPage()
+{
+    NumbersModel model;
+    QString text;
+    for (int r = 1; r <= NumbersModel::LastEntry; ++r)
+        text += QStringLiteral("%1\t+49171%2\t2030/01/02\t08:00\t2031/12/31\t18:30\tno\tno\n")
+                    .arg(r)
+                    .arg(r * 7919 % 1000000, 7, 10, QLatin1Char('0'));
+    const NumbersPaste::Plan first = NumbersPaste::plan(model, NumbersPaste::parse(text), 1, 1);
+    NumbersPaste::apply(first, model);
+    const QStringList typed = {QStringLiteral("+"),       QStringLiteral("+4"),      QStringLiteral("+49"),
+                               QStringLiteral("+491"),    QStringLiteral("+4917"),   QStringLiteral("+49171"),
+                               QStringLiteral("+491710"), QStringLiteral("+4917100")};
+    int found = 0;
+    print("numbers.find_keystroke_1000.ms",
+          medianMs([&] {
+              for (const QString &t : typed) {
+                  const QList<int> rows = NumbersFind::matches(model, t);
+                  found += int(
+                      NumbersFind::countText(NumbersFind::rowsInUse(model), int(rows.size()), true).size());
+              }
+          }) / typed.size(),
+          "ms");
+    print("numbers.find_keystroke_1000.limit", 2, "ms");
+    bool pasted = first.ok;
+    print("numbers.paste_1000_checked.ms", medianMs([&] {
+              const NumbersPaste::Plan plan = NumbersPaste::plan(model, NumbersPaste::parse(text), 1, 1);
+              NumbersPaste::apply(plan, model);
+              pasted = pasted && plan.ok;
+          }),
+          "ms");
+    print("numbers.paste_1000_checked.limit", 50, "ms");
+    if (!pasted || !found) std::fprintf(stderr, "number list page: the paste was refused\n");
+}
+
 } // namespace
 
 int main(int argc, char **argv)
@@ -352,5 +391,6 @@ int main(int argc, char **argv)
     benchNumbers();
     benchHistory();
     benchSheets();
+    benchNumberListPage();
     return 0;
 }

@@ -73,4 +73,14 @@ void apply(const Result &result, NumbersModel &model)
     model.setRows(NumbersModel::FirstEntry, result.rows, NumberColumn::Number, NumberColumn::Always);
 }
 
+QList<int> rowFaults(const NumberRow &row)
+{
+    using namespace NumberColumn;
+    QList<int> faults;
+    if (row[Number].isEmpty() || row[Always] == kYes || row[Delete] == kYes) return faults;
+    for (int c = StartDate; c <= EndTime; ++c)
+        if (!(NumberEntry::isDateColumn(c) ? dateFits(row[c]) : timeFits(row[c]))) faults << c;
+    return faults;
+}
+
 } // namespace zc::NumbersImport

@@ -38,5 +38,10 @@ Result check(const QList<QStringList> &cells);
 // accepted result changes nothing.
 void apply(const Result &result, NumbersModel &model);
 
+// The date and time columns of one row that the workbook check above would refuse, in
+// column order; empty when the row passes (rows without a number, always allowed or marked
+// for deletion always pass). Pasted rows are checked with it.
+QList<int> rowFaults(const NumberRow &row);
+
 } // namespace NumbersImport
 } // namespace zc

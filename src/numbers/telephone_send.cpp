@@ -2,24 +2,29 @@
 
 #include "link/reporter.h"
 #include "numbers/number_list_check.h"
+#include "numbers/number_save_checks.h"
 #include "numbers/numbers_codec.h"
 #include "numbers/numbers_model.h"
 
 namespace zc {
 
-bool TtelephoneSend::Save()
+QString TtelephoneSend::saveRefusal() const
 {
-    Reporter &r = *link().reporter;
     const QString wrong = ValidateNumberList(m_model);
-    if (!wrong.isEmpty()) {
-        r.messageBox(wrong);
-        return false;
-    }
+    if (!wrong.isEmpty()) return wrong;
     // Every cell the encoder reads is checked before the first frame, so a save never
     // stops half way and leaves the unit with part of a list.
     const QString unreadable = NumbersCodec::checkForSave(m_model);
-    if (!unreadable.isEmpty()) {
-        r.messageBox(unreadable);
+    if (!unreadable.isEmpty()) return unreadable;
+    // Nothing is cut or sent out of order without a word.
+    return NumberSaveChecks::saveRefusal(m_model);
+}
+
+bool TtelephoneSend::Save()
+{
+    const QString refusal = saveRefusal();
+    if (!refusal.isEmpty()) {
+        link().reporter->messageBox(refusal);
         return false;
     }
     return startSave();

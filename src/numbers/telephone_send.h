@@ -19,6 +19,8 @@ public:
     // "Save": checks the whole list first; a list that may not or cannot be sent is
     // reported and nothing is sent. True when the save started.
     bool Save();
+    // Why the list may not or cannot be sent (the message Save shows); empty when it can.
+    QString saveRefusal() const;
     // "Read": reads all 125 pages (the page asks the user first).
     void Read() { startRead(); }
 

@@ -26,6 +26,10 @@ public:
     // The undo of the page's table, or nullptr when the user does not edit it.
     virtual PageUndo *undo() const { return nullptr; }
 
+    // Puts what an open editor or picker shows into the table, before an undo or a question
+    // about the table's changes.
+    virtual void commitEdits() {}
+
     // The table holds changes not saved to the unit.
     bool hasUnsavedChanges() const
     {

@@ -464,9 +464,12 @@ void TForm1::followTransfer(DevicePage *page)
 PageUndo *TForm1::pageUndo()
 {
     for (DevicePage *page : std::as_const(m_devicePages))
-        if (page->pageWidget() == m_pgc1->currentWidget())
+        if (page->pageWidget() == m_pgc1->currentWidget()) {
             // A transfer writing into the table, or saving it page by page, keeps it as it is.
-            return page->refuseWhileTransferring(*m_reporter) ? nullptr : page->undo();
+            if (page->refuseWhileTransferring(*m_reporter)) return nullptr;
+            page->commitEdits();
+            return page->undo();
+        }
     return nullptr;
 }
 
@@ -493,6 +496,8 @@ void TForm1::keyPressEvent(QKeyEvent *event)
 
 void TForm1::closeEvent(QCloseEvent *event)
 {
+    for (DevicePage *page : std::as_const(m_devicePages))
+        page->commitEdits();
     const bool changed = std::any_of(m_devicePages.cbegin(), m_devicePages.cend(),
                                      [](const DevicePage *page) { return page->hasUnsavedChanges(); });
     if (changed &&

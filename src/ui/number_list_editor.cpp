@@ -1,14 +1,19 @@
 #include "ui/number_list_editor.h"
 
+#include "link/reporter.h"
+#include "numbers/number_save_checks.h"
 #include "numbers/numbers_codec.h"
 #include "numbers/numbers_model.h"
+#include "numbers/numbers_paste.h"
 #include "ui/cell_frame.h"
 #include "ui/cell_tips.h"
 #include "ui/page_undo.h"
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QClipboard>
 #include <QDateEdit>
+#include <QElapsedTimer>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QPainter>
@@ -59,7 +64,8 @@ public:
     {
         setSectionResizeMode(QHeaderView::Fixed);
         setMinimumSectionSize(1);
-        setSectionsClickable(false);
+        // A press or drag over the Serial column selects whole rows.
+        setSectionsClickable(orientation == Qt::Vertical);
         setHighlightSections(false);
     }
 
@@ -100,6 +106,11 @@ protected:
     // F2 or typing on a date or time cell goes to the picker lying over it.
     bool edit(const QModelIndex &index, EditTrigger trigger, QEvent *event) override
     {
+        if (trigger == EditKeyPressed || trigger == AnyKeyPressed || trigger == DoubleClicked) {
+            if (index.flags() & Qt::ItemIsEditable || m_owner->picker(index.column())) {
+                if (m_owner->editRefused()) return true; // the guard said why
+            }
+        }
         QDateTimeEdit *picker = m_owner->picker(index.column());
         if (picker && picker->isVisible() && index == currentIndex() &&
             (trigger == EditKeyPressed || trigger == AnyKeyPressed)) {
@@ -118,7 +129,17 @@ protected:
             event->accept();
             return;
         }
-        QTableView::keyPressEvent(event);
+        if (event->key() == Qt::Key_Delete && event->modifiers() == Qt::NoModifier) {
+            m_owner->deleteSelection();
+        } else if (event->matches(QKeySequence::Copy)) {
+            m_owner->copySelection();
+        } else if (event->matches(QKeySequence::Paste)) {
+            m_owner->paste();
+        } else {
+            QTableView::keyPressEvent(event);
+            return;
+        }
+        event->accept();
     }
 
     void updateGeometries() override
@@ -130,6 +151,7 @@ protected:
     void scrollContentsBy(int dx, int dy) override
     {
         QTableView::scrollContentsBy(dx, dy);
+        m_owner->leavePicker();
         m_owner->placePicker();
     }
 
@@ -142,8 +164,23 @@ private:
 QBrush NumberListDelegate::background(const QModelIndex &index) const
 {
     const auto *model = qobject_cast<const NumbersModel *>(index.model());
-    if (model && model->isDoubtful(index.row(), index.column())) return warningColour();
+    if (!model || index.row() < NumbersModel::FirstEntry) return {};
+    if (model->isDoubtful(index.row(), index.column())) return warningColour();
+    if (m_found && std::size_t(index.row()) < m_found->size() && (*m_found)[std::size_t(index.row())])
+        return foundColour();
+    if (NumberSaveChecks::windowEnded(model->row(index.row()), now())) return endedColour();
     return {};
+}
+
+QDateTime NumberListDelegate::now() const
+{
+    static QElapsedTimer clock;
+    if (!clock.isValid()) clock.start();
+    if (m_nowRead < 0 || clock.elapsed() - m_nowRead >= 1000) {
+        m_now = QDateTime::currentDateTime();
+        m_nowRead = clock.elapsed();
+    }
+    return m_now;
 }
 
 bool NumberListDelegate::changed(const QModelIndex &index) const
@@ -172,7 +209,11 @@ void NumberListDelegate::paint(QPainter *painter, const QStyleOptionViewItem &op
     }
     // A ticked box for exactly "yes", an empty one for any other text.
     const QStyle *style = option.widget ? option.widget->style() : QApplication::style();
-    painter->fillRect(option.rect, option.palette.base());
+    // Selected rows show selected across their check cells too.
+    const QBrush b = background(index);
+    painter->fillRect(option.rect, (option.state & QStyle::State_Selected) ? option.palette.highlight()
+                                   : b.style() != Qt::NoBrush              ? b
+                                                                           : option.palette.base());
     QStyleOptionButton box;
     box.palette = option.palette;
     box.state = QStyle::State_Enabled |
@@ -227,7 +268,8 @@ NumberListEditor::NumberListEditor(NumbersModel *model, QWidget *parent) : QWidg
     m_grid->setShowGrid(true);
     m_grid->setWordWrap(false);
     m_grid->setTextElideMode(Qt::ElideNone);
-    m_grid->setSelectionMode(QAbstractItemView::SingleSelection);
+    // Cells are selected as blocks and whole rows over the Serial column, with Shift and Ctrl.
+    m_grid->setSelectionMode(QAbstractItemView::ExtendedSelection);
     m_grid->setSelectionBehavior(QAbstractItemView::SelectItems);
     m_grid->setVerticalScrollMode(QAbstractItemView::ScrollPerItem);
     m_grid->verticalScrollBar()->setTracking(true);
@@ -247,6 +289,7 @@ NumberListEditor::NumberListEditor(NumbersModel *model, QWidget *parent) : QWidg
     for (QWidget *w :
          {m_grid->viewport(), m_grid->horizontalHeader()->viewport(), m_grid->verticalHeader()->viewport()})
         w->installEventFilter(this);
+    m_grid->installEventFilter(this); // the grid taking the focus shows its picker again
 
     for (int i = 0; i < 4; ++i) {
         const int column = NumberColumn::StartDate + i;
@@ -268,10 +311,10 @@ NumberListEditor::NumberListEditor(NumbersModel *model, QWidget *parent) : QWidg
         p->setObjectName(QString::fromLatin1(kPickerNames[i]));
         p->setFrame(false);
         p->hide();
-        p->installEventFilter(this); // the wheel over a picker scrolls the grid too
-        connect(p, &QAbstractSpinBox::editingFinished, this, [this, column] { writeBack(column); });
+        p->installEventFilter(this);
         m_pickers[i] = p;
     }
+    m_pickerPalette = m_pickers[0]->palette();
     const QDateTime now = QDateTime::currentDateTime();
     m_pickers[0]->setDate(QDate(2015, 3, 6));
     m_pickers[1]->setTime(QTime(0, 0));
@@ -279,7 +322,7 @@ NumberListEditor::NumberListEditor(NumbersModel *model, QWidget *parent) : QWidg
     m_pickers[3]->setTime(now.time());
     // A date chosen in the start-date picker goes into its cell at once, not only on leaving.
     connect(m_pickers[0], &QDateTimeEdit::dateChanged, this, [this] {
-        if (m_pickers[0]->isVisible()) writeBack(NumberColumn::StartDate);
+        if (m_editing) writeBack(NumberColumn::StartDate);
     });
 
     auto layOut = [this] {
@@ -327,7 +370,8 @@ void NumberListEditor::updatePickers()
     if (current.isValid() && current.row() >= NumbersModel::FirstEntry &&
         m_model->text(current.row(), NumberColumn::Always) == QLatin1String("no"))
         shown = picker(current.column());
-    // Hiding a picker that holds the focus writes its value back first, into its old cell.
+    // A picker still being edited over another cell gives its value to that cell first.
+    if (m_editing && (!shown || QPersistentModelIndex(current) != m_pickerCell)) commitPicker();
     for (QDateTimeEdit *p : m_pickers)
         if (p != shown) p->hide();
     if (!shown) {
@@ -335,8 +379,8 @@ void NumberListEditor::updatePickers()
         placePicker();
         return;
     }
-    if (!shown->hasFocus())
-        loadPicker(shown, current.column(), m_model->text(current.row(), current.column()));
+    const QString text = m_model->text(current.row(), current.column());
+    if (!m_editing) showMuted(shown, !loadPicker(shown, current.column(), text));
     m_pickerCell = current;
     placePicker();
     shown->raise();
@@ -351,39 +395,227 @@ void NumberListEditor::placePicker()
     if (m_frame) m_frame->follow(m_pickerCell, p != nullptr);
 }
 
-void NumberListEditor::loadPicker(QDateTimeEdit *picker, int column, const QString &text)
+bool NumberListEditor::loadPicker(QDateTimeEdit *picker, int column, const QString &text)
 {
     // A cell that does not read as a date or time in range leaves the picker's last value.
     const QSignalBlocker block(picker);
     if (NumberEntry::isDateColumn(column)) {
         const auto d = NumbersCodec::readDate(text);
-        if (!d || !isDigits(QStringView(text).left(4))) return;
+        if (!d || !isDigits(QStringView(text).left(4))) return false;
         const QDate date(QStringView(text).left(4).toInt(), d->month, d->day);
-        if (date.isValid() && date >= kFirstDate && date <= kLastDate) picker->setDate(date);
-    } else {
-        const auto t = NumbersCodec::readTime(text);
-        if (!t) return;
-        const QTime time(t->hour, t->minute);
-        if (time.isValid()) picker->setTime(time);
+        if (!date.isValid() || date < kFirstDate || date > kLastDate) return false;
+        picker->setDate(date);
+        return true;
     }
+    const auto t = NumbersCodec::readTime(text);
+    if (!t) return false;
+    const QTime time(t->hour, t->minute);
+    if (!time.isValid()) return false;
+    picker->setTime(time);
+    return true;
+}
+
+void NumberListEditor::showMuted(QDateTimeEdit *picker, bool muted)
+{
+    QPalette palette = m_pickerPalette;
+    if (muted) palette.setColor(QPalette::Text, m_pickerPalette.color(QPalette::PlaceholderText));
+    picker->setPalette(palette);
 }
 
 void NumberListEditor::writeBack(int column)
 {
-    if (m_reverting || !m_pickerCell.isValid() || m_pickerCell.column() != column) return;
-    const QDateTimeEdit *p = picker(column);
+    if (!m_pickerCell.isValid() || m_pickerCell.column() != column) return;
+    QDateTimeEdit *p = picker(column);
     const QString text =
         NumberEntry::isDateColumn(column) ? p->date().toString(kDateFormat) : p->time().toString(kTimeFormat);
+    const QString held = m_model->text(m_pickerCell.row(), column);
+    if (held == text) return;
+    if (editRefused()) {
+        // The cell keeps its text, and the picker shows it again.
+        if (!loadPicker(p, column, held)) {
+            const QSignalBlocker block(p);
+            p->setDateTime(m_pickerValueBefore);
+            showMuted(p, true);
+        }
+        return;
+    }
     m_model->setText(m_pickerCell.row(), column, text);
+}
+
+void NumberListEditor::beginPickerEdit(QDateTimeEdit *picker)
+{
+    m_editing = true;
+    m_pickerOriginal = m_model->text(m_pickerCell.row(), m_pickerCell.column());
+    m_pickerValueBefore = picker->dateTime();
+    showMuted(picker, false);
+    // The picker's changes to its cell make one undo step.
+    m_undo->editStarted(m_pickerCell.row(), m_pickerCell.column());
+}
+
+void NumberListEditor::commitPicker()
+{
+    if (!m_editing) return;
+    m_editing = false;
+    if (QDateTimeEdit *p = m_pickerCell.isValid() ? picker(m_pickerCell.column()) : nullptr) {
+        // Digits typed into a section the picker has not taken yet count too.
+        p->interpretText();
+        writeBack(m_pickerCell.column());
+    }
+    m_undo->editEnded();
+}
+
+void NumberListEditor::revertPicker()
+{
+    if (!m_editing) return;
+    m_editing = false;
+    if (m_pickerCell.isValid()) {
+        if (!editRefused()) m_model->setText(m_pickerCell.row(), m_pickerCell.column(), m_pickerOriginal);
+        QDateTimeEdit *p = picker(m_pickerCell.column());
+        {
+            const QSignalBlocker block(p);
+            p->setDateTime(m_pickerValueBefore);
+        }
+        showMuted(p, !loadPicker(p, m_pickerCell.column(),
+                                 m_model->text(m_pickerCell.row(), m_pickerCell.column())));
+    }
+    m_undo->editEnded();
+}
+
+void NumberListEditor::leavePicker()
+{
+    if (!m_editing) return;
+    commitPicker();
+    if (m_grid) m_grid->setFocus(Qt::OtherFocusReason);
+}
+
+void NumberListEditor::stepCurrent(bool forward)
+{
+    const QModelIndex at = m_grid->currentIndex();
+    int row = qMax(at.row(), int(NumbersModel::FirstEntry));
+    int column = at.column() + (forward ? 1 : -1);
+    if (column > NumberColumn::Delete || column < NumberColumn::Number) {
+        column = forward ? int(NumberColumn::Number) : int(NumberColumn::Delete);
+        do
+            row += forward ? 1 : -1;
+        while (row >= NumbersModel::FirstEntry && row <= NumbersModel::LastEntry && m_grid->isRowHidden(row));
+        if (row < NumbersModel::FirstEntry || row > NumbersModel::LastEntry) return;
+    }
+    const QModelIndex to = m_model->index(row, column);
+    m_grid->selectionModel()->setCurrentIndex(to, QItemSelectionModel::ClearAndSelect);
+    m_grid->scrollTo(to);
 }
 
 void NumberListEditor::cellClicked(const QModelIndex &index)
 {
-    if (isCheckCell(index)) m_model->toggleCheck(index.row(), index.column());
+    // Ctrl and Shift clicks extend the selection; only a plain click toggles a check cell.
+    if (!isCheckCell(index) ||
+        (QApplication::keyboardModifiers() & (Qt::ControlModifier | Qt::ShiftModifier)))
+        return;
+    if (editRefused()) return;
+    m_model->toggleCheck(index.row(), index.column());
+}
+
+QList<int> NumberListEditor::selectedRows() const
+{
+    QList<int> rows;
+    const QItemSelectionModel *selection = m_grid->selectionModel();
+    if (!selection->hasSelection()) return rows;
+    for (int r = NumbersModel::FirstEntry; r <= NumbersModel::LastEntry; ++r)
+        if (!m_grid->isRowHidden(r) && selection->isRowSelected(r)) rows << r;
+    return rows;
+}
+
+void NumberListEditor::deleteSelection()
+{
+    if (editRefused()) return;
+    commitPicker();
+    using namespace NumberColumn;
+    QList<int> rows = selectedRows();
+    const bool wholeRows = !rows.isEmpty();
+    std::vector<std::pair<int, int>> cells; // (row, column)
+    if (wholeRows) {
+        for (int r : rows)
+            for (int c = Number; c <= Always; ++c)
+                cells.emplace_back(r, c);
+    } else {
+        for (const QModelIndex &i : m_grid->selectionModel()->selectedIndexes())
+            if (i.row() >= NumbersModel::FirstEntry && !m_grid->isRowHidden(i.row()) &&
+                i.column() >= Number && i.column() <= EndTime)
+                cells.emplace_back(i.row(), i.column());
+    }
+    if (cells.empty()) return;
+    int top = NumbersModel::LastEntry, bottom = 0, left = Delete, right = Number;
+    for (const auto &[r, c] : cells) {
+        top = qMin(top, r);
+        bottom = qMax(bottom, r);
+        left = qMin(left, c);
+        right = qMax(right, c);
+    }
+    // One change over the block: cells outside the selection are written as they are, so
+    // the whole deletion is one undo step.
+    QList<NumberRow> block;
+    block.reserve(bottom - top + 1);
+    for (int r = top; r <= bottom; ++r)
+        block << m_model->row(r);
+    for (const auto &[r, c] : cells)
+        block[r - top][c] = c == Always ? QStringLiteral("no") : QString();
+    m_model->setRows(top, block, left, right);
+}
+
+void NumberListEditor::copySelection()
+{
+    commitPicker();
+    QList<int> rows = selectedRows();
+    QString text;
+    if (!rows.isEmpty()) {
+        text = NumbersPaste::copyText(*m_model, rows);
+    } else {
+        QModelIndexList cells = m_grid->selectionModel()->selectedIndexes();
+        if (cells.isEmpty() && m_grid->currentIndex().row() >= NumbersModel::FirstEntry)
+            cells << m_grid->currentIndex();
+        if (cells.isEmpty()) return;
+        int top = NumbersModel::LastEntry, bottom = 0, left = NumberColumn::Delete, right = 0;
+        for (const QModelIndex &i : cells) {
+            top = qMin(top, i.row());
+            bottom = qMax(bottom, i.row());
+            left = qMin(left, i.column());
+            right = qMax(right, i.column());
+        }
+        for (int r = qMax(top, int(NumbersModel::FirstEntry)); r <= bottom; ++r)
+            if (!m_grid->isRowHidden(r)) rows << r;
+        text = NumbersPaste::copyText(*m_model, rows, left, right);
+    }
+    QGuiApplication::clipboard()->setText(text);
+}
+
+bool NumberListEditor::paste()
+{
+    if (editRefused()) return false;
+    commitPicker();
+    const QModelIndex at = m_grid->currentIndex();
+    const NumbersPaste::Plan plan = NumbersPaste::plan(
+        *m_model, NumbersPaste::parse(QGuiApplication::clipboard()->text()), at.row(), at.column());
+    if (!plan.ok) {
+        if (m_reporter) m_reporter->messageBox(plan.message);
+        return false;
+    }
+    NumbersPaste::apply(plan, *m_model);
+    // The pasted block shows selected.
+    const int last = plan.firstRow + int(plan.rows.size()) - 1;
+    QItemSelection pasted(m_model->index(plan.firstRow, plan.firstColumn),
+                          m_model->index(last, plan.lastColumn));
+    m_grid->selectionModel()->select(pasted, QItemSelectionModel::ClearAndSelect);
+    if (m_reporter)
+        m_reporter->setStatus(QStringLiteral("Pasted %1 %2 from row %3")
+                                  .arg(plan.rows.size())
+                                  .arg(plan.rows.size() == 1 ? QStringLiteral("row") : QStringLiteral("rows"))
+                                  .arg(plan.firstRow));
+    return true;
 }
 
 void NumberListEditor::wheelScroll(QWheelEvent *event)
 {
+    leavePicker();
     m_wheelRest += event->angleDelta().y();
     const int steps = m_wheelRest / kWheelStep;
     m_wheelRest -= steps * kWheelStep;
@@ -392,43 +624,72 @@ void NumberListEditor::wheelScroll(QWheelEvent *event)
     event->accept();
 }
 
-void NumberListEditor::revertPicker()
+bool NumberListEditor::pickerEvent(QDateTimeEdit *picker, QEvent *event)
 {
-    const QPersistentModelIndex cell = m_pickerCell;
-    m_reverting = true;
-    if (m_grid) m_grid->setFocus(Qt::OtherFocusReason);
-    if (cell.isValid()) m_model->setText(cell.row(), cell.column(), m_pickerOriginal);
-    m_reverting = false;
-    updatePickers();
+    const auto reason = [event] { return static_cast<QFocusEvent *>(event)->reason(); };
+    switch (event->type()) {
+    case QEvent::FocusIn:
+        // The calendar drop-down giving the focus back continues the edit.
+        if (reason() != Qt::PopupFocusReason && !m_editing && m_pickerCell.isValid() &&
+            picker == this->picker(m_pickerCell.column()))
+            beginPickerEdit(picker);
+        return false;
+    case QEvent::FocusOut: {
+        // The calendar drop-down, or another window, takes the focus for a while only.
+        if (reason() == Qt::PopupFocusReason || reason() == Qt::ActiveWindowFocusReason) return false;
+        commitPicker();
+        if (QApplication::focusWidget() != m_grid) picker->hide();
+        return false;
+    }
+    case QEvent::KeyPress: {
+        auto *key = static_cast<QKeyEvent *>(event);
+        switch (key->key()) {
+        case Qt::Key_Escape:
+            revertPicker();
+            m_grid->setFocus(Qt::OtherFocusReason);
+            return true;
+        case Qt::Key_Return:
+        case Qt::Key_Enter:
+            commitPicker();
+            m_grid->setFocus(Qt::OtherFocusReason);
+            return true;
+        case Qt::Key_Tab:
+        case Qt::Key_Backtab:
+            commitPicker();
+            m_grid->setFocus(Qt::OtherFocusReason);
+            stepCurrent(key->key() == Qt::Key_Tab && !(key->modifiers() & Qt::ShiftModifier));
+            return true;
+        default:
+            // While the page's transfer runs the picker's value stays as the cell holds it.
+            if (m_editing && editRefused()) return true;
+            return false;
+        }
+    }
+    case QEvent::Wheel:
+        wheelScroll(static_cast<QWheelEvent *>(event));
+        return true;
+    default:
+        return false;
+    }
 }
 
 bool NumberListEditor::eventFilter(QObject *watched, QEvent *event)
 {
-    // The calendar drop-down taking the focus for a while does not end the picker's edit.
-    const bool popup = (event->type() == QEvent::FocusIn || event->type() == QEvent::FocusOut) &&
-                       static_cast<QFocusEvent *>(event)->reason() == Qt::PopupFocusReason;
-    const bool isPicker = !popup && m_pickerCell.isValid() &&
-                          std::find(m_pickers.begin(), m_pickers.end(), watched) != m_pickers.end();
-    if (isPicker && event->type() == QEvent::FocusIn) {
-        // The picker's changes to its cell make one undo step, and Escape goes back to here.
-        m_pickerOriginal = m_model->text(m_pickerCell.row(), m_pickerCell.column());
-        m_undo->editStarted(m_pickerCell.row(), m_pickerCell.column());
-    } else if (isPicker && event->type() == QEvent::FocusOut) {
-        m_undo->editEnded();
-    } else if (isPicker && event->type() == QEvent::KeyPress &&
-               static_cast<QKeyEvent *>(event)->key() == Qt::Key_Escape) {
-        revertPicker();
-        return true;
-    }
+    if (auto *p = qobject_cast<QDateTimeEdit *>(watched);
+        p && std::find(m_pickers.begin(), m_pickers.end(), p) != m_pickers.end())
+        return pickerEvent(p, event) || QWidget::eventFilter(watched, event);
+    if (watched == m_grid && event->type() == QEvent::FocusIn) updatePickers();
     if (event->type() == QEvent::Wheel) {
         wheelScroll(static_cast<QWheelEvent *>(event));
         return true;
     }
     if (event->type() == QEvent::Paint) {
         if (auto *corner = qobject_cast<QAbstractButton *>(watched)) {
+            // Drawn as the other headers are: the corner button is switched off only so
+            // that a click on it selects nothing.
             QPainter painter(corner);
             QStyleOptionHeader option;
-            option.initFrom(corner);
+            option.initFrom(m_grid->horizontalHeader());
             option.rect = corner->rect();
             option.text = m_model->text(0, NumberColumn::Serial);
             option.textAlignment = Qt::AlignCenter;

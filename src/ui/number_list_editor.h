@@ -2,15 +2,23 @@
 // and the Serial column stay in view as the grid's headers; only Authorized number cells
 // are typed into. The four pickers (`dtp_startdate`, `dtp_starttime`, `dtp_enddate`,
 // `dtp_endtime`) lie over the current date or time cell of a row that is not always
-// allowed and write their value into it when they lose the focus; a click on an Always or
-// Delete cell toggles it.
+// allowed; a click on an Always or Delete cell toggles it.
+//
+// A picker never loses a value: the first keystroke on its cell edits it, Enter, Tab and
+// leaving it by any route (a click elsewhere, a scroll, another page, Save) write what it
+// shows into the cell, Escape gives the cell back its text, and a picker that loses the
+// focus to anything but the grid hides itself. Whole rows are selected over the Serial
+// column; Delete clears them, Ctrl+C copies them and Ctrl+V pastes tab-separated cells.
 #pragma once
 
+#include <QDateTime>
 #include <QPersistentModelIndex>
 #include <QStyledItemDelegate>
 #include <QWidget>
 
 #include <array>
+#include <functional>
+#include <vector>
 
 class QDateTimeEdit;
 class QTableView;
@@ -21,6 +29,7 @@ namespace zc {
 class CurrentCellFrame;
 class NumbersModel;
 class PageUndo;
+class Reporter;
 
 // Paints every cell centred on one line, date and time cells that cannot be right on the
 // warning background, the Always and Delete cells of entry rows as check boxes, and cells
@@ -31,7 +40,13 @@ public:
     using QStyledItemDelegate::QStyledItemDelegate;
     void setUndo(const PageUndo *undo) { m_undo = undo; }
 
+    // found: per table row, non-zero for the rows a find matches; the vector belongs to the
+    // caller and outlives the delegate's use of it.
+    void setFound(const std::vector<char> *found) { m_found = found; }
+
     static QColor warningColour() { return {192, 220, 192}; }
+    static QColor foundColour() { return {255, 236, 140}; }
+    static QColor endedColour() { return {226, 226, 232}; }
     // The background a cell is painted on; no brush for the grid's normal colour.
     QBrush background(const QModelIndex &index) const;
 
@@ -43,7 +58,12 @@ protected:
 
 private:
     bool changed(const QModelIndex &index) const;
+    // The time windows are compared with, read at most once a second while painting.
+    QDateTime now() const;
     const PageUndo *m_undo = nullptr;
+    mutable QDateTime m_now;
+    mutable qint64 m_nowRead = -1;
+    const std::vector<char> *m_found = nullptr;
 };
 
 class NumberListEditor : public QWidget
@@ -71,15 +91,46 @@ public:
     // Keeps the shown picker over its cell while the cells move.
     void placePicker();
 
+    // guard() is asked before any change to the table from the grid; true refuses it (the
+    // guard says why). The page refuses while its transfer runs.
+    void setEditGuard(std::function<bool()> guard) { m_guard = std::move(guard); }
+    bool editRefused() const { return m_guard && m_guard(); }
+    // Where a refused paste is explained and a done one reported.
+    void setReporter(Reporter *reporter) { m_reporter = reporter; }
+
+    // Writes the value of the picker being edited into its cell; nothing when none is.
+    void commitPicker();
+    // The entry rows wholly selected and in view, ascending.
+    QList<int> selectedRows() const;
+    // Delete: whole selected rows lose number, dates and times and become Always "no";
+    // without whole rows the selected number, date and time cells are emptied. One undo step.
+    void deleteSelection();
+    // Ctrl+C: the selected whole rows as eight tab-separated columns, or else the block of
+    // selected cells.
+    void copySelection();
+    // Ctrl+V: the clipboard's cells, checked as a whole (see NumbersPaste). True when pasted.
+    bool paste();
+    // A scroll leaves the picker being edited: its value goes into its cell and the grid
+    // takes the focus.
+    void leavePicker();
+    // The picker's next cell: the next (or previous) column, then the next row in view.
+    void stepCurrent(bool forward);
+
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
-    void loadPicker(QDateTimeEdit *picker, int column, const QString &text);
+    bool pickerEvent(QDateTimeEdit *picker, QEvent *event);
+    // False when the text does not read as a date or time the picker can show.
+    bool loadPicker(QDateTimeEdit *picker, int column, const QString &text);
+    // An unfocused picker over a cell it could not load from (an empty one, most often)
+    // shows its last value greyed: the cell does not hold it.
+    void showMuted(QDateTimeEdit *picker, bool muted);
     // Writes a picker's value into the cell it lies over, as yyyy/MM/dd or HH:mm.
     void writeBack(int column);
     void cellClicked(const QModelIndex &index);
-    // Escape in a picker: its cell gets back the text it had when the picker took the focus.
+    void beginPickerEdit(QDateTimeEdit *picker);
+    // Escape in a picker: its cell and the picker get back what they held when it took the focus.
     void revertPicker();
 
     NumbersModel *m_model;
@@ -87,11 +138,15 @@ private:
     NumberListDelegate *m_delegate;
     std::array<QDateTimeEdit *, 4> m_pickers{};
     QPersistentModelIndex m_pickerCell; // the cell the visible picker lies over
-    QString m_pickerOriginal;           // its text when the picker took the focus
-    bool m_reverting = false;
+    bool m_editing = false;             // a picker has the focus and its edit is open
+    QString m_pickerOriginal;           // the cell's text when the picker took the focus
+    QDateTime m_pickerValueBefore;      // the picker's value then
     int m_wheelRest = 0;                // wheel delta short of a whole step
     PageUndo *m_undo = nullptr;
     CurrentCellFrame *m_frame = nullptr;
+    std::function<bool()> m_guard;
+    Reporter *m_reporter = nullptr;
+    QPalette m_pickerPalette;
 };
 
 } // namespace zc

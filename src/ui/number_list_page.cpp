@@ -2,16 +2,22 @@
 
 #include "link/link_session.h"
 #include "link/reporter.h"
+#include "numbers/number_save_checks.h"
 #include "numbers/numbers_csv.h"
 #include "numbers/numbers_import.h"
 #include "numbers/numbers_sheet.h"
 #include "sheets/workbook_reader.h"
 #include "sheets/workbook_writer.h"
+#include "ui/number_find_bar.h"
 #include "ui/number_list_editor.h"
 #include "ui/settings_page.h"
 
+#include <QAction>
 #include <QHBoxLayout>
 #include <QPushButton>
+#include <QShortcut>
+#include <QTableView>
+#include <QVBoxLayout>
 #include <QWheelEvent>
 
 namespace zc {
@@ -37,13 +43,21 @@ NumberListPage::NumberListPage(LinkSession &session, Reporter &reporter, FileDia
     QPushButton *btn7 = placeButton(left, "btn7", QStringLiteral("Delete all"), {8, 385, 85, 30});
     m_editor = new NumberListEditor(&m_model, this);
     m_editor->undo()->follow(m_telephoneSend);
+    m_editor->setEditGuard([this] { return refuseEdit(); });
+    m_editor->setReporter(&m_reporter);
+    m_findBar = new NumberFindBar(&m_model, m_editor, this);
+    auto *middle = new QVBoxLayout;
+    middle->setContentsMargins(0, 0, 0, 0);
+    middle->setSpacing(0);
+    middle->addWidget(m_findBar);
+    middle->addWidget(m_editor, 1);
     auto *strip = new QWidget(this); // the narrow empty strip right of the grid
     strip->setFixedWidth(22);
     auto *layout = new QHBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
     layout->addWidget(left);
-    layout->addWidget(m_editor, 1);
+    layout->addLayout(middle, 1);
     layout->addWidget(strip);
     m_controls = {btn10, btn9, btn14, btn15, btn3, btn6, btn7};
     connect(btn9, &QPushButton::clicked, this, &NumberListPage::btn9Click);
@@ -53,6 +67,44 @@ NumberListPage::NumberListPage(LinkSession &session, Reporter &reporter, FileDia
     connect(btn14, &QPushButton::clicked, this, &NumberListPage::btn14Click);
     connect(btn15, &QPushButton::clicked, this, &NumberListPage::btn15Click);
     connect(btn3, &QPushButton::clicked, this, &NumberListPage::btn3Click);
+
+    const auto shortcut = [this](QKeySequence keys, auto slot) {
+        auto *s = new QShortcut(keys, this);
+        s->setContext(Qt::WidgetWithChildrenShortcut);
+        connect(s, &QShortcut::activated, this, slot);
+    };
+    const auto findField = [this] { m_findBar->focusField(); };
+    const auto firstFree = [this] {
+        if (!m_findBar->goToFirstFreeRow()) m_reporter.setStatus(QStringLiteral("Every row holds a number"));
+    };
+    shortcut(QKeySequence::Find, findField);
+    shortcut(QKeySequence(Qt::Key_F3), [this] { m_findBar->goToMatch(true); });
+    shortcut(QKeySequence(Qt::SHIFT | Qt::Key_F3), [this] { m_findBar->goToMatch(false); });
+    shortcut(QKeySequence(Qt::CTRL | Qt::Key_G), firstFree);
+
+    // A right-click on the grid offers the same, with the keys that do it.
+    QTableView *grid = m_editor->grid();
+    grid->setContextMenuPolicy(Qt::ActionsContextMenu);
+    const auto menuItem = [grid](const QString &text, auto slot) {
+        auto *a = new QAction(text, grid);
+        connect(a, &QAction::triggered, grid, slot);
+        grid->addAction(a);
+    };
+    menuItem(QStringLiteral("Copy\tCtrl+C"), [this] { m_editor->copySelection(); });
+    menuItem(QStringLiteral("Paste\tCtrl+V"), [this] { m_editor->paste(); });
+    menuItem(QStringLiteral("Clear\tDel"), [this] { m_editor->deleteSelection(); });
+    menuItem(QStringLiteral("Find...\tCtrl+F"), findField);
+    menuItem(QStringLiteral("First free row\tCtrl+G"), firstFree);
+}
+
+bool NumberListPage::refuseEdit()
+{
+    return refuseWhileTransferring(m_reporter);
+}
+
+void NumberListPage::commitEdits()
+{
+    m_editor->commitPicker();
 }
 
 PageUndo *NumberListPage::undo() const
@@ -67,12 +119,21 @@ void NumberListPage::wheelEvent(QWheelEvent *event)
 
 void NumberListPage::btn9Click()
 {
+    // A picker still open gives its value to its cell first: Save sends what is shown.
+    m_editor->commitPicker();
     if (m_session.refuseDeviceAction()) return;
+    // The same number in several rows is allowed, but only when the user says so; it is
+    // asked only of a list that may be sent at all.
+    if (m_telephoneSend.saveRefusal().isEmpty()) {
+        const QString duplicates = NumberSaveChecks::duplicateQuestion(m_model);
+        if (!duplicates.isEmpty() && !m_reporter.question(duplicates)) return;
+    }
     m_telephoneSend.Save();
 }
 
 void NumberListPage::btn10Click()
 {
+    m_editor->commitPicker();
     if (m_session.refuseDeviceAction()) return;
     if (!m_reporter.question(
             QStringLiteral("Read the Authorized number list from GSM device to PC software?")))
@@ -82,18 +143,21 @@ void NumberListPage::btn10Click()
 
 void NumberListPage::btn6Click()
 {
-    if (refuseWhileTransferring(m_reporter)) return;
+    if (refuseEdit()) return;
+    m_editor->commitPicker();
     m_model.pressAllAlways();
 }
 
 void NumberListPage::btn7Click()
 {
-    if (refuseWhileTransferring(m_reporter)) return;
+    if (refuseEdit()) return;
+    m_editor->commitPicker();
     m_model.pressDeleteAll();
 }
 
 void NumberListPage::btn15Click()
 {
+    m_editor->commitPicker();
     const QString chosen = m_files.askWorkbookToSave(QStringLiteral("telinf_R"));
     if (chosen.isEmpty()) return;
     constexpr int last = NumbersModel::LastEntry;
@@ -108,7 +172,8 @@ void NumberListPage::btn15Click()
 void NumberListPage::btn14Click()
 {
     // A read or save still running would mix the workbook's entries with the unit's.
-    if (refuseWhileTransferring(m_reporter)) return;
+    if (refuseEdit()) return;
+    m_editor->commitPicker();
     const QString path = m_files.askWorkbookToOpen();
     if (path.isEmpty()) return;
     const SheetReadResult read = WorkbookReader::read(path);
@@ -135,6 +200,7 @@ void NumberListPage::btn14Click()
 
 void NumberListPage::btn3Click()
 {
+    m_editor->commitPicker();
     constexpr int last = NumbersModel::LastEntry;
     m_files.writeTextFile(QStringLiteral("telinf_CSV"), [this] {
         return NumbersCsv::exportBytes(m_model, [this](int line) {

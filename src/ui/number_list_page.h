@@ -1,6 +1,8 @@
-// The "Telephone" page `ts2`: its seven buttons, the number list grid `strngrd3` with its
-// pickers and check columns, and the number list table and transfer behind them. The
-// workbook and text file exports and the workbook import need no link.
+// The "Telephone" page `ts2`: its seven buttons, the find bar, the number list grid
+// `strngrd3` with its pickers and check columns, and the number list table and transfer
+// behind them. The workbook and text file exports and the workbook import need no link.
+// While the page's own transfer runs, every change to the table from this page is refused
+// with a status saying why, so the unit gets the table as it was when Save was pressed.
 #pragma once
 
 #include "numbers/numbers_model.h"
@@ -15,6 +17,7 @@ class QPushButton;
 namespace zc {
 
 class LinkSession;
+class NumberFindBar;
 class NumberListEditor;
 class Reporter;
 
@@ -30,7 +33,11 @@ public:
     TtelephoneSend &transfer() override { return m_telephoneSend; }
     QWidget *pageWidget() override { return this; }
     PageUndo *undo() const override;
+    void commitEdits() override;
     NumberListEditor *editor() const { return m_editor; }
+    NumberFindBar *findBar() const { return m_findBar; }
+    // True, with a status saying why, while the page's transfer reads into or saves the table.
+    bool refuseEdit();
     QList<QPushButton *> deviceControls() const override { return m_controls; }
 
 public slots:
@@ -53,6 +60,7 @@ private:
     TtelephoneSend m_telephoneSend;
     PageFiles m_files;
     NumberListEditor *m_editor = nullptr;
+    NumberFindBar *m_findBar = nullptr;
     QList<QPushButton *> m_controls;
 };
 

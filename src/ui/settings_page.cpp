@@ -2,6 +2,7 @@
 
 #include "link/link_session.h"
 #include "link/reporter.h"
+#include "settings/settings_check.h"
 #include "settings/settings_profile.h"
 #include "ui/settings_editor.h"
 
@@ -49,6 +50,9 @@ void SettingsPage::btn21Click()
 void SettingsPage::btn22Click()
 {
     if (m_session.refuseDeviceAction()) return;
+    // A text the unit cannot hold whole is named, and saved cut only when the user agrees.
+    if (const QString cut = SettingsCheck::cutQuestion(m_model); !cut.isEmpty() && !m_reporter.question(cut))
+        return;
     m_basicInf.Save();
 }
 

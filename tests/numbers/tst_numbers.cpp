@@ -1,6 +1,7 @@
 // The number list: entry and page encoding, the list checks, the text export, the workbook
 // row checks and the table model.
 #include "numbers/number_list_check.h"
+#include "numbers/number_save_checks.h"
 #include "numbers/numbers_codec.h"
 #include "numbers/numbers_csv.h"
 #include "numbers/numbers_import.h"
@@ -61,6 +62,8 @@ private slots:
     void model();
     void doubtful_data();
     void doubtful();
+    void saveChecks_data();
+    void saveChecks();
 };
 
 void TestNumbers::entry_data()
@@ -378,6 +381,72 @@ void TestNumbers::doubtful()
     m.setText(7, column, text);
     QCOMPARE(m.isDoubtful(7, column), doubtful);
     QVERIFY(!m.isDoubtful(0, column));
+}
+
+void TestNumbers::saveChecks_data()
+{
+    // Rows 5 and 9 hold the row under test and a copy of its number (when `twin`); the
+    // save is checked at 2025-01-01 12:00.
+    QTest::addColumn<QStringList>("cells"); // Number..Delete
+    QTest::addColumn<QString>("refusal");   // what the refusal says of row 5; empty: none
+    QTest::addColumn<bool>("twin");         // row 9 holds the same number
+    QTest::addColumn<bool>("duplicate");    // the question names rows 5 and 9
+    QTest::addColumn<bool>("ended");
+
+    const QString n22 = QStringLiteral("+123456789012345678901");
+    QTest::newRow("22 characters fit")
+        << QStringList{n22, "", "", "", "", "yes", "no"} << QString() << false << false << false;
+    QTest::newRow("23 characters refused")
+        << QStringList{n22 + "2", "", "", "", "", "yes", "no"}
+        << "Row 5: the number has 23 characters, an entry holds 22" << false << false << false;
+    QTest::newRow("30 characters, marked for deletion")
+        << QStringList{n22 + "12345678", "", "", "", "", "no", "yes"} << QString() << false << false << false;
+    QTest::newRow("end a minute before start")
+        << QStringList{"555", "2026/05/06", "08:00", "2026-05-06", "07:59", "no", "no"}
+        << "Row 5: the window ends (2026-05-06 07:59) before it starts (2026/05/06 08:00)" << false << false
+        << false;
+    QTest::newRow("end a day before start, long and cut number")
+        << QStringList{n22 + "99", "2026/05/06", "08:00", "2026/05/05", "23:00", "no", "no"}
+        << "Row 5: the number has 24 characters, an entry holds 22; the window ends" << false << false
+        << false;
+    QTest::newRow("end equal to start")
+        << QStringList{"555", "2026/05/06", "08:00", "2026/05/06", "8:00", "no", "no"} << QString() << false
+        << false << false;
+    QTest::newRow("reversed but always allowed")
+        << QStringList{"555", "2026/05/06", "08:00", "2024/01/01", "00:00", "yes", "no"} << QString() << true
+        << true << false;
+    QTest::newRow("same number, one marked for deletion")
+        << QStringList{"555", "", "", "", "", "yes", "yes"} << QString() << true << false << false;
+    QTest::newRow("window ended") << QStringList{"555",   "2024/01/01", "00:00", "2024/12/31",
+                                                 "23:59", "no",         "no"}
+                                  << QString() << true << true << true;
+    QTest::newRow("window ends later today")
+        << QStringList{"555", "2024/01/01", "00:00", "2025-01-01", "12:01", "no", "no"} << QString() << false
+        << false << false;
+    QTest::newRow("unreadable end is not called ended")
+        << QStringList{"555", "2024/01/01", "00:00", "2024/13/01", "12:00", "no", "no"} << QString() << false
+        << false << false;
+}
+
+void TestNumbers::saveChecks()
+{
+    QFETCH(QStringList, cells);
+    QFETCH(QString, refusal);
+    QFETCH(bool, twin);
+    QFETCH(bool, duplicate);
+    QFETCH(bool, ended);
+    NumbersModel m;
+    fillRow(m, 5, cells);
+    if (twin) fillRow(m, 9, {cells[0], "", "", "", "", "yes"});
+    const QString message = NumberSaveChecks::saveRefusal(m);
+    if (refusal.isEmpty())
+        QCOMPARE(message, QString());
+    else
+        QVERIFY2(message.section(u'\n', 1).startsWith(refusal), qPrintable(message));
+    const QString question = NumberSaveChecks::duplicateQuestion(m);
+    QCOMPARE(question.contains(QStringLiteral("%1 is in rows 5, 9").arg(cells[0])), duplicate);
+    QCOMPARE(question.isEmpty(), !duplicate);
+    QCOMPARE(NumberSaveChecks::windowEnded(m.row(5), QDateTime(QDate(2025, 1, 1), QTime(12, 0))), ended);
 }
 
 QTEST_GUILESS_MAIN(TestNumbers)

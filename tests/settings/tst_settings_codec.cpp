@@ -1,7 +1,8 @@
 // Settings record encoding and decoding: golden pages, field edge cases, and a round-trip
 // property over random images of the record.
-#include "link/device_text.h"
 #include "devsim/presets.h"
+#include "link/device_text.h"
+#include "settings/settings_check.h"
 #include "settings/settings_codec.h"
 #include "settings/settings_model.h"
 
@@ -118,6 +119,7 @@ private slots:
     void devicePassword_data();
     void devicePassword();
     void roundTripProperty();
+    void overlongTextsAreNamed();
 };
 
 void TestSettingsCodec::factoryDefaultsEncode()
@@ -520,6 +522,24 @@ void TestSettingsCodec::simulatedUnitLeavesTheFactoryWithTheGridDefaults()
         QCOMPARE(QByteArray(reinterpret_cast<const char *>(r.page.data()), 256).toHex(),
                  factory.mid((page - 1) * 256, 256).toHex());
     }
+}
+
+void TestSettingsCodec::overlongTextsAreNamed()
+{
+    SettingsModel m;
+    QCOMPARE(SettingsCheck::cutQuestion(m), QString());
+    m.setContent(5, QString(40, u'a'));                 // fills the field exactly
+    m.setContent(13, QStringLiteral("é").repeated(20)); // 40 bytes in 20 characters
+    QCOMPARE(SettingsCheck::cutQuestion(m), QString());
+    m.setContent(5, QString(40, u'a') + QString(13, u'b'));
+    m.setContent(22, QStringLiteral("é").repeated(9)); // 18 bytes, 16 kept
+    const QString q = SettingsCheck::cutQuestion(m);
+    QVERIFY2(q.contains(QStringLiteral("5.DIN1 Alarm Content: 53 bytes, the unit keeps 40; \"bbbbbbbbbbbbb\" "
+                                       "would be lost")),
+             qPrintable(q));
+    QVERIFY2(q.contains(QStringLiteral("22.GPRS Password: 18 bytes, the unit keeps 16; \"é\" would be lost")),
+             qPrintable(q));
+    QVERIFY(q.endsWith(QStringLiteral("Save the settings anyway?")));
 }
 
 QTEST_GUILESS_MAIN(TestSettingsCodec)

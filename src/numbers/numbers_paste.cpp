@@ -1,0 +1,120 @@
+#include "numbers/numbers_paste.h"
+
+#include "numbers/number_save_checks.h"
+#include "numbers/numbers_import.h"
+#include "numbers/numbers_model.h"
+
+#include <algorithm>
+
+namespace zc::NumbersPaste {
+
+namespace {
+
+const QString kYes = QStringLiteral("yes");
+const QString kNo = QStringLiteral("no");
+
+Plan refused(const QString &message)
+{
+    Plan p;
+    p.message = QStringLiteral("Nothing was pasted: ") + message;
+    return p;
+}
+
+QString faultText(const NumbersModel &model, const NumberRow &row, const QList<int> &columns)
+{
+    QStringList cells;
+    for (int c : columns)
+        cells << QStringLiteral("%1 \"%2\"").arg(model.text(0, c).trimmed(), row[c]);
+    return cells.join(QStringLiteral(", ")) + QStringLiteral(" not like 2024/05/06 or 07:30");
+}
+
+} // namespace
+
+QList<QStringList> parse(const QString &text)
+{
+    QList<QStringList> cells;
+    if (text.isEmpty()) return cells;
+    QStringList lines = text.split(u'\n');
+    if (lines.last().isEmpty()) lines.removeLast();
+    cells.reserve(lines.size());
+    for (QString &line : lines) {
+        if (line.endsWith(u'\r')) line.chop(1);
+        cells << line.split(u'\t');
+    }
+    return cells;
+}
+
+QString copyText(const NumbersModel &model, const QList<int> &rows, int firstColumn, int lastColumn)
+{
+    QString out;
+    for (int r : rows) {
+        for (int c = firstColumn; c <= lastColumn; ++c) {
+            if (c > firstColumn) out += u'\t';
+            out += model.text(r, c);
+        }
+        out += u'\n';
+    }
+    return out;
+}
+
+Plan plan(const NumbersModel &model, const QList<QStringList> &input, int row, int column)
+{
+    using namespace NumberColumn;
+    QList<QStringList> cells = input;
+    if (!cells.isEmpty() && cells.front().size() == Count && cells.front().front() == model.text(0, Serial))
+        cells.removeFirst();
+    if (cells.isEmpty()) return refused(QStringLiteral("the clipboard holds no cells."));
+    qsizetype width = 0;
+    for (const QStringList &line : cells)
+        width = std::max(width, line.size());
+
+    Plan p;
+    p.firstRow = std::max(row, int(NumbersModel::FirstEntry));
+    const bool wholeRows = width == Count;
+    // Whole rows skip their Serial cell; other blocks start at the current column.
+    const int skip = wholeRows ? 1 : 0;
+    p.firstColumn = wholeRows ? int(Number) : std::max(column, int(Number));
+    p.lastColumn = p.firstColumn + int(width) - skip - 1;
+    const int lastRow = p.firstRow + int(cells.size()) - 1;
+    if (lastRow > NumbersModel::LastEntry)
+        return refused(QStringLiteral("the %1 rows from row %2 on reach past row %3.")
+                           .arg(cells.size())
+                           .arg(p.firstRow)
+                           .arg(NumbersModel::LastEntry));
+    if (p.lastColumn > Delete)
+        return refused(QStringLiteral("the %1 columns from \"%2\" on reach past \"%3\".")
+                           .arg(width)
+                           .arg(model.text(0, p.firstColumn).trimmed(), model.text(0, Delete)));
+
+    QList<std::pair<int, QString>> wrong;
+    p.rows.reserve(cells.size());
+    for (qsizetype i = 0; i < cells.size(); ++i) {
+        const int r = p.firstRow + int(i);
+        NumberRow result = model.row(r);
+        for (int c = p.firstColumn; c <= p.lastColumn; ++c) {
+            const QString cell = cells[i].value(c - p.firstColumn + skip);
+            result[c] = (c == Always || c == Delete) ? (cell == kYes ? kYes : kNo) : cell;
+        }
+        QStringList reasons;
+        if (const QList<int> faults = NumbersImport::rowFaults(result); !faults.isEmpty())
+            reasons << faultText(model, result, faults);
+        reasons << NumberSaveChecks::rowRefusals(result);
+        if (!reasons.isEmpty()) wrong.append({r, reasons.join(QStringLiteral("; "))});
+        p.rows << result;
+    }
+    if (!wrong.isEmpty())
+        return refused(QStringLiteral("%1 %2 would be wrong.\n")
+                           .arg(wrong.size())
+                           .arg(wrong.size() == 1 ? QStringLiteral("row") : QStringLiteral("rows")) +
+                       NumberSaveChecks::rowLines(wrong));
+    p.ok = true;
+    return p;
+}
+
+void apply(const Plan &plan, NumbersModel &model)
+{
+    if (!plan.ok) return;
+    model.setRows(plan.firstRow, plan.rows, plan.firstColumn, plan.lastColumn);
+}
+
+} // namespace zc::NumbersPaste
