@@ -344,6 +344,8 @@ void benchSheets()
 
 } // namespace
 
+void benchProvision(); // bench_provision.cpp
+
 int main(int argc, char **argv)
 {
     QCoreApplication app(argc, argv);
@@ -352,5 +354,6 @@ int main(int argc, char **argv)
     benchNumbers();
     benchHistory();
     benchSheets();
+    benchProvision();
     return 0;
 }

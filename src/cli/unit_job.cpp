@@ -258,19 +258,19 @@ HistoryModel &UnitJob::history()
 
 void UnitJob::addOpenAndLogIn()
 {
-    m_steps.append({StepKind::OpenAndLogIn});
+    m_steps.append({StepKind::OpenAndLogIn, Area::Settings, {}});
 }
 void UnitJob::addRead(Area area)
 {
-    m_steps.append({StepKind::Read, area});
+    m_steps.append({StepKind::Read, area, {}});
 }
 void UnitJob::addSave(Area area)
 {
-    m_steps.append({StepKind::Save, area});
+    m_steps.append({StepKind::Save, area, {}});
 }
 void UnitJob::addDeleteHistory()
 {
-    m_steps.append({StepKind::DeleteHistory, Area::History});
+    m_steps.append({StepKind::DeleteHistory, Area::History, {}});
 }
 void UnitJob::addCheck(std::function<void()> check)
 {

@@ -134,7 +134,7 @@ private:
     bool m_stepRunning = false;
     bool m_settleQueued = false;
     bool m_finished = false;
-    Step m_current{StepKind::Check};
+    Step m_current{StepKind::Check, Area::Settings, {}};
     Exit m_exit = Exit::Done;
     QStringList m_messages;
     std::array<QList<PageBytes>, kAreaCount> m_pages;
