@@ -79,7 +79,9 @@ public:
     {
         if (!m_enabled) return;
         job.onProgress = [this, port = job.port()](const QString &what, int percent) {
-            m_state[port] = QStringLiteral("%1 %2 %3%").arg(port, what).arg(qBound(0, percent, 100));
+            const QString text = QStringLiteral("%1 %2 %3%").arg(port, what).arg(qBound(0, percent, 100));
+            if (m_state[port] == text) return;
+            m_state[port] = text;
             draw();
         };
     }
