@@ -38,7 +38,8 @@ double provisionSeconds(int units)
         jo.port = sims.back()->ptyPath();
         jo.password = QStringLiteral("8530");
         jobs.push_back(std::make_unique<cli::UnitJob>(jo));
-        jobs.back()->numbers().setRows(NumbersModel::FirstEntry, rows, NumberColumn::Number, NumberColumn::Always);
+        jobs.back()->numbers().setRows(NumbersModel::FirstEntry, rows, NumberColumn::Number,
+                                       NumberColumn::Always);
         jobs.back()->addOpenAndLogIn();
         jobs.back()->addSave(Area::Numbers);
     }

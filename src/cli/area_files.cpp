@@ -35,7 +35,9 @@ QString suffix(const QString &path)
 // Messages of the window's checks carry a lone carriage return between their parts.
 QString oneLine(QString text)
 {
-    return text.replace(QStringLiteral("\r\n"), QStringLiteral("; ")).replace(u'\r', u' ').replace(u'\n', u' ');
+    return text.replace(QStringLiteral("\r\n"), QStringLiteral("; "))
+        .replace(u'\r', u' ')
+        .replace(u'\n', u' ');
 }
 
 // The JSON object at the top of a file, or the reason it is none.
@@ -249,8 +251,8 @@ QByteArray numbersJson(const NumbersModel &model)
 
 QByteArray historyJson(const HistoryModel &model)
 {
-    static const char *const keys[HistoryModel::Columns] = {"row",    "number", "date",      "time",
-                                                             "from",   "action", "executant", "content"};
+    static const char *const keys[HistoryModel::Columns] = {"row",  "number", "date",      "time",
+                                                            "from", "action", "executant", "content"};
     QJsonArray records;
     for (int r = HistoryModel::FirstRecordRow; r <= HistoryModel::LastRecordRow; ++r) {
         if (model.text(r, HistoryModel::NumberColumn).isEmpty()) continue;

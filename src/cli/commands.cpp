@@ -7,9 +7,9 @@
 #include "cli/page_compare.h"
 #include "cli/unit_job.h"
 #include "history/history_csv.h"
+#include "numbers/numbers_model.h"
 #include "settings/settings_items.h"
 #include "settings/settings_model.h"
-#include "numbers/numbers_model.h"
 #include "sheets/export_folder.h"
 
 #include <QCoreApplication>
@@ -213,7 +213,8 @@ struct Commands
         addDeviceOptions(settingsRead, dev, onePort);
         settingsRead->add_option("-o,--output", output, "Write FILE.xlsx (the profile workbook) or FILE.json")
             ->type_name("FILE");
-        settingsWrite = settings->add_subcommand("write", "Write a profile workbook or settings JSON to the unit");
+        settingsWrite =
+            settings->add_subcommand("write", "Write a profile workbook or settings JSON to the unit");
         settingsWrite->add_option("FILE", file, "Profile .xlsx/.ods/.xls or .json")->required();
         addDeviceOptions(settingsWrite, dev, onePort);
         settingsWrite->add_flag("--verify", verify, "Read the settings back and compare byte for byte");
@@ -221,13 +222,16 @@ struct Commands
         settingsDiff->add_option("FILE", file, "Profile .xlsx/.ods/.xls or .json")->required();
         addDeviceOptions(settingsDiff, dev, onePort);
 
-        CLI::App *numbers = app.add_subcommand("numbers", "Read, write or compare the authorized number list");
+        CLI::App *numbers =
+            app.add_subcommand("numbers", "Read, write or compare the authorized number list");
         numbers->require_subcommand(1);
         numbersRead = numbers->add_subcommand("read", "Read the list (JSON on stdout without -o)");
         addDeviceOptions(numbersRead, dev, onePort);
-        numbersRead->add_option("-o,--output", output, "Write FILE.xlsx (list workbook), FILE.csv or FILE.json")
+        numbersRead
+            ->add_option("-o,--output", output, "Write FILE.xlsx (list workbook), FILE.csv or FILE.json")
             ->type_name("FILE");
-        numbersWrite = numbers->add_subcommand("write", "Write a list workbook, list CSV or JSON to the unit");
+        numbersWrite =
+            numbers->add_subcommand("write", "Write a list workbook, list CSV or JSON to the unit");
         numbersWrite->add_option("FILE", file, "List .xlsx/.ods/.xls, .csv or .json")->required();
         addDeviceOptions(numbersWrite, dev, onePort);
         numbersWrite->add_flag("--verify", verify, "Read the list back and compare byte for byte");
@@ -239,18 +243,21 @@ struct Commands
         history->require_subcommand(1);
         historyRead = history->add_subcommand("read", "Read the log (JSON on stdout without -o)");
         addDeviceOptions(historyRead, dev, onePort);
-        historyRead->add_option("-o,--output", output, "Write FILE.xlsx, FILE.csv or FILE.json")->type_name("FILE");
+        historyRead->add_option("-o,--output", output, "Write FILE.xlsx, FILE.csv or FILE.json")
+            ->type_name("FILE");
         historyDelete = history->add_subcommand("delete", "Delete the whole log on the unit");
         addDeviceOptions(historyDelete, dev, onePort);
         historyDelete->add_flag("--yes", yes, "Confirm the delete (without it nothing is done, exit 2)");
 
         provision = app.add_subcommand("provision", "Write a profile and/or a list to several units at once");
         addDeviceOptions(provision, dev, "A unit's port; give --port once per unit");
-        provision->add_option("--profile", profile, "Settings profile .xlsx/.ods/.xls or .json")->type_name("FILE");
+        provision->add_option("--profile", profile, "Settings profile .xlsx/.ods/.xls or .json")
+            ->type_name("FILE");
         provision->add_option("--numbers", numbersFile, "Number list .xlsx/.ods/.xls, .csv or .json")
             ->type_name("FILE");
         provision->add_flag("--verify", verify, "Read back what was written and compare byte for byte");
-        provision->add_option("--report", report, "Write a JSON report per unit to FILE.json")->type_name("FILE");
+        provision->add_option("--report", report, "Write a JSON report per unit to FILE.json")
+            ->type_name("FILE");
 
         backup = app.add_subcommand("backup", "Save settings profile, list workbook and history CSV in DIR");
         addDeviceOptions(backup, dev, onePort);
@@ -317,7 +324,8 @@ Exit Commands::runWrite(Area area)
     const QString error =
         area == Area::Settings ? loadSettings(q(file), job.settings()) : loadNumbers(q(file), job.numbers());
     if (!error.isEmpty()) return usageError(error);
-    const QList<PageBytes> sent = area == Area::Settings ? settingsPages(job.settings()) : numbersPages(job.numbers());
+    const QList<PageBytes> sent =
+        area == Area::Settings ? settingsPages(job.settings()) : numbersPages(job.numbers());
     job.addOpenAndLogIn();
     job.addSave(area);
     addWritten(job, area);
@@ -347,7 +355,9 @@ Exit Commands::runDiff(Area area)
 
 Exit Commands::runDelete()
 {
-    if (!yes) return usageError(QStringLiteral("history delete removes the whole log from the unit; add --yes to do it"));
+    if (!yes)
+        return usageError(
+            QStringLiteral("history delete removes the whole log from the unit; add --yes to do it"));
     UnitJob::Options o = jobOptions(dev, dev.ports.front());
     o.answerYes = true;
     UnitJob job(o);
@@ -413,11 +423,12 @@ Exit Commands::runProvision()
                          .arg(job->port())
                          .arg(int(job->exit()))
                          .arg(errors.isEmpty() ? QString() : errors.last()));
-        QJsonObject u{{QStringLiteral("port"), job->port()},
-                      {QStringLiteral("exit"), int(job->exit())},
-                      {QStringLiteral("written"), QJsonArray::fromStringList(written)},
-                      {QStringLiteral("verified"), verify && ok},
-                      {QStringLiteral("error"), errors.isEmpty() ? QJsonValue() : QJsonValue(errors.join(u'\n'))}};
+        QJsonObject u{
+            {QStringLiteral("port"), job->port()},
+            {QStringLiteral("exit"), int(job->exit())},
+            {QStringLiteral("written"), QJsonArray::fromStringList(written)},
+            {QStringLiteral("verified"), verify && ok},
+            {QStringLiteral("error"), errors.isEmpty() ? QJsonValue() : QJsonValue(errors.join(u'\n'))}};
         units.append(u);
     }
     if (!report.empty()) {
@@ -447,9 +458,16 @@ Exit Commands::runBackup()
     for (int i = 0; i < 3; ++i) {
         QString error;
         if (i == 0)
-            error = saveSettings(job.settings(), folder.filePath(ExportFolder::stampedName(QStringLiteral("basicinf_R"), now) + QStringLiteral(".xlsx")), &written);
+            error =
+                saveSettings(job.settings(),
+                             folder.filePath(ExportFolder::stampedName(QStringLiteral("basicinf_R"), now) +
+                                             QStringLiteral(".xlsx")),
+                             &written);
         else if (i == 1)
-            error = saveNumbers(job.numbers(), folder.filePath(ExportFolder::stampedName(QStringLiteral("telinf_R"), now) + QStringLiteral(".xlsx")), &written);
+            error = saveNumbers(job.numbers(),
+                                folder.filePath(ExportFolder::stampedName(QStringLiteral("telinf_R"), now) +
+                                                QStringLiteral(".xlsx")),
+                                &written);
         else {
             written = folder.filePath(ExportFolder::stampedName(QStringLiteral("hisinf_CSV"), now));
             error = ExportFolder::writeFile(written, HistoryCsv::fileBytes(job.history()));

@@ -103,7 +103,8 @@ QStringList settingsChanges(const QList<PageBytes> &unit, const QList<PageBytes>
     QStringList lines;
     for (const SettingsItems::Item &item : SettingsItems::all()) {
         const QString a = itemText(*before, item.number), b = itemText(*after, item.number);
-        if (a != b) lines << QStringLiteral("%1: %2 → %3").arg(QString::fromUtf8(item.name), shown(a), shown(b));
+        if (a != b)
+            lines << QStringLiteral("%1: %2 → %3").arg(QString::fromUtf8(item.name), shown(a), shown(b));
     }
     return lines;
 }
@@ -166,14 +167,15 @@ QStringList verifyDifferences(Area area, const QList<PageBytes> &sent, const QLi
             if (first < 0) continue;
             const int row = p * perPage + slot + 1;
             const NumberRow a = entryOf(sent, row), b = entryOf(held, row);
-            lines << (!sameRow(a, b) ? QStringLiteral("number list row %1: sent %2, the unit holds %3")
-                                           .arg(row)
-                                           .arg(rowText(a), rowText(b))
-                                     : QStringLiteral("number list row %1: the unit holds other bytes than were "
-                                                      "sent (entry byte %2: sent %3, held %4)")
-                                           .arg(row)
-                                           .arg(first - start)
-                                           .arg(hex(sent[p][first]), hex(held[p][first])));
+            lines << (!sameRow(a, b)
+                          ? QStringLiteral("number list row %1: sent %2, the unit holds %3")
+                                .arg(row)
+                                .arg(rowText(a), rowText(b))
+                          : QStringLiteral("number list row %1: the unit holds other bytes than were "
+                                           "sent (entry byte %2: sent %3, held %4)")
+                                .arg(row)
+                                .arg(first - start)
+                                .arg(hex(sent[p][first]), hex(held[p][first])));
         }
     return lines;
 }

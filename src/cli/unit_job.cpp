@@ -72,14 +72,16 @@ QString pageContents(Area area, int page)
 
 QString pagesText(int first, int last)
 {
-    return first == last ? QStringLiteral("page %1").arg(first) : QStringLiteral("pages %1 to %2").arg(first).arg(last);
+    return first == last ? QStringLiteral("page %1").arg(first)
+                         : QStringLiteral("pages %1 to %2").arg(first).arg(last);
 }
 
 // What a save stopped at page `page` of `count` left on the unit.
 QString savedSoFar(int page, int count)
 {
     QString text = page == 1 ? QStringLiteral("nothing was saved")
-                             : pagesText(1, page - 1) + (page == 2 ? QStringLiteral(" is saved") : QStringLiteral(" are saved"));
+                             : pagesText(1, page - 1) +
+                                   (page == 2 ? QStringLiteral(" is saved") : QStringLiteral(" are saved"));
     if (page < count) text += QStringLiteral(", ") + pagesText(page + 1, count) + QStringLiteral(" not sent");
     return text;
 }
@@ -401,9 +403,11 @@ void UnitJob::settle()
     case StepKind::OpenAndLogIn:
         if (f.loginReply)
             endStep(f.loginOk ? Exit::Done : Exit::Unit,
-                    f.loginOk ? QString() : QStringLiteral("the unit refused the password; nothing was written"));
+                    f.loginOk ? QString()
+                              : QStringLiteral("the unit refused the password; nothing was written"));
         else if (f.timedOut)
-            endStep(Exit::NoReply, QStringLiteral("no reply from the unit within %1 ms to the login").arg(ms));
+            endStep(Exit::NoReply,
+                    QStringLiteral("no reply from the unit within %1 ms to the login").arg(ms));
         else if (f.portLost)
             endStep(Exit::NoReply, QStringLiteral("the unit went away (its port closed) during the login"));
         else if (f.message)
@@ -415,7 +419,8 @@ void UnitJob::settle()
         else if (f.refused)
             endStep(Exit::Unit, QStringLiteral("the unit refused to delete its history"));
         else if (f.timedOut)
-            endStep(Exit::NoReply, QStringLiteral("no reply from the unit within %1 ms to the delete").arg(ms));
+            endStep(Exit::NoReply,
+                    QStringLiteral("no reply from the unit within %1 ms to the delete").arg(ms));
         else if (f.portLost || f.message)
             endStep(Exit::NoReply, QStringLiteral("the delete got no usable reply; the history may be kept"));
         return;
@@ -423,11 +428,14 @@ void UnitJob::settle()
         if (f.completed && m_pages[int(area)].size() == count)
             endStep(Exit::Done, {});
         else if (f.timedOut)
-            endStep(Exit::NoReply, QStringLiteral("no reply from the unit within %1 ms to %2").arg(ms).arg(pageText));
+            endStep(Exit::NoReply,
+                    QStringLiteral("no reply from the unit within %1 ms to %2").arg(ms).arg(pageText));
         else if (f.portLost)
-            endStep(Exit::NoReply, QStringLiteral("the unit went away (its port closed) while reading %1").arg(pageText));
+            endStep(Exit::NoReply,
+                    QStringLiteral("the unit went away (its port closed) while reading %1").arg(pageText));
         else if (f.completed || f.ended)
-            endStep(Exit::NoReply, QStringLiteral("the unit's reply to %1 was damaged or incomplete").arg(pageText));
+            endStep(Exit::NoReply,
+                    QStringLiteral("the unit's reply to %1 was damaged or incomplete").arg(pageText));
         return;
     case StepKind::Save:
         if (f.completed)

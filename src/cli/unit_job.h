@@ -37,7 +37,10 @@ enum class Exit {
     Port = 3,    // the port is absent, not permitted or busy
     NoReply = 4, // time-out, damaged replies or a unit that went away
 };
-inline Exit worse(Exit a, Exit b) { return int(a) >= int(b) ? a : b; }
+inline Exit worse(Exit a, Exit b)
+{
+    return int(a) >= int(b) ? a : b;
+}
 
 using PageBytes = std::array<std::uint8_t, kPageSize>;
 
@@ -61,8 +64,8 @@ class UnitJob : public QObject
 public:
     struct Options
     {
-        QString port;         // as the user gave it: messages name the unit by it
-        QString password;     // compared as the window's login compares it
+        QString port;     // as the user gave it: messages name the unit by it
+        QString password; // compared as the window's login compares it
         int replyTimeoutMs = 3000;
         bool answerYes = false; // the answer to any question a transfer would ask
     };

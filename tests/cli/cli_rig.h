@@ -54,7 +54,10 @@ struct Units
         }
     }
     QString port(int i) const { return sims[std::size_t(i)]->ptyPath(); }
-    QByteArray area(int i, Area a) const { return sims[std::size_t(i)]->memory(areaMap(a).base, areaBytes(a)); }
+    QByteArray area(int i, Area a) const
+    {
+        return sims[std::size_t(i)]->memory(areaMap(a).base, areaBytes(a));
+    }
 };
 
 inline devsim::Options preset(devsim::Preset p)

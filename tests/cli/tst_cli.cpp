@@ -71,21 +71,25 @@ private slots:
         QTest::addColumn<int>("code");
         QTest::addColumn<QString>("output");
         const int demo = int(devsim::Preset::Demo), factory = int(devsim::Preset::Factory);
-        auto row = [](const char *name, int unit, const QStringList &args, int code, const QString &out = {}) {
-            QTest::newRow(name) << unit << args << code << out;
-        };
+        auto row = [](const char *name, int unit, const QStringList &args, int code,
+                      const QString &out = {}) { QTest::newRow(name) << unit << args << code << out; };
         row("ports", demo, {"ports", "--json"}, 0, "[");
         row("settings read", demo, {"settings", "read", "--port", "{port}"}, 0, "\"1.Password\"");
         row("settings read xlsx", demo, {"settings", "read", "--port", "{port}", "-o", "{dir}/r.xlsx"}, 0);
-        row("settings write xlsx", factory, {"settings", "write", "{dir}/s.xlsx", "--port", "{port}", "--verify"}, 0);
-        row("settings write json", factory, {"settings", "write", "--verify", "{dir}/s15.json", "--port", "{port}"}, 0);
+        row("settings write xlsx", factory,
+            {"settings", "write", "{dir}/s.xlsx", "--port", "{port}", "--verify"}, 0);
+        row("settings write json", factory,
+            {"settings", "write", "--verify", "{dir}/s15.json", "--port", "{port}"}, 0);
         row("settings diff same", demo, {"settings", "diff", "{dir}/s.json", "--port", "{port}"}, 0, "");
         row("settings diff changed", demo, {"settings", "diff", "{dir}/s15.json", "--port", "{port}"}, 1,
             "7.Auto Arm after authorized number call-in(0~999): 10 → 15\n");
         row("numbers read csv", demo, {"numbers", "read", "--port", "{port}", "-o", "{dir}/r.csv"}, 0);
-        row("numbers write xlsx", factory, {"numbers", "write", "{dir}/n.xlsx", "--port", "{port}", "--verify"}, 0);
-        row("numbers write csv", factory, {"numbers", "write", "{dir}/n.csv", "--port", "{port}", "--verify"}, 0);
-        row("numbers write json", factory, {"numbers", "write", "{dir}/n.json", "--port", "{port}", "--verify"}, 0);
+        row("numbers write xlsx", factory,
+            {"numbers", "write", "{dir}/n.xlsx", "--port", "{port}", "--verify"}, 0);
+        row("numbers write csv", factory, {"numbers", "write", "{dir}/n.csv", "--port", "{port}", "--verify"},
+            0);
+        row("numbers write json", factory,
+            {"numbers", "write", "{dir}/n.json", "--port", "{port}", "--verify"}, 0);
         row("numbers diff same", demo, {"numbers", "diff", "{dir}/n.xlsx", "--port", "{port}"}, 0, "");
         row("numbers diff changed", factory, {"numbers", "diff", "{dir}/n.json", "--port", "{port}"}, 1,
             "row 1: (empty) → ");
@@ -136,13 +140,14 @@ private slots:
         devsim::Options refusing = preset(devsim::Preset::Factory);
         refusing.refuseWrite = 1 + 40; // the login, then list pages 1..40
         Units units({preset(devsim::Preset::Factory), refusing, preset(devsim::Preset::Factory)});
-        const CliRun r = runCli({"provision", "--port", units.port(0), "--port", units.port(1), "--port",
-                                 units.port(2), "--numbers", path("n.xlsx"), "--verify", "--report",
-                                 path("report.json")});
+        const CliRun r =
+            runCli({"provision", "--port", units.port(0), "--port", units.port(1), "--port", units.port(2),
+                    "--numbers", path("n.xlsx"), "--verify", "--report", path("report.json")});
         QCOMPARE(r.code, 1);
-        QVERIFY2(r.err.contains((units.port(1) + ": number list page 40 of 125 refused by the unit: rows 313–320")
-                                    .toUtf8()),
-                 r.err.constData());
+        QVERIFY2(
+            r.err.contains(
+                (units.port(1) + ": number list page 40 of 125 refused by the unit: rows 313–320").toUtf8()),
+            r.err.constData());
         QVERIFY(!r.err.contains(units.port(0).toUtf8()) && !r.err.contains(units.port(2).toUtf8()));
         const QJsonArray report =
             QJsonDocument::fromJson(readAll(path("report.json"))).object().value("units").toArray();
@@ -167,7 +172,8 @@ private slots:
         Units units({corrupting});
         const CliRun r = runCli({"numbers", "write", path("n.csv"), "--port", units.port(0), "--verify"});
         QCOMPARE(r.code, 1);
-        QVERIFY2(r.err.contains((units.port(0) + ": verify: number list row 25: sent ").toUtf8()), r.err.constData());
+        QVERIFY2(r.err.contains((units.port(0) + ": verify: number list row 25: sent ").toUtf8()),
+                 r.err.constData());
         QVERIFY(r.err.contains("verification found 1 difference"));
         // Without --verify the acknowledged page counts as written.
         Units again({corrupting});
@@ -180,11 +186,21 @@ private slots:
         QTest::addColumn<QString>("option");
         QTest::addColumn<QString>("file");
         QTest::addColumn<QString>("message");
-        QTest::newRow("list row without start time") << "--numbers" << "n-bad.csv" << "Wrong information on the profile";
-        QTest::newRow("list row out of range") << "--numbers" << "n-bad.json" << "\"row\" number from 1 to 1000";
-        QTest::newRow("settings number item") << "--profile" << "s-bad.json" << "'1x' is not a valid integer value";
-        QTest::newRow("settings items missing") << "--profile" << "s-short.json" << "item 2 is missing";
-        QTest::newRow("no such file") << "--profile" << "absent.xlsx" << "absent.xlsx";
+        QTest::newRow("list row without start time") << "--numbers"
+                                                     << "n-bad.csv"
+                                                     << "Wrong information on the profile";
+        QTest::newRow("list row out of range") << "--numbers"
+                                               << "n-bad.json"
+                                               << "\"row\" number from 1 to 1000";
+        QTest::newRow("settings number item") << "--profile"
+                                              << "s-bad.json"
+                                              << "'1x' is not a valid integer value";
+        QTest::newRow("settings items missing") << "--profile"
+                                                << "s-short.json"
+                                                << "item 2 is missing";
+        QTest::newRow("no such file") << "--profile"
+                                      << "absent.xlsx"
+                                      << "absent.xlsx";
     }
     void badInputChangesNothing()
     {
@@ -195,8 +211,9 @@ private slots:
         // The other file is good, so the bad one alone stops the run.
         const QStringList good = option == "--numbers" ? QStringList{"--profile", path("s.json")}
                                                        : QStringList{"--numbers", path("n.csv")};
-        const CliRun r = runCli(QStringList{"provision", "--port", units.port(0), "--port", units.port(1), option,
-                                            path(file)} + good);
+        const CliRun r = runCli(
+            QStringList{"provision", "--port", units.port(0), "--port", units.port(1), option, path(file)} +
+            good);
         QCOMPARE(r.code, 2);
         QVERIFY2(r.err.contains(message.toUtf8()), r.err.constData());
         for (const auto &sim : units.sims)
@@ -214,10 +231,12 @@ private slots:
         QTest::addColumn<int>("maxMs");
         QTest::newRow("absent port") << 0 << QStringList{"settings", "read", "--port", "/dev/zc-absent"} << 3
                                      << "/dev/zc-absent: cannot open the port" << 1000;
-        QTest::newRow("silent unit") << 1 << QStringList{"settings", "read", "--port", "{port}", "--timeout-ms", "300"}
+        QTest::newRow("silent unit") << 1 << QStringList{"settings", "read",         "--port",
+                                                         "{port}",   "--timeout-ms", "300"}
                                      << 4 << "no reply from the unit within 300 ms to the login" << 5000;
-        QTest::newRow("unit vanishes") << 2 << QStringList{"numbers", "read", "--port", "{port}", "--timeout-ms", "300"}
-                                       << 4 << "number list page 10 of 125" << 5000;
+        QTest::newRow("unit vanishes")
+            << 2 << QStringList{"numbers", "read", "--port", "{port}", "--timeout-ms", "300"} << 4
+            << "number list page 10 of 125" << 5000;
     }
     void failingUnits()
     {

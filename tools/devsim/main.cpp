@@ -79,8 +79,8 @@ int main(int argc, char *argv[])
     const auto inject = option("inject", "Put the bytes HEX into reply K at OFFSET (0: before it); "
                                          "sent alone when K gets no reply.",
                                "K:HEX[:OFFSET]");
-    parser.addOptions({help, link, publish, preset, image, baud, delay, refuse, drop, corrupt, corruptStore, vanish, split, noise,
-                       late, inject});
+    parser.addOptions({help, link, publish, preset, image, baud, delay, refuse, drop, corrupt, corruptStore,
+                       vanish, split, noise, late, inject});
 
     if (!parser.parse(QCoreApplication::arguments())) return usageError(parser.errorText());
     if (parser.isSet(help)) {
