@@ -243,6 +243,8 @@ UnitJob::~UnitJob()
     disconnect(&m_link->session, nullptr, this, nullptr);
     m_link->reporter.onMessage = {};
     m_link->reporter.onProgress = {};
+    // Closed while the transfers it may still end are alive.
+    m_link->session.close();
 }
 
 SettingsModel &UnitJob::settings()
