@@ -383,6 +383,8 @@ void benchNumberListPage()
 
 } // namespace
 
+void benchProvision(); // bench_provision.cpp
+
 int main(int argc, char **argv)
 {
     QCoreApplication app(argc, argv);
@@ -392,5 +394,6 @@ int main(int argc, char **argv)
     benchHistory();
     benchSheets();
     benchNumberListPage();
+    benchProvision();
     return 0;
 }

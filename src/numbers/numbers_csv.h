@@ -2,6 +2,9 @@
 #pragma once
 
 #include <QByteArray>
+#include <QList>
+#include <QString>
+#include <QStringList>
 
 #include <functional>
 
@@ -21,6 +24,13 @@ QByteArray exportBytes(const NumbersModel &model, const std::function<void(int l
 
 // One field as written in the file.
 QByteArray field(const QString &text);
+
+// Reads a list file back: line i holds entry row i, its first eight fields the row's cells
+// (quoted fields unquoted, bytes read as the unit's texts). The result is laid out as
+// NumbersImport::check takes a workbook: row 0 holds "Serial" in its first cell, rows 1..1000
+// the lines. A file that is no list file (more lines than rows, a quote left open) gives an
+// empty list and the reason in error.
+QList<QStringList> cells(const QByteArray &bytes, QString *error = nullptr);
 
 } // namespace NumbersCsv
 } // namespace zc

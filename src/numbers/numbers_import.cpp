@@ -3,6 +3,8 @@
 #include "numbers/number_list_check.h"
 #include "numbers/numbers_codec.h"
 #include "numbers/numbers_model.h"
+#include "numbers/numbers_sheet.h"
+#include "sheets/workbook_reader.h"
 
 #include <algorithm>
 
@@ -65,6 +67,18 @@ Result check(const QList<QStringList> &cells)
                              .arg(QString::number(wrong.size()), joinFirstThree(wrong));
     }
     return result;
+}
+
+Result fromFile(const QString &path)
+{
+    const SheetReadResult read = WorkbookReader::read(path);
+    if (!read.ok()) {
+        Result result;
+        result.verdict = Result::Verdict::WrongFormat;
+        result.message = read.error;
+        return result;
+    }
+    return check(NumbersSheet::cells(read.sheet));
 }
 
 void apply(const Result &result, NumbersModel &model)

@@ -33,6 +33,10 @@ struct Result
 // a carriage return, "Serial: " and the first wrong rows. Missing cells count as empty.
 Result check(const QList<QStringList> &cells);
 
+// "Import .XLS" after the open dialog: reads the workbook at path and checks it. A file
+// that cannot be read gives WrongFormat with the reader's message, which names the file.
+Result fromFile(const QString &path);
+
 // Writes an accepted workbook into the table in one step: Number..End Time as the sheet
 // holds them, Always "yes" or "no"; Serial and Delete are not touched. Anything but an
 // accepted result changes nothing.

@@ -37,6 +37,11 @@ QString locate()
     return locate(QCoreApplication::applicationDirPath(), documents);
 }
 
+QString stampedName(const QString &prefix, const QDateTime &now)
+{
+    return prefix + now.toString(QStringLiteral("yyyy-MM-dd_hh-mm-ss"));
+}
+
 QString writeFile(const QString &path, const QByteArray &bytes)
 {
     QSaveFile file(path);

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QDateTime>
 #include <QString>
 
 namespace zc::ExportFolder {
@@ -15,6 +16,10 @@ namespace zc::ExportFolder {
 QString locate(const QString &programFolder, const QString &documentsFolder);
 // The same for this program's folder and the user's Documents folder.
 QString locate();
+
+// An export's file name: prefix followed by the local time as yyyy-MM-dd_hh-mm-ss
+// (basicinf_R2026-12-06_10-15-30). No extension is added.
+QString stampedName(const QString &prefix, const QDateTime &now);
 
 // Writes bytes as the whole file at path, replacing a file of that name in one step: the
 // bytes go to a temporary file beside it that is renamed into place, so a failed write

@@ -62,7 +62,7 @@ PageFiles::~PageFiles() = default;
 
 QString PageFiles::stampedName(const QString &prefix) const
 {
-    return prefix + m_now().toString(QStringLiteral("yyyy-MM-dd_hh-mm-ss"));
+    return ExportFolder::stampedName(prefix, m_now());
 }
 
 QString PageFiles::askWorkbookToSave(const QString &prefix)

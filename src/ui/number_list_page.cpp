@@ -176,12 +176,7 @@ void NumberListPage::btn14Click()
     m_editor->commitPicker();
     const QString path = m_files.askWorkbookToOpen();
     if (path.isEmpty()) return;
-    const SheetReadResult read = WorkbookReader::read(path);
-    if (!read.ok()) {
-        m_reporter.messageDialog(read.error);
-        return;
-    }
-    const NumbersImport::Result result = NumbersImport::check(NumbersSheet::cells(read.sheet));
+    const NumbersImport::Result result = NumbersImport::fromFile(path);
     switch (result.verdict) {
     case NumbersImport::Result::Verdict::WrongFormat:
         m_reporter.messageDialog(result.message);

@@ -265,6 +265,16 @@ void TestNumbers::csv()
     QCOMPARE(lines[11], QByteArray("12,5550987,2024/05/06,08:00,2024/06/30,18:30,no,no,,\r"));
     QCOMPARE(lines[12], QByteArray("13,\"1,2\"\"3\",,,,,no,no,,\r"));
     QCOMPARE(lines[1000], QByteArray(",,,,,,,,,\r"));
+
+    // Read back, the file gives the cells it was written from, laid out as a list workbook.
+    const QList<QStringList> cells = NumbersCsv::cells(NumbersCsv::exportBytes(m));
+    QCOMPARE(cells.size(), NumbersModel::Rows);
+    QCOMPARE(cells[0].value(0), QStringLiteral("Serial"));
+    QCOMPARE(cells[12], (QStringList{"12", "5550987", "2024/05/06", "08:00", "2024/06/30", "18:30", "no", "no"}));
+    QCOMPARE(cells[13].value(1), QStringLiteral("1,2\"3"));
+    QString error;
+    QVERIFY(NumbersCsv::cells("1,\"5550987,,\r\n", &error).isEmpty());
+    QVERIFY(error.contains("line 1"));
 }
 
 void TestNumbers::import_data()

@@ -62,7 +62,10 @@ DeviceCore::Reply DeviceCore::answer(const QByteArray &request, bool *changed)
         replyData = m_memory.page(address);
         break;
     case kCmdWriteBlock: {
-        const bool ok = !refused && n == kPageSize && m_memory.writePage(address, data);
+        QByteArray stored = data;
+        // A unit whose memory fails: it acknowledges the page but keeps it changed.
+        if (k == m_options.corruptStore && !stored.isEmpty()) stored[0] = char(stored[0] ^ 0x01);
+        const bool ok = !refused && n == kPageSize && m_memory.writePage(address, stored);
         *changed |= ok;
         replyData = QByteArray(1, ok ? '\x01' : '\x00');
         break;

@@ -17,7 +17,8 @@ namespace {
 constexpr const char *kUsage =
     "usage: zarvento-devsim --link PATH [--publish NAME] [--preset factory|blank|demo]\n"
     "                       [--image FILE] [--baud N] [--delay MS] [--refuse-write K]\n"
-    "                       [--drop-reply K] [--corrupt-reply K] [--split] [--noise]\n"
+    "                       [--drop-reply K] [--corrupt-reply K] [--corrupt-store K]\n"
+    "                       [--split] [--noise]\n"
     "                       [--vanish-after K] [--late K:MS] [--inject K:HEX[:OFFSET]]\n"
     "                       [--false-headers] [--duplicate-reply K] [--stray-ack K]\n";
 
@@ -70,6 +71,8 @@ int main(int argc, char *argv[])
     const auto refuse = option("refuse-write", "Refuse request K when it writes or deletes.", "K");
     const auto drop = option("drop-reply", "Do not answer request K.", "K");
     const auto corrupt = option("corrupt-reply", "Send reply K with a wrong checksum.", "K");
+    const auto corruptStore =
+        option("corrupt-store", "Acknowledge the page of request K but store it with a byte changed.", "K");
     const auto vanish = option("vanish-after", "Close the port after answering request K.", "K");
     const auto split = option("split", "Send every reply in pieces with short pauses.");
     const auto noise = option("noise", "Send garbage before every reply.");
@@ -80,8 +83,8 @@ int main(int argc, char *argv[])
     const auto falseHeaders = option("false-headers", "With --noise, the garbage holds a false frame header.");
     const auto duplicate = option("duplicate-reply", "Send reply K twice.", "K");
     const auto stray = option("stray-ack", "Send a write acknowledgement for another address before reply K.", "K");
-    parser.addOptions({help, link, publish, preset, image, baud, delay, refuse, drop, corrupt, vanish, split, noise,
-                       late, inject, falseHeaders, duplicate, stray});
+    parser.addOptions({help, link, publish, preset, image, baud, delay, refuse, drop, corrupt, corruptStore,
+                       vanish, split, noise, late, inject, falseHeaders, duplicate, stray});
 
     if (!parser.parse(QCoreApplication::arguments())) return usageError(parser.errorText());
     if (parser.isSet(help)) {
@@ -109,8 +112,9 @@ int main(int argc, char *argv[])
     for (const Numeric &n :
          {Numeric{baud, &options.baud, 0}, Numeric{delay, &options.delayMs, 0},
           Numeric{refuse, &options.refuseWrite, 1}, Numeric{drop, &options.dropReply, 1},
-          Numeric{corrupt, &options.corruptReply, 1}, Numeric{vanish, &options.vanishAfter, 1},
-          Numeric{duplicate, &options.duplicateReply, 1}, Numeric{stray, &options.strayAck, 1}}) {
+          Numeric{corrupt, &options.corruptReply, 1}, Numeric{corruptStore, &options.corruptStore, 1},
+          Numeric{vanish, &options.vanishAfter, 1}, Numeric{duplicate, &options.duplicateReply, 1},
+          Numeric{stray, &options.strayAck, 1}}) {
         if (parser.isSet(n.option)) {
             const auto v = number(parser.value(n.option), n.minimum);
             if (!v)

@@ -18,6 +18,7 @@ struct Options
     int refuseWrite = 0;  // request K, when a write block or delete history, is refused
     int dropReply = 0;    // request K gets no reply (what it asked for still happens)
     int corruptReply = 0; // the checksum of reply K is inverted
+    int corruptStore = 0; // request K, when a write block, is acknowledged but stored with a byte changed
     int vanishAfter = 0;  // after answering request K the unit closes its pseudo-terminal
     bool split = false;   // every reply goes out in 3 to 5 pieces with pauses of a few ms
     bool noise = false;   // a few garbage bytes (never 0x23) before every reply

@@ -1,0 +1,289 @@
+#include "cli/area_files.h"
+
+#include "history/history_csv.h"
+#include "history/history_model.h"
+#include "history/history_sheet.h"
+#include "numbers/number_list_check.h"
+#include "numbers/numbers_codec.h"
+#include "numbers/numbers_csv.h"
+#include "numbers/numbers_import.h"
+#include "numbers/numbers_model.h"
+#include "numbers/numbers_sheet.h"
+#include "settings/settings_codec.h"
+#include "settings/settings_model.h"
+#include "settings/settings_profile.h"
+#include "sheets/export_folder.h"
+#include "sheets/workbook_reader.h"
+#include "sheets/workbook_writer.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QSet>
+
+namespace zc::cli {
+
+namespace {
+
+QString suffix(const QString &path)
+{
+    return QFileInfo(path).suffix().toLower();
+}
+
+// Messages of the window's checks carry a lone carriage return between their parts.
+QString oneLine(QString text)
+{
+    return text.replace(QStringLiteral("\r\n"), QStringLiteral("; "))
+        .replace(u'\r', u' ')
+        .replace(u'\n', u' ');
+}
+
+// The JSON object at the top of a file, or the reason it is none.
+QString readJson(const QString &path, QJsonObject &out)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) return file.errorString();
+    if (file.size() > WorkbookReader::MaxFileBytes) return QStringLiteral("the file is too large");
+    QJsonParseError error;
+    const QJsonDocument doc = QJsonDocument::fromJson(file.readAll(), &error);
+    if (error.error != QJsonParseError::NoError)
+        return QStringLiteral("not valid JSON at byte %1: %2").arg(error.offset).arg(error.errorString());
+    if (!doc.isObject()) return QStringLiteral("the JSON is no object");
+    out = doc.object();
+    return {};
+}
+
+// A text field of a JSON row; a missing one is empty, anything but a text is refused.
+bool jsonText(const QJsonObject &o, const char *key, QString &out)
+{
+    const QJsonValue v = o.value(QLatin1String(key));
+    if (v.isUndefined() || v.isNull()) {
+        out.clear();
+        return true;
+    }
+    if (!v.isString()) return false;
+    out = v.toString();
+    return true;
+}
+
+QString writeBytes(const QString &path, const QByteArray &bytes, QString *written)
+{
+    if (written) *written = path;
+    return ExportFolder::writeFile(path, bytes);
+}
+
+QString writeSheet(const Sheet &sheet, const QString &path, QString *written)
+{
+    const SheetSaveResult r = WorkbookWriter::save(sheet, path);
+    if (written) *written = r.path;
+    return r.error;
+}
+
+QString settingsFromJson(const QJsonObject &top, SettingsModel &model)
+{
+    // The JSON becomes a profile sheet, so it passes the profile's own checks.
+    const QJsonValue items = top.value(QLatin1String("items"));
+    if (!items.isArray()) return QStringLiteral("the JSON has no \"items\" list");
+    Sheet sheet;
+    sheet.setText(1, 1, QStringLiteral("Items"));
+    QSet<int> seen;
+    for (const QJsonValue &v : items.toArray()) {
+        const QJsonObject o = v.toObject();
+        const int item = o.value(QLatin1String("item")).toInt(0);
+        if (!v.isObject() || item < SettingsModel::FirstItem || item > SettingsModel::LastItem)
+            return QStringLiteral("every entry of \"items\" needs an \"item\" number from %1 to %2")
+                .arg(SettingsModel::FirstItem)
+                .arg(SettingsModel::LastItem);
+        if (seen.contains(item)) return QStringLiteral("item %1 is given twice").arg(item);
+        seen.insert(item);
+        QString content, description;
+        if (!jsonText(o, "content", content) || !jsonText(o, "description", description))
+            return QStringLiteral("item %1: \"content\" and \"description\" must be texts").arg(item);
+        sheet.setText(item + 1, SettingsModel::ContentColumn + 1, content);
+        sheet.setText(item + 1, SettingsModel::DescriptionColumn + 1, description);
+    }
+    // A missing item would be written empty: refuse the file rather than guess.
+    for (int item = SettingsModel::FirstItem; item <= SettingsModel::LastItem; ++item)
+        if (!seen.contains(item)) return QStringLiteral("item %1 is missing").arg(item);
+    return SettingsProfile::fromSheet(sheet, model);
+}
+
+// The JSON rows as the cells a list workbook holds.
+QString numbersCellsFromJson(const QJsonObject &top, QList<QStringList> &cells)
+{
+    using namespace NumberColumn;
+    const QJsonValue rows = top.value(QLatin1String("rows"));
+    if (!rows.isArray()) return QStringLiteral("the JSON has no \"rows\" list");
+    cells = QList<QStringList>(NumbersModel::Rows, QStringList());
+    cells[0] = QStringList{QStringLiteral("Serial")};
+    QSet<int> seen;
+    for (const QJsonValue &v : rows.toArray()) {
+        const QJsonObject o = v.toObject();
+        const int row = o.value(QLatin1String("row")).toInt(0);
+        if (!v.isObject() || row < NumbersModel::FirstEntry || row > NumbersModel::LastEntry)
+            return QStringLiteral("every entry of \"rows\" needs a \"row\" number from 1 to %1")
+                .arg(NumbersModel::LastEntry);
+        if (seen.contains(row)) return QStringLiteral("row %1 is given twice").arg(row);
+        seen.insert(row);
+        QStringList c(Count);
+        c[Serial] = QString::number(row);
+        if (!jsonText(o, "number", c[Number]) || !jsonText(o, "start_date", c[StartDate]) ||
+            !jsonText(o, "start_time", c[StartTime]) || !jsonText(o, "end_date", c[EndDate]) ||
+            !jsonText(o, "end_time", c[EndTime]))
+            return QStringLiteral("row %1: number, dates and times must be texts").arg(row);
+        const QJsonValue always = o.value(QLatin1String("always"));
+        if (!always.isUndefined() && !always.isBool())
+            return QStringLiteral("row %1: \"always\" must be true or false").arg(row);
+        c[Always] = always.toBool() ? QStringLiteral("yes") : QStringLiteral("no");
+        c[Delete] = QStringLiteral("no");
+        cells[row] = c;
+    }
+    return {};
+}
+
+} // namespace
+
+QStringList settingsOutputTypes()
+{
+    return {QStringLiteral("json"), QStringLiteral("xlsx")};
+}
+QStringList numbersOutputTypes()
+{
+    return {QStringLiteral("json"), QStringLiteral("xlsx"), QStringLiteral("csv")};
+}
+QStringList historyOutputTypes()
+{
+    return numbersOutputTypes();
+}
+
+QString checkOutputType(const QString &path, const QStringList &types)
+{
+    if (types.contains(suffix(path))) return {};
+    return QStringLiteral("%1: the output file must end in .%2").arg(path, types.join(QStringLiteral(", .")));
+}
+
+QString loadSettings(const QString &path, SettingsModel &model)
+{
+    QString error;
+    if (suffix(path) == QLatin1String("json")) {
+        QJsonObject top;
+        error = readJson(path, top);
+        if (error.isEmpty()) error = settingsFromJson(top, model);
+    } else {
+        error = SettingsProfile::importFromFile(path, model);
+    }
+    // The check Save Settings makes: both pages must encode.
+    for (int page = 1; error.isEmpty() && page <= 2; ++page) {
+        const SettingsCodec::EncodeResult r = SettingsCodec::encodePage(page, model);
+        if (!r.ok) error = r.error;
+    }
+    return error.isEmpty() ? QString() : path + QStringLiteral(": ") + oneLine(error);
+}
+
+QString loadNumbers(const QString &path, NumbersModel &model)
+{
+    NumbersImport::Result result;
+    QString error;
+    const QString type = suffix(path);
+    if (type == QLatin1String("json") || type == QLatin1String("csv")) {
+        QList<QStringList> cells;
+        if (type == QLatin1String("json")) {
+            QJsonObject top;
+            error = readJson(path, top);
+            if (error.isEmpty()) error = numbersCellsFromJson(top, cells);
+        } else {
+            QFile file(path);
+            if (!file.open(QIODevice::ReadOnly))
+                error = file.errorString();
+            else if (file.size() > WorkbookReader::MaxFileBytes)
+                error = QStringLiteral("the file is too large");
+            else
+                cells = NumbersCsv::cells(file.readAll(), &error);
+        }
+        if (error.isEmpty()) result = NumbersImport::check(cells);
+    } else {
+        result = NumbersImport::fromFile(path);
+    }
+    if (error.isEmpty() && result.verdict != NumbersImport::Result::Verdict::Apply) error = result.message;
+    if (error.isEmpty()) {
+        NumbersImport::apply(result, model);
+        // The checks Save makes before the first frame.
+        error = ValidateNumberList(model);
+        if (error.isEmpty()) error = NumbersCodec::checkForSave(model);
+    }
+    return error.isEmpty() ? QString() : path + QStringLiteral(": ") + oneLine(error);
+}
+
+QByteArray settingsJson(const SettingsModel &model)
+{
+    QJsonArray items;
+    for (int item = SettingsModel::FirstItem; item <= SettingsModel::LastItem; ++item) {
+        QJsonObject o;
+        o.insert(QStringLiteral("item"), item);
+        o.insert(QStringLiteral("name"), model.text(item, SettingsModel::NameColumn));
+        o.insert(QStringLiteral("content"),
+                 SettingsModel::isPickItem(item) ? model.pickText(item) : model.content(item));
+        o.insert(QStringLiteral("description"), model.text(item, SettingsModel::DescriptionColumn));
+        items.append(o);
+    }
+    return QJsonDocument(QJsonObject{{QStringLiteral("items"), items}}).toJson(QJsonDocument::Indented);
+}
+
+QByteArray numbersJson(const NumbersModel &model)
+{
+    using namespace NumberColumn;
+    QJsonArray rows;
+    for (int r = NumbersModel::FirstEntry; r <= NumbersModel::LastEntry; ++r) {
+        const NumberRow row = model.row(r);
+        if (row[Number].isEmpty()) continue;
+        rows.append(QJsonObject{{QStringLiteral("row"), r},
+                                {QStringLiteral("number"), row[Number]},
+                                {QStringLiteral("start_date"), row[StartDate]},
+                                {QStringLiteral("start_time"), row[StartTime]},
+                                {QStringLiteral("end_date"), row[EndDate]},
+                                {QStringLiteral("end_time"), row[EndTime]},
+                                {QStringLiteral("always"), row[Always] == QLatin1String("yes")}});
+    }
+    return QJsonDocument(QJsonObject{{QStringLiteral("rows"), rows}}).toJson(QJsonDocument::Indented);
+}
+
+QByteArray historyJson(const HistoryModel &model)
+{
+    static const char *const keys[HistoryModel::Columns] = {"row",  "number", "date",      "time",
+                                                            "from", "action", "executant", "content"};
+    QJsonArray records;
+    for (int r = HistoryModel::FirstRecordRow; r <= HistoryModel::LastRecordRow; ++r) {
+        if (model.text(r, HistoryModel::NumberColumn).isEmpty()) continue;
+        QJsonObject o{{QStringLiteral("row"), r}};
+        for (int c = HistoryModel::NumberColumn; c < HistoryModel::Columns; ++c)
+            o.insert(QLatin1String(keys[c]), model.text(r, c));
+        records.append(o);
+    }
+    return QJsonDocument(QJsonObject{{QStringLiteral("records"), records}}).toJson(QJsonDocument::Indented);
+}
+
+QString saveSettings(const SettingsModel &model, const QString &path, QString *written)
+{
+    if (suffix(path) == QLatin1String("json")) return writeBytes(path, settingsJson(model), written);
+    return writeSheet(SettingsProfile::toSheet(model), path, written);
+}
+
+QString saveNumbers(const NumbersModel &model, const QString &path, QString *written)
+{
+    const QString type = suffix(path);
+    if (type == QLatin1String("json")) return writeBytes(path, numbersJson(model), written);
+    if (type == QLatin1String("csv")) return writeBytes(path, NumbersCsv::exportBytes(model), written);
+    return writeSheet(NumbersSheet::toSheet(model), path, written);
+}
+
+QString saveHistory(const HistoryModel &model, const QString &path, QString *written)
+{
+    const QString type = suffix(path);
+    if (type == QLatin1String("json")) return writeBytes(path, historyJson(model), written);
+    if (type == QLatin1String("csv")) return writeBytes(path, HistoryCsv::fileBytes(model), written);
+    return writeSheet(HistorySheet::toSheet(model), path, written);
+}
+
+} // namespace zc::cli

@@ -1,0 +1,44 @@
+// The files the command-line program reads and writes, by area: the window's workbooks and
+// text files through the area libraries, and a JSON form for scripts. Loading checks the
+// whole file as the window's import and save check it, so a bad file is refused before
+// anything is sent to a unit.
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+
+namespace zc {
+class SettingsModel;
+class NumbersModel;
+class HistoryModel;
+} // namespace zc
+
+namespace zc::cli {
+
+// The file types an area's output takes, as suffixes ("json", "xlsx", "csv").
+QStringList settingsOutputTypes();
+QStringList numbersOutputTypes();
+QStringList historyOutputTypes();
+// "" when path ends in one of the types, else the message.
+QString checkOutputType(const QString &path, const QStringList &types);
+
+// Loads a settings profile workbook (.xlsx, .ods, .xls) or the JSON that settingsJson
+// writes into the table, then checks that both settings pages can be encoded. Returns ""
+// or the reason (the table may then hold part of the file: do not send it).
+QString loadSettings(const QString &path, SettingsModel &model);
+// Loads a list workbook, the list CSV file or the JSON that numbersJson writes into the
+// table, checked as the window's Import .XLS and Save check it. "" or the reason.
+QString loadNumbers(const QString &path, NumbersModel &model);
+
+QByteArray settingsJson(const SettingsModel &model);
+QByteArray numbersJson(const NumbersModel &model);
+QByteArray historyJson(const HistoryModel &model);
+
+// Writes the table to path in the type its suffix names. Returns "" or the message;
+// written gets the file actually written.
+QString saveSettings(const SettingsModel &model, const QString &path, QString *written = nullptr);
+QString saveNumbers(const NumbersModel &model, const QString &path, QString *written = nullptr);
+QString saveHistory(const HistoryModel &model, const QString &path, QString *written = nullptr);
+
+} // namespace zc::cli

@@ -1,0 +1,146 @@
+// One unit as the command-line program drives it: its port, its link session, the three
+// area tables with their transfers, and a queue of steps (open and log in, read or save an
+// area, delete the log, or a check of the program's own) run one after another. This file
+// pair is the program's only contact with the link and the transfer objects; everything
+// else works on the tables, the codecs and the page bytes collected here.
+//
+// Nothing blocks: steps run on the event loop, so several jobs (one per port) run side by
+// side in one loop. A job stops at its first failing step and says why in plain words,
+// naming its port and the page concerned.
+#pragma once
+
+#include "link/address_map.h"
+
+#include <QList>
+#include <QObject>
+#include <QString>
+#include <QStringList>
+
+#include <array>
+#include <cstdint>
+#include <functional>
+#include <memory>
+
+namespace zc {
+class SettingsModel;
+class NumbersModel;
+class HistoryModel;
+} // namespace zc
+
+namespace zc::cli {
+
+// The program's exit codes; with several units the worst (highest) one counts.
+enum class Exit {
+    Done = 0,    // done, and verified where asked
+    Unit = 1,    // the unit refused (password, a page), verification or diff found a difference
+    Usage = 2,   // usage or input-file error; nothing was sent
+    Port = 3,    // the port is absent, not permitted or busy
+    NoReply = 4, // time-out, damaged replies or a unit that went away
+};
+inline Exit worse(Exit a, Exit b)
+{
+    return int(a) >= int(b) ? a : b;
+}
+
+using PageBytes = std::array<std::uint8_t, kPageSize>;
+
+// A port the window's port list would offer.
+struct PortName
+{
+    QString name; // what the list shows
+    QString path; // what is opened
+};
+QList<PortName> listPorts();
+// A device path as it is, or the path of a port that listPorts() names (by its shown
+// name, or by a simulated unit's published name).
+QString resolvePort(const QString &port);
+
+// The area in words ("settings", "number list", "history").
+QString areaName(Area area);
+
+class UnitJob : public QObject
+{
+    Q_OBJECT
+public:
+    struct Options
+    {
+        QString port;     // as the user gave it: messages name the unit by it
+        QString password; // compared as the window's login compares it
+        int replyTimeoutMs = 3000;
+        bool answerYes = false; // the answer to any question a transfer would ask
+    };
+
+    explicit UnitJob(const Options &options, QObject *parent = nullptr);
+    ~UnitJob() override;
+
+    const QString &port() const { return m_options.port; }
+    SettingsModel &settings();
+    NumbersModel &numbers();
+    HistoryModel &history();
+
+    // Steps, run in the order added by start().
+    void addOpenAndLogIn();
+    // Reads every page of the area into its table; the raw pages are kept (pagesRead).
+    void addRead(Area area);
+    // Saves every page of the area from its table, as the window's Save does.
+    void addSave(Area area);
+    void addDeleteHistory();
+    // A step of the caller's own (a comparison, a file written); it may call fail().
+    void addCheck(std::function<void()> check);
+
+    void start();
+    bool isFinished() const { return m_finished; }
+
+    // Ends the job with a code and a message (the port is put in front of it).
+    void fail(Exit code, const QString &message);
+    // A line for stderr that is no failure.
+    void note(const QString &message);
+
+    Exit exit() const { return m_exit; }
+    // stderr lines, each starting with the port.
+    const QStringList &messages() const { return m_messages; }
+    // The pages the last read of an area brought, in page order.
+    const QList<PageBytes> &pagesRead(Area area) const { return m_pages[int(area)]; }
+    // What was done, in words ("settings written", "number list verified").
+    QStringList done;
+
+    // Progress of the running step: what runs and its percentage.
+    std::function<void(const QString &what, int percent)> onProgress;
+
+signals:
+    void finished();
+
+private:
+    struct Link;
+    enum class StepKind { OpenAndLogIn, Read, Save, DeleteHistory, Check };
+    struct Step
+    {
+        StepKind kind;
+        Area area = Area::Settings;
+        std::function<void()> check;
+    };
+    struct Facts;
+
+    void runNext();
+    void beginStep(const Step &step);
+    void settleSoon();
+    void settle();
+    void endStep(Exit code, const QString &message);
+    void finish();
+    QString where() const;
+
+    Options m_options;
+    std::unique_ptr<Link> m_link;
+    std::unique_ptr<Facts> m_facts;
+    QList<Step> m_steps;
+    int m_next = 0;
+    bool m_stepRunning = false;
+    bool m_settleQueued = false;
+    bool m_finished = false;
+    Step m_current{StepKind::Check, Area::Settings, {}};
+    Exit m_exit = Exit::Done;
+    QStringList m_messages;
+    std::array<QList<PageBytes>, kAreaCount> m_pages;
+};
+
+} // namespace zc::cli

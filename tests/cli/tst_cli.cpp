@@ -1,0 +1,261 @@
+// zarvento-cli against simulated units: every command's success path and exit code,
+// provisioning several units at once, verification after a write, bad input files and
+// units that fail.
+#include "cli_rig.h"
+
+#include <QDir>
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QTemporaryDir>
+
+using namespace zc;
+using namespace zc::test;
+
+class TstCli : public QObject
+{
+    Q_OBJECT
+
+    QTemporaryDir m_dir;
+    QString path(const QString &name) const { return m_dir.filePath(name); }
+    static QByteArray readAll(const QString &file)
+    {
+        QFile f(file);
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    }
+    static void write(const QString &file, const QByteArray &bytes)
+    {
+        QFile f(file);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write(bytes);
+    }
+    QStringList expand(QStringList args, const QString &port) const
+    {
+        for (QString &a : args)
+            a.replace(QLatin1String("{port}"), port).replace(QLatin1String("{dir}"), m_dir.path());
+        return args;
+    }
+
+private slots:
+    // The input files: the demo unit's settings and list as the program itself writes them,
+    // and variants with one change or one fault.
+    void initTestCase()
+    {
+        QVERIFY(m_dir.isValid());
+        Units demo({preset(devsim::Preset::Demo)});
+        for (const char *file : {"s.json", "s.xlsx"})
+            QCOMPARE(runCli({"settings", "read", "--port", demo.port(0), "-o", path(file)}).code, 0);
+        for (const char *file : {"n.json", "n.xlsx", "n.csv"})
+            QCOMPARE(runCli({"numbers", "read", "-o", path(file), "--port", demo.port(0)}).code, 0);
+        const QByteArray settings = readAll(path("s.json"));
+        QVERIFY(settings.contains("\"content\": \"10\""));
+        write(path("s15.json"), QByteArray(settings).replace("\"content\": \"10\"", "\"content\": \"15\""));
+        write(path("s-bad.json"), QByteArray(settings).replace("\"content\": \"10\"", "\"content\": \"1x\""));
+        write(path("s-short.json"), "{\"items\": [{\"item\": 1, \"content\": \"8530\"}]}");
+        const QByteArray list = readAll(path("n.csv"));
+        // Row 2 loses its start time: the window's Save refuses such a list.
+        QList<QByteArray> lines = list.split('\n');
+        QList<QByteArray> fields = lines[1].split(',');
+        QVERIFY(fields.size() >= 8 && !fields[1].isEmpty() && fields[6] == "no");
+        fields[3].clear();
+        lines[1] = fields.join(',');
+        write(path("n-bad.csv"), lines.join('\n'));
+        write(path("n-bad.json"), "{\"rows\": [{\"row\": 2000, \"number\": \"123\", \"always\": true}]}");
+    }
+
+    void commands_data()
+    {
+        QTest::addColumn<int>("unit");
+        QTest::addColumn<QStringList>("args");
+        QTest::addColumn<int>("code");
+        QTest::addColumn<QString>("output");
+        const int demo = int(devsim::Preset::Demo), factory = int(devsim::Preset::Factory);
+        auto row = [](const char *name, int unit, const QStringList &args, int code,
+                      const QString &out = {}) { QTest::newRow(name) << unit << args << code << out; };
+        row("ports", demo, {"ports", "--json"}, 0, "[");
+        row("settings read", demo, {"settings", "read", "--port", "{port}"}, 0, "\"1.Password\"");
+        row("settings read xlsx", demo, {"settings", "read", "--port", "{port}", "-o", "{dir}/r.xlsx"}, 0);
+        row("settings write xlsx", factory,
+            {"settings", "write", "{dir}/s.xlsx", "--port", "{port}", "--verify"}, 0);
+        row("settings write json", factory,
+            {"settings", "write", "--verify", "{dir}/s15.json", "--port", "{port}"}, 0);
+        row("settings diff same", demo, {"settings", "diff", "{dir}/s.json", "--port", "{port}"}, 0, "");
+        row("settings diff changed", demo, {"settings", "diff", "{dir}/s15.json", "--port", "{port}"}, 1,
+            "7.Auto Arm after authorized number call-in(0~999): 10 → 15\n");
+        row("numbers read csv", demo, {"numbers", "read", "--port", "{port}", "-o", "{dir}/r.csv"}, 0);
+        row("numbers write xlsx", factory,
+            {"numbers", "write", "{dir}/n.xlsx", "--port", "{port}", "--verify"}, 0);
+        row("numbers write csv", factory, {"numbers", "write", "{dir}/n.csv", "--port", "{port}", "--verify"},
+            0);
+        row("numbers write json", factory,
+            {"numbers", "write", "{dir}/n.json", "--port", "{port}", "--verify"}, 0);
+        row("numbers diff same", demo, {"numbers", "diff", "{dir}/n.xlsx", "--port", "{port}"}, 0, "");
+        row("numbers diff changed", factory, {"numbers", "diff", "{dir}/n.json", "--port", "{port}"}, 1,
+            "row 1: (empty) → ");
+        row("history read", demo, {"history", "read", "--port", "{port}"}, 0, "\"records\"");
+        row("history read csv", demo, {"history", "read", "--port", "{port}", "-o", "{dir}/h.csv"}, 0);
+        row("history delete unconfirmed", demo, {"history", "delete", "--port", "{port}"}, 2, "");
+        row("history delete", demo, {"history", "delete", "--yes", "--port", "{port}"}, 0, "");
+        row("backup", demo, {"backup", "--port", "{port}", "-o", "{dir}/backup"}, 0, "basicinf_R");
+        row("wrong password", demo, {"settings", "read", "--port", "{port}", "--password", "1111"}, 1, "");
+        row("unknown option", demo, {"settings", "read", "--port", "{port}", "--colour"}, 2, "");
+        row("two ports", demo, {"settings", "read", "--port", "{port}", "--port", "{port}"}, 2, "");
+    }
+    void commands()
+    {
+        QFETCH(int, unit);
+        QFETCH(QStringList, args);
+        QFETCH(int, code);
+        QFETCH(QString, output);
+        Units units({preset(devsim::Preset(unit))});
+        const CliRun r = runCli(expand(args, units.port(0)));
+        QVERIFY2(r.code == code, r.err.constData());
+        if (!output.isNull()) {
+            if (output.isEmpty())
+                QCOMPARE(r.out, QByteArray());
+            else
+                QVERIFY2(r.out.contains(output.toUtf8()), r.out.constData());
+        }
+        if (code == 0) QCOMPARE(r.err, QByteArray());
+        // What the commands leave behind: the history is gone, the backup is restorable.
+        if (args.contains("delete") && code == 0)
+            QCOMPARE(units.area(0, Area::History), QByteArray(areaBytes(Area::History), char(0xFF)));
+        if (args.first() == "backup") {
+            const QStringList files = QDir(path("backup")).entryList(QDir::Files);
+            QCOMPARE(files.size(), 3);
+            Units fresh({preset(devsim::Preset::Factory)});
+            const QStringList written = QString::fromUtf8(r.out).split('\n', Qt::SkipEmptyParts);
+            const CliRun restore = runCli({"provision", "--port", fresh.port(0), "--profile", written[0],
+                                           "--numbers", written[1], "--verify"});
+            QVERIFY2(restore.code == 0, restore.err.constData());
+            QCOMPARE(runCli({"numbers", "diff", written[1], "--port", units.port(0)}).code, 0);
+        }
+    }
+
+    // Three units at once, one refusing list page 40: that one fails naming itself and the
+    // page, the other two are written and verified, and the report says so per unit.
+    void provisionThreeUnitsOneRefusing()
+    {
+        devsim::Options refusing = preset(devsim::Preset::Factory);
+        refusing.refuseWrite = 1 + 40; // the login, then list pages 1..40
+        Units units({preset(devsim::Preset::Factory), refusing, preset(devsim::Preset::Factory)});
+        const CliRun r =
+            runCli({"provision", "--port", units.port(0), "--port", units.port(1), "--port", units.port(2),
+                    "--numbers", path("n.xlsx"), "--verify", "--report", path("report.json")});
+        QCOMPARE(r.code, 1);
+        QVERIFY2(
+            r.err.contains(
+                (units.port(1) + ": number list page 40 of 125 refused by the unit: rows 313–320").toUtf8()),
+            r.err.constData());
+        QVERIFY(!r.err.contains(units.port(0).toUtf8()) && !r.err.contains(units.port(2).toUtf8()));
+        const QJsonArray report =
+            QJsonDocument::fromJson(readAll(path("report.json"))).object().value("units").toArray();
+        QCOMPARE(report.size(), 3);
+        for (int i : {0, 2}) {
+            QCOMPARE(report[i]["port"].toString(), units.port(i));
+            QCOMPARE(report[i]["exit"].toInt(), 0);
+            QCOMPARE(report[i]["verified"].toBool(), true);
+            QCOMPARE(report[i]["written"].toArray(), QJsonArray{"number list"});
+            QCOMPARE(units.area(i, Area::Numbers), units.area(0, Area::Numbers));
+        }
+        QCOMPARE(report[1]["exit"].toInt(), 1);
+        QVERIFY(report[1]["error"].toString().contains("page 40 of 125"));
+        QVERIFY(units.area(1, Area::Numbers) != units.area(0, Area::Numbers));
+    }
+
+    // A unit that acknowledges a page but keeps it changed is caught by --verify.
+    void verifyCatchesChangedPage()
+    {
+        devsim::Options corrupting = preset(devsim::Preset::Factory);
+        corrupting.corruptStore = 1 + 4; // list page 4: rows 25..32
+        Units units({corrupting});
+        const CliRun r = runCli({"numbers", "write", path("n.csv"), "--port", units.port(0), "--verify"});
+        QCOMPARE(r.code, 1);
+        QVERIFY2(r.err.contains((units.port(0) + ": verify: number list row 25: sent ").toUtf8()),
+                 r.err.constData());
+        QVERIFY(r.err.contains("verification found 1 difference"));
+        // Without --verify the acknowledged page counts as written.
+        Units again({corrupting});
+        QCOMPARE(runCli({"numbers", "write", path("n.csv"), "--port", again.port(0)}).code, 0);
+    }
+
+    // A file that fails a check is refused before any unit is opened.
+    void badInputChangesNothing_data()
+    {
+        QTest::addColumn<QString>("option");
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("list row without start time") << "--numbers"
+                                                     << "n-bad.csv"
+                                                     << "Wrong information on the profile";
+        QTest::newRow("list row out of range") << "--numbers"
+                                               << "n-bad.json"
+                                               << "\"row\" number from 1 to 1000";
+        QTest::newRow("settings number item") << "--profile"
+                                              << "s-bad.json"
+                                              << "'1x' is not a valid integer value";
+        QTest::newRow("settings items missing") << "--profile"
+                                                << "s-short.json"
+                                                << "item 2 is missing";
+        QTest::newRow("no such file") << "--profile"
+                                      << "absent.xlsx"
+                                      << "absent.xlsx";
+    }
+    void badInputChangesNothing()
+    {
+        QFETCH(QString, option);
+        QFETCH(QString, file);
+        QFETCH(QString, message);
+        Units units({preset(devsim::Preset::Demo), preset(devsim::Preset::Factory)});
+        // The other file is good, so the bad one alone stops the run.
+        const QStringList good = option == "--numbers" ? QStringList{"--profile", path("s.json")}
+                                                       : QStringList{"--numbers", path("n.csv")};
+        const CliRun r = runCli(
+            QStringList{"provision", "--port", units.port(0), "--port", units.port(1), option, path(file)} +
+            good);
+        QCOMPARE(r.code, 2);
+        QVERIFY2(r.err.contains(message.toUtf8()), r.err.constData());
+        for (const auto &sim : units.sims)
+            QCOMPARE(sim->requestCount(), 0);
+    }
+
+    // Ports that cannot be opened and units that stop answering end with their own codes
+    // and never hang.
+    void failingUnits_data()
+    {
+        QTest::addColumn<int>("fault");
+        QTest::addColumn<QStringList>("args");
+        QTest::addColumn<int>("code");
+        QTest::addColumn<QString>("message");
+        QTest::addColumn<int>("maxMs");
+        QTest::newRow("absent port") << 0 << QStringList{"settings", "read", "--port", "/dev/zc-absent"} << 3
+                                     << "/dev/zc-absent: cannot open the port" << 1000;
+        QTest::newRow("silent unit") << 1 << QStringList{"settings", "read",         "--port",
+                                                         "{port}",   "--timeout-ms", "300"}
+                                     << 4 << "no reply from the unit within 300 ms to the login" << 5000;
+        QTest::newRow("unit vanishes")
+            << 2 << QStringList{"numbers", "read", "--port", "{port}", "--timeout-ms", "300"} << 4
+            << "number list page 10 of 125" << 5000;
+    }
+    void failingUnits()
+    {
+        QFETCH(int, fault);
+        QFETCH(QStringList, args);
+        QFETCH(int, code);
+        QFETCH(QString, message);
+        QFETCH(int, maxMs);
+        devsim::Options o = preset(devsim::Preset::Demo);
+        if (fault == 1) o.dropReply = 1;
+        if (fault == 2) o.vanishAfter = 10; // the login and list pages 1..9 answered
+        Units units({o});
+        const CliRun r = runCli(expand(args, units.port(0)));
+        QCOMPARE(r.code, code);
+        QVERIFY2(r.err.contains(message.toUtf8()), r.err.constData());
+        QVERIFY2(r.ms < maxMs, QByteArray::number(r.ms).constData());
+        QCOMPARE(r.out, QByteArray());
+    }
+};
+
+QTEST_GUILESS_MAIN(TstCli)
+#include "tst_cli.moc"
