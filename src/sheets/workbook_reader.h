@@ -23,9 +23,11 @@ struct SheetReadResult
 class WorkbookReader
 {
 public:
-    // Far above any workbook this tool writes (a full number list is about 50 KB).
+    // Far above any workbook this tool writes (a full number list is about 30 KB, its sheet
+    // about 1 MB unpacked), and low enough that reading the largest accepted file stays
+    // within a few hundred MB of memory.
     static constexpr qint64 MaxFileBytes = 10 << 20;
-    static constexpr qint64 MaxUnpackedBytes = 64 << 20;
+    static constexpr qint64 MaxUnpackedBytes = 16 << 20;
 
     static SheetReadResult read(const QString &path);
     // The same for a file whose bytes are already in memory; path names it in messages and

@@ -6,12 +6,15 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFileInfo>
 #include <QProcess>
 
 namespace zc::XlsReader {
 
 namespace {
+
+constexpr qint64 kMaxAnswerBytes = 32 << 20;
 
 QString helperPath()
 {
@@ -43,18 +46,37 @@ QString read(const QString &path, const QByteArray &bytes, SheetFiller &out)
     process.start(helper, {path, QString::number(layout.activeSheet)}, QIODevice::ReadOnly);
     if (!process.waitForStarted(10000))
         return QStringLiteral("the .xls reader program could not be started (%1)").arg(process.errorString());
-    if (!process.waitForFinished(kHelperSeconds * 1000)) {
-        process.kill();
-        process.waitForFinished(5000);
-        return QStringLiteral("the .xls reader did not finish within %1 seconds").arg(kHelperSeconds);
+    // The answer is read as it comes, so neither a stalled nor a runaway helper can hold
+    // the tool: it is killed after kHelperSeconds or once its answer passes kMaxAnswerBytes.
+    QByteArray answerBytes;
+    QElapsedTimer clock;
+    clock.start();
+    for (;;) {
+        const qint64 left = kHelperSeconds * 1000 - clock.elapsed();
+        if (left <= 0) {
+            process.kill();
+            process.waitForFinished(5000);
+            return QStringLiteral("the .xls reader did not finish within %1 seconds").arg(kHelperSeconds);
+        }
+        const bool ready = process.waitForReadyRead(int(left));
+        answerBytes += process.readAllStandardOutput();
+        if (answerBytes.size() > kMaxAnswerBytes) {
+            process.kill();
+            process.waitForFinished(5000);
+            return QStringLiteral("the sheet holds more than the %1 MB of cells that can be read")
+                .arg(kMaxAnswerBytes >> 20);
+        }
+        if (!ready && process.state() == QProcess::NotRunning) break;
     }
+    process.waitForFinished(5000);
+    answerBytes += process.readAllStandardOutput();
     const QString broken = QStringLiteral("the .xls file is damaged (the reader stopped on it)");
     if (process.exitStatus() != QProcess::NormalExit || process.exitCode() != 0) return broken;
 
     Sheet sheet;
     SheetFiller cells(sheet);
     XlsCells::Decoded answer;
-    if (QString why = XlsCells::decode(process.readAllStandardOutput(), cells, &answer); !why.isEmpty())
+    if (QString why = XlsCells::decode(answerBytes, cells, &answer); !why.isEmpty())
         return why;
     if (!answer.message.isEmpty()) return answer.message;
     // The library skips cells it cannot place (outside a damaged dimension record, after a

@@ -16,7 +16,7 @@ class ZipParts
 public:
     // No part of a workbook of this tool comes near this; the whole archive may unpack to
     // WorkbookReader::MaxUnpackedBytes.
-    static constexpr qint64 MaxPartBytes = 64 << 20;
+    static constexpr qint64 MaxPartBytes = 16 << 20;
 
     // Sum of the unpacked sizes the archive's directory declares; -1 when the directory
     // is missing or broken.
