@@ -23,7 +23,7 @@ QByteArray encode(const QString &message, qint64 valueCells, const Sheet &sheet)
 
 struct Decoded
 {
-    QString message;     // the helper's reason when it could not read the sheet
+    QString message; // the helper's reason when it could not read the sheet
     qint64 valueCells = 0;
 };
 

@@ -120,9 +120,9 @@ int main(int argc, char **argv)
     const int index = std::atoi(argv[2]);
     Sheet sheet;
     qint64 valueCells = 0;
-    const QString error =
-        index >= 0 && index < 0x10000 ? readSheet(argv[1], (unsigned short)(index), sheet, valueCells)
-                                      : QStringLiteral("no such sheet");
+    const QString error = index >= 0 && index < 0x10000
+                              ? readSheet(argv[1], (unsigned short)(index), sheet, valueCells)
+                              : QStringLiteral("no such sheet");
     const QByteArray bytes = XlsCells::encode(error, valueCells, error.isEmpty() ? sheet : Sheet());
     for (qsizetype done = 0; done < bytes.size();) {
         const ssize_t n = ::write(STDOUT_FILENO, bytes.constData() + done, std::size_t(bytes.size() - done));

@@ -16,9 +16,8 @@ constexpr int kStreamEntry = 2;
 // Record types of the workbook stream.
 constexpr quint16 kBof = 0x0809, kEof = 0x000A, kBoundSheet = 0x0085, kWindow1 = 0x003D;
 constexpr quint16 kNumber = 0x0203, kBoolErr = 0x0205, kRk = 0x027E, kLabel = 0x0204, kLabelSst = 0x00FD,
-                  kMulRk = 0x00BD, kSst = 0x00FC, kContinue = 0x003C,
-                  kBlank = 0x0201, kRow = 0x0208, kDimension = 0x0200, kRString = 0x00D6,
-                  kDbCell = 0x00D7;
+                  kMulRk = 0x00BD, kSst = 0x00FC, kContinue = 0x003C, kBlank = 0x0201, kRow = 0x0208,
+                  kDimension = 0x0200, kRString = 0x00D6, kDbCell = 0x00D7;
 
 quint32 le(const QByteArray &b, qint64 at, int width)
 {
@@ -94,7 +93,10 @@ public:
         return true;
     }
 
-    static QString broken() { return QStringLiteral("the .xls file is damaged (its storage structure is broken)"); }
+    static QString broken()
+    {
+        return QStringLiteral("the .xls file is damaged (its storage structure is broken)");
+    }
 
 private:
     // File offset of a whole sector; -1 when it does not lie inside the file.
@@ -201,50 +203,46 @@ constexpr SheetRecordSize kSheetRecords[] = {
     {0x00AE, 0, 0xFFFF},  // SCENMAN
     {0x00AF, 0, 0xFFFF},  // SCENARIO
     {0x00B0, 0, 0xFFFF},  // pivot table records 0x00B0..0x00B6
-    {0x00B1, 0, 0xFFFF},
-    {0x00B2, 0, 0xFFFF},
-    {0x00B4, 0, 0xFFFF},
-    {0x00B5, 0, 0xFFFF},
-    {0x00B6, 0, 0xFFFF},
-    {0x00BD, 12, 0xFFFF}, // MULRK
-    {0x00BE, 8, 0xFFFF},  // MULBLANK
-    {0x00C5, 0, 0xFFFF},  // SXDI
-    {0x00D5, 0, 0xFFFF},  // SXIDSTM
-    {0x00D6, 8, 0xFFFF},  // RSTRING
-    {0x00D7, 4, 0xFFFF},  // DBCELL
-    {0x00DD, 2, 2},       // SCENPROTECT
-    {0x00E5, 2, 0xFFFF},  // MERGECELLS
-    {0x00E9, 0, 0xFFFF},  // BITMAP
-    {0x00EC, 0, 0xFFFF},  // MSODRAWING
-    {0x00ED, 0, 0xFFFF},  // MSODRAWINGSELECTION
-    {0x00EF, 0, 0xFFFF},  // PHONETICINFO
-    {0x00F1, 0, 0xFFFF},  // SXEX
-    {0x00FD, 10, 10},     // LABELSST
-    {0x0100, 0, 0xFFFF},  // SXVDEX
-    {0x015F, 0, 0xFFFF},  // LABELRANGES
-    {0x01AD, 0, 0xFFFF},  // QSI
-    {0x01B0, 0, 0xFFFF},  // CONDFMT
-    {0x01B1, 0, 0xFFFF},  // CF
-    {0x01B2, 18, 18},     // DVAL
-    {0x01B5, 0, 0xFFFF},  // DCONBIN
-    {0x01B6, 0, 0xFFFF},  // TXO
-    {0x01B8, 0, 0xFFFF},  // HLINK
-    {0x01BA, 0, 0xFFFF},  // CODENAME
-    {0x01BE, 0, 0xFFFF},  // DV
-    {0x0200, 10, 14},     // DIMENSION
-    {0x0201, 6, 6},       // BLANK
-    {0x0203, 14, 14},     // NUMBER
-    {0x0204, 8, 0xFFFF},  // LABEL
-    {0x0205, 8, 8},       // BOOLERR
-    {0x0207, 2, 0xFFFF},  // STRING
-    {0x0208, 16, 16},     // ROW
-    {0x020B, 12, 0xFFFF}, // INDEX
-    {0x0221, 0, 0xFFFF},  // ARRAY
-    {0x0225, 4, 4},       // DEFAULTROWHEIGHT
-    {0x0236, 0, 0xFFFF},  // TABLE
-    {0x023E, 10, 18},     // WINDOW2
-    {0x027E, 10, 10},     // RK
-    {0x04BC, 0, 0xFFFF},  // SHRFMLA
+    {0x00B1, 0, 0xFFFF},  {0x00B2, 0, 0xFFFF}, {0x00B4, 0, 0xFFFF},
+    {0x00B5, 0, 0xFFFF},  {0x00B6, 0, 0xFFFF}, {0x00BD, 12, 0xFFFF}, // MULRK
+    {0x00BE, 8, 0xFFFF},                                             // MULBLANK
+    {0x00C5, 0, 0xFFFF},                                             // SXDI
+    {0x00D5, 0, 0xFFFF},                                             // SXIDSTM
+    {0x00D6, 8, 0xFFFF},                                             // RSTRING
+    {0x00D7, 4, 0xFFFF},                                             // DBCELL
+    {0x00DD, 2, 2},                                                  // SCENPROTECT
+    {0x00E5, 2, 0xFFFF},                                             // MERGECELLS
+    {0x00E9, 0, 0xFFFF},                                             // BITMAP
+    {0x00EC, 0, 0xFFFF},                                             // MSODRAWING
+    {0x00ED, 0, 0xFFFF},                                             // MSODRAWINGSELECTION
+    {0x00EF, 0, 0xFFFF},                                             // PHONETICINFO
+    {0x00F1, 0, 0xFFFF},                                             // SXEX
+    {0x00FD, 10, 10},                                                // LABELSST
+    {0x0100, 0, 0xFFFF},                                             // SXVDEX
+    {0x015F, 0, 0xFFFF},                                             // LABELRANGES
+    {0x01AD, 0, 0xFFFF},                                             // QSI
+    {0x01B0, 0, 0xFFFF},                                             // CONDFMT
+    {0x01B1, 0, 0xFFFF},                                             // CF
+    {0x01B2, 18, 18},                                                // DVAL
+    {0x01B5, 0, 0xFFFF},                                             // DCONBIN
+    {0x01B6, 0, 0xFFFF},                                             // TXO
+    {0x01B8, 0, 0xFFFF},                                             // HLINK
+    {0x01BA, 0, 0xFFFF},                                             // CODENAME
+    {0x01BE, 0, 0xFFFF},                                             // DV
+    {0x0200, 10, 14},                                                // DIMENSION
+    {0x0201, 6, 6},                                                  // BLANK
+    {0x0203, 14, 14},                                                // NUMBER
+    {0x0204, 8, 0xFFFF},                                             // LABEL
+    {0x0205, 8, 8},                                                  // BOOLERR
+    {0x0207, 2, 0xFFFF},                                             // STRING
+    {0x0208, 16, 16},                                                // ROW
+    {0x020B, 12, 0xFFFF},                                            // INDEX
+    {0x0221, 0, 0xFFFF},                                             // ARRAY
+    {0x0225, 4, 4},                                                  // DEFAULTROWHEIGHT
+    {0x0236, 0, 0xFFFF},                                             // TABLE
+    {0x023E, 10, 18},                                                // WINDOW2
+    {0x027E, 10, 10},                                                // RK
+    {0x04BC, 0, 0xFFFF},                                             // SHRFMLA
 };
 
 // Whether r may be a record of a sheet, by its type and size.
@@ -341,8 +339,7 @@ qint64 sharedTexts(const QByteArray &s, std::vector<Record> records)
     return t.atEnd() ? unique : -1;
 }
 
-} // namespace
-
+// The Workbook (or Book) stream of a compound document; *error stays "" when it was found.
 QByteArray workbookStream(const QByteArray &file, QString *error)
 {
     Compound doc;
@@ -393,6 +390,8 @@ QByteArray workbookStream(const QByteArray &file, QString *error)
     return out;
 }
 
+} // namespace
+
 QString inspect(const QByteArray &file, Layout *layout)
 {
     QString error;
@@ -430,14 +429,15 @@ QString inspect(const QByteArray &file, Layout *layout)
     // the size their type has, and every cell lies inside the sheet's dimension record and
     // the columns its row record declares: a damaged type or length shows up here even
     // where the .xls library would skip the record without a word.
-    const QString outside = QStringLiteral("the .xls file is damaged (a cell lies outside the size its sheet declares)");
+    const QString outside =
+        QStringLiteral("the .xls file is damaged (a cell lies outside the size its sheet declares)");
     struct Cells
     {
         qint64 row, first, last;
     };
     std::vector<Cells> cells;
     std::map<qint64, std::pair<qint64, qint64>> rowColumns; // row -> first column, last + 1
-    QSet<qint64> rowRecords;                                 // where row records start
+    QSet<qint64> rowRecords;                                // where row records start
     qint64 firstRow = 0, endRow = -1, firstColumn = 0, endColumn = -1;
     at = sheets[std::size_t(layout->activeSheet)];
     if (!record(s, at, r) || r.type != kBof) return cut;
@@ -445,12 +445,15 @@ QString inspect(const QByteArray &file, Layout *layout)
     for (int depth = 1; depth > 0;) {
         at = r.data + r.size;
         if (!record(s, at, r)) return cut;
-        if (r.type == kBof) ++depth;
-        else if (r.type == kEof) --depth;
+        if (r.type == kBof)
+            ++depth;
+        else if (r.type == kEof)
+            --depth;
         if (depth != 1 || r.type == kBof || r.type == kEof) continue;
         if (!sheetRecordFits(s, r))
-            return QStringLiteral("the .xls file is damaged (its sheet holds a record of type %1 and %2 bytes "
-                                  "that no sheet has)")
+            return QStringLiteral(
+                       "the .xls file is damaged (its sheet holds a record of type %1 and %2 bytes "
+                       "that no sheet has)")
                 .arg(r.type, 4, 16, QLatin1Char('0'))
                 .arg(r.size);
         const qint64 row = le(s, r.data, 2), column = le(s, r.data + 2, 2);
@@ -501,10 +504,12 @@ QString inspect(const QByteArray &file, Layout *layout)
         }
     }
     for (const Cells &c : cells) {
-        if (c.row < firstRow || c.row >= endRow || c.first < firstColumn || c.last >= endColumn) return outside;
+        if (c.row < firstRow || c.row >= endRow || c.first < firstColumn || c.last >= endColumn)
+            return outside;
         if (rowColumns.empty()) continue;
         const auto it = rowColumns.find(c.row);
-        if (it == rowColumns.end() || c.first < it->second.first || c.last >= it->second.second) return outside;
+        if (it == rowColumns.end() || c.first < it->second.first || c.last >= it->second.second)
+            return outside;
     }
     return {};
 }

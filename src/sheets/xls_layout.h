@@ -13,12 +13,9 @@ namespace zc::XlsLayout {
 struct Layout
 {
     int sheetCount = 0;
-    int activeSheet = 0;     // index among all sheets, as the workbook's tab list counts them
-    qint64 valueCells = 0;   // number, text, truth-value and RK cells of the active sheet
+    int activeSheet = 0;   // index among all sheets, as the workbook's tab list counts them
+    qint64 valueCells = 0; // number, text, truth-value and RK cells of the active sheet
 };
-
-// The Workbook (or Book) stream of a compound document; "" in *error when found.
-QByteArray workbookStream(const QByteArray &file, QString *error);
 
 // Reads the layout of the workbook in file; returns "" or why the file is broken.
 QString inspect(const QByteArray &file, Layout *layout);

@@ -76,14 +76,14 @@ QString read(const QString &path, const QByteArray &bytes, SheetFiller &out)
     Sheet sheet;
     SheetFiller cells(sheet);
     XlsCells::Decoded answer;
-    if (QString why = XlsCells::decode(answerBytes, cells, &answer); !why.isEmpty())
-        return why;
+    if (QString why = XlsCells::decode(answerBytes, cells, &answer); !why.isEmpty()) return why;
     if (!answer.message.isEmpty()) return answer.message;
     // The library skips cells it cannot place (outside a damaged dimension record, after a
     // broken record) without an error: a count that differs from the sheet's own records
     // means the sheet would come back shorter than it is.
     if (answer.valueCells != layout.valueCells)
-        return QStringLiteral("the .xls file is damaged (its sheet holds %1 cells, but the reader returned %2)")
+        return QStringLiteral(
+                   "the .xls file is damaged (its sheet holds %1 cells, but the reader returned %2)")
             .arg(layout.valueCells)
             .arg(answer.valueCells);
     for (const auto &[pos, text] : sheet.cells())

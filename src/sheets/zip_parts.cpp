@@ -75,7 +75,8 @@ QString ZipParts::open(const QByteArray &bytes)
                 .arg(name.left(80))
                 .arg(entry.packedSize);
         if (entry.size > MaxPartBytes)
-            return QStringLiteral("the part %1 would unpack to %2 MB, more than the %3 MB a workbook part may take")
+            return QStringLiteral(
+                       "the part %1 would unpack to %2 MB, more than the %3 MB a workbook part may take")
                 .arg(name.left(80))
                 .arg(entry.size >> 20)
                 .arg(MaxPartBytes >> 20);

@@ -46,7 +46,8 @@ QString WindowFileDialogs::saveFileName(const QString &dialogName, const QString
     return dialog.selectedFiles().value(0);
 }
 
-QString WindowFileDialogs::openFileName(const QString &dialogName, const QString &folder, const QString &filter)
+QString WindowFileDialogs::openFileName(const QString &dialogName, const QString &folder,
+                                        const QString &filter)
 {
     QFileDialog dialog(m_owner, QString(), folder, filter);
     dialog.setObjectName(dialogName);

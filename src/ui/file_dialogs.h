@@ -26,8 +26,8 @@ public:
     // (dlgSave1, ...; may be empty); filter is in QFileDialog's form
     // ("EXCEL file (*.xlsx *.xls);;(*.*) (*)"); proposedName has no folder. A save dialog does
     // not ask about replacing a file itself: the caller asks about the file it will write.
-    virtual QString saveFileName(const QString &dialogName, const QString &folder, const QString &proposedName,
-                                 const QString &filter) = 0;
+    virtual QString saveFileName(const QString &dialogName, const QString &folder,
+                                 const QString &proposedName, const QString &filter) = 0;
     virtual QString openFileName(const QString &dialogName, const QString &folder, const QString &filter) = 0;
     // The folder the dialogs start in and text files are written to.
     virtual QString exportFolder();

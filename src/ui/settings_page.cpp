@@ -56,7 +56,8 @@ void SettingsPage::btn22Click()
 
 void SettingsPage::btn17Click()
 {
-    const QString chosen = m_files.askWorkbookToSave(QStringLiteral("basicinf_R"), QStringLiteral("dlgSave1"));
+    const QString chosen =
+        m_files.askWorkbookToSave(QStringLiteral("basicinf_R"), QStringLiteral("dlgSave1"));
     if (chosen.isEmpty()) return;
     m_files.reportSaved(
         SettingsProfile::exportToFile(m_model, chosen, [this](int percent, const QString &status) {

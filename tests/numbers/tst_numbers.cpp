@@ -294,7 +294,8 @@ void TestNumbers::import_data()
                               << QList<QStringList>{row(2, {"555", "garbage", "x", "", "", "yes", "no"}),
                                                     row(6, QStringList{"+1"} + good),
                                                     row(7, {"9", "??", "", "", "", "no", "yes"}),
-                                                    row(8, {"8", "2024/05/06", "08.30", "2024/06/30", "18.45"})}
+                                                    row(8,
+                                                        {"8", "2024/05/06", "08.30", "2024/06/30", "18.45"})}
                               << QString();
 }
 

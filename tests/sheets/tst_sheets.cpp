@@ -121,7 +121,8 @@ void TestSheets::hostileFiles_data()
     QTest::newRow("xls that breaks its library")
         << "damaged.xls" << QByteArray("[fixture:damaged.xls]") << "damaged";
     QTest::newRow("xls with a cell its library skips")
-        << "lost.xls" << QByteArray("[fixture:lost_cell.xls]") << "damaged (its sheet holds 16 cells, but the reader returned 15)";
+        << "lost.xls" << QByteArray("[fixture:lost_cell.xls]")
+        << "damaged (its sheet holds 16 cells, but the reader returned 15)";
     // A directory entry that claims a 3.75 GB part, or a part that unpacks to more than it says.
     QTest::newRow("zip lying about a packed size") << "lie.xlsx" << QByteArray("[lie:20]") << "damaged";
     QTest::newRow("zip lying about an unpacked size") << "lie.xlsx" << QByteArray("[lie:24]") << "damaged";
@@ -173,8 +174,10 @@ void TestSheets::hostileFiles()
                 QVERIFY(file.open(QIODevice::ReadWrite));
                 QByteArray zip = file.readAll();
                 const bool packed = bytes == "[lie:20]";
-                const QByteArray lie = packed ? QByteArray::fromHex("000000f0") : QByteArray::fromHex("0a000000");
-                for (qsizetype at = zip.indexOf("PK\x01\x02"); at >= 0; at = zip.indexOf("PK\x01\x02", at + 4))
+                const QByteArray lie =
+                    packed ? QByteArray::fromHex("000000f0") : QByteArray::fromHex("0a000000");
+                for (qsizetype at = zip.indexOf("PK\x01\x02"); at >= 0;
+                     at = zip.indexOf("PK\x01\x02", at + 4))
                     zip.replace(at + (packed ? 20 : 24), 4, lie);
                 QVERIFY(file.seek(0) && file.write(zip) == zip.size());
             }

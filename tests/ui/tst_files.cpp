@@ -12,9 +12,9 @@
 
 #include <QDir>
 #include <QSet>
-#include <QXmlStreamReader>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QXmlStreamReader>
 
 using namespace zc;
 using namespace zc::test;
@@ -142,7 +142,8 @@ bool everyCellIsText(const QString &path)
         if (!sheet.isStartElement() || sheet.name() != QLatin1String("c")) continue;
         const auto a = sheet.attributes();
         all << a.value(QLatin1String("r")).toString();
-        if (formats.value(a.value(QLatin1String("s")).toInt(), -1) == 49) text << a.value(QLatin1String("r")).toString();
+        if (formats.value(a.value(QLatin1String("s")).toInt(), -1) == 49)
+            text << a.value(QLatin1String("r")).toString();
     }
     QSet<QString> range;
     for (int r = 1; r <= 1001; ++r)
@@ -271,10 +272,10 @@ private slots:
     {
         QTest::addColumn<Press>("press");
         QTest::addColumn<QString>("dialog"); // the dialog's object name
-        QTest::newRow("Export profile") << Press([](Rig &r) { r.page<SettingsPage>()->btn17Click(); })
-                                        << "dlgSave1";
-        QTest::newRow("Import profile") << Press([](Rig &r) { r.page<SettingsPage>()->btn16Click(); })
-                                        << "dlgOpen1";
+        QTest::newRow("Export profile")
+            << Press([](Rig &r) { r.page<SettingsPage>()->btn17Click(); }) << "dlgSave1";
+        QTest::newRow("Import profile")
+            << Press([](Rig &r) { r.page<SettingsPage>()->btn16Click(); }) << "dlgOpen1";
         QTest::newRow("Export .XLS") << Press([](Rig &r) { r.page<NumberListPage>()->btn15Click(); }) << "";
         QTest::newRow("Import .XLS") << Press([](Rig &r) { r.page<NumberListPage>()->btn14Click(); }) << "";
         QTest::newRow("Export.XLS") << Press([](Rig &r) { r.page<HistoryPage>()->btn13Click(); })
