@@ -10,10 +10,13 @@
 #include "sheets/zip_parts.h"
 #include "ui/main_window.h"
 
+#include <QApplication>
 #include <QDir>
+#include <QFileDialog>
 #include <QSet>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 #include <QXmlStreamReader>
 
 using namespace zc;
@@ -370,6 +373,31 @@ private slots:
         QCOMPARE(rig.tables(), before);
         rig.form->session().abandonAll();
         rig.form->session().replyTimer().stopRule();
+    }
+
+    // The window's own dialogs: named, and the save dialog leaves the question about
+    // replacing a file to the page, which knows the name really written.
+    void windowDialogs()
+    {
+        QTemporaryDir dir;
+        WindowFileDialogs dialogs(nullptr);
+        QStringList seen;
+        const auto answer = [&seen](bool accept) {
+            QTimer::singleShot(0, [&seen, accept] {
+                for (QWidget *w : QApplication::topLevelWidgets())
+                    if (auto *d = qobject_cast<QFileDialog *>(w); d && d->isVisible()) {
+                        seen << d->objectName() +
+                                    (d->testOption(QFileDialog::DontConfirmOverwrite) ? "" : "!");
+                        QMetaObject::invokeMethod(d, accept ? "accept" : "reject");
+                    }
+            });
+        };
+        answer(true);
+        QCOMPARE(dialogs.saveFileName("dlgSave3", dir.path(), "log", "EXCEL file (*.xlsx *.xls);;(*.*) (*)"),
+                 dir.filePath("log.xlsx"));
+        answer(false);
+        QCOMPARE(dialogs.openFileName("dlgOpen1", dir.path(), "EXCEL file (*.xls *.xlsx *.ods)"), QString());
+        QCOMPARE(seen, (QStringList{"dlgSave3", "dlgOpen1!"}));
     }
 
     void textFileNotWritten()
