@@ -127,8 +127,11 @@ int FinishHistoryRead(HistoryModel &model)
     QList<HistoryModel::Record> kept;
     for (int row = HistoryModel::FirstRecordRow; row <= HistoryModel::LastRecordRow; ++row) {
         if (model.text(row, HistoryModel::NumberColumn).isEmpty()) continue;
-        const auto date = parseDate(model.text(row, HistoryModel::DateColumn));
-        if (date && date->year < HistoryRecord::kFirstDroppedYear) kept << model.record(row);
+        // The year is read from the first four characters alone, so a year byte of 100 or
+        // more ("20115-03-02") counts as 2011 and stays; a row without a date goes.
+        const QString date = model.text(row, HistoryModel::DateColumn);
+        if (date.size() >= 4 && isDigits(date, 0, 4) && number(date, 0, 4) < HistoryRecord::kFirstDroppedYear)
+            kept << model.record(row);
     }
     model.replaceRecords(kept);
     return int(kept.size());

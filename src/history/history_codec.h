@@ -28,10 +28,11 @@ DecodedRecord decodeRecord(const std::uint8_t *record);
 // whose 128 bytes did not all arrive is not decoded. Returns the number of rows written.
 int decodePage(std::int32_t replyAddress, std::span<const std::uint8_t> payload, HistoryModel &model);
 
-// Run once after the last page: keeps the rows that have a record number and a date
-// before 2080, in their order, and writes them back from row 1; every other record row is
-// emptied. A row without a readable date (none, or not in the decoder's layout) is
-// dropped. Returns the number of rows kept.
+// Run once after the last page: keeps the rows that have a record number and whose date
+// starts with four digits below 2080, in their order, and writes them back from row 1;
+// every other record row is emptied. Only those four characters are read, so "20115-03-02"
+// (a year byte of 115) stays and a row without a date is dropped. Returns the number of
+// rows kept.
 int FinishHistoryRead(HistoryModel &model);
 
 struct DateParts

@@ -105,9 +105,13 @@ std::optional<Date> readDate(const QString &text)
 
 std::optional<Time> readTime(const QString &text)
 {
+    // Five characters are read by position, whatever separates them ("08:30", "08.30"), the
+    // way a workbook import checks them; other lengths by the ":" ("8:5").
+    const QStringView t(text);
+    if (text.size() == 5 && isDigits(t.left(2)) && isDigits(t.right(2)))
+        return Time{t.left(2).toInt(), t.right(2).toInt()};
     const qsizetype colon = text.indexOf(u':');
     if (colon < 0) return std::nullopt;
-    const QStringView t(text);
     const QStringView hour = t.left(colon), minute = t.mid(colon + 1);
     if (!isDigits(hour) || !isDigits(minute) || minute.size() > 2) return std::nullopt;
     bool ok = false;

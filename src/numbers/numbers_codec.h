@@ -39,8 +39,10 @@ struct Time
 // century are not looked at, so 2024/05/06 and 2024-05-06 read alike. Each read pair must
 // be two digits.
 std::optional<Date> readDate(const QString &text);
-// A time cell as the encoder reads it: the hour is the digits before the first ":" (a value
-// up to 255), the minute the one or two digits after it (8:5 and 08:05 read alike).
+// A time cell as the encoder reads it. Five characters with digits at both ends are read by
+// position: hour from characters 1-2, minute from the last two, the separator not looked at
+// (08:30 and 08.30 read alike). Otherwise the hour is the digits before the first ":" (a
+// value up to 255) and the minute the one or two digits after it (8:5 and 08:05 read alike).
 std::optional<Time> readTime(const QString &text);
 
 // The columns of a row whose text the encoder would have to read but cannot: the number

@@ -29,11 +29,11 @@ bool dateFits(const QString &text)
     return NumbersCodec::readDate(text).has_value();
 }
 
-// hh:mm exactly: five characters, digits around the ":".
+// Five characters whose first two and last two are digits; the separator is not looked at,
+// and the encoder reads hour and minute from the same places.
 bool timeFits(const QString &text)
 {
-    return text.size() == 5 && isDigits(QStringView(text).left(2)) && isDigits(QStringView(text).right(2)) &&
-           NumbersCodec::readTime(text).has_value();
+    return text.size() == 5 && NumbersCodec::readTime(text).has_value();
 }
 
 } // namespace

@@ -13,6 +13,9 @@ constexpr int kWidths[] = {4, 20, 16, 16, 16, 16};
 Sheet toSheet(const NumbersModel &model, const std::function<void(int row)> &rowWritten)
 {
     Sheet sheet;
+    // Every cell of the table's range is formatted as text, the empty ones too, so what a
+    // user later types into the file (+44..., 0049...) stays text.
+    sheet.setTextRange(NumbersModel::Rows, NumbersModel::Columns);
     for (int c = 0; c < int(std::size(kWidths)); ++c)
         sheet.setColumnWidth(c + 1, kWidths[c]);
     for (int r = 0; r < NumbersModel::Rows; ++r) {

@@ -24,6 +24,17 @@ public:
     int columnCount() const { return m_columns; }
     int cellCount() const { return int(m_cells.size()); }
 
+    // Rows 1..rows and columns 1..columns are all written formatted as text, the empty cells
+    // too, so that whatever is typed into them later stays text (0 = only the cells that
+    // hold a text).
+    void setTextRange(int rows, int columns)
+    {
+        m_rangeRows = qMax(0, rows);
+        m_rangeColumns = qMax(0, columns);
+    }
+    int textRangeRows() const { return m_rangeRows; }
+    int textRangeColumns() const { return m_rangeColumns; }
+
     // Width in characters; 0 = the application's default width.
     void setColumnWidth(int column, int characters);
     int columnWidth(int column) const { return m_widths.value(column, 0); }
@@ -38,6 +49,8 @@ private:
     QMap<int, int> m_widths;
     int m_rows = 0;
     int m_columns = 0;
+    int m_rangeRows = 0;
+    int m_rangeColumns = 0;
 };
 
 } // namespace zc

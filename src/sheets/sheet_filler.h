@@ -13,6 +13,8 @@ class SheetFiller
 {
 public:
     static constexpr int MaxRows = 100000, MaxColumns = 1000, MaxCells = 250000;
+    // The most characters a spreadsheet program puts in one cell.
+    static constexpr int MaxCellChars = 32767;
 
     explicit SheetFiller(Sheet &sheet) : m_sheet(sheet) {}
 
@@ -29,6 +31,13 @@ public:
                     .arg(column)
                     .arg(MaxRows)
                     .arg(MaxColumns);
+            return false;
+        }
+        if (text.size() > MaxCellChars) {
+            m_error = QStringLiteral("a cell at row %1, column %2 holds more than %3 characters")
+                          .arg(row)
+                          .arg(column)
+                          .arg(MaxCellChars);
             return false;
         }
         if (m_sheet.cellCount() >= MaxCells) {

@@ -14,6 +14,8 @@ namespace zc {
 
 namespace {
 
+QString readContent(const QString &path, const QByteArray &bytes, Sheet &sheet);
+
 QString readSheet(const QString &path, Sheet &sheet)
 {
     const QFileInfo info(path);
@@ -29,12 +31,18 @@ QString readSheet(const QString &path, Sheet &sheet)
     // Read one byte past the limit, in case the file grew since it was measured.
     const QByteArray bytes = file.read(WorkbookReader::MaxFileBytes + 1);
     if (file.error() != QFileDevice::NoError) return file.errorString();
+    return readContent(path, bytes, sheet);
+}
+
+QString readContent(const QString &path, const QByteArray &bytes, Sheet &sheet)
+{
+    if (bytes.isEmpty()) return QStringLiteral("the file is empty");
     if (bytes.size() > WorkbookReader::MaxFileBytes)
         return QStringLiteral("the file is larger than %1 MB").arg(WorkbookReader::MaxFileBytes >> 20);
 
     SheetFiller out(sheet);
     const QString notSheet = QStringLiteral("it is not an .xlsx, .ods or .xls spreadsheet");
-    if (XlsReader::recognises(bytes)) return XlsReader::read(path, out);
+    if (XlsReader::recognises(bytes)) return XlsReader::read(path, bytes, out);
     if (!bytes.startsWith("PK\x03\x04")) return notSheet;
 
     const qint64 unpacked = ZipParts::declaredUnpackedSize(bytes);
@@ -61,10 +69,20 @@ QString readSheet(const QString &path, Sheet &sheet)
 
 SheetReadResult WorkbookReader::read(const QString &path)
 {
+    return finish(path, [&](Sheet &sheet) { return readSheet(path, sheet); });
+}
+
+SheetReadResult WorkbookReader::readBytes(const QString &path, const QByteArray &bytes)
+{
+    return finish(path, [&](Sheet &sheet) { return readContent(path, bytes, sheet); });
+}
+
+SheetReadResult WorkbookReader::finish(const QString &path, const std::function<QString(Sheet &)> &readInto)
+{
     SheetReadResult result;
     QString why;
     try {
-        why = readSheet(path, result.sheet);
+        why = readInto(result.sheet);
     } catch (const std::exception &e) {
         why = QString::fromUtf8(e.what());
         if (why.isEmpty()) why = QStringLiteral("the file cannot be read");

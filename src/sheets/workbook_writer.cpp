@@ -58,6 +58,13 @@ QString writeXlsx(const Sheet &sheet, const QString &tmpPath)
         if (it.key() <= LXW_COL_MAX)
             err = worksheet_set_column(ws, lxw_col_t(it.key() - 1), lxw_col_t(it.key() - 1), it.value(),
                                        nullptr);
+    // The empty cells of the text range get the text format alone.
+    const int rangeRows = qMin<int>(sheet.textRangeRows(), LXW_ROW_MAX);
+    const int rangeColumns = qMin<int>(sheet.textRangeColumns(), LXW_COL_MAX);
+    for (int r = 1; r <= rangeRows && err == LXW_NO_ERROR; ++r)
+        for (int c = 1; c <= rangeColumns && err == LXW_NO_ERROR; ++c)
+            if (sheet.text(r, c).isEmpty())
+                err = worksheet_write_blank(ws, lxw_row_t(r - 1), lxw_col_t(c - 1), text);
     for (const auto &[pos, cell] : sheet.cells()) {
         if (err != LXW_NO_ERROR) break;
         if (pos.first > LXW_ROW_MAX || pos.second > LXW_COL_MAX) {

@@ -1,5 +1,6 @@
 // Saves a sheet as an .xlsx workbook (libxlsxwriter): one sheet, every cell a text cell in
-// the built-in Text format, column widths in characters. The workbook is written to a
+// the built-in Text format (and every empty cell of the sheet's text range formatted so),
+// column widths in characters. The workbook is written to a
 // temporary file in the target folder and renamed into place, so a failed save never
 // leaves half a file and never harms a file that was there before.
 #pragma once

@@ -13,7 +13,8 @@ namespace zc {
 namespace {
 
 const QString kSaveFilter = QStringLiteral("EXCEL file (*.xlsx *.xls);;(*.*) (*)");
-const QString kOpenFilter = QStringLiteral("EXCEL file (*.xls *.xlsx);;(*.*) (*)");
+// The documented label; .ods is read too, so it is offered with the Excel types.
+const QString kOpenFilter = QStringLiteral("EXCEL file (*.xls *.xlsx *.ods);;(*.*) (*)");
 
 // "xlsx" for "EXCEL file (*.xlsx *.xls);;...": the first file type the filter offers.
 QString firstSuffix(const QString &filter)
@@ -29,23 +30,31 @@ QString FileDialogs::exportFolder()
     return ExportFolder::locate();
 }
 
-QString WindowFileDialogs::saveFileName(const QString &caption, const QString &folder,
+QString WindowFileDialogs::saveFileName(const QString &dialogName, const QString &folder,
                                         const QString &proposedName, const QString &filter)
 {
-    QFileDialog dialog(m_owner, caption, folder, filter);
+    QFileDialog dialog(m_owner, QString(), folder, filter);
+    dialog.setObjectName(dialogName);
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setFileMode(QFileDialog::AnyFile);
-    // A name typed without extension gets the filter's first type here, so the question
-    // before replacing a file is asked about the file that will actually be written.
+    // The dialog's own question would name the chosen file, not the one written (x.xls
+    // becomes x.xlsx): PageFiles asks instead.
+    dialog.setOption(QFileDialog::DontConfirmOverwrite);
     dialog.setDefaultSuffix(firstSuffix(filter));
     dialog.selectFile(proposedName);
     if (dialog.exec() != QDialog::Accepted) return {};
     return dialog.selectedFiles().value(0);
 }
 
-QString WindowFileDialogs::openFileName(const QString &caption, const QString &folder, const QString &filter)
+QString WindowFileDialogs::openFileName(const QString &dialogName, const QString &folder,
+                                        const QString &filter)
 {
-    return QFileDialog::getOpenFileName(m_owner, caption, folder, filter);
+    QFileDialog dialog(m_owner, QString(), folder, filter);
+    dialog.setObjectName(dialogName);
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    dialog.setFileMode(QFileDialog::ExistingFile);
+    if (dialog.exec() != QDialog::Accepted) return {};
+    return dialog.selectedFiles().value(0);
 }
 
 PageFiles::PageFiles(Reporter &reporter, FileDialogs *dialogs, Clock now, QWidget *owner)
@@ -65,14 +74,26 @@ QString PageFiles::stampedName(const QString &prefix) const
     return ExportFolder::stampedName(prefix, m_now());
 }
 
-QString PageFiles::askWorkbookToSave(const QString &prefix)
+QString PageFiles::askWorkbookToSave(const QString &prefix, const QString &dialogName)
 {
-    return m_dialogs->saveFileName({}, m_dialogs->exportFolder(), stampedName(prefix), kSaveFilter);
+    QString folder = m_dialogs->exportFolder(), name = stampedName(prefix);
+    for (;;) {
+        const QString chosen = m_dialogs->saveFileName(dialogName, folder, name, kSaveFilter);
+        if (chosen.isEmpty()) return {};
+        const QString target = WorkbookWriter::xlsxPath(chosen);
+        const QFileInfo info(target);
+        if (!info.exists() || info.isDir() ||
+            m_reporter.question(QStringLiteral("%1 already exists.\nDo you want to replace it?")
+                                    .arg(QDir::toNativeSeparators(target))))
+            return target;
+        folder = QFileInfo(chosen).absolutePath();
+        name = QFileInfo(chosen).fileName();
+    }
 }
 
-QString PageFiles::askWorkbookToOpen()
+QString PageFiles::askWorkbookToOpen(const QString &dialogName)
 {
-    return m_dialogs->openFileName({}, m_dialogs->exportFolder(), kOpenFilter);
+    return m_dialogs->openFileName(dialogName, m_dialogs->exportFolder(), kOpenFilter);
 }
 
 void PageFiles::reportSaved(const SheetSaveResult &result)

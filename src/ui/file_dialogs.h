@@ -22,11 +22,13 @@ class FileDialogs
 {
 public:
     virtual ~FileDialogs() = default;
-    // The chosen file, or "" when the user cancelled. filter is in QFileDialog's form
-    // ("EXCEL file (*.xlsx *.xls);;(*.*) (*)"); proposedName has no folder.
-    virtual QString saveFileName(const QString &caption, const QString &folder, const QString &proposedName,
-                                 const QString &filter) = 0;
-    virtual QString openFileName(const QString &caption, const QString &folder, const QString &filter) = 0;
+    // The chosen file, or "" when the user cancelled. dialogName is the dialog's object name
+    // (dlgSave1, ...; may be empty); filter is in QFileDialog's form
+    // ("EXCEL file (*.xlsx *.xls);;(*.*) (*)"); proposedName has no folder. A save dialog does
+    // not ask about replacing a file itself: the caller asks about the file it will write.
+    virtual QString saveFileName(const QString &dialogName, const QString &folder,
+                                 const QString &proposedName, const QString &filter) = 0;
+    virtual QString openFileName(const QString &dialogName, const QString &folder, const QString &filter) = 0;
     // The folder the dialogs start in and text files are written to.
     virtual QString exportFolder();
 };
@@ -36,9 +38,9 @@ class WindowFileDialogs : public FileDialogs
 {
 public:
     explicit WindowFileDialogs(QWidget *owner) : m_owner(owner) {}
-    QString saveFileName(const QString &caption, const QString &folder, const QString &proposedName,
+    QString saveFileName(const QString &dialogName, const QString &folder, const QString &proposedName,
                          const QString &filter) override;
-    QString openFileName(const QString &caption, const QString &folder, const QString &filter) override;
+    QString openFileName(const QString &dialogName, const QString &folder, const QString &filter) override;
 
 private:
     QWidget *m_owner;
@@ -55,11 +57,13 @@ public:
 
     // prefix followed by the local time as yyyy-MM-dd_hh-mm-ss (basicinf_R2026-12-06_10-15-30).
     QString stampedName(const QString &prefix) const;
-    // The save dialog for a workbook, in the export folder with the stamped name proposed;
-    // "" when cancelled.
-    QString askWorkbookToSave(const QString &prefix);
-    // The open dialog for a workbook, in the export folder; "" when cancelled.
-    QString askWorkbookToOpen();
+    // The save dialog dialogName for a workbook, in the export folder with the stamped name
+    // proposed. Returns the file that will really be written (x.xls chosen: x.xlsx), after
+    // asking whether to replace it when it exists (Cancel shows the dialog again); "" when
+    // cancelled.
+    QString askWorkbookToSave(const QString &prefix, const QString &dialogName = {});
+    // The open dialog dialogName for a workbook, in the export folder; "" when cancelled.
+    QString askWorkbookToOpen(const QString &dialogName = {});
     // After a workbook was saved: the file written in the status line, or the error.
     void reportSaved(const SheetSaveResult &result);
     // Writes a text file named prefix + the time stamp taken now into the export folder;

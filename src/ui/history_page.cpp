@@ -173,7 +173,7 @@ void HistoryPage::btn23Click()
 
 void HistoryPage::btn13Click()
 {
-    const QString chosen = m_files.askWorkbookToSave(QStringLiteral("hisinf_R"));
+    const QString chosen = m_files.askWorkbookToSave(QStringLiteral("hisinf_R"), QStringLiteral("dlgSave3"));
     if (chosen.isEmpty()) return;
     constexpr int last = HistoryModel::LastRecordRow;
     const Sheet sheet = HistorySheet::toSheet(m_model, [this](int row) {

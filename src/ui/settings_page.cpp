@@ -58,7 +58,8 @@ void SettingsPage::btn22Click()
 
 void SettingsPage::btn17Click()
 {
-    const QString chosen = m_files.askWorkbookToSave(QStringLiteral("basicinf_R"));
+    const QString chosen =
+        m_files.askWorkbookToSave(QStringLiteral("basicinf_R"), QStringLiteral("dlgSave1"));
     if (chosen.isEmpty()) return;
     m_files.reportSaved(
         SettingsProfile::exportToFile(m_model, chosen, [this](int percent, const QString &status) {
@@ -71,7 +72,7 @@ void SettingsPage::btn16Click()
 {
     // A read or save still running would mix the profile's items with the unit's.
     if (refuseWhileTransferring(m_reporter)) return;
-    const QString path = m_files.askWorkbookToOpen();
+    const QString path = m_files.askWorkbookToOpen(QStringLiteral("dlgOpen1"));
     if (path.isEmpty()) return;
     const QString message =
         SettingsProfile::importFromFile(path, m_model, [this](int percent, const QString &status) {

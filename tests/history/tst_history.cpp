@@ -118,13 +118,15 @@ void TestHistory::decode_data()
         << true << 3
         << QStringList{"1:1|2015-03-02|09:05:00|SMS|Relay ON||", "2:2|2015-03-02|09:05:01|SMS|Relay OFF||",
                        "3:3|2015-03-03|09:05:00|SMS|Arm||", "4:4|2015-03-03|09:05:01|SMS|Disarm||"};
-    QTest::newRow("finish keeps 2079; drops 2080, no date, year byte 115, no number")
+    QTest::newRow("finish keeps 2079 and year byte 115 (2011 by its first four characters); drops 2080, "
+                  "no date, no number")
         << Pages{{p1, rec("01000000 4f0c1f 173b3b 00 00") + rec("02000000 500101 000000 00 00")},
                  {p2, rec("03000000 ff0101 000000 00 00") + rec("04000000 730101 000000 00 00")},
                  {p3, rec("ffffffff 0f0101 000000 00 00") + rec("06000000 0f0101 000000 00 00")}}
         << true << 3
         << QStringList{"1:1|2079-12-31|23:59:59|COM Port|Add number||",
-                       "2:6|2015-01-01|00:00:00|COM Port|Add number||"};
+                       "2:4|20115-01-01|00:00:00|COM Port|Add number||",
+                       "3:6|2015-01-01|00:00:00|COM Port|Add number||"};
 }
 
 void TestHistory::decode()

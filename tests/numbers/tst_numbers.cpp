@@ -88,6 +88,10 @@ void TestNumbers::entry_data()
         << QStringList{"1", "2024-05-06", "07:30", "2024/06/30", "18:30", "no", "no"}
         << "31" + z.repeated(21) + "0506071e061e121e1818"
         << QStringList{"1", "2024-05-06", "07:30", "2024-06-30", "18:30", "no"};
+    QTest::newRow("five-character times read by position")
+        << QStringList{"1", "2024/05/06", "08.30", "2024/06/30", "18h45", "no", "no"}
+        << "31" + z.repeated(21) + "0506081e061e122d1818"
+        << QStringList{"1", "2024-05-06", "08:30", "2024-06-30", "18:45", "no"};
     QTest::newRow("empty row") << QStringList{"", "", "", "", "", "no", "no"} << z.repeated(32)
                                << QStringList{"", "", "", "", "", "no"};
     QTest::newRow("cut to 22") << QStringList{"1234567890123456789012345", "", "", "", "", "no", "no"}
@@ -295,14 +299,16 @@ void TestNumbers::import_data()
                                    << QList<QStringList>{row(
                                           4, {"555", "2024/05/06", "08:00", "2024/06/30", "7:30"})}
                                    << head + "1\rSerial: 4";
-    QTest::newRow("time without colon")
-        << "Serial" << QList<QStringList>{row(5, QStringList{"555"} + good.mid(0, 3) + QStringList{"18300"})}
+    QTest::newRow("four-character time")
+        << "Serial" << QList<QStringList>{row(5, QStringList{"555"} + good.mid(0, 3) + QStringList{"1830"})}
         << head + "1\rSerial: 5";
     QTest::newRow("five wrong rows") << "Serial" << five << head + "5\rSerial: 3,8,9,....";
     QTest::newRow("accepted") << "Serial"
                               << QList<QStringList>{row(2, {"555", "garbage", "x", "", "", "yes", "no"}),
                                                     row(6, QStringList{"+1"} + good),
-                                                    row(7, {"9", "??", "", "", "", "no", "yes"})}
+                                                    row(7, {"9", "??", "", "", "", "no", "yes"}),
+                                                    row(8,
+                                                        {"8", "2024/05/06", "08.30", "2024/06/30", "18.45"})}
                               << QString();
 }
 
@@ -334,6 +340,8 @@ void TestNumbers::import()
     QCOMPARE(readBack(m, 6), (QStringList{"+1", "2024/05/06", "08:00", "2024/06/30", "18:30", "no"}));
     QCOMPARE(readBack(m, 7), (QStringList{"9", "??", "", "", "", "no"}));
     QCOMPARE(m.text(7, Delete), QStringLiteral("no"));
+    QCOMPARE(readBack(m, 8), (QStringList{"8", "2024/05/06", "08.30", "2024/06/30", "18.45", "no"}));
+    QVERIFY(NumbersCodec::encodeEntry(m.row(8)).has_value()); // the save reads what the import let in
 }
 
 void TestNumbers::model()

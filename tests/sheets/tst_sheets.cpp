@@ -120,6 +120,12 @@ void TestSheets::hostileFiles_data()
         << "odfpy.xlsx" << QByteArray("[fixture:odfpy.ods]") << "";
     QTest::newRow("xls that breaks its library")
         << "damaged.xls" << QByteArray("[fixture:damaged.xls]") << "damaged";
+    QTest::newRow("xls with a cell its library skips")
+        << "lost.xls" << QByteArray("[fixture:lost_cell.xls]")
+        << "damaged (its sheet holds 16 cells, but the reader returned 15)";
+    // A directory entry that claims a 3.75 GB part, or a part that unpacks to more than it says.
+    QTest::newRow("zip lying about a packed size") << "lie.xlsx" << QByteArray("[lie:20]") << "damaged";
+    QTest::newRow("zip lying about an unpacked size") << "lie.xlsx" << QByteArray("[lie:24]") << "damaged";
     QTest::newRow("huge sheet") << "huge.xlsx" << QByteArray("[huge]") << "too large";
     QTest::newRow("huge file") << "big.xlsx" << QByteArray("[big]") << "larger than 10 MB";
     QTest::newRow("not a profile") << "list.xlsx" << QByteArray("[A1=Number]")
@@ -163,6 +169,18 @@ void TestSheets::hostileFiles()
             QFile file(path);
             if (bytes == "[truncated]") QVERIFY(file.resize(file.size() / 2));
             if (bytes == "[big]") QVERIFY(file.resize(WorkbookReader::MaxFileBytes + 1));
+            if (bytes.startsWith("[lie:")) {
+                // Every central directory entry gets 0xF0000000 (packed) or 10 (unpacked) at that offset.
+                QVERIFY(file.open(QIODevice::ReadWrite));
+                QByteArray zip = file.readAll();
+                const bool packed = bytes == "[lie:20]";
+                const QByteArray lie =
+                    packed ? QByteArray::fromHex("000000f0") : QByteArray::fromHex("0a000000");
+                for (qsizetype at = zip.indexOf("PK\x01\x02"); at >= 0;
+                     at = zip.indexOf("PK\x01\x02", at + 4))
+                    zip.replace(at + (packed ? 20 : 24), 4, lie);
+                QVERIFY(file.seek(0) && file.write(zip) == zip.size());
+            }
             if (bytes == "[docx]") {
                 // A zip archive of another kind: nothing in it names a workbook part.
                 QVERIFY(file.open(QIODevice::ReadWrite));
@@ -200,6 +218,10 @@ void TestSheets::otherPrograms_data()
     QTest::newRow("openpyxl .xlsx") << "openpyxl.xlsx";
     QTest::newRow("odfpy .ods") << "odfpy.ods";
     QTest::newRow("xlwt .xls") << "xlwt.xls";
+    // The sheet shown when the file was saved is read, not the first one.
+    QTest::newRow("openpyxl .xlsx, second sheet shown") << "second_sheet.xlsx";
+    QTest::newRow("odfpy .ods, second sheet shown") << "second_sheet.ods";
+    QTest::newRow("xlwt .xls, second sheet shown") << "second_sheet.xls";
 }
 
 void TestSheets::otherPrograms()

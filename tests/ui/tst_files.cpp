@@ -7,11 +7,17 @@
 #include "sheets/export_folder.h"
 #include "sheets/workbook_reader.h"
 #include "sheets/workbook_writer.h"
+#include "sheets/zip_parts.h"
 #include "ui/main_window.h"
 
+#include <QApplication>
 #include <QDir>
+#include <QFileDialog>
+#include <QSet>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
+#include <QXmlStreamReader>
 
 using namespace zc;
 using namespace zc::test;
@@ -28,16 +34,21 @@ public:
     QString folder;
     QStringList answers;
     QStringList calls; // the folder each dialog started in, and the name a save dialog proposed
+    QStringList names; // each dialog's object name
 
-    QString saveFileName(const QString &, const QString &dir, const QString &proposed,
+    QString saveFileName(const QString &name, const QString &dir, const QString &proposed,
                          const QString &) override
     {
         calls << dir + QLatin1Char('/') + proposed;
+        names << name;
         return next();
     }
-    QString openFileName(const QString &, const QString &dir, const QString &) override
+    QString openFileName(const QString &name, const QString &dir, const QString &filter) override
     {
         calls << dir;
+        names << name;
+        if (!filter.startsWith(QLatin1String("EXCEL file (*.xls *.xlsx *.ods);;")))
+            QTest::qFail("an open dialog that hides .ods files", __FILE__, __LINE__);
         return next();
     }
     QString exportFolder() override { return folder; }
@@ -110,6 +121,40 @@ void fillNumbers(NumbersModel &m, int row, const QStringList &cells)
         m.setText(row, NumberColumn::Number + c, cells[c]);
 }
 
+// True when every cell of rows 1..1001, columns A..H of the workbook's sheet is stored with
+// the built-in text format "@" (49), the empty ones too, and the sheet has no other cells:
+// read from the file's own XML, as another spreadsheet program would.
+bool everyCellIsText(const QString &path)
+{
+    QFile file(path);
+    ZipParts zip;
+    QString error;
+    if (!file.open(QIODevice::ReadOnly) || !zip.open(file.readAll()).isEmpty()) return false;
+    QList<int> formats; // number format of each cell style
+    QXmlStreamReader styles(zip.read(QStringLiteral("xl/styles.xml"), &error));
+    for (bool inCellXfs = false; !styles.atEnd();) {
+        styles.readNext();
+        if (styles.name() == QLatin1String("cellXfs")) inCellXfs = styles.isStartElement();
+        if (inCellXfs && styles.isStartElement() && styles.name() == QLatin1String("xf"))
+            formats << styles.attributes().value(QLatin1String("numFmtId")).toInt();
+    }
+    QSet<QString> text, all;
+    QXmlStreamReader sheet(zip.read(QStringLiteral("xl/worksheets/sheet1.xml"), &error));
+    while (!sheet.atEnd()) {
+        sheet.readNext();
+        if (!sheet.isStartElement() || sheet.name() != QLatin1String("c")) continue;
+        const auto a = sheet.attributes();
+        all << a.value(QLatin1String("r")).toString();
+        if (formats.value(a.value(QLatin1String("s")).toInt(), -1) == 49)
+            text << a.value(QLatin1String("r")).toString();
+    }
+    QSet<QString> range;
+    for (int r = 1; r <= 1001; ++r)
+        for (char c = 'A'; c <= 'H'; ++c)
+            range << QLatin1Char(c) + QString::number(r);
+    return error.isEmpty() && text == range && all == range;
+}
+
 QByteArray fileBytes(const QString &path)
 {
     QFile f(path);
@@ -162,15 +207,28 @@ private slots:
         fillNumbers(m, 1000, {"9", "2025/01/01", "00:00", "2025/12/31", "23:59", "no", "no"});
         const QStringList before = rig.tables();
 
-        // A chosen .xls name is saved as .xlsx beside it.
+        // A chosen .xls name is saved as .xlsx beside it, and the question before replacing
+        // a file names the .xlsx: Cancel shows the dialog again and keeps the old file.
+        const QString xlsx = rig.path(QStringLiteral("list.xlsx"));
+        QCOMPARE(ExportFolder::writeFile(xlsx, "old"), QString());
+        const QString replace =
+            QDir::toNativeSeparators(xlsx) + QStringLiteral(" already exists.\nDo you want to replace it?");
+        rig.rec.expect(replace, false);
+        rig.files.answers << rig.path(QStringLiteral("list.xls")) << QString();
+        rig.page<NumberListPage>()->btn15Click();
+        QCOMPARE(rig.files.calls.at(1), rig.path(QStringLiteral("list.xls")));
+        QCOMPARE(fileBytes(xlsx), QByteArray("old"));
+        rig.rec.expect(replace, true);
         rig.files.answers << rig.path(QStringLiteral("list.xls"));
         rig.page<NumberListPage>()->btn15Click();
+        QVERIFY(rig.rec.allExpectedSeen());
         QCOMPARE(rig.files.calls.at(0), rig.path(QStringLiteral("telinf_R") + kStamp));
         QCOMPARE(rig.written(), QStringList{QStringLiteral("list.xlsx")});
         QCOMPARE(rig.rec.lastStatus(), QStringLiteral("Saved: list.xlsx"));
-        const SheetReadResult read = WorkbookReader::read(rig.path(QStringLiteral("list.xlsx")));
+        const SheetReadResult read = WorkbookReader::read(xlsx);
         QVERIFY2(read.ok(), qPrintable(read.error));
         QVERIFY(sheetHoldsTable(read.sheet, m)); // leading zeros and "+" kept: texts, not numbers
+        QVERIFY(everyCellIsText(xlsx));
 
         // Importing it again restores the table, except that Delete keeps what it holds.
         m.resetToDefaults();
@@ -198,6 +256,7 @@ private slots:
         const SheetReadResult read = WorkbookReader::read(rig.path(QStringLiteral("log.xlsx")));
         QVERIFY2(read.ok(), qPrintable(read.error));
         QVERIFY(sheetHoldsTable(read.sheet, rig.history()));
+        QVERIFY(everyCellIsText(rig.path(QStringLiteral("log.xlsx"))));
 
         // Text files: no dialog, the documented names without extension, in the export folder.
         rig.page<NumberListPage>()->btn3Click();
@@ -215,21 +274,26 @@ private slots:
     void cancelledDialog_data()
     {
         QTest::addColumn<Press>("press");
-        QTest::newRow("Export profile") << Press([](Rig &r) { r.page<SettingsPage>()->btn17Click(); });
-        QTest::newRow("Import profile") << Press([](Rig &r) { r.page<SettingsPage>()->btn16Click(); });
-        QTest::newRow("Export .XLS") << Press([](Rig &r) { r.page<NumberListPage>()->btn15Click(); });
-        QTest::newRow("Import .XLS") << Press([](Rig &r) { r.page<NumberListPage>()->btn14Click(); });
-        QTest::newRow("Export.XLS") << Press([](Rig &r) { r.page<HistoryPage>()->btn13Click(); });
+        QTest::addColumn<QString>("dialog"); // the dialog's object name
+        QTest::newRow("Export profile")
+            << Press([](Rig &r) { r.page<SettingsPage>()->btn17Click(); }) << "dlgSave1";
+        QTest::newRow("Import profile")
+            << Press([](Rig &r) { r.page<SettingsPage>()->btn16Click(); }) << "dlgOpen1";
+        QTest::newRow("Export .XLS") << Press([](Rig &r) { r.page<NumberListPage>()->btn15Click(); }) << "";
+        QTest::newRow("Import .XLS") << Press([](Rig &r) { r.page<NumberListPage>()->btn14Click(); }) << "";
+        QTest::newRow("Export.XLS") << Press([](Rig &r) { r.page<HistoryPage>()->btn13Click(); })
+                                    << "dlgSave3";
     }
 
     void cancelledDialog()
     {
         QFETCH(Press, press);
+        QFETCH(QString, dialog);
         Rig rig;
         const QStringList before = rig.tables();
         rig.files.answers << QString();
         press(rig);
-        QCOMPARE(rig.files.calls.size(), 1);
+        QCOMPARE(rig.files.names, QStringList{dialog});
         QVERIFY(rig.written().isEmpty());
         QVERIFY(rig.rec.events().empty());
         QCOMPARE(rig.tables(), before);
@@ -307,6 +371,31 @@ private slots:
         QCOMPARE(rig.tables(), before);
         rig.form->session().abandonAll();
         rig.form->session().replyTimer().stopRule();
+    }
+
+    // The window's own dialogs: named, and the save dialog leaves the question about
+    // replacing a file to the page, which knows the name really written.
+    void windowDialogs()
+    {
+        QTemporaryDir dir;
+        WindowFileDialogs dialogs(nullptr);
+        QStringList seen;
+        const auto answer = [&seen](bool accept) {
+            QTimer::singleShot(0, [&seen, accept] {
+                for (QWidget *w : QApplication::topLevelWidgets())
+                    if (auto *d = qobject_cast<QFileDialog *>(w); d && d->isVisible()) {
+                        seen << d->objectName() +
+                                    (d->testOption(QFileDialog::DontConfirmOverwrite) ? "" : "!");
+                        QMetaObject::invokeMethod(d, accept ? "accept" : "reject");
+                    }
+            });
+        };
+        answer(true);
+        QCOMPARE(dialogs.saveFileName("dlgSave3", dir.path(), "log", "EXCEL file (*.xlsx *.xls);;(*.*) (*)"),
+                 dir.filePath("log.xlsx"));
+        answer(false);
+        QCOMPARE(dialogs.openFileName("dlgOpen1", dir.path(), "EXCEL file (*.xls *.xlsx *.ods)"), QString());
+        QCOMPARE(seen, (QStringList{"dlgSave3", "dlgOpen1!"}));
     }
 
     void textFileNotWritten()
