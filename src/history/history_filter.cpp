@@ -39,6 +39,17 @@ FilterResult failure(FilterResult::Outcome outcome, const char *message, const Q
 FilterResult FilterHistory(HistoryModel &model, QDate startDate, QTime startTime, QDate endDate,
                            QTime endTime)
 {
+    QList<HistoryModel::Record> rows;
+    for (int row = HistoryModel::FirstRecordRow; row <= HistoryModel::LastRecordRow; ++row)
+        rows << model.record(row);
+    return FilterHistory(rows, model, startDate, startTime, endDate, endTime);
+}
+
+FilterResult FilterHistory(const QList<HistoryModel::Record> &source, HistoryModel &model, QDate startDate,
+                           QTime startTime, QDate endDate, QTime endTime)
+{
+    constexpr int number = HistoryModel::NumberColumn - 1, dateCell = HistoryModel::DateColumn - 1,
+                  timeCell = HistoryModel::TimeColumn - 1;
     if (!startDate.isValid() || !endDate.isValid() || !startTime.isValid() || !endTime.isValid())
         return failure(FilterResult::Outcome::RangeError, "Time selection error", {});
     const qint64 d1 = qint64(startDate.year()) * 10000 + startDate.month() * 100 + startDate.day();
@@ -49,12 +60,13 @@ FilterResult FilterHistory(HistoryModel &model, QDate startDate, QTime startTime
         return failure(FilterResult::Outcome::RangeError, "Time selection error", {});
 
     QList<Entry> entries;
-    for (int row = HistoryModel::FirstRecordRow; row <= HistoryModel::LastRecordRow; ++row) {
-        if (model.text(row, HistoryModel::NumberColumn).isEmpty()) continue;
-        const auto date = HistoryCodec::parseDate(model.text(row, HistoryModel::DateColumn));
-        const auto time = HistoryCodec::parseTime(model.text(row, HistoryModel::TimeColumn));
+    entries.reserve(source.size());
+    for (const HistoryModel::Record &record : source) {
+        if (record[number].isEmpty()) continue;
+        const auto date = HistoryCodec::parseDate(record[dateCell]);
+        const auto time = HistoryCodec::parseTime(record[timeCell]);
         if (!date || !time) continue;
-        entries.append({model.record(row), dateKey(date->year, date->month, date->day),
+        entries.append({record, dateKey(date->year, date->month, date->day),
                         timeKey(time->hour, time->minute, time->second)});
     }
     if (entries.isEmpty())

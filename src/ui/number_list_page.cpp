@@ -8,6 +8,8 @@
 #include "sheets/workbook_reader.h"
 #include "sheets/workbook_writer.h"
 #include "ui/number_list_editor.h"
+#include "ui/page_undo.h"
+#include "ui/reporters.h"
 #include "ui/settings_page.h"
 
 #include <QHBoxLayout>
@@ -68,8 +70,9 @@ void NumberListPage::btn9Click()
 void NumberListPage::btn10Click()
 {
     if (m_session.refuseDeviceAction()) return;
-    if (!m_reporter.question(
-            QStringLiteral("Read the Authorized number list from GSM device to PC software?")))
+    if (!confirmOverEdits(m_reporter,
+                          QStringLiteral("Read the Authorized number list from GSM device to PC software?"),
+                          m_editor->undo()->hasChanges()))
         return;
     m_telephoneSend.Read();
 }
@@ -101,6 +104,7 @@ void NumberListPage::btn14Click()
 {
     // A read or save still running would mix the workbook's entries with the unit's.
     if (m_telephoneSend.running() && m_session.refuseWhileBusy()) return;
+    if (!confirmOverEdits(m_reporter, {}, m_editor->undo()->hasChanges())) return;
     const QString path = m_files.askWorkbookToOpen();
     if (path.isEmpty()) return;
     const SheetReadResult read = WorkbookReader::read(path);

@@ -3,6 +3,8 @@
 #include "link/link_session.h"
 #include "link/reporter.h"
 #include "settings/settings_profile.h"
+#include "ui/page_undo.h"
+#include "ui/reporters.h"
 #include "ui/settings_editor.h"
 
 #include <QPushButton>
@@ -44,7 +46,9 @@ SettingsPage::SettingsPage(LinkSession &session, Reporter &reporter, FileDialogs
 void SettingsPage::btn21Click()
 {
     if (m_session.refuseDeviceAction()) return;
-    if (!m_reporter.question(QStringLiteral("Read the GSM device basic parameters to PC software?"))) return;
+    if (!confirmOverEdits(m_reporter, QStringLiteral("Read the GSM device basic parameters to PC software?"),
+                          m_editor->undo()->hasChanges()))
+        return;
     m_basicInf.Read();
 }
 
@@ -69,6 +73,7 @@ void SettingsPage::btn16Click()
 {
     // A read or save still running would mix the profile's items with the unit's.
     if (m_basicInf.running() && m_session.refuseWhileBusy()) return;
+    if (!confirmOverEdits(m_reporter, {}, m_editor->undo()->hasChanges())) return;
     const QString path = m_files.askWorkbookToOpen();
     if (path.isEmpty()) return;
     const QString message =

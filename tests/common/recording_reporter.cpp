@@ -20,9 +20,17 @@ QStringList RecordingReporter::messages() const
     return out;
 }
 
-bool RecordingReporter::modal(Event::Kind kind, const QString &text)
+bool RecordingReporter::lastPromptDefaultsToCancel() const
 {
-    record(kind, text);
+    for (auto e = m_events.rbegin(); e != m_events.rend(); ++e)
+        if (e->kind == Event::Question || e->kind == Event::Warning)
+            return e->cancelByDefault;
+    return false;
+}
+
+bool RecordingReporter::modal(Event::Kind kind, const QString &text, bool cancelByDefault)
+{
+    m_events.push_back({kind, text, 0, cancelByDefault});
     if (m_expected.empty()) {
         QTest::qFail(qPrintable(QStringLiteral("unexpected message: \"%1\"").arg(text)), __FILE__, __LINE__);
         return false;

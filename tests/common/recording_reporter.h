@@ -19,6 +19,8 @@ public:
         enum Kind { Status, StatusDirect, Progress, Box, Dialog, Question, Warning } kind;
         QString text;
         int value = 0;
+        // For questions and warnings: the box offered Cancel as its default button.
+        bool cancelByDefault = false;
     };
 
     // Expect a modal message (box, dialog, question or warning) with this text next.
@@ -35,8 +37,14 @@ public:
     void messageDialog(const QString &text) override { modal(Event::Dialog, text); }
     bool question(const QString &text) override { return modal(Event::Question, text); }
     bool warningOkCancel(const QString &text) override { return modal(Event::Warning, text); }
+    bool confirm(const QString &text, Prompt kind, Default byDefault) override
+    {
+        return modal(kind == Prompt::Warning ? Event::Warning : Event::Question, text, byDefault == Default::Cancel);
+    }
 
     const std::vector<Event> &events() const { return m_events; }
+    // The last question or warning shown offered Cancel as its default.
+    bool lastPromptDefaultsToCancel() const;
     QStringList statuses() const;   // texts set through setStatus, in order
     QStringList messages() const;   // texts of all modal messages, in order
     QList<int> progress() const { return m_progress; }
@@ -45,7 +53,7 @@ public:
 
 private:
     void record(Event::Kind kind, const QString &text) { m_events.push_back({kind, text, 0}); }
-    bool modal(Event::Kind kind, const QString &text);
+    bool modal(Event::Kind kind, const QString &text, bool cancelByDefault = false);
 
     struct Expected
     {

@@ -140,7 +140,7 @@ private slots:
         rig.page<SettingsPage>()->btn17Click();
         QCOMPARE(rig.files.calls.at(0), rig.path(QStringLiteral("basicinf_R") + kStamp));
         QCOMPARE(rig.written(), QStringList{QStringLiteral("profile.xlsx")});
-        QCOMPARE(rig.rec.lastStatus(), QStringLiteral("Saved: profile.xlsx"));
+        QCOMPARE(rig.rec.lastStatus(), QStringLiteral("Saved: ") + rig.path(QStringLiteral("profile.xlsx")));
 
         m.setContent(2, QStringLiteral("1"));
         m.setText(5, SettingsModel::DescriptionColumn, QString());
@@ -167,7 +167,7 @@ private slots:
         rig.page<NumberListPage>()->btn15Click();
         QCOMPARE(rig.files.calls.at(0), rig.path(QStringLiteral("telinf_R") + kStamp));
         QCOMPARE(rig.written(), QStringList{QStringLiteral("list.xlsx")});
-        QCOMPARE(rig.rec.lastStatus(), QStringLiteral("Saved: list.xlsx"));
+        QCOMPARE(rig.rec.lastStatus(), QStringLiteral("Saved: ") + rig.path(QStringLiteral("list.xlsx")));
         const SheetReadResult read = WorkbookReader::read(rig.path(QStringLiteral("list.xlsx")));
         QVERIFY2(read.ok(), qPrintable(read.error));
         QVERIFY(sheetHoldsTable(read.sheet, m)); // leading zeros and "+" kept: texts, not numbers
@@ -207,7 +207,7 @@ private slots:
         QCOMPARE(rig.written(), (QStringList{historyFile, QStringLiteral("log.xlsx"), numbersFile}));
         QCOMPARE(fileBytes(rig.path(numbersFile)), NumbersCsv::exportBytes(rig.numbers()));
         QCOMPARE(fileBytes(rig.path(historyFile)), HistoryCsv::fileBytes(rig.history()));
-        QCOMPARE(rig.rec.lastStatus(), QStringLiteral("Saved: ") + historyFile);
+        QCOMPARE(rig.rec.lastStatus(), QStringLiteral("Saved: ") + rig.path(historyFile));
         QCOMPARE(rig.files.calls.size(), 1);
         QVERIFY(rig.rec.messages().isEmpty());
     }
