@@ -37,6 +37,12 @@ QStringList HelpPicture::steps()
     };
 }
 
+QString HelpPicture::keys()
+{
+    return QStringLiteral("Keys: F5 reads the current page, Ctrl+S saves it (settings and list), Ctrl+E exports "
+                          "it, Esc stops a transfer, Ctrl+Z / Ctrl+Shift+Z undo and redo.");
+}
+
 void HelpPicture::paintEvent(QPaintEvent *)
 {
     QPainter p(this);
@@ -76,6 +82,12 @@ void HelpPicture::paintEvent(QPaintEvent *)
         p.drawText(QRectF(textLeft, y, textWidth, bounds.height()), Qt::TextWordWrap, list[i]);
         y += bounds.height() + 8;
     }
+    QFont keyFont = stepFont;
+    keyFont.setPixelSize(12);
+    p.setFont(keyFont);
+    p.setPen(QColor(20, 80, 30));
+    p.drawText(QRectF(30, height() - 30, width() - 58, 22), Qt::AlignLeft | Qt::AlignVCenter | Qt::TextWordWrap,
+               keys());
 }
 
 } // namespace zc
