@@ -11,8 +11,8 @@
 #include "ui/reporters.h"
 #include "ui/settings_page.h"
 
-#include <QBarCategoryAxis>
 #include <QBarSet>
+#include <QCategoryAxis>
 #include <QChart>
 #include <QChartView>
 #include <QGraphicsLayout>
@@ -332,15 +332,19 @@ void HistoryPage::refreshChart()
     }
     chart->addSeries(series);
 
-    QStringList labels;
+    // About a dozen labels fit under the bars, each at the bar it names.
+    const int n = int(data.buckets.size());
+    const int every = qMax(1, (n + 11) / 12);
     int highest = 0;
-    for (int i = 0; i < data.buckets.size(); ++i) {
-        labels << data.label(i);
-        highest = qMax(highest, data.buckets[i].total());
-    }
-    auto *x = new QBarCategoryAxis;
-    x->append(labels);
-    if (labels.size() > 16) x->setLabelsAngle(-90);
+    for (const HistoryBucket &b : data.buckets)
+        highest = qMax(highest, b.total());
+    auto *x = new QCategoryAxis;
+    x->setLabelsPosition(QCategoryAxis::AxisLabelsPositionOnValue);
+    x->setRange(-0.5, qMax(0, n - 1) + 0.5);
+    x->setStartValue(-0.5);
+    for (int i = 0; i < n; i += every)
+        x->append(data.label(i), i);
+    x->setGridLineVisible(false);
     QFont small = font();
     small.setPixelSize(9);
     x->setLabelsFont(small);
