@@ -9,6 +9,8 @@
 #include "ui/transfer_eta.h"
 
 #include <QDateEdit>
+#include <QFileInfo>
+#include <QTemporaryDir>
 #include <QProgressBar>
 #include <QTableView>
 #include <QTimeEdit>
@@ -182,6 +184,45 @@ private slots:
         QCOMPARE(rig.sim->requestCount(), requests);
         rig.form->settingsModel().setContent(5, QString());
         rig.form->findChild<SettingsEditor *>()->undo()->markUnchanged();
+    }
+
+    // After an export the status line names the whole path until the next status text, the
+    // clear timer included, and a click on it opens the folder.
+    void savedPathOpensItsFolder()
+    {
+        struct Folder : FileDialogs
+        {
+            QString path;
+            QString saveFileName(const QString &, const QString &, const QString &, const QString &) override
+            {
+                return {};
+            }
+            QString openFileName(const QString &, const QString &, const QString &) override { return {}; }
+            QString exportFolder() override { return path; }
+        };
+        QTemporaryDir dir;
+        Folder files;
+        files.path = dir.path();
+        RecordingReporter rec;
+        QStringList opened;
+        TForm1::Options o;
+        o.dialogs = &rec;
+        o.files = &files;
+        o.statusClearMs = 50;
+        o.discoverPorts = false;
+        o.openFolder = [&opened](const QString &folder) { opened << folder; };
+        TForm1 form(o);
+        form.show();
+        form.findChild<HistoryPage *>()->btn18Click();
+        auto *status = form.findChild<QLabel *>(QStringLiteral("stat1_status"));
+        QVERIFY(status->text().startsWith(QStringLiteral("Saved: ") + dir.path() + u'/'));
+        QTest::qWait(150);
+        QVERIFY(status->text().startsWith(QStringLiteral("Saved: ")));
+        QTest::mouseClick(status, Qt::LeftButton);
+        QCOMPARE(opened, QStringList{QFileInfo(dir.path()).absoluteFilePath()});
+        form.reporter().setStatus(QStringLiteral("next"));
+        QTest::mouseClick(status, Qt::LeftButton);
+        QCOMPARE(opened.size(), 1);
     }
 
     void progressText_data()
