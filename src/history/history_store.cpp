@@ -6,8 +6,7 @@ void HistoryStore::takeFrom(const HistoryModel &model)
 {
     QList<HistoryModel::Record> records;
     for (int row = HistoryModel::FirstRecordRow; row <= HistoryModel::LastRecordRow; ++row)
-        if (!model.text(row, HistoryModel::NumberColumn).isEmpty())
-            records << model.record(row);
+        if (!model.text(row, HistoryModel::NumberColumn).isEmpty()) records << model.record(row);
     m_records = std::move(records);
 }
 

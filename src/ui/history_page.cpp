@@ -215,8 +215,8 @@ void HistoryPage::btn20Click()
     const HistoryStore &log = m_historyInf.store().size() == 0 ? tableOnly : m_historyInf.store();
     // One repaint, when the filter has rewritten the table.
     m_strngrd4->setUpdatesEnabled(false);
-    const FilterResult r = FilterHistory(log.records(), m_model, m_dtp1->date(), m_dtp2->time(), m_dtp3->date(),
-                                         m_dtp4->time());
+    const FilterResult r =
+        FilterHistory(log.records(), m_model, m_dtp1->date(), m_dtp2->time(), m_dtp3->date(), m_dtp4->time());
     m_strngrd4->setUpdatesEnabled(true);
     if (!r.status.isEmpty()) m_reporter.setStatus(r.status);
     if (!r.message.isEmpty()) m_reporter.messageDialog(r.message);
@@ -252,7 +252,8 @@ void HistoryPage::btn23Click()
     if (m_session.refuseDeviceAction()) return;
     if (!m_reporter.confirm(
             QStringLiteral("Warning: Thie operation will DELETE all of the historical data on GSM device! ") +
-                QStringLiteral("\nTo keep a copy, cancel and export the log first (Export.XLS or Export.CSV)."),
+                QStringLiteral(
+                    "\nTo keep a copy, cancel and export the log first (Export.XLS or Export.CSV)."),
             Reporter::Prompt::Warning, Reporter::Default::Cancel))
         return;
     m_historyInf.DeleteAll();
@@ -286,7 +287,8 @@ void HistoryPage::buildChart()
     m_chart->view->setRenderHint(QPainter::Antialiasing);
     m_chart->view->setMinimumHeight(150);
     m_chart->view->setMaximumHeight(210);
-    m_chart->view->setToolTip(QStringLiteral("Click a bar to show that day, week or month; Show all widens again"));
+    m_chart->view->setToolTip(
+        QStringLiteral("Click a bar to show that day, week or month; Show all widens again"));
     m_chartView = m_chart->view;
     static_cast<QVBoxLayout *>(m_box->layout())->insertWidget(0, m_chartView);
 }

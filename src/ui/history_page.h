@@ -72,7 +72,7 @@ private:
     QDateEdit *m_dtp3 = nullptr; // end date
     QTimeEdit *m_dtp4 = nullptr; // end time
     QTableView *m_strngrd4 = nullptr;
-    QWidget *m_box = nullptr;       // ScrollBox2: the chart above the grid
+    QWidget *m_box = nullptr; // ScrollBox2: the chart above the grid
     QPushButton *m_btnChart = nullptr;
     QWidget *m_chartView = nullptr; // built when first shown
     struct ChartParts;

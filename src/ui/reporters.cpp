@@ -35,11 +35,9 @@ void Tstatusbar_ctrl::SetStatusText(const QString &text)
 
 void Tprogressbar_ctrl::SetProgress(int value)
 {
-    if (value != 0)
-        m_bar->show();
+    if (value != 0) m_bar->show();
     m_bar->setValue(value);
-    if (value == 100)
-        m_bar->hide();
+    if (value == 100) m_bar->hide();
 }
 
 void WindowReporter::setStatus(const QString &text)
@@ -47,8 +45,7 @@ void WindowReporter::setStatus(const QString &text)
     forgetSavedFile();
     m_status->SetStatusText(text);
     tipIfCut(m_panel, text);
-    if (m_injected)
-        m_injected->setStatus(text);
+    if (m_injected) m_injected->setStatus(text);
 }
 
 void WindowReporter::setStatusDirect(const QString &text)
@@ -56,29 +53,25 @@ void WindowReporter::setStatusDirect(const QString &text)
     forgetSavedFile();
     m_panel->setText(text);
     tipIfCut(m_panel, text);
-    if (m_injected)
-        m_injected->setStatusDirect(text);
+    if (m_injected) m_injected->setStatusDirect(text);
 }
 
 void WindowReporter::setProgress(int value)
 {
     m_progress->SetProgress(value);
-    if (m_injected)
-        m_injected->setProgress(value);
+    if (m_injected) m_injected->setProgress(value);
 }
 
 void WindowReporter::messageBox(const QString &text)
 {
-    if (m_injected)
-        return m_injected->messageBox(text);
+    if (m_injected) return m_injected->messageBox(text);
     QMessageBox box(QMessageBox::NoIcon, kNoCaption, text, QMessageBox::Ok, m_owner);
     box.exec();
 }
 
 void WindowReporter::messageDialog(const QString &text)
 {
-    if (m_injected)
-        return m_injected->messageDialog(text);
+    if (m_injected) return m_injected->messageDialog(text);
     // The one box titled with the program's name.
     QMessageBox box(QMessageBox::NoIcon, QApplication::applicationName(), text, QMessageBox::Ok, m_owner);
     box.exec();
@@ -86,24 +79,22 @@ void WindowReporter::messageDialog(const QString &text)
 
 bool WindowReporter::question(const QString &text)
 {
-    if (m_injected)
-        return m_injected->question(text);
+    if (m_injected) return m_injected->question(text);
     return confirm(text, Prompt::Question, Default::Ok);
 }
 
 bool WindowReporter::warningOkCancel(const QString &text)
 {
-    if (m_injected)
-        return m_injected->warningOkCancel(text);
+    if (m_injected) return m_injected->warningOkCancel(text);
     return confirm(text, Prompt::Warning, Default::Ok);
 }
 
 bool WindowReporter::confirm(const QString &text, Prompt kind, Default byDefault)
 {
-    if (m_injected)
-        return m_injected->confirm(text, kind, byDefault);
+    if (m_injected) return m_injected->confirm(text, kind, byDefault);
     if (kind == Prompt::Warning) {
-        QMessageBox box(QMessageBox::Warning, kNoCaption, text, QMessageBox::Ok | QMessageBox::Cancel, m_owner);
+        QMessageBox box(QMessageBox::Warning, kNoCaption, text, QMessageBox::Ok | QMessageBox::Cancel,
+                        m_owner);
         box.setDefaultButton(byDefault == Default::Cancel ? QMessageBox::Cancel : QMessageBox::Ok);
         box.setEscapeButton(QMessageBox::Cancel);
         return box.exec() == QMessageBox::Ok;
@@ -134,8 +125,7 @@ void WindowReporter::fileSaved(const QString &path)
     tipIfCut(m_panel, text);
     m_panel->setToolTip((m_panel->toolTip().isEmpty() ? QString() : text + QLatin1Char('\n')) +
                         QStringLiteral("Click to open the folder"));
-    if (m_injected)
-        m_injected->fileSaved(path);
+    if (m_injected) m_injected->fileSaved(path);
 }
 
 void WindowReporter::setPanelWidths(int normal, int wide)
@@ -156,10 +146,11 @@ void WindowReporter::forgetSavedFile()
 
 bool confirmOverEdits(Reporter &reporter, const QString &question, bool unsavedEdits)
 {
-    if (!unsavedEdits)
-        return question.isEmpty() || reporter.question(question);
-    const QString lost = QStringLiteral("The changes on this page that were not saved to the unit will be lost.");
-    return reporter.confirm(question.isEmpty() ? lost + QStringLiteral("\nGo on?") : question + QLatin1Char('\n') + lost,
+    if (!unsavedEdits) return question.isEmpty() || reporter.question(question);
+    const QString lost =
+        QStringLiteral("The changes on this page that were not saved to the unit will be lost.");
+    return reporter.confirm(question.isEmpty() ? lost + QStringLiteral("\nGo on?")
+                                               : question + QLatin1Char('\n') + lost,
                             Reporter::Prompt::Question, Reporter::Default::Cancel);
 }
 

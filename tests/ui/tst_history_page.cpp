@@ -10,9 +10,9 @@
 
 #include <QDateEdit>
 #include <QFileInfo>
-#include <QTemporaryDir>
 #include <QProgressBar>
 #include <QTableView>
+#include <QTemporaryDir>
 #include <QTimeEdit>
 
 using namespace zc;
@@ -234,7 +234,8 @@ private slots:
         QTest::newRow("nothing done yet") << 0 << 500 << 300 << QStringLiteral("0/500");
         QTest::newRow("a page at 24 ms") << 1 << 500 << 24 << QStringLiteral("1/500 \u00b7 12 s left");
         QTest::newRow("rounded up") << 312 << 500 << 7488 << QStringLiteral("312/500 \u00b7 5 s left");
-        QTest::newRow("a minute and more") << 10 << 125 << 6000 << QStringLiteral("10/125 \u00b7 1 min 9 s left");
+        QTest::newRow("a minute and more")
+            << 10 << 125 << 6000 << QStringLiteral("10/125 \u00b7 1 min 9 s left");
         QTest::newRow("last page") << 500 << 500 << 12000 << QStringLiteral("500/500");
     }
 
