@@ -349,8 +349,8 @@ void benchSheets()
 void benchHistoryFilterAndChart()
 {
     QList<HistoryModel::Record> log;
-    static const char *const actions[] = {"Relay ON", "Relay OFF", "DIN1 Alarm", "Power failure", "Add number",
-                                          "Arm"};
+    static const char *const actions[] = {"Relay ON",      "Relay OFF",  "DIN1 Alarm",
+                                          "Power failure", "Add number", "Arm"};
     const QDateTime first(QDate(2025, 1, 1), QTime(0, 0));
     for (int i = 0; i < 1000; ++i) {
         const QDateTime at = first.addSecs(qint64(i) * 7919); // about 90 days in all
@@ -361,7 +361,8 @@ void benchHistoryFilterAndChart()
     HistoryModel model;
     int shown = 0, bars = 0;
     const double ms = medianMs([&] {
-        shown = FilterHistory(log, model, QDate(2024, 12, 31), QTime(0, 0), QDate(2026, 1, 1), QTime(0, 0)).rows;
+        shown =
+            FilterHistory(log, model, QDate(2024, 12, 31), QTime(0, 0), QDate(2026, 1, 1), QTime(0, 0)).rows;
         bars = int(HistoryChart::count(model).buckets.size());
     });
     print("history.filter_and_chart_1000.ms", ms, "ms");

@@ -12,9 +12,9 @@
 
 #include <QAbstractItemView>
 #include <QCloseEvent>
+#include <QComboBox>
 #include <QDesktopServices>
 #include <QFileInfo>
-#include <QComboBox>
 #include <QFrame>
 #include <QGuiApplication>
 #include <QKeyEvent>
@@ -341,8 +341,7 @@ void TForm1::layoutStatusBar()
 
 bool TForm1::eventFilter(QObject *watched, QEvent *event)
 {
-    if (watched == m_stat1 && event->type() == QEvent::Resize)
-        layoutStatusBar();
+    if (watched == m_stat1 && event->type() == QEvent::Resize) layoutStatusBar();
     if (watched == m_statusText && event->type() == QEvent::MouseButtonRelease &&
         !m_reporter->savedFile().isEmpty()) {
         const QString folder = QFileInfo(m_reporter->savedFile()).absolutePath();
@@ -391,8 +390,13 @@ void TForm1::clickPageButton(int which)
     const QString page = m_pgc1->currentWidget() ? m_pgc1->currentWidget()->objectName() : QString();
     for (const PageKeys &k : kPageKeys)
         if (page == QLatin1String(k.page) && *k.buttons[which])
-            if (auto *b = m_pgc1->currentWidget()->findChild<QPushButton *>(QString::fromLatin1(k.buttons[which])))
-                b->click(); // does nothing while the button is disabled (before the login)
+            if (auto *b =
+                    m_pgc1->currentWidget()->findChild<QPushButton *>(QString::fromLatin1(k.buttons[which])))
+                if (b->isEnabled()) { // disabled before the login
+                    // As a click would: a cell editor still open gives its text to the table first.
+                    b->setFocus(Qt::ShortcutFocusReason);
+                    b->click();
+                }
 }
 
 void TForm1::readPage()
@@ -616,9 +620,10 @@ void TForm1::closeEvent(QCloseEvent *event)
 {
     const bool changed =
         m_settingsPage->editor()->undo()->hasChanges() || m_numberListPage->editor()->undo()->hasChanges();
-    if (changed && !m_reporter->confirm(QStringLiteral("The settings or the number list hold changes that were "
-                                                       "not saved to the unit.\nClose the window and lose them?"),
-                                        Reporter::Prompt::Question, Reporter::Default::Cancel)) {
+    if (changed &&
+        !m_reporter->confirm(QStringLiteral("The settings or the number list hold changes that were "
+                                            "not saved to the unit.\nClose the window and lose them?"),
+                             Reporter::Prompt::Question, Reporter::Default::Cancel)) {
         event->ignore();
         return;
     }
