@@ -6,14 +6,16 @@
 #include <QList>
 
 #include <algorithm>
+#include <vector>
 
 namespace zc {
 
 namespace {
 
+// A collected record: where it stands in the source, and its keys.
 struct Entry
 {
-    HistoryModel::Record cells;
+    int index;
     int date;
     int time;
 };
@@ -59,26 +61,28 @@ FilterResult FilterHistory(const QList<HistoryModel::Record> &source, HistoryMod
     if (!(d2 > d1 || (d2 == d1 && s < e)))
         return failure(FilterResult::Outcome::RangeError, "Time selection error", {});
 
-    QList<Entry> entries;
+    std::vector<Entry> entries;
     entries.reserve(source.size());
-    for (const HistoryModel::Record &record : source) {
+    for (int i = 0; i < int(source.size()); ++i) {
+        const HistoryModel::Record &record = source[i];
         if (record[number].isEmpty()) continue;
         const auto date = HistoryCodec::parseDate(record[dateCell]);
         const auto time = HistoryCodec::parseTime(record[timeCell]);
         if (!date || !time) continue;
-        entries.append({record, dateKey(date->year, date->month, date->day),
-                        timeKey(time->hour, time->minute, time->second)});
+        entries.push_back({i, dateKey(date->year, date->month, date->day),
+                           timeKey(time->hour, time->minute, time->second)});
     }
-    if (entries.isEmpty())
+    if (entries.empty())
         return failure(FilterResult::Outcome::NoCorrectRecords, "No correct records",
                        QStringLiteral("Records:0"));
 
     const int S = dateKey(startDate.year(), startDate.month(), startDate.day());
     const int E = dateKey(endDate.year(), endDate.month(), endDate.day());
-    QList<Entry> selected;
+    std::vector<Entry> selected;
+    selected.reserve(entries.size());
     std::copy_if(entries.cbegin(), entries.cend(), std::back_inserter(selected),
                  [&](const Entry &x) { return matches(x.date, x.time, S, s, E, e); });
-    if (selected.isEmpty()) {
+    if (selected.empty()) {
         FilterResult r = failure(FilterResult::Outcome::NoRecords, "No records", QStringLiteral("Search"));
         r.collected = int(entries.size());
         return r;
@@ -91,7 +95,7 @@ FilterResult FilterHistory(const QList<HistoryModel::Record> &source, HistoryMod
     QList<HistoryModel::Record> rows;
     rows.reserve(selected.size());
     for (const Entry &x : std::as_const(selected))
-        rows << x.cells;
+        rows << source[x.index];
     model.replaceRecords(rows);
 
     FilterResult r;
