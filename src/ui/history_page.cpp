@@ -136,6 +136,7 @@ HistoryPage::HistoryPage(LinkSession &session, Reporter &reporter, FileDialogs *
     connect(m_chartTimer, &QTimer::timeout, this, &HistoryPage::refreshChart);
     connect(&m_model, &QAbstractItemModel::dataChanged, this, [this] {
         if (chartShown()) m_chartTimer->start();
+        m_chartStale = true;
     });
     connect(btn19, &QPushButton::clicked, this, &HistoryPage::btn19Click);
     connect(btn20, &QPushButton::clicked, this, &HistoryPage::btn20Click);
@@ -187,6 +188,12 @@ void HistoryPage::buildGrid()
     m_strngrd4 = grid;
 }
 
+void HistoryPage::showEvent(QShowEvent *event)
+{
+    QWidget::showEvent(event);
+    if (m_chartStale && chartShown()) QTimer::singleShot(0, this, &HistoryPage::refreshChart);
+}
+
 void HistoryPage::resizeEvent(QResizeEvent *event)
 {
     // Left panel 100 wide, the empty strip 22 wide on the right, 4 below.
@@ -226,10 +233,6 @@ void HistoryPage::showAllClick()
 {
     if (refuseWhileReading()) return;
     const HistoryStore &log = m_historyInf.store();
-    if (log.size() == 0) {
-        m_reporter.setStatus(QStringLiteral("No records read yet"));
-        return;
-    }
     m_strngrd4->setUpdatesEnabled(false);
     log.showAll(m_model);
     m_strngrd4->setUpdatesEnabled(true);
@@ -304,7 +307,9 @@ void HistoryPage::setChartShown(bool shown)
 
 void HistoryPage::refreshChart()
 {
-    if (!chartShown()) return;
+    // Another page in front: drawn when this one is shown again.
+    if (!chartShown() || !m_chartView->isVisible()) return;
+    m_chartStale = false;
     QChart *chart = m_chart->chart;
     m_chart->data = HistoryChart::count(m_model);
     const HistoryChartData &data = m_chart->data;

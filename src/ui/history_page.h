@@ -54,6 +54,7 @@ public slots:
 
 protected:
     void resizeEvent(QResizeEvent *event) override;
+    void showEvent(QShowEvent *event) override;
 
 private:
     void buildGrid();
@@ -78,6 +79,7 @@ private:
     struct ChartParts;
     std::unique_ptr<ChartParts> m_chart;
     QTimer *m_chartTimer = nullptr; // gathers the table's changes into one redraw
+    bool m_chartStale = true;       // the table changed since the chart was drawn
 };
 
 } // namespace zc
