@@ -2,6 +2,7 @@
 // Prints one figure a line as "name: value unit", with the wire-time limit beside paced runs.
 #include "devsim/presets.h"
 #include "devsim/simulator.h"
+#include "history/history_chart.h"
 #include "history/history_codec.h"
 #include "history/history_filter.h"
 #include "history/history_inf.h"
@@ -23,6 +24,7 @@
 #include "sheets/workbook_writer.h"
 
 #include <QCoreApplication>
+#include <QDateTime>
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QTemporaryDir>
@@ -381,6 +383,32 @@ void benchNumberListPage()
     if (!pasted || !found) std::fprintf(stderr, "number list page: the paste was refused\n");
 }
 
+// The history page's own work over a full log of 1000 records: the filter drawing from the
+// whole log into the table, and the chart's counts of what the table then shows.
+void benchHistoryFilterAndChart()
+{
+    QList<HistoryModel::Record> log;
+    static const char *const actions[] = {"Relay ON",      "Relay OFF",  "DIN1 Alarm",
+                                          "Power failure", "Add number", "Arm"};
+    const QDateTime first(QDate(2025, 1, 1), QTime(0, 0));
+    for (int i = 0; i < 1000; ++i) {
+        const QDateTime at = first.addSecs(qint64(i) * 7919); // about 90 days in all
+        log.append({QString::number(i + 1), at.date().toString(Qt::ISODate), at.time().toString(Qt::ISODate),
+                    QStringLiteral("SMS"), QString::fromLatin1(actions[i % 6]), QStringLiteral("+4416329600"),
+                    QString()});
+    }
+    HistoryModel model;
+    int shown = 0, bars = 0;
+    const double ms = medianMs([&] {
+        shown =
+            FilterHistory(log, model, QDate(2024, 12, 31), QTime(0, 0), QDate(2026, 1, 1), QTime(0, 0)).rows;
+        bars = int(HistoryChart::count(model).buckets.size());
+    });
+    print("history.filter_and_chart_1000.ms", ms, "ms");
+    print("history.filter_and_chart_1000.limit", 10, "ms");
+    if (shown != 1000 || bars == 0) std::fprintf(stderr, "history: %d records shown, %d bars\n", shown, bars);
+}
+
 } // namespace
 
 void benchProvision(); // bench_provision.cpp
@@ -395,5 +423,6 @@ int main(int argc, char **argv)
     benchSheets();
     benchNumberListPage();
     benchProvision();
+    benchHistoryFilterAndChart();
     return 0;
 }

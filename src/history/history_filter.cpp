@@ -6,14 +6,16 @@
 #include <QList>
 
 #include <algorithm>
+#include <vector>
 
 namespace zc {
 
 namespace {
 
+// A collected record: where it stands in the source, and its keys.
 struct Entry
 {
-    HistoryModel::Record cells;
+    int index;
     int date;
     int time;
 };
@@ -39,6 +41,17 @@ FilterResult failure(FilterResult::Outcome outcome, const char *message, const Q
 FilterResult FilterHistory(HistoryModel &model, QDate startDate, QTime startTime, QDate endDate,
                            QTime endTime)
 {
+    QList<HistoryModel::Record> rows;
+    for (int row = HistoryModel::FirstRecordRow; row <= HistoryModel::LastRecordRow; ++row)
+        rows << model.record(row);
+    return FilterHistory(rows, model, startDate, startTime, endDate, endTime);
+}
+
+FilterResult FilterHistory(const QList<HistoryModel::Record> &source, HistoryModel &model, QDate startDate,
+                           QTime startTime, QDate endDate, QTime endTime)
+{
+    constexpr int number = HistoryModel::NumberColumn - 1, dateCell = HistoryModel::DateColumn - 1,
+                  timeCell = HistoryModel::TimeColumn - 1;
     if (!startDate.isValid() || !endDate.isValid() || !startTime.isValid() || !endTime.isValid())
         return failure(FilterResult::Outcome::RangeError, "Time selection error", {});
     const qint64 d1 = qint64(startDate.year()) * 10000 + startDate.month() * 100 + startDate.day();
@@ -48,25 +61,28 @@ FilterResult FilterHistory(HistoryModel &model, QDate startDate, QTime startTime
     if (!(d2 > d1 || (d2 == d1 && s < e)))
         return failure(FilterResult::Outcome::RangeError, "Time selection error", {});
 
-    QList<Entry> entries;
-    for (int row = HistoryModel::FirstRecordRow; row <= HistoryModel::LastRecordRow; ++row) {
-        if (model.text(row, HistoryModel::NumberColumn).isEmpty()) continue;
-        const auto date = HistoryCodec::parseDate(model.text(row, HistoryModel::DateColumn));
-        const auto time = HistoryCodec::parseTime(model.text(row, HistoryModel::TimeColumn));
+    std::vector<Entry> entries;
+    entries.reserve(source.size());
+    for (int i = 0; i < int(source.size()); ++i) {
+        const HistoryModel::Record &record = source[i];
+        if (record[number].isEmpty()) continue;
+        const auto date = HistoryCodec::parseDate(record[dateCell]);
+        const auto time = HistoryCodec::parseTime(record[timeCell]);
         if (!date || !time) continue;
-        entries.append({model.record(row), dateKey(date->year, date->month, date->day),
-                        timeKey(time->hour, time->minute, time->second)});
+        entries.push_back({i, dateKey(date->year, date->month, date->day),
+                           timeKey(time->hour, time->minute, time->second)});
     }
-    if (entries.isEmpty())
+    if (entries.empty())
         return failure(FilterResult::Outcome::NoCorrectRecords, "No correct records",
                        QStringLiteral("Records:0"));
 
     const int S = dateKey(startDate.year(), startDate.month(), startDate.day());
     const int E = dateKey(endDate.year(), endDate.month(), endDate.day());
-    QList<Entry> selected;
+    std::vector<Entry> selected;
+    selected.reserve(entries.size());
     std::copy_if(entries.cbegin(), entries.cend(), std::back_inserter(selected),
                  [&](const Entry &x) { return matches(x.date, x.time, S, s, E, e); });
-    if (selected.isEmpty()) {
+    if (selected.empty()) {
         FilterResult r = failure(FilterResult::Outcome::NoRecords, "No records", QStringLiteral("Search"));
         r.collected = int(entries.size());
         return r;
@@ -79,7 +95,7 @@ FilterResult FilterHistory(HistoryModel &model, QDate startDate, QTime startTime
     QList<HistoryModel::Record> rows;
     rows.reserve(selected.size());
     for (const Entry &x : std::as_const(selected))
-        rows << x.cells;
+        rows << source[x.index];
     model.replaceRecords(rows);
 
     FilterResult r;

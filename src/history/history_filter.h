@@ -3,13 +3,13 @@
 // nothing itself: the result names the message and the status text the caller shows.
 #pragma once
 
+#include "history/history_model.h"
+
 #include <QDate>
 #include <QString>
 #include <QTime>
 
 namespace zc {
-
-class HistoryModel;
 
 struct FilterResult
 {
@@ -26,6 +26,10 @@ struct FilterResult
 // The range is checked with four-digit years and matched on two-digit years.
 FilterResult FilterHistory(HistoryModel &model, QDate startDate, QTime startTime, QDate endDate,
                            QTime endTime);
+// The same over records kept elsewhere (the whole log of the last read): the matching
+// records are written into the table, the source is not changed.
+FilterResult FilterHistory(const QList<HistoryModel::Record> &source, HistoryModel &model, QDate startDate,
+                           QTime startTime, QDate endDate, QTime endTime);
 
 // Keys of a date or a time: two-digit year, month and day (150302), hour, minute and
 // second (90500).

@@ -2,6 +2,7 @@
 
 #include "history/history_codec.h"
 #include "history/history_model.h"
+#include "link/reporter.h"
 
 namespace zc {
 
@@ -12,7 +13,10 @@ void THistoryInf::decodePage()
 
 void THistoryInf::FinishHistoryRead()
 {
-    HistoryCodec::FinishHistoryRead(m_model);
+    const int kept = HistoryCodec::FinishHistoryRead(m_model);
+    m_store.takeFrom(m_model);
+    if (link().reporter)
+        link().reporter->setStatus(QStringLiteral("History read: %1 records kept").arg(kept));
 }
 
 } // namespace zc

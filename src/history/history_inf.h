@@ -1,8 +1,10 @@
 // Reading the unit's history log into the history table: 500 pages of two records, one
-// request at a time, then the finishing pass that keeps the real records from row 1.
+// request at a time, then the finishing pass that keeps the real records from row 1 and
+// keeps them whole in the store for later filters.
 // Also owns the single request that deletes the log on the unit.
 #pragma once
 
+#include "history/history_store.h"
 #include "link/login.h"
 #include "link/paged_transfer.h"
 
@@ -22,7 +24,12 @@ public:
     void Read() { startRead(); }
     void RequestNextHistoryPage() { requestNextPage(); }
     void DecodeHistoryPage() { readReply(); }
+    // The finishing pass; the kept records become the whole log (the store) and the status
+    // line says how many were kept.
     void FinishHistoryRead();
+    // A read that ended early: the records decoded so far become the whole log.
+    void keepPartialRead() { m_store.takeFrom(m_model); }
+    const HistoryStore &store() const { return m_store; }
     // "Delete all" on the unit (the page asks the user first). The table is not touched.
     void DeleteAll() { m_delete.Send(link()); }
 
@@ -33,6 +40,7 @@ protected:
 
 private:
     HistoryModel &m_model;
+    HistoryStore m_store;
     Tsingalcmd m_delete{kCmdDeleteHistory};
 };
 

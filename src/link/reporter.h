@@ -28,6 +28,19 @@ public:
     virtual bool question(const QString &text) = 0;
     // Warning box with OK and Cancel; true for OK.
     virtual bool warningOkCancel(const QString &text) = 0;
+
+    // The button that Enter (or closing the box) gives. Prompts that guard the unit's data
+    // or unsaved edits offer Cancel.
+    enum class Default { Ok, Cancel };
+    enum class Prompt { Question, Warning };
+    // A question or warning box as above, with the given default button; true for OK.
+    virtual bool confirm(const QString &text, Prompt kind, Default byDefault)
+    {
+        (void)byDefault;
+        return kind == Prompt::Warning ? warningOkCancel(text) : question(text);
+    }
+    // A file was written: the status line names its whole path.
+    virtual void fileSaved(const QString &path) { setStatus(QStringLiteral("Saved: ") + path); }
 };
 
 } // namespace zc

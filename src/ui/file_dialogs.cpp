@@ -115,7 +115,7 @@ void PageFiles::writeTextFile(const QString &prefix, const std::function<QByteAr
 
 void PageFiles::reportWritten(const QString &path)
 {
-    m_reporter.setStatus(QStringLiteral("Saved: ") + QFileInfo(path).fileName());
+    m_reporter.fileSaved(QFileInfo(path).absoluteFilePath());
 }
 
 } // namespace zc

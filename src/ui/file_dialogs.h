@@ -64,7 +64,7 @@ public:
     QString askWorkbookToSave(const QString &prefix, const QString &dialogName = {});
     // The open dialog dialogName for a workbook, in the export folder; "" when cancelled.
     QString askWorkbookToOpen(const QString &dialogName = {});
-    // After a workbook was saved: the file written in the status line, or the error.
+    // After a workbook was saved: the whole path of the file written in the status line, or the error.
     void reportSaved(const SheetSaveResult &result);
     // Writes a text file named prefix + the time stamp taken now into the export folder;
     // the file written in the status line, or the error. The caller builds the bytes in

@@ -19,22 +19,32 @@ QStringList HelpPicture::steps()
     return {
         QStringLiteral("Open the unit's back cover and insert the SIM card."),
         QStringLiteral("Connect the unit's power supply."),
-        QStringLiteral("Set the unit's time by SMS: send the device password, TEL, the unit's SIM card number "
-                       "and # (without quotation marks), for example 8530TEL001911#."),
+        QStringLiteral(
+            "Set the unit's time by SMS: send the device password, TEL, the unit's SIM card number "
+            "and # (without quotation marks), for example 8530TEL001911#."),
         QStringLiteral("Connect the unit to the computer with the USB cable."),
         QStringLiteral("Find the port: the unit's Silicon Labs CP210x USB to UART bridge appears as a serial "
                        "port, usually ttyUSB0 (run  ls /dev/serial/by-id  to see it by name)."),
         QStringLiteral("Your user must be allowed to use serial ports: join the dialout group "
                        "(sudo adduser $USER dialout), then log out and in again."),
-        QStringLiteral("In this tool, pick that port in the COM Port list and click Open. When the lamp at the "
-                       "bottom turns green, the connection is made."),
-        QStringLiteral("Click Log in. The default password is 8530; enter the new password if it was changed."),
+        QStringLiteral(
+            "In this tool, pick that port in the COM Port list and click Open. When the lamp at the "
+            "bottom turns green, the connection is made."),
+        QStringLiteral(
+            "Click Log in. The default password is 8530; enter the new password if it was changed."),
         QStringLiteral("Click Read Settings and set the parameters as needed."),
         QStringLiteral("Click Save Settings."),
         QStringLiteral("After the settings, disconnect the USB cable and restart the unit; it enters its "
                        "working state."),
         QStringLiteral("A smartphone app can also be used to set the unit."),
     };
+}
+
+QString HelpPicture::keys()
+{
+    return QStringLiteral(
+        "Keys: F5 reads the current page, Ctrl+S saves it (settings and list), Ctrl+E exports "
+        "it, Esc stops a transfer, Ctrl+Z / Ctrl+Shift+Z undo and redo.");
 }
 
 void HelpPicture::paintEvent(QPaintEvent *)
@@ -76,6 +86,12 @@ void HelpPicture::paintEvent(QPaintEvent *)
         p.drawText(QRectF(textLeft, y, textWidth, bounds.height()), Qt::TextWordWrap, list[i]);
         y += bounds.height() + 8;
     }
+    QFont keyFont = stepFont;
+    keyFont.setPixelSize(12);
+    p.setFont(keyFont);
+    p.setPen(QColor(20, 80, 30));
+    p.drawText(QRectF(30, height() - 30, width() - 58, 22),
+               Qt::AlignLeft | Qt::AlignVCenter | Qt::TextWordWrap, keys());
 }
 
 } // namespace zc

@@ -13,6 +13,8 @@ public:
     explicit HelpPicture(QWidget *parent = nullptr);
     static QString title();
     static QStringList steps();
+    // The keys of the pages' buttons, one line.
+    static QString keys();
 
 protected:
     void paintEvent(QPaintEvent *) override;

@@ -9,10 +9,13 @@
 #include "ui/page_tabs.h"
 #include "ui/page_undo.h"
 #include "ui/settings_editor.h"
+#include "ui/transfer_progress.h"
 
 #include <QAbstractItemView>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QDesktopServices>
+#include <QFileInfo>
 #include <QFrame>
 #include <QGuiApplication>
 #include <QKeyEvent>
@@ -27,6 +30,7 @@
 #include <QSignalBlocker>
 #include <QTabWidget>
 #include <QTableView>
+#include <QUrl>
 #include <QVBoxLayout>
 
 #include <algorithm>
@@ -101,18 +105,19 @@ void TForm1::FormCreate()
                    Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
     setAutoFillBackground(true);
 
-    // The content keeps its size; on a screen too small for it the window shrinks to the
-    // screen (less room for the frame and title bar) and the content scrolls inside.
-    m_client = new QWidget;
+    // Top bar, page area and status bar, one above the other. On a screen too small for the
+    // window it shrinks to the screen (less room for the frame and title bar): the two bars
+    // keep their height and only the page area gives way.
+    m_client = new QWidget(this);
     m_client->setObjectName(QStringLiteral("Form1_client"));
-    m_client->setFixedSize(ClientWidth, ClientHeight);
-    m_scroll = new QScrollArea(this);
+    auto *outer = new QVBoxLayout(this);
+    outer->setContentsMargins(0, 0, 0, 0);
+    outer->addWidget(m_client);
+    m_scroll = new QScrollArea(m_client);
+    m_scroll->setObjectName(QStringLiteral("pageArea"));
     m_scroll->setFrameShape(QFrame::NoFrame);
     m_scroll->setFocusPolicy(Qt::NoFocus);
-    m_scroll->setWidget(m_client);
-    auto *layout = new QVBoxLayout(this);
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->addWidget(m_scroll);
+    m_scroll->setWidgetResizable(true);
     QSize size(ClientWidth, ClientHeight);
     if (const QScreen *screen = QGuiApplication::primaryScreen())
         size = size.boundedTo(screen->availableGeometry().size() - QSize(16, 40));
@@ -128,8 +133,20 @@ void TForm1::FormCreate()
     m_reporter = std::make_unique<WindowReporter>(this, m_statusText, m_statusCtrl.get(), m_progressCtrl.get(),
                                                   m_options.dialogs);
     m_session = std::make_unique<LinkSession>(*m_reporter, m_options.replyTimeoutMs, this);
+    m_progressText = new TransferProgressText(m_pb1, this); // page count and time left on pb1
     buildPages();
     buildStopButton();
+    auto *column = new QVBoxLayout(m_client);
+    column->setContentsMargins(0, 0, 0, 0);
+    column->setSpacing(0);
+    column->addWidget(m_pnl4);
+    column->addWidget(m_scroll, 1);
+    column->addWidget(m_stat1);
+    m_scroll->setWidget(m_pgc1);
+    fitPageArea();
+    m_stat1->installEventFilter(this);
+    m_statusText->installEventFilter(this);
+    layoutStatusBar();
 
     // Centre on the screen: the window's height plus 40 leaves room for a panel.
     if (const QScreen *screen = QGuiApplication::primaryScreen()) {
@@ -151,6 +168,7 @@ void TForm1::FormCreate()
     auto *redo = new QShortcut(this);
     redo->setKeys(redoKeys);
     connect(redo, &QShortcut::activated, this, &TForm1::redoPage);
+    buildShortcuts();
 
     m_statusPanel0->setText(QStringLiteral("COM Port:"));
 
@@ -163,7 +181,7 @@ void TForm1::buildTopBar()
 {
     m_pnl4 = new QWidget(m_client);
     m_pnl4->setObjectName(QStringLiteral("pnl4"));
-    m_pnl4->setGeometry(0, 0, ClientWidth, 36);
+    m_pnl4->setFixedHeight(36);
 
     QFont labelFont = font();
     labelFont.setPixelSize(12);
@@ -204,13 +222,12 @@ void TForm1::buildTopBar()
 
 void TForm1::buildPages()
 {
-    auto *pages = new PageControl(m_client);
+    auto *pages = new PageControl;
     m_pgc1 = pages;
     m_tabs = pages->tabs();
     m_pgc1->setObjectName(QStringLiteral("pgc1"));
     m_pgc1->setTabPosition(QTabWidget::West);
     m_pgc1->setDocumentMode(true);
-    m_pgc1->setGeometry(0, 36, ClientWidth, ClientHeight - 36 - 24);
 
     auto page = [this](const char *name, const QString &caption) {
         auto *w = new QWidget;
@@ -230,6 +247,9 @@ void TForm1::buildPages()
 
     // Help
     QWidget *ts4 = page("ts4", QStringLiteral("Help"));
+    // Pages laid out at fixed places keep their size; the others shrink to the page area.
+    m_settingsPage->setMinimumSize(976, 585);
+    ts4->setMinimumSize(63 + 761 + 8, 39 + 521 + 4);
     auto *frame = new QFrame(ts4);
     frame->setFrameShape(QFrame::Box);
     frame->setGeometry(63, 39, 761, 521);
@@ -246,13 +266,14 @@ void TForm1::buildPages()
 
     m_pgc1->setCurrentIndex(0);
     connect(m_pgc1, &QTabWidget::currentChanged, this, &TForm1::pgc1Change);
+    connect(m_pgc1, &QTabWidget::currentChanged, this, &TForm1::fitPageArea);
 }
 
 void TForm1::buildStatusBar()
 {
     m_stat1 = new QWidget(m_client);
     m_stat1->setObjectName(QStringLiteral("stat1"));
-    m_stat1->setGeometry(0, ClientHeight - 24, ClientWidth, 24);
+    m_stat1->setFixedHeight(24);
 
     auto panelFrame = [this](int x, int w) {
         auto *f = new QFrame(m_stat1);
@@ -283,7 +304,7 @@ void TForm1::buildStatusBar()
     m_statusText->setGeometry(154, 0, 194, 24);
 
     // The progress bar's panel leaves room for the Stop button at the right end.
-    panelFrame(350, ClientWidth - 350 - kStopWidth - 4);
+    m_pbPanel = panelFrame(350, ClientWidth - 350 - kStopWidth - 4);
     m_pb1 = new QProgressBar(m_stat1);
     m_pb1->setObjectName(QStringLiteral("pb1"));
     m_pb1->setRange(0, 100);
@@ -301,6 +322,101 @@ void TForm1::buildStopButton()
     m_btnStop->setToolTip(QStringLiteral("Stop the running transfer after the page on its way (Esc)"));
     m_btnStop->setEnabled(false);
     connect(m_btnStop, &QPushButton::clicked, this, &TForm1::btnStopClick);
+}
+
+void TForm1::fitPageArea()
+{
+    QWidget *page = m_pgc1->currentWidget();
+    if (!page) return;
+    const QSize need = page->minimumSize().expandedTo(page->minimumSizeHint());
+    m_pgc1->setMinimumSize(need.width() + m_tabs->sizeHint().width(), need.height());
+}
+
+// The progress panel reaches to the Stop button at the right end, whatever the width; a
+// saved file's path may use the progress panel's room too.
+void TForm1::layoutStatusBar()
+{
+    const int w = m_stat1->width();
+    const int panel = qMax(40, w - 350 - kStopWidth - 4);
+    m_pbPanel->setGeometry(350, 0, panel, 24);
+    m_pb1->setGeometry(350, 0, panel - 15, 24);
+    if (m_btnStop) m_btnStop->move(w - kStopWidth - 2, 1);
+    m_reporter->setPanelWidths(194, qMax(194, w - 154 - kStopWidth - 8));
+}
+
+bool TForm1::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == m_stat1 && event->type() == QEvent::Resize) layoutStatusBar();
+    if (watched == m_statusText && event->type() == QEvent::MouseButtonRelease &&
+        !m_reporter->savedFile().isEmpty()) {
+        const QString folder = QFileInfo(m_reporter->savedFile()).absolutePath();
+        if (m_options.openFolder)
+            m_options.openFolder(folder);
+        else
+            QDesktopServices::openUrl(QUrl::fromLocalFile(folder));
+        return true;
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+namespace {
+// The buttons F5, Ctrl+S and Ctrl+E press on each page ("" where a page has none).
+struct PageKeys
+{
+    const char *page;
+    const char *buttons[3];
+};
+constexpr PageKeys kPageKeys[] = {
+    {"ts1", {"btn21", "btn22", "btn17"}},
+    {"ts2", {"btn10", "btn9", "btn15"}},
+    {"ts3", {"btn19", "", "btn13"}},
+};
+const char *const kKeyNames[3] = {"F5", "Ctrl+S", "Ctrl+E"};
+} // namespace
+
+void TForm1::buildShortcuts()
+{
+    const QKeySequence keys[3] = {QKeySequence(Qt::Key_F5), QKeySequence(Qt::CTRL | Qt::Key_S),
+                                  QKeySequence(Qt::CTRL | Qt::Key_E)};
+    void (TForm1::*const handlers[3])() = {&TForm1::readPage, &TForm1::savePage, &TForm1::exportPage};
+    for (int i = 0; i < 3; ++i)
+        connect(new QShortcut(keys[i], this), &QShortcut::activated, this, handlers[i]);
+    // The key is named in the tooltip of the button it presses.
+    for (const PageKeys &k : kPageKeys)
+        for (int i = 0; i < 3; ++i)
+            if (auto *b = findChild<QPushButton *>(QString::fromLatin1(k.buttons[i])); b && *k.buttons[i]) {
+                const QString tip = b->toolTip().isEmpty() ? b->text() : b->toolTip();
+                b->setToolTip(tip + QStringLiteral(" (%1)").arg(QLatin1String(kKeyNames[i])));
+            }
+}
+
+void TForm1::clickPageButton(int which)
+{
+    const QString page = m_pgc1->currentWidget() ? m_pgc1->currentWidget()->objectName() : QString();
+    for (const PageKeys &k : kPageKeys)
+        if (page == QLatin1String(k.page) && *k.buttons[which])
+            if (auto *b =
+                    m_pgc1->currentWidget()->findChild<QPushButton *>(QString::fromLatin1(k.buttons[which])))
+                if (b->isEnabled()) { // disabled before the login
+                    // As a click would: a cell editor still open gives its text to the table first.
+                    b->setFocus(Qt::ShortcutFocusReason);
+                    b->click();
+                }
+}
+
+void TForm1::readPage()
+{
+    clickPageButton(0);
+}
+
+void TForm1::savePage()
+{
+    clickPageButton(1);
+}
+
+void TForm1::exportPage()
+{
+    clickPageButton(2);
 }
 
 void TForm1::showEvent(QShowEvent *event)
@@ -428,7 +544,8 @@ void TForm1::btn23Click()
 
 void TForm1::tmr2Timer()
 {
-    m_reporter->setStatus(QString());
+    // A saved file's path stays until the next status text.
+    if (m_reporter->savedFile().isEmpty()) m_reporter->setStatus(QString());
     m_reporter->setProgress(100);
     m_tmr2.stopRule();
 }
@@ -459,6 +576,7 @@ void TForm1::followTransfer(DevicePage *page)
     connect(&t, &Tsend_rec_command::started, this, update);
     connect(&t, &Tsend_rec_command::finished, this, update);
     connect(&t, &Tsend_rec_command::ended, this, update);
+    m_progressText->follow(t);
 }
 
 PageUndo *TForm1::pageUndo()
@@ -501,8 +619,9 @@ void TForm1::closeEvent(QCloseEvent *event)
     const bool changed = std::any_of(m_devicePages.cbegin(), m_devicePages.cend(),
                                      [](const DevicePage *page) { return page->hasUnsavedChanges(); });
     if (changed &&
-        !m_reporter->question(QStringLiteral("The settings or the number list hold changes that were "
-                                             "not saved to the unit.\nClose the window and lose them?"))) {
+        !m_reporter->confirm(QStringLiteral("The settings or the number list hold changes that were "
+                                            "not saved to the unit.\nClose the window and lose them?"),
+                             Reporter::Prompt::Question, Reporter::Default::Cancel)) {
         event->ignore();
         return;
     }

@@ -1,6 +1,7 @@
 // The main window: top bar (port and login), four pages, status bar with port lamp,
 // status text, progress bar and Stop button. Owns every long-lived object of the tool. On a
-// screen smaller than the window its content scrolls.
+// screen smaller than the window the top bar and the status bar stay in sight and only the
+// page area scrolls, when the current page cannot shrink to it.
 #pragma once
 
 #include "link/link_session.h"
@@ -40,6 +41,9 @@ public:
         bool discoverPorts = true;
         FileDialogs *files = nullptr; // file dialogs and export folder go here when set (tests)
         Clock now;                    // the time for time-stamped file names; empty = local time
+        // Opens a folder for the user (a click on a saved file's path); empty = the desktop's
+        // file manager through QDesktopServices.
+        std::function<void(const QString &folder)> openFolder;
     };
 
     explicit TForm1(const Options &options, QWidget *parent = nullptr);
@@ -74,12 +78,18 @@ public slots:
     // Ctrl+Z and Ctrl+Shift+Z: undo and redo on the current page.
     void undoPage();
     void redoPage();
+    // F5, Ctrl+S and Ctrl+E: the current page's read, save and export buttons, when enabled.
+    void readPage();
+    void savePage();
+    void exportPage();
 
 protected:
     void showEvent(QShowEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
     // Asks first when the settings or the number list hold changes not saved to the unit.
     void closeEvent(QCloseEvent *event) override;
+    // The status bar's width-dependent parts, and a click on a saved file's path.
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     void FormCreate();
@@ -94,6 +104,11 @@ private:
     void followTransfer(DevicePage *page);
     // The current page's undo, or nullptr; refused while that page's transfer runs.
     PageUndo *pageUndo();
+    void buildShortcuts();
+    void clickPageButton(int which);
+    // The page area is at least as large as the current page needs; beyond that it scrolls.
+    void fitPageArea();
+    void layoutStatusBar();
     void setDeviceControlsEnabled(bool enabled);
     void loginCheck(const TRecValidCom &reply);
     QWidget *addPage(QWidget *page, const QString &caption);
@@ -122,6 +137,7 @@ private:
     QLabel *m_img1 = nullptr;
     QLabel *m_img2 = nullptr;
     QProgressBar *m_pb1 = nullptr;
+    QWidget *m_pbPanel = nullptr;
     QPushButton *m_btnStop = nullptr;
 
     RuleTimer m_tmr2;
@@ -130,6 +146,7 @@ private:
     std::unique_ptr<WindowReporter> m_reporter;
     std::unique_ptr<LinkSession> m_session;
     QList<DevicePage *> m_devicePages;
+    class TransferProgressText *m_progressText = nullptr;
     QList<QPushButton *> m_deviceControls;
     QList<PortEntry> m_ports;
     bool m_portOpen = false;

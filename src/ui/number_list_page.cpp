@@ -10,6 +10,8 @@
 #include "sheets/workbook_writer.h"
 #include "ui/number_find_bar.h"
 #include "ui/number_list_editor.h"
+#include "ui/page_undo.h"
+#include "ui/reporters.h"
 #include "ui/settings_page.h"
 
 #include <QAction>
@@ -135,8 +137,9 @@ void NumberListPage::btn10Click()
 {
     m_editor->commitPicker();
     if (m_session.refuseDeviceAction()) return;
-    if (!m_reporter.question(
-            QStringLiteral("Read the Authorized number list from GSM device to PC software?")))
+    if (!confirmOverEdits(m_reporter,
+                          QStringLiteral("Read the Authorized number list from GSM device to PC software?"),
+                          m_editor->undo()->hasChanges()))
         return;
     m_telephoneSend.Read();
 }
@@ -174,6 +177,7 @@ void NumberListPage::btn14Click()
     // A read or save still running would mix the workbook's entries with the unit's.
     if (refuseEdit()) return;
     m_editor->commitPicker();
+    if (!confirmOverEdits(m_reporter, {}, m_editor->undo()->hasChanges())) return;
     const QString path = m_files.askWorkbookToOpen();
     if (path.isEmpty()) return;
     const NumbersImport::Result result = NumbersImport::fromFile(path);

@@ -3,6 +3,7 @@
 #include "link/rule_timer.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QLabel>
 #include <QMessageBox>
 #include <QProgressBar>
@@ -40,15 +41,14 @@ void Tstatusbar_ctrl::SetLastingText(const QString &text)
 
 void Tprogressbar_ctrl::SetProgress(int value)
 {
-    if (value != 0)
-        m_bar->show();
+    if (value != 0) m_bar->show();
     m_bar->setValue(value);
-    if (value == 100)
-        m_bar->hide();
+    if (value == 100) m_bar->hide();
 }
 
 void WindowReporter::setStatus(const QString &text)
 {
+    forgetSavedFile();
     // The same text again (every chunk of a reply says "Data communication") only keeps the
     // clear timer going; measuring it for its tooltip again would cost for nothing.
     const bool same = text == m_panel->text();
@@ -60,10 +60,10 @@ void WindowReporter::setStatus(const QString &text)
 
 void WindowReporter::setStatusDirect(const QString &text)
 {
+    forgetSavedFile();
     m_panel->setText(text);
     tipIfCut(m_panel, text);
-    if (m_injected)
-        m_injected->setStatusDirect(text);
+    if (m_injected) m_injected->setStatusDirect(text);
 }
 
 void WindowReporter::setLastingStatus(const QString &text)
@@ -77,22 +77,19 @@ void WindowReporter::setLastingStatus(const QString &text)
 void WindowReporter::setProgress(int value)
 {
     m_progress->SetProgress(value);
-    if (m_injected)
-        m_injected->setProgress(value);
+    if (m_injected) m_injected->setProgress(value);
 }
 
 void WindowReporter::messageBox(const QString &text)
 {
-    if (m_injected)
-        return m_injected->messageBox(text);
+    if (m_injected) return m_injected->messageBox(text);
     QMessageBox box(QMessageBox::NoIcon, kNoCaption, text, QMessageBox::Ok, m_owner);
     box.exec();
 }
 
 void WindowReporter::messageDialog(const QString &text)
 {
-    if (m_injected)
-        return m_injected->messageDialog(text);
+    if (m_injected) return m_injected->messageDialog(text);
     // The one box titled with the program's name.
     QMessageBox box(QMessageBox::NoIcon, QApplication::applicationName(), text, QMessageBox::Ok, m_owner);
     box.exec();
@@ -100,12 +97,31 @@ void WindowReporter::messageDialog(const QString &text)
 
 bool WindowReporter::question(const QString &text)
 {
-    if (m_injected)
-        return m_injected->question(text);
+    if (m_injected) return m_injected->question(text);
+    return confirm(text, Prompt::Question, Default::Ok);
+}
+
+bool WindowReporter::warningOkCancel(const QString &text)
+{
+    if (m_injected) return m_injected->warningOkCancel(text);
+    return confirm(text, Prompt::Warning, Default::Ok);
+}
+
+bool WindowReporter::confirm(const QString &text, Prompt kind, Default byDefault)
+{
+    if (m_injected) return m_injected->confirm(text, kind, byDefault);
+    if (kind == Prompt::Warning) {
+        QMessageBox box(QMessageBox::Warning, kNoCaption, text, QMessageBox::Ok | QMessageBox::Cancel,
+                        m_owner);
+        box.setDefaultButton(byDefault == Default::Cancel ? QMessageBox::Cancel : QMessageBox::Ok);
+        box.setEscapeButton(QMessageBox::Cancel);
+        return box.exec() == QMessageBox::Ok;
+    }
     QMessageBox box(QMessageBox::Question, kNoCaption, text, QMessageBox::NoButton, m_owner);
     QPushButton *yes = box.addButton(QStringLiteral("OK(&Y)"), QMessageBox::YesRole);
-    box.addButton(QStringLiteral("Cancel(&N)"), QMessageBox::NoRole);
-    box.setDefaultButton(yes);
+    QPushButton *no = box.addButton(QStringLiteral("Cancel(&N)"), QMessageBox::NoRole);
+    box.setDefaultButton(byDefault == Default::Cancel ? no : yes);
+    box.setEscapeButton(no);
     if (const QScreen *screen = m_owner ? m_owner->screen() : QGuiApplication::primaryScreen()) {
         const QRect s = screen->geometry();
         box.move(s.x() + (s.width() - 200) / 2, s.y() + (s.height() - 200) / 2);
@@ -114,12 +130,46 @@ bool WindowReporter::question(const QString &text)
     return box.clickedButton() == yes;
 }
 
-bool WindowReporter::warningOkCancel(const QString &text)
+void WindowReporter::fileSaved(const QString &path)
 {
-    if (m_injected)
-        return m_injected->warningOkCancel(text);
-    QMessageBox box(QMessageBox::Warning, kNoCaption, text, QMessageBox::Ok | QMessageBox::Cancel, m_owner);
-    return box.exec() == QMessageBox::Ok;
+    const QString text = QStringLiteral("Saved: ") + QDir::toNativeSeparators(path);
+    m_status->SetStatusText(text); // starts the clear timer as any status does; it leaves this one
+    m_savedFile = path;
+    // The export is over: its progress bar gives way to the path.
+    m_progress->SetProgress(100);
+    if (m_wideWidth > 0) m_panel->resize(m_wideWidth, m_panel->height());
+    m_panel->raise();
+    m_panel->setCursor(Qt::PointingHandCursor);
+    tipIfCut(m_panel, text);
+    m_panel->setToolTip((m_panel->toolTip().isEmpty() ? QString() : text + QLatin1Char('\n')) +
+                        QStringLiteral("Click to open the folder"));
+    if (m_injected) m_injected->fileSaved(path);
+}
+
+void WindowReporter::setPanelWidths(int normal, int wide)
+{
+    m_normalWidth = normal;
+    m_wideWidth = wide;
+    m_panel->resize(m_savedFile.isEmpty() ? normal : wide, m_panel->height());
+}
+
+void WindowReporter::forgetSavedFile()
+{
+    if (m_savedFile.isEmpty()) return;
+    m_savedFile.clear();
+    if (m_normalWidth > 0) m_panel->resize(m_normalWidth, m_panel->height());
+    m_panel->unsetCursor();
+    m_panel->setToolTip(QString());
+}
+
+bool confirmOverEdits(Reporter &reporter, const QString &question, bool unsavedEdits)
+{
+    if (!unsavedEdits) return question.isEmpty() || reporter.question(question);
+    const QString lost =
+        QStringLiteral("The changes on this page that were not saved to the unit will be lost.");
+    return reporter.confirm(question.isEmpty() ? lost + QStringLiteral("\nGo on?")
+                                               : question + QLatin1Char('\n') + lost,
+                            Reporter::Prompt::Question, Reporter::Default::Cancel);
 }
 
 } // namespace zc

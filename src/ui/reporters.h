@@ -54,13 +54,32 @@ public:
     void messageDialog(const QString &text) override;
     bool question(const QString &text) override;
     bool warningOkCancel(const QString &text) override;
+    bool confirm(const QString &text, Prompt kind, Default byDefault) override;
+    // Shows "Saved: " and the whole path, wide enough to read, until the next status text;
+    // the status clear timer leaves it standing. A click on it opens the folder (the window).
+    void fileSaved(const QString &path) override;
+
+    // The file the status line names, or "" when it shows anything else.
+    QString savedFile() const { return m_savedFile; }
+    // The status panel's width for ordinary texts and for a saved file's path.
+    void setPanelWidths(int normal, int wide);
 
 private:
+    void forgetSavedFile();
+
     QWidget *m_owner;
     QLabel *m_panel;
     Tstatusbar_ctrl *m_status;
     Tprogressbar_ctrl *m_progress;
     Reporter *m_injected;
+    QString m_savedFile;
+    int m_normalWidth = 0, m_wideWidth = 0;
 };
+
+// Asks before an action that replaces a page's table with data from the unit or a file.
+// Without unsaved edits the page's own question is asked as it always was (OK by default);
+// with them, the question says that the edits will be lost and Cancel is the default. An
+// empty question means the action asks nothing unless edits would be lost.
+bool confirmOverEdits(Reporter &reporter, const QString &question, bool unsavedEdits);
 
 } // namespace zc

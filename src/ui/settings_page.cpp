@@ -4,6 +4,8 @@
 #include "link/reporter.h"
 #include "settings/settings_check.h"
 #include "settings/settings_profile.h"
+#include "ui/page_undo.h"
+#include "ui/reporters.h"
 #include "ui/settings_editor.h"
 
 #include <QPushButton>
@@ -43,7 +45,9 @@ PageUndo *SettingsPage::undo() const
 void SettingsPage::btn21Click()
 {
     if (m_session.refuseDeviceAction()) return;
-    if (!m_reporter.question(QStringLiteral("Read the GSM device basic parameters to PC software?"))) return;
+    if (!confirmOverEdits(m_reporter, QStringLiteral("Read the GSM device basic parameters to PC software?"),
+                          m_editor->undo()->hasChanges()))
+        return;
     m_basicInf.Read();
 }
 
@@ -72,6 +76,7 @@ void SettingsPage::btn16Click()
 {
     // A read or save still running would mix the profile's items with the unit's.
     if (refuseWhileTransferring(m_reporter)) return;
+    if (!confirmOverEdits(m_reporter, {}, m_editor->undo()->hasChanges())) return;
     const QString path = m_files.askWorkbookToOpen(QStringLiteral("dlgOpen1"));
     if (path.isEmpty()) return;
     const QString message =

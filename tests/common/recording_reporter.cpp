@@ -6,8 +6,7 @@ QStringList RecordingReporter::statuses() const
 {
     QStringList out;
     for (const auto &e : m_events)
-        if (e.kind == Event::Status)
-            out << e.text;
+        if (e.kind == Event::Status) out << e.text;
     return out;
 }
 
@@ -15,14 +14,20 @@ QStringList RecordingReporter::messages() const
 {
     QStringList out;
     for (const auto &e : m_events)
-        if (e.kind >= Event::Box)
-            out << e.text;
+        if (e.kind >= Event::Box) out << e.text;
     return out;
 }
 
-bool RecordingReporter::modal(Event::Kind kind, const QString &text)
+bool RecordingReporter::lastPromptDefaultsToCancel() const
 {
-    record(kind, text);
+    for (auto e = m_events.rbegin(); e != m_events.rend(); ++e)
+        if (e->kind == Event::Question || e->kind == Event::Warning) return e->cancelByDefault;
+    return false;
+}
+
+bool RecordingReporter::modal(Event::Kind kind, const QString &text, bool cancelByDefault)
+{
+    m_events.push_back({kind, text, 0, cancelByDefault});
     if (m_expected.empty()) {
         QTest::qFail(qPrintable(QStringLiteral("unexpected message: \"%1\"").arg(text)), __FILE__, __LINE__);
         return false;
@@ -30,8 +35,8 @@ bool RecordingReporter::modal(Event::Kind kind, const QString &text)
     const Expected e = m_expected.front();
     m_expected.pop_front();
     if (e.prefix ? !text.startsWith(e.text) : e.text != text)
-        QTest::qFail(qPrintable(QStringLiteral("message \"%1\", expected \"%2\"").arg(text, e.text)), __FILE__,
-                     __LINE__);
+        QTest::qFail(qPrintable(QStringLiteral("message \"%1\", expected \"%2\"").arg(text, e.text)),
+                     __FILE__, __LINE__);
     return e.answer;
 }
 

@@ -1,9 +1,12 @@
 // History log: record and page decoding with the finishing pass, the filter and its sort
-// order, the text file bytes, and the table model contract.
+// order, the filter drawing from the whole log, the chart's counts, the text file bytes,
+// and the table model contract.
+#include "history/history_chart.h"
 #include "history/history_codec.h"
 #include "history/history_csv.h"
 #include "history/history_filter.h"
 #include "history/history_model.h"
+#include "history/history_store.h"
 #include "link/device_text.h"
 #include "link/frame.h"
 
@@ -64,6 +67,9 @@ private slots:
     void filter_data();
     void filter();
     void filterOrderProperty();
+    void filterFromTheWholeLog();
+    void chartCounts_data();
+    void chartCounts();
     void csv_data();
     void csv();
     void modelContract();
@@ -288,6 +294,98 @@ void TestHistory::filterOrderProperty()
         if (got != want) qWarning("seed %u", seed);
         QCOMPARE(got, want);
     }
+}
+
+void TestHistory::filterFromTheWholeLog()
+{
+    HistoryModel model;
+    fill(model, {"1|2015-03-04|08:00:00|SMS|Relay ON||", "2|2015-03-02|12:00:00|SMS|Arm||",
+                 "3|2015-03-02|07:30:00|GPRS|Relay OFF||", "4|2015-03-05|10:00:00|SMS|Disarm||"});
+    HistoryStore log;
+    log.takeFrom(model);
+    QCOMPARE(log.size(), 4);
+    // Narrow, then wider again: the records the narrow range left out come back without a read.
+    QCOMPARE(
+        FilterHistory(log.records(), model, QDate(2015, 3, 2), QTime(0, 0), QDate(2015, 3, 3), QTime(0, 0))
+            .rows,
+        2);
+    QCOMPARE(model.text(1, HistoryModel::NumberColumn), QStringLiteral("3"));
+    QCOMPARE(model.text(3, HistoryModel::NumberColumn), QString());
+    QCOMPARE(
+        FilterHistory(log.records(), model, QDate(2015, 3, 1), QTime(0, 0), QDate(2015, 3, 6), QTime(0, 0))
+            .rows,
+        4);
+    QCOMPARE(model.text(4, HistoryModel::NumberColumn), QStringLiteral("4"));
+    // A range with nothing in it leaves the table as it was.
+    QCOMPARE(
+        FilterHistory(log.records(), model, QDate(2016, 1, 1), QTime(0, 0), QDate(2016, 1, 2), QTime(0, 0))
+            .message,
+        QStringLiteral("No records"));
+    QCOMPARE(model.text(4, HistoryModel::NumberColumn), QStringLiteral("4"));
+    log.showAll(model);
+    QCOMPARE(model.text(1, HistoryModel::NumberColumn), QStringLiteral("1"));
+}
+
+// Rows of the log; the expected bars as "first day:relay,alarm,power,list,arming".
+void TestHistory::chartCounts_data()
+{
+    QTest::addColumn<QStringList>("rows");
+    QTest::addColumn<int>("period");
+    QTest::addColumn<QStringList>("bars");
+    QTest::newRow("per day, gaps kept, unknown kinds left out")
+        << QStringList{"1|2015-03-02|09:05:00|SMS|Relay ON||",
+                       "2|2015-03-02|09:06:00|SMS|Relay OFF||",
+                       "3|2015-03-02|10:00:00|DIN1|DIN1 Alarm||",
+                       "4|2015-03-04|00:00:00|Power supply|Power failure||",
+                       "5|2015-03-04|00:10:00|Power supply|Power recovery||",
+                       "6|2015-03-04|11:00:00|SMS|Add number||",
+                       "7|2015-03-02|12:00:00|SMS|Delete Number||",
+                       "8|2015-03-04|12:00:00|SMS|Arm||",
+                       "9|2015-03-03|12:00:00|SMS|||",
+                       "10||12:00:00|SMS|Disarm||"}
+        << int(HistoryChartData::Period::Day)
+        << QStringList{"2015-03-02:2,1,0,1,0", "2015-03-03:0,0,0,0,0", "2015-03-04:0,0,2,1,1"};
+    QTest::newRow("per week from Monday")
+        << QStringList{"1|2015-03-04|09:05:00|SMS|Relay ON||", "2|2015-05-10|09:05:00|DIN2|DIN2 Alarm||"}
+        << int(HistoryChartData::Period::Week) << QStringList{"2015-03-02:1,0,0,0,0", "2015-05-04:0,1,0,0,0"};
+    QTest::newRow("per month") << QStringList{"1|2015-01-31|09:05:00|SMS|Disarm||",
+                                              "2|2016-02-01|09:05:00|SMS|Disarm||",
+                                              "3|2016-02-29|23:59:59|SMS|Arm||"}
+                               << int(HistoryChartData::Period::Month)
+                               << QStringList{"2015-01-01:0,0,0,0,1", "2016-02-01:0,0,0,0,2"};
+    QTest::newRow("nothing to count")
+        << QStringList{"1||||Relay ON||"} << int(HistoryChartData::Period::Day) << QStringList{};
+}
+
+void TestHistory::chartCounts()
+{
+    QFETCH(QStringList, rows);
+    QFETCH(int, period);
+    QFETCH(QStringList, bars);
+    HistoryModel model;
+    fill(model, rows);
+    const HistoryChartData data = HistoryChart::count(model);
+    QCOMPARE(int(data.period), period);
+    // Every listed bar is where its first day puts it; the others are empty.
+    int listed = 0, total = 0;
+    for (const HistoryBucket &b : data.buckets) {
+        QVERIFY(b.first <= b.last);
+        total += b.total();
+        const QString key = b.first.toString(Qt::ISODate) + u':';
+        const QStringList match = bars.filter(key);
+        const QList<int> c(b.counts.begin(), b.counts.end());
+        QStringList counts;
+        for (int n : c)
+            counts << QString::number(n);
+        if (match.isEmpty()) {
+            QCOMPARE(b.total(), 0);
+            continue;
+        }
+        ++listed;
+        QCOMPARE(key + counts.join(u','), match.first());
+    }
+    QCOMPARE(listed, bars.size());
+    QCOMPARE(total, data.counted);
 }
 
 void TestHistory::csv_data()

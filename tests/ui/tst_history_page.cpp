@@ -1,11 +1,18 @@
 // The history page against the simulated unit: reading the whole log into the grid,
-// filtering it to one month, deleting the log on the unit.
+// filtering it to one month and one day and widening it again without a read, deleting
+// the log on the unit. The prompts that guard data default to Cancel; the progress text.
 #include "link/address_map.h"
 #include "ui/form_rig.h"
 #include "ui/history_page.h"
+#include "ui/page_undo.h"
+#include "ui/settings_editor.h"
+#include "ui/transfer_eta.h"
 
 #include <QDateEdit>
+#include <QFileInfo>
+#include <QProgressBar>
 #include <QTableView>
+#include <QTemporaryDir>
 #include <QTimeEdit>
 
 using namespace zc;
@@ -70,8 +77,10 @@ private slots:
         QVERIFY(records > 100);
 
         // Read: a second press during the read is refused and does not start a second chain.
+        // The progress bar counts the pages and says how long is left.
         rig.click("btn19");
         QTRY_VERIFY(page->transfer().nextPage() > 3);
+        QTRY_VERIFY(rig.w<QProgressBar>("pb1")->format().contains(QStringLiteral("/500 \u00b7 ")));
         // Filtering now would have the pages still to come written over the filtered rows.
         rig.click("btn19");
         rig.click("btn20");
@@ -80,6 +89,8 @@ private slots:
         QCOMPARE(rig.sim->requestCount(), loginRequests + 500);
         QCOMPARE(compactedRows(*grid), records);
         QVERIFY(rig.rec.messages().isEmpty());
+        QVERIFY(rig.rec.statuses().contains(QStringLiteral("History read: %1 records kept").arg(records)));
+        const int afterRead = rig.sim->requestCount();
 
         // Filter to the month of row 10: its records only, ascending.
         const QDate day = QDate::fromString(grid->index(10, HistoryModel::DateColumn).data().toString(),
@@ -108,14 +119,134 @@ private slots:
         }
         QCOMPARE(grid->index(1000, HistoryModel::SerialColumn).data().toString(), QStringLiteral("1000"));
 
-        // Delete the log on the unit, then read the empty log.
-        rig.rec.expect(kDeleteWarning);
+        // Widen again without a read: a wider range, then Show all.
+        rig.w<QDateEdit>("dtp1")->setDate(QDate(2000, 1, 1));
+        rig.w<QDateEdit>("dtp3")->setDate(QDate(2079, 12, 31));
+        rig.click("btn20");
+        QCOMPARE(compactedRows(*grid), records);
+        // The chart's bar for one day narrows the grid to that day; Show all brings back the rest.
+        rig.click("btn_chart");
+        QVERIFY(page->chartShown());
+        page->filterDays(day, day);
+        int onDay = 0;
+        for (int row = 1; row <= records; ++row)
+            onDay += !grid->index(row, HistoryModel::NumberColumn).data().toString().isEmpty();
+        QVERIFY(onDay > 0 && onDay < records);
+        for (int row = 1; row <= onDay; ++row)
+            QCOMPARE(grid->index(row, HistoryModel::DateColumn).data().toString(), day.toString(Qt::ISODate));
+        rig.click("btn_showall");
+        QCOMPARE(compactedRows(*grid), records);
+        QCOMPARE(rig.sim->requestCount(), afterRead);
+
+        // Delete the log on the unit, then read the empty log. The warning suggests an export
+        // first and Enter alone cancels it.
+        rig.rec.expectStartsWith(kDeleteWarning, false);
+        rig.click("btn23");
+        QVERIFY(rig.rec.lastPromptDefaultsToCancel());
+        QCOMPARE(rig.sim->requestCount(), afterRead);
+        rig.rec.expectStartsWith(kDeleteWarning);
         rig.rec.expect(QStringLiteral("Historical data deleted"));
         QVERIFY(rig.clickAndWait("btn23"));
-        QCOMPARE(compactedRows(*grid), inMonth); // the delete leaves the grid alone
+        QCOMPARE(compactedRows(*grid), records); // the delete leaves the grid alone
         rig.click("btn19");
         QVERIFY(readEnds(page));
         QCOMPARE(compactedRows(*grid), 0);
+    }
+
+    // A read over unsaved edits says they will be lost; that question, the close question and
+    // Delete all offer Cancel as the default. A read over an unchanged page asks as always.
+    void guardingPromptsDefaultToCancel()
+    {
+        FormRig rig;
+        QVERIFY(rig.openAndLogIn());
+        const QString ask = QStringLiteral("Read the GSM device basic parameters to PC software?");
+        const int requests = rig.sim->requestCount();
+        rig.rec.expect(ask, false);
+        rig.click("btn21");
+        QVERIFY(!rig.rec.lastPromptDefaultsToCancel());
+
+        rig.form->settingsModel().setContent(5, QStringLiteral("typed, not saved"));
+        rig.rec.expectStartsWith(ask + QLatin1Char('\n'), false);
+        rig.click("btn21");
+        QVERIFY(rig.rec.messages().last().contains(QStringLiteral("will be lost")));
+        QVERIFY(rig.rec.lastPromptDefaultsToCancel());
+        // F5 asks the same on the current page.
+        QVERIFY(QTest::qWaitForWindowActive(rig.form.get()));
+        rig.rec.expectStartsWith(ask + QLatin1Char('\n'), false);
+        QTest::keyClick(rig.form.get(), Qt::Key_F5);
+        QVERIFY(rig.rec.allExpectedSeen());
+
+        rig.rec.expectStartsWith(QStringLiteral("The settings or the number list hold changes"), false);
+        QVERIFY(!rig.form->close());
+        QVERIFY(rig.rec.lastPromptDefaultsToCancel());
+        QVERIFY(rig.form->isVisible());
+        QCOMPARE(rig.sim->requestCount(), requests);
+        rig.form->settingsModel().setContent(5, QString());
+        rig.form->findChild<SettingsEditor *>()->undo()->markUnchanged();
+    }
+
+    // After an export the status line names the whole path until the next status text, the
+    // clear timer included, and a click on it opens the folder.
+    void savedPathOpensItsFolder()
+    {
+        struct Folder : FileDialogs
+        {
+            QString path;
+            QString saveFileName(const QString &, const QString &, const QString &, const QString &) override
+            {
+                return {};
+            }
+            QString openFileName(const QString &, const QString &, const QString &) override { return {}; }
+            QString exportFolder() override { return path; }
+        };
+        QTemporaryDir dir;
+        Folder files;
+        files.path = dir.path();
+        RecordingReporter rec;
+        QStringList opened;
+        TForm1::Options o;
+        o.dialogs = &rec;
+        o.files = &files;
+        o.statusClearMs = 50;
+        o.discoverPorts = false;
+        o.openFolder = [&opened](const QString &folder) { opened << folder; };
+        TForm1 form(o);
+        form.show();
+        form.findChild<HistoryPage *>()->btn18Click();
+        auto *status = form.findChild<QLabel *>(QStringLiteral("stat1_status"));
+        QVERIFY(status->text().startsWith(QStringLiteral("Saved: ") + dir.path() + u'/'));
+        QTest::qWait(150);
+        QVERIFY(status->text().startsWith(QStringLiteral("Saved: ")));
+        QTest::mouseClick(status, Qt::LeftButton);
+        QCOMPARE(opened, QStringList{QFileInfo(dir.path()).absoluteFilePath()});
+        form.reporter().setStatus(QStringLiteral("next"));
+        QTest::mouseClick(status, Qt::LeftButton);
+        QCOMPARE(opened.size(), 1);
+    }
+
+    void progressText_data()
+    {
+        QTest::addColumn<int>("done");
+        QTest::addColumn<int>("total");
+        QTest::addColumn<int>("elapsedMs");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("nothing done yet") << 0 << 500 << 300 << QStringLiteral("0/500");
+        QTest::newRow("a page at 24 ms") << 1 << 500 << 24 << QStringLiteral("1/500 \u00b7 12 s left");
+        QTest::newRow("rounded up") << 312 << 500 << 7488 << QStringLiteral("312/500 \u00b7 5 s left");
+        QTest::newRow("a minute and more")
+            << 10 << 125 << 6000 << QStringLiteral("10/125 \u00b7 1 min 9 s left");
+        QTest::newRow("last page") << 500 << 500 << 12000 << QStringLiteral("500/500");
+    }
+
+    void progressText()
+    {
+        QFETCH(int, done);
+        QFETCH(int, total);
+        QFETCH(int, elapsedMs);
+        QFETCH(QString, text);
+        TransferEta eta;
+        eta.start(total, 1000);
+        QCOMPARE(eta.pageDone(done, 1000 + elapsedMs), text);
     }
 };
 

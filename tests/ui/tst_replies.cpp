@@ -46,7 +46,7 @@ private slots:
         rig->click("btn22");
         QVERIFY(waitAll(*rig));
         rig->form->settingsModel().setContent(22, QStringLiteral("unsaved"));
-        rig->rec.expect(kAsk);
+        rig->rec.expectStartsWith(kAsk + QLatin1Char('\n')); // over the unsaved edit
         rig->rec.expect(kReadOk);
         rig->click("btn21");
         QVERIFY(waitAll(*rig));
