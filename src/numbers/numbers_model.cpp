@@ -1,5 +1,6 @@
 #include "numbers/numbers_model.h"
 
+#include "sheets/cell_text.h"
 #include "numbers/numbers_codec.h"
 
 namespace zc {
@@ -48,7 +49,8 @@ int NumbersModel::columnCount(const QModelIndex &parent) const
 QVariant NumbersModel::data(const QModelIndex &index, int role) const
 {
     if (!isCell(index, this)) return {};
-    if (role == Qt::DisplayRole || role == Qt::EditRole) return m_rows[index.row()][index.column()];
+    if (role == Qt::DisplayRole) return CellText::shown(m_rows[index.row()][index.column()]);
+    if (role == Qt::EditRole) return m_rows[index.row()][index.column()];
     return {};
 }
 

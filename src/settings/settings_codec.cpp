@@ -91,7 +91,9 @@ bool writeField(std::uint8_t *page, const Field &f, const SettingsModel &model, 
     case Kind::Number: {
         if (text.isEmpty()) break;
         if (!isWholeNumber(text)) {
-            error = QStringLiteral("'%1' is not a valid integer value").arg(text);
+            // A long text is quoted by its start only.
+            error = QStringLiteral("'%1' is not a valid integer value")
+                        .arg(text.size() > 40 ? text.left(40) + QStringLiteral("...") : text);
             return false;
         }
         // A value the 16-bit field cannot hold is refused rather than stored modulo 65536,

@@ -1,5 +1,6 @@
 #include "settings/settings_model.h"
 
+#include "sheets/cell_text.h"
 #include "settings/settings_items.h"
 
 namespace zc {
@@ -35,7 +36,8 @@ int SettingsModel::columnCount(const QModelIndex &parent) const
 QVariant SettingsModel::data(const QModelIndex &index, int role) const
 {
     if (!isCell(index, this)) return {};
-    if (role == Qt::DisplayRole || role == Qt::EditRole) return m_texts[index.row()][index.column()];
+    if (role == Qt::DisplayRole) return CellText::shown(m_texts[index.row()][index.column()]);
+    if (role == Qt::EditRole) return m_texts[index.row()][index.column()];
     return {};
 }
 

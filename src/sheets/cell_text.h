@@ -11,6 +11,14 @@ namespace zc::CellText {
 // with up to 15 significant digits, as a spreadsheet shows them (2.5, 0.1).
 QString number(double value);
 
+// What a grid cell shows of a text: at most the first 200 characters and "...". Laying out
+// a text of 100 kB in every repaint would freeze the window; the table keeps it whole.
+inline QString shown(const QString &text)
+{
+    constexpr int kShown = 200;
+    return text.size() <= kShown ? text : text.left(kShown) + QStringLiteral("...");
+}
+
 enum class DateKind { None, Date, Time, DateTime };
 
 // What a number format code ("yyyy-mm-dd", "h:mm AM/PM", "0.00") shows of a number.

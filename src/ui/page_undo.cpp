@@ -17,26 +17,34 @@ public:
     CellsCommand(PageUndo &owner, int key, std::vector<PageUndo::Change> changes)
         : m_owner(owner), m_key(key), m_changes(std::move(changes))
     {
+        for (std::size_t i = 0; i < m_changes.size(); ++i) {
+            m_at.insert(m_changes[i].cell, i);
+            m_differing += m_changes[i].before != m_changes[i].after;
+        }
     }
 
     int key() const { return m_key; }
     int id() const override { return 1; }
 
+    // Merging costs as much as the cells merged in, whatever the step already holds, so an
+    // import or a paste of many rows stays linear in its size.
     bool mergeWith(const QUndoCommand *other) override
     {
         const auto *o = static_cast<const CellsCommand *>(other);
         if (o->m_key != m_key) return false;
-        QHash<int, std::size_t> at;
-        for (std::size_t i = 0; i < m_changes.size(); ++i)
-            at.insert(m_changes[i].cell, i);
         for (const PageUndo::Change &c : o->m_changes) {
-            if (const auto it = at.constFind(c.cell); it != at.cend())
-                m_changes[*it].after = c.after;
-            else
+            if (const auto it = m_at.constFind(c.cell); it != m_at.cend()) {
+                PageUndo::Change &mine = m_changes[*it];
+                m_differing -= mine.before != mine.after;
+                mine.after = c.after;
+                m_differing += mine.before != mine.after;
+            } else {
+                m_at.insert(c.cell, m_changes.size());
                 m_changes.push_back(c);
+                m_differing += c.before != c.after;
+            }
         }
-        setObsolete(std::all_of(m_changes.begin(), m_changes.end(),
-                                [](const PageUndo::Change &c) { return c.before == c.after; }));
+        setObsolete(m_differing == 0);
         return true;
     }
 
@@ -52,6 +60,8 @@ private:
     PageUndo &m_owner;
     int m_key;
     std::vector<PageUndo::Change> m_changes;
+    QHash<int, std::size_t> m_at; // cell -> its place in m_changes
+    int m_differing = 0;          // changes whose texts before and after differ
     bool m_done = false;
 };
 
