@@ -1,8 +1,11 @@
 // The receive path fed arbitrary byte streams: the first byte picks what is waiting (nothing,
-// a login, a settings, number list or history page, a delete), the rest arrives byte by byte.
-// Transfers run their real chains and decoders; nothing may crash or read out of bounds.
+// a login, a settings, number list or history page, a delete) and the second how the rest is
+// cut into chunks. The frame assembler alone must find the same frames however the bytes are
+// cut; through the handler, transfers run their real chains and decoders. Nothing may crash
+// or read out of bounds.
 #include "history/history_inf.h"
 #include "history/history_model.h"
+#include "link/frame_assembler.h"
 #include "link/link_session.h"
 #include "link/reporter.h"
 #include "numbers/numbers_model.h"
@@ -11,6 +14,10 @@
 #include "settings/settings_model.h"
 
 #include <QCoreApplication>
+
+#include <algorithm>
+#include <cstdlib>
+#include <vector>
 
 using namespace zc;
 
@@ -70,8 +77,25 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     case 6: w->historyInf.Read(); break;
     case 7: w->historyInf.DeleteAll(); break;
     }
-    for (std::size_t i = 1; i < size; ++i)
-        w->session.handler().cm1ReceiveData(data[i]);
+    if (size < 2) return 0;
+    const std::size_t step = 1 + data[1] % 64;
+    const std::uint8_t *rest = data + 2;
+    const std::size_t n = size - 2;
+
+    // The assembler finds the same frames whole or cut into chunks.
+    FrameAssembler whole, cut;
+    std::vector<ReceivedFrame> a, b;
+    whole.feed(rest, n, a);
+    for (std::size_t at = 0; at < n; at += step)
+        cut.feed(rest + at, std::min(step, n - at), b);
+    if (a.size() != b.size()) std::abort();
+    for (std::size_t i = 0; i < a.size(); ++i)
+        if (a[i].size != b[i].size || a[i].good != b[i].good ||
+            !std::equal(a[i].bytes.begin(), a[i].bytes.begin() + a[i].size, b[i].bytes.begin()))
+            std::abort();
+
+    for (std::size_t at = 0; at < n; at += step)
+        w->session.handler().receive(rest + at, std::min(step, n - at));
     w->session.replyTimer().stop();
     return 0;
 }
