@@ -153,6 +153,21 @@ private slots:
         QCOMPARE(compactedRows(*grid), 0);
     }
 
+    // A delete whose reply never comes may or may not have emptied the log: the message says
+    // so rather than guessing.
+    void deleteWithoutAReplySaysItIsUnknown()
+    {
+        devsim::Options o;
+        o.dropReply = 2; // the login is request 1
+        FormRig rig(o);
+        QVERIFY(rig.openAndLogIn());
+        rig.rec.expectStartsWith(kDeleteWarning);
+        rig.rec.expect(QStringLiteral("Receive timeout\nIt is unknown whether the unit deleted its log: read the "
+                                      "history to see."));
+        QVERIFY(rig.clickAndWait("btn23"));
+        QVERIFY(rig.status().startsWith(QStringLiteral("It is unknown")));
+    }
+
     // A read over unsaved edits says they will be lost; that question, the close question and
     // Delete all offer Cancel as the default. A read over an unchanged page asks as always.
     void guardingPromptsDefaultToCancel()
