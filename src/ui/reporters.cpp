@@ -42,7 +42,14 @@ void Tstatusbar_ctrl::SetLastingText(const QString &text)
 void Tprogressbar_ctrl::SetProgress(int value)
 {
     if (value != 0) m_bar->show();
-    m_bar->setValue(value);
+    if (value != m_bar->value()) {
+        // QProgressBar repaints at once when its percentage changes, which put a paint of
+        // the bar between every reply and the next request: it is painted with the rest of
+        // the window on the next pass of the event loop instead.
+        m_bar->setUpdatesEnabled(false);
+        m_bar->setValue(value);
+        m_bar->setUpdatesEnabled(true);
+    }
     if (value == 100) m_bar->hide();
 }
 
