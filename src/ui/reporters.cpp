@@ -1,6 +1,7 @@
 #include "ui/reporters.h"
 
 #include "link/rule_timer.h"
+#include "ui/deferred_paint.h"
 
 #include <QApplication>
 #include <QDir>
@@ -42,14 +43,7 @@ void Tstatusbar_ctrl::SetLastingText(const QString &text)
 void Tprogressbar_ctrl::SetProgress(int value)
 {
     if (value != 0) m_bar->show();
-    if (value != m_bar->value()) {
-        // QProgressBar repaints at once when its percentage changes, which put a paint of
-        // the bar between every reply and the next request: it is painted with the rest of
-        // the window on the next pass of the event loop instead.
-        m_bar->setUpdatesEnabled(false);
-        m_bar->setValue(value);
-        m_bar->setUpdatesEnabled(true);
-    }
+    if (value != m_bar->value()) withDeferredPaint(m_bar, [&] { m_bar->setValue(value); });
     if (value == 100) m_bar->hide();
 }
 
