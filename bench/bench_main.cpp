@@ -407,7 +407,7 @@ void benchHistoryFilterAndChart()
 
 } // namespace
 
-void benchProvision(); // bench_provision.cpp
+void benchProvision();                                // bench_provision.cpp
 void benchWindow(int runs, const QString &only = {}); // bench_window.cpp
 
 // zarvento-bench [window [RUNS [NAME]]]: every figure, or only the window's (RUNS alternating
@@ -418,7 +418,8 @@ int main(int argc, char **argv)
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     if (argc > 1 && qstrcmp(argv[1], "window") == 0) {
-        benchWindow(argc > 2 ? qMax(1, atoi(argv[2])) : 5, argc > 3 ? QString::fromLocal8Bit(argv[3]) : QString());
+        benchWindow(argc > 2 ? qMax(1, atoi(argv[2])) : 5,
+                    argc > 3 ? QString::fromLocal8Bit(argv[3]) : QString());
         return 0;
     }
     benchRead125();

@@ -4,7 +4,9 @@
 // the same run, runs alternating: the raw client only writes request frames and waits for
 // whole replies on a plain file descriptor, so it is the floor the line allows. Printed per
 // operation: the window's time, the raw time, their ratio (target 1.01) and the median
-// overhead per page, window minus raw divided by the pages (limit 0.1 ms).
+// overhead per page, window minus raw divided by the pages (limit 0.1 ms). With ZC_BENCH_TRACE
+// set, each window run also says how long the click itself took and how long the window
+// worked after the last page (the fixed costs inside the overhead).
 #include "bench_print.h"
 #include "devsim/simulator.h"
 #include "link/frame.h"
@@ -113,11 +115,11 @@ public:
         clock.start();
         for (int p = 0; p < count; ++p) {
             const auto address = std::uint32_t(base + p * kPageSize);
-            const FrameBytes f =
-                writePages.empty()
-                    ? buildRequest(kCmdReadBlock, address)
-                    : buildRequest(kCmdWriteBlock, address, kPageSize,
-                                   reinterpret_cast<const std::uint8_t *>(writePages[std::size_t(p)].constData()));
+            const FrameBytes f = writePages.empty()
+                                     ? buildRequest(kCmdReadBlock, address)
+                                     : buildRequest(kCmdWriteBlock, address, kPageSize,
+                                                    reinterpret_cast<const std::uint8_t *>(
+                                                        writePages[std::size_t(p)].constData()));
             if (!transact(f)) return -1;
         }
         return clock.nsecsElapsed() / 1e9;
@@ -174,9 +176,17 @@ struct Window
         QTimer::singleShot(120000, &loop, &QEventLoop::quit);
         QElapsedTimer clock;
         clock.start();
+        qint64 lastPage = 0;
+        const auto page = QObject::connect(&transfer, &Tsend_rec_command::pageRead, &loop,
+                                           [&] { lastPage = clock.nsecsElapsed(); });
         click();
+        const qint64 clicked = clock.nsecsElapsed();
         if (transfer.active()) loop.exec();
         const double s = clock.nsecsElapsed() / 1e9;
+        QObject::disconnect(page);
+        if (qEnvironmentVariableIsSet("ZC_BENCH_TRACE"))
+            std::fprintf(stderr, "click %.3f ms, after last page %.3f ms\n", clicked / 1e6,
+                         lastPage ? (clock.nsecsElapsed() - lastPage) / 1e6 : 0.0);
         QObject::disconnect(done);
         QObject::disconnect(ended);
         return completed ? s : -1;
@@ -201,7 +211,8 @@ void compare(const char *name, int pages, int runs, const std::function<double()
         const double ws = window();
         const double rs = raw();
         if (ws < 0 || rs < 0) {
-            std::fprintf(stderr, "%s: run %d did not complete (window %.3f, raw %.3f)\n", name, i + 1, ws, rs);
+            std::fprintf(stderr, "%s: run %d did not complete (window %.3f, raw %.3f)\n", name, i + 1, ws,
+                         rs);
             continue;
         }
         w.push_back(ws);

@@ -14,7 +14,8 @@ void OnScreenTableView::dataChanged(const QModelIndex &topLeft, const QModelInde
         const int first = rowAt(0);
         int last = rowAt(viewport()->height() - 1);
         if (last < 0) last = model()->rowCount(rootIndex()) - 1;
-        if (first >= 0 && (bottomRight.row() < first || topLeft.row() > last)) return; // nothing shown changed
+        if (first >= 0 && (bottomRight.row() < first || topLeft.row() > last))
+            return; // nothing shown changed
     }
     QTableView::dataChanged(topLeft, bottomRight, roles);
 }
