@@ -177,16 +177,28 @@ struct Window
         QElapsedTimer clock;
         clock.start();
         qint64 lastPage = 0;
-        const auto page = QObject::connect(&transfer, &Tsend_rec_command::pageRead, &loop,
-                                           [&] { lastPage = clock.nsecsElapsed(); });
+        std::vector<double> periods;
+        const auto page = QObject::connect(&transfer, &Tsend_rec_command::pageRead, &loop, [&] {
+            const qint64 now = clock.nsecsElapsed();
+            if (lastPage) periods.push_back((now - lastPage) / 1e6);
+            lastPage = now;
+        });
         click();
         const qint64 clicked = clock.nsecsElapsed();
         if (transfer.active()) loop.exec();
         const double s = clock.nsecsElapsed() / 1e9;
         QObject::disconnect(page);
-        if (qEnvironmentVariableIsSet("ZC_BENCH_TRACE"))
-            std::fprintf(stderr, "click %.3f ms, after last page %.3f ms\n", clicked / 1e6,
-                         lastPage ? (clock.nsecsElapsed() - lastPage) / 1e6 : 0.0);
+        if (qEnvironmentVariableIsSet("ZC_BENCH_TRACE")) {
+            std::sort(periods.begin(), periods.end());
+            const auto at = [&](double q) {
+                return periods.empty() ? 0.0 : periods[std::size_t(q * (periods.size() - 1))];
+            };
+            std::fprintf(
+                stderr,
+                "click %.3f ms, after last page %.3f ms, page to page: median %.3f, p90 %.3f, max %.3f ms\n",
+                clicked / 1e6, lastPage ? (clock.nsecsElapsed() - lastPage) / 1e6 : 0.0, at(0.5), at(0.9),
+                at(1.0));
+        }
         QObject::disconnect(done);
         QObject::disconnect(ended);
         return completed ? s : -1;
