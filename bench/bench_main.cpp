@@ -1,5 +1,6 @@
 // zarvento-bench: transfer timings against the simulated unit over a real pseudo-terminal.
 // Prints one figure a line as "name: value unit", with the wire-time limit beside paced runs.
+#include "bench_print.h"
 #include "devsim/presets.h"
 #include "devsim/simulator.h"
 #include "history/history_chart.h"
@@ -23,6 +24,7 @@
 #include "sheets/workbook_reader.h"
 #include "sheets/workbook_writer.h"
 
+#include <QApplication>
 #include <QCoreApplication>
 #include <QDateTime>
 #include <QElapsedTimer>
@@ -58,12 +60,6 @@ public:
         if (loop) loop->quit();
     }
 };
-
-void print(const char *name, double value, const char *unit)
-{
-    std::printf("%s: %.3f %s\n", name, value, unit);
-    std::fflush(stdout);
-}
 
 double wireSeconds(int bytes, int baud)
 {
@@ -411,11 +407,21 @@ void benchHistoryFilterAndChart()
 
 } // namespace
 
-void benchProvision(); // bench_provision.cpp
+void benchProvision();                                // bench_provision.cpp
+void benchWindow(int runs, const QString &only = {}); // bench_window.cpp
 
+// zarvento-bench [window [RUNS [NAME]]]: every figure, or only the window's (RUNS alternating
+// runs each, only the operations whose name contains NAME).
 int main(int argc, char **argv)
 {
-    QCoreApplication app(argc, argv);
+    // The window runs on the offscreen platform unless told otherwise.
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    if (argc > 1 && qstrcmp(argv[1], "window") == 0) {
+        benchWindow(argc > 2 ? qMax(1, atoi(argv[2])) : 5,
+                    argc > 3 ? QString::fromLocal8Bit(argv[3]) : QString());
+        return 0;
+    }
     benchRead125();
     benchSettings();
     benchNumbers();
@@ -424,5 +430,6 @@ int main(int argc, char **argv)
     benchNumberListPage();
     benchProvision();
     benchHistoryFilterAndChart();
+    benchWindow(5);
     return 0;
 }

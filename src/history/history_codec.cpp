@@ -43,7 +43,8 @@ QString joinedParts(const std::uint8_t *record, std::array<Field, 3> parts, QCha
         const std::uint8_t v = byteAt(record, f);
         if (v == kNoValue) return {};
         if (!out.isEmpty()) out += sep;
-        out += QStringLiteral("%1").arg(v, 2, 10, QLatin1Char('0'));
+        if (v < 10) out += u'0';
+        out += QString::number(v);
     }
     return out;
 }

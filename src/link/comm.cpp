@@ -203,7 +203,11 @@ bool TComm::WriteData(const std::uint8_t *bytes, std::uint16_t count)
 {
     if (!m_port.isOpen() || count == 0 || bytes == nullptr) return false;
     logTraffic("sent", reinterpret_cast<const char *>(bytes), count);
-    return m_port.write(reinterpret_cast<const char *>(bytes), count) == count;
+    if (m_port.write(reinterpret_cast<const char *>(bytes), count) != count) return false;
+    // QSerialPort writes from its buffer on a later pass of the event loop, after whatever
+    // repaints and layouts are queued: hand the request to the driver now instead.
+    m_port.flush();
+    return true;
 }
 
 bool TComm::PortOpen() const

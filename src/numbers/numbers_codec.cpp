@@ -32,9 +32,13 @@ bool isNumberText(const QString &s)
     return std::all_of(s.begin(), s.end(), [](QChar c) { return isNumberChar(c.unicode()); });
 }
 
+// At least two digits, a leading zero below ten (a byte may need three). Built by hand: a
+// read decodes four of these for every list entry.
 QString twoDigits(int v)
 {
-    return QStringLiteral("%1").arg(v, 2, 10, QLatin1Char('0'));
+    if (v < 0 || v > 99) return QString::number(v);
+    const QChar digits[2] = {QChar(u'0' + v / 10), QChar(u'0' + v % 10)};
+    return QString(digits, 2);
 }
 
 // The value a date or time field takes from its (non-empty, readable) cell.
@@ -177,8 +181,8 @@ NumberRow decodeEntry(std::span<const std::uint8_t, NumberEntry::kSize> e)
             // A date with month or day 0 is no date: the cell shows empty rather than keeping an old one.
             const int month = byte(c, Part::Month), day = byte(c, Part::Day);
             if (month != 0 && day != 0)
-                row[c] = QStringLiteral("20%1-%2-%3")
-                             .arg(twoDigits(byte(c, Part::Year)), twoDigits(month), twoDigits(day));
+                row[c] = QStringLiteral("20") + twoDigits(byte(c, Part::Year)) + u'-' + twoDigits(month) +
+                         u'-' + twoDigits(day);
         } else {
             row[c] = twoDigits(byte(c, Part::Hour)) + u':' + twoDigits(byte(c, Part::Minute));
         }

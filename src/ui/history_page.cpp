@@ -8,6 +8,7 @@
 #include "link/reply_handler.h"
 #include "link/reporter.h"
 #include "sheets/workbook_writer.h"
+#include "ui/on_screen_table_view.h"
 #include "ui/reporters.h"
 #include "ui/settings_page.h"
 
@@ -156,7 +157,7 @@ void HistoryPage::buildGrid()
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(4);
 
-    auto *grid = new QTableView(box);
+    auto *grid = new OnScreenTableView(box);
     grid->setObjectName(QStringLiteral("strngrd4"));
     layout->addWidget(grid, 1);
     grid->setModel(&m_model);

@@ -71,13 +71,17 @@ void NumberFindBar::refresh(bool scrollToFirst)
 {
     const QString text = m_field->text();
     m_matches = NumbersFind::matches(*m_model, text);
-    std::fill(m_found.begin(), m_found.end(), 0);
+    std::vector<char> found(m_found.size(), 0);
     for (int r : m_matches)
-        m_found[std::size_t(r)] = 1;
+        found[std::size_t(r)] = 1;
     m_count->setText(
         NumbersFind::countText(NumbersFind::rowsInUse(*m_model), int(m_matches.size()), !text.isEmpty()));
+    // The highlight is repainted when it moved: a read changes numbers page by page, and
+    // with nothing to find each page would otherwise repaint the whole grid.
+    const bool moved = found != m_found;
+    m_found = std::move(found);
     applyFilter();
-    m_editor->grid()->viewport()->update();
+    if (moved) m_editor->grid()->viewport()->update();
     if (scrollToFirst && !m_matches.isEmpty()) goTo(m_matches.front());
 }
 

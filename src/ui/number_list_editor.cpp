@@ -7,6 +7,7 @@
 #include "numbers/numbers_paste.h"
 #include "ui/cell_frame.h"
 #include "ui/cell_tips.h"
+#include "ui/on_screen_table_view.h"
 #include "ui/page_undo.h"
 
 #include <QAbstractButton>
@@ -88,10 +89,10 @@ private:
     const NumbersModel *m_model;
 };
 
-class Grid : public QTableView
+class Grid : public OnScreenTableView
 {
 public:
-    explicit Grid(NumberListEditor *owner) : QTableView(owner), m_owner(owner) {}
+    explicit Grid(NumberListEditor *owner) : OnScreenTableView(owner), m_owner(owner) {}
 
 protected:
     // The header row and the Serial column never become the current cell.
@@ -254,11 +255,17 @@ NumberListEditor::NumberListEditor(NumbersModel *model, QWidget *parent) : QWidg
     m_delegate->setUndo(m_undo);
     connect(m_model, &QAbstractItemModel::dataChanged, m_undo,
             [this](const QModelIndex &topLeft, const QModelIndex &bottomRight) {
+                m_marksFollowCells = true;
                 m_undo->cellsChanged(topLeft.row(), topLeft.column(), bottomRight.row(),
                                      bottomRight.column());
+                m_marksFollowCells = false;
             });
     connect(m_model, &QAbstractItemModel::modelReset, m_undo, &PageUndo::allChanged);
-    connect(m_undo, &PageUndo::marksChanged, m_grid->viewport(), qOverload<>(&QWidget::update));
+    // Marks that changed with their cells are repainted with them, and only when on screen
+    // (a read marks every page it writes); any other change of marks repaints the grid.
+    connect(m_undo, &PageUndo::marksChanged, this, [this] {
+        if (!m_marksFollowCells) m_grid->viewport()->update();
+    });
     connect(m_undo, &PageUndo::restored, this,
             [this](int row, int column) { m_grid->scrollTo(m_model->index(row, column)); });
     m_frame = new CurrentCellFrame(m_grid);

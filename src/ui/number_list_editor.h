@@ -143,6 +143,7 @@ private:
     QDateTime m_pickerValueBefore;      // the picker's value then
     int m_wheelRest = 0;                // wheel delta short of a whole step
     PageUndo *m_undo = nullptr;
+    bool m_marksFollowCells = false; // the undo is taking a change of cells the grid repaints itself
     CurrentCellFrame *m_frame = nullptr;
     std::function<bool()> m_guard;
     Reporter *m_reporter = nullptr;

@@ -1,6 +1,7 @@
 #include "ui/reporters.h"
 
 #include "link/rule_timer.h"
+#include "ui/deferred_paint.h"
 
 #include <QApplication>
 #include <QDir>
@@ -9,6 +10,8 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QScreen>
+
+#include <functional>
 
 namespace zc {
 
@@ -25,7 +28,43 @@ void tipIfCut(QLabel *panel, const QString &text)
     panel->setToolTip(cut ? text : QString());
 }
 
+// Runs a check just before the widget it watches shows its tooltip.
+class BeforeTooltip : public QObject
+{
+public:
+    BeforeTooltip(QWidget *widget, std::function<void()> check) : QObject(widget), m_check(std::move(check))
+    {
+        widget->installEventFilter(this);
+    }
+    bool eventFilter(QObject *, QEvent *event) override
+    {
+        if (event->type() == QEvent::ToolTip) m_check();
+        return false;
+    }
+
+private:
+    std::function<void()> m_check;
+};
+
 } // namespace
+
+WindowReporter::WindowReporter(QWidget *owner, QLabel *statusPanel, Tstatusbar_ctrl *status,
+                               Tprogressbar_ctrl *progress, Reporter *injected)
+    : m_owner(owner), m_panel(statusPanel), m_status(status), m_progress(progress), m_injected(injected)
+{
+    // A transfer sets several status texts a page: whether the text is cut is measured when
+    // the tooltip is wanted, not each time.
+    m_tipCheck = new BeforeTooltip(m_panel, [this] {
+        if (!m_tipStale) return;
+        m_tipStale = false;
+        tipIfCut(m_panel, m_panel->text());
+    });
+}
+
+WindowReporter::~WindowReporter()
+{
+    delete m_tipCheck.data();
+}
 
 void Tstatusbar_ctrl::SetStatusText(const QString &text)
 {
@@ -42,18 +81,15 @@ void Tstatusbar_ctrl::SetLastingText(const QString &text)
 void Tprogressbar_ctrl::SetProgress(int value)
 {
     if (value != 0) m_bar->show();
-    m_bar->setValue(value);
+    if (value != m_bar->value()) withDeferredPaint(m_bar, [&] { m_bar->setValue(value); });
     if (value == 100) m_bar->hide();
 }
 
 void WindowReporter::setStatus(const QString &text)
 {
     forgetSavedFile();
-    // The same text again (every chunk of a reply says "Data communication") only keeps the
-    // clear timer going; measuring it for its tooltip again would cost for nothing.
-    const bool same = text == m_panel->text();
+    if (text != m_panel->text()) m_tipStale = true;
     m_status->SetStatusText(text);
-    if (!same) tipIfCut(m_panel, text);
     if (m_injected)
         m_injected->setStatus(text);
 }
@@ -62,14 +98,14 @@ void WindowReporter::setStatusDirect(const QString &text)
 {
     forgetSavedFile();
     m_panel->setText(text);
-    tipIfCut(m_panel, text);
+    m_tipStale = true;
     if (m_injected) m_injected->setStatusDirect(text);
 }
 
 void WindowReporter::setLastingStatus(const QString &text)
 {
     m_status->SetLastingText(text);
-    tipIfCut(m_panel, text);
+    m_tipStale = true;
     if (m_injected)
         m_injected->setLastingStatus(text);
 }
@@ -141,6 +177,7 @@ void WindowReporter::fileSaved(const QString &path)
     m_panel->raise();
     m_panel->setCursor(Qt::PointingHandCursor);
     tipIfCut(m_panel, text);
+    m_tipStale = false;
     m_panel->setToolTip((m_panel->toolTip().isEmpty() ? QString() : text + QLatin1Char('\n')) +
                         QStringLiteral("Click to open the folder"));
     if (m_injected) m_injected->fileSaved(path);

@@ -5,6 +5,8 @@
 
 #include "link/reporter.h"
 
+#include <QPointer>
+
 class QLabel;
 class QProgressBar;
 class QWidget;
@@ -42,10 +44,8 @@ class WindowReporter : public Reporter
 {
 public:
     WindowReporter(QWidget *owner, QLabel *statusPanel, Tstatusbar_ctrl *status, Tprogressbar_ctrl *progress,
-                   Reporter *injected)
-        : m_owner(owner), m_panel(statusPanel), m_status(status), m_progress(progress), m_injected(injected)
-    {
-    }
+                   Reporter *injected);
+    ~WindowReporter() override;
     void setStatus(const QString &text) override;
     void setStatusDirect(const QString &text) override;
     void setLastingStatus(const QString &text) override;
@@ -74,6 +74,9 @@ private:
     Reporter *m_injected;
     QString m_savedFile;
     int m_normalWidth = 0, m_wideWidth = 0;
+    // The status text changed since its width was last measured for the tooltip.
+    bool m_tipStale = false;
+    QPointer<QObject> m_tipCheck;
 };
 
 // Asks before an action that replaces a page's table with data from the unit or a file.

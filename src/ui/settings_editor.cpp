@@ -312,7 +312,7 @@ void SettingsEditor::placePickLists()
         const QRect cell =
             m_grid->visualRect(m_model->index(SettingsItems::pickItems()[i], SettingsModel::ContentColumn));
         m_pickLists[i]->setGeometry(cell);
-        tipIfCut(m_pickLists[i]);
+        tipPickList(i);
     }
     placeFrame();
 }
@@ -335,14 +335,28 @@ bool SettingsEditor::openPickList(const QModelIndex &cell)
 
 void SettingsEditor::showMarks()
 {
+    // Runs for every changed cell (a read changes dozens): a font is set, and a text
+    // measured, only when it changed.
     for (int i = 0; i < SettingsItems::PickListCount; ++i) {
         if (!m_pickLists[i]) continue;
-        QFont f = m_pickLists[i]->font();
-        f.setBold(m_undo->isChanged(SettingsItems::pickItems()[i], PickColumn));
-        m_pickLists[i]->setFont(f);
-        tipIfCut(m_pickLists[i]);
+        const bool bold = m_undo->isChanged(SettingsItems::pickItems()[i], PickColumn);
+        if (m_pickLists[i]->font().bold() != bold) {
+            QFont f = m_pickLists[i]->font();
+            f.setBold(bold);
+            m_pickLists[i]->setFont(f);
+        }
+        tipPickList(i);
     }
     if (m_grid) m_grid->viewport()->update();
+}
+
+void SettingsEditor::tipPickList(int i)
+{
+    QComboBox *box = m_pickLists[i];
+    Measured now{box->currentText(), box->width() - box->height(), box->font().bold()};
+    if (now == m_measured[i]) return;
+    m_measured[i] = std::move(now);
+    tipIfCut(box);
 }
 
 PageUndo::Table SettingsEditor::undoTable(SettingsModel *model)

@@ -59,11 +59,22 @@ private:
     void placeFrame();
     // Shows changed cells and pick lists in bold.
     void showMarks();
+    // Gives pick list i its tooltip when its text does not fit; measures only when the text,
+    // the room or the weight changed since the last time.
+    void tipPickList(int i);
     static PageUndo::Table undoTable(SettingsModel *model);
 
     SettingsModel *m_model;
     QTableView *m_grid;
     std::array<QComboBox *, SettingsItems::PickListCount> m_pickLists{};
+    struct Measured
+    {
+        QString text;
+        int room = -1;
+        bool bold = false;
+        bool operator==(const Measured &) const = default;
+    };
+    std::array<Measured, SettingsItems::PickListCount> m_measured{};
     PageUndo *m_undo = nullptr;
     CurrentCellFrame *m_frame = nullptr;
     QPersistentModelIndex m_editCell; // the cell whose editor is open

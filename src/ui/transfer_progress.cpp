@@ -1,6 +1,7 @@
 #include "ui/transfer_progress.h"
 
 #include "link/paged_transfer.h"
+#include "ui/deferred_paint.h"
 
 #include <QProgressBar>
 
@@ -26,12 +27,17 @@ void TransferProgressText::follow(Tsend_rec_command &t)
 void TransferProgressText::showPage(int done, int total)
 {
     m_bar->setFormat(m_eta.pageDone(done, m_clock.elapsed()));
-    m_bar->setTextVisible(done < total);
+    showText(done < total);
+}
+
+void TransferProgressText::showText(bool visible)
+{
+    if (m_bar->isTextVisible() != visible) withDeferredPaint(m_bar, [&] { m_bar->setTextVisible(visible); });
 }
 
 void TransferProgressText::clear()
 {
-    m_bar->setTextVisible(false);
+    showText(false);
     m_bar->setFormat(QString());
 }
 

@@ -24,6 +24,7 @@ public:
 private:
     void showPage(int done, int total);
     void clear();
+    void showText(bool visible);
 
     QProgressBar *m_bar;
     QElapsedTimer m_clock;
