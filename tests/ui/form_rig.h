@@ -2,9 +2,10 @@
 // message going to a recording reporter and short timer intervals.
 #pragma once
 
-#include "ui/main_window.h"
 #include "common/recording_reporter.h"
+#include "common/wait.h"
 #include "devsim/simulator.h"
+#include "ui/main_window.h"
 
 #include <QComboBox>
 #include <QLabel>
@@ -21,7 +22,13 @@ struct FormRig
     std::unique_ptr<devsim::Simulator> sim;
     std::unique_ptr<TForm1> form;
 
-    explicit FormRig(const devsim::Options &options = {}, bool startSim = true)
+    // The status line clears this long after its last text: short, so that tests of the
+    // clearing do not wait out the window's 3000 ms; a test that reads a status after a
+    // longer pause asks for more.
+    static constexpr int kStatusClearMs = 300;
+
+    explicit FormRig(const devsim::Options &options = {}, bool startSim = true,
+                     int statusClearMs = kStatusClearMs)
     {
         if (startSim) {
             sim = std::make_unique<devsim::Simulator>(options);
@@ -32,7 +39,7 @@ struct FormRig
         TForm1::Options o;
         o.dialogs = &rec;
         o.replyTimeoutMs = 400;
-        o.statusClearMs = 3000;
+        o.statusClearMs = statusClearMs;
         o.discoverPorts = false;
         form = std::make_unique<TForm1>(o);
         form->show();
@@ -56,7 +63,7 @@ struct FormRig
     bool clickAndWait(const char *name, int ms = 5000)
     {
         click(name);
-        return QTest::qWaitFor([this] { return rec.allExpectedSeen(); }, ms);
+        return waitUntil([this] { return rec.allExpectedSeen(); }, ms);
     }
     bool login(const QString &password = QStringLiteral("8530"))
     {

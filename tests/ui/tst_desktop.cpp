@@ -30,8 +30,9 @@ struct SaveRig
     QByteArray before;
     int requestsBefore;
 
+    // The status stays long enough to be read after a save's last reply and a pause.
     explicit SaveRig(const devsim::Options &options = slowUnit())
-        : rig(options), page(rig.form->findChild<NumberListPage *>()), model(page->model()),
+        : rig(options, true, 3000), page(rig.form->findChild<NumberListPage *>()), model(page->model()),
           before(rig.sim->memory(numberPageAddress(1), kNumberPages * kPageSize))
     {
         for (int r = NumbersModel::FirstEntry; r <= NumbersModel::LastEntry; ++r)
@@ -90,11 +91,12 @@ private slots:
         SaveRig s;
         s.rig.rec.expect(kSaveOk);
         s.rig.click("btn9");
-        QTRY_VERIFY(s.page->transfer().nextPage() > 10);
+        QVERIFY(waitForSignal(&s.page->transfer(), &Tsend_rec_command::pageSaved,
+                              [&] { return s.page->transfer().nextPage() > 10; }));
         // The read asks nothing and sends nothing: the recording reporter fails on a question.
         s.rig.click("btn10");
         QVERIFY(s.rig.status().startsWith(QStringLiteral("A save is running")));
-        QVERIFY(QTest::qWaitFor([&] { return s.rig.rec.allExpectedSeen(); }, 60000));
+        QVERIFY(waitUntil([&] { return s.rig.rec.allExpectedSeen(); }, 60000));
         QCOMPARE(s.rig.sim->requestCount(), s.requestsBefore + kNumberPages);
         for (int p = 1; p <= kNumberPages; ++p)
             QCOMPARE(s.unitPage(p), s.tablePage(p));
@@ -110,12 +112,13 @@ private slots:
             pressed << s.tablePage(p);
         s.rig.rec.expect(kSaveOk);
         s.rig.click("btn9");
-        QTRY_VERIFY(s.page->transfer().nextPage() > 10);
+        QVERIFY(waitForSignal(&s.page->transfer(), &Tsend_rec_command::pageSaved,
+                              [&] { return s.page->transfer().nextPage() > 10; }));
         s.rig.click("btn7"); // Delete all
         QVERIFY(s.rig.status().startsWith(QStringLiteral("A save is running")));
         s.model.pressAllAlways();
         s.model.setText(900, NumberColumn::Number, QStringLiteral("+4400"));
-        QVERIFY(QTest::qWaitFor([&] { return s.rig.rec.allExpectedSeen(); }, 60000));
+        QVERIFY(waitUntil([&] { return s.rig.rec.allExpectedSeen(); }, 60000));
         for (int p = 1; p <= kNumberPages; ++p)
             QCOMPARE(s.unitPage(p), pressed[p - 1]);
     }
@@ -166,7 +169,7 @@ private slots:
             pressed << s.tablePage(p);
         s.rig.rec.expect(message);
         s.rig.click("btn9");
-        QVERIFY(QTest::qWaitFor([&] { return s.rig.rec.allExpectedSeen(); }, 60000));
+        QVERIFY(waitUntil([&] { return s.rig.rec.allExpectedSeen(); }, 60000));
         // The user changes the table at once; a late acknowledgement must not send it.
         s.model.pressDeleteAll();
         QTest::qWait(900);
@@ -181,11 +184,12 @@ private slots:
     {
         SaveRig s;
         s.rig.click("btn9");
-        QTRY_VERIFY(s.page->transfer().nextPage() > 30);
+        QVERIFY(waitForSignal(&s.page->transfer(), &Tsend_rec_command::pageSaved,
+                              [&] { return s.page->transfer().nextPage() > 30; }));
         s.rig.rec.expectStartsWith(QStringLiteral("Stopped after "));
         QTest::keyClick(s.page->editor()->grid(),
                         Qt::Key_Escape); // no editor open: Escape reaches the window
-        QTRY_VERIFY(!s.page->transfer().active());
+        ZC_TRY_VERIFY(!s.page->transfer().active());
         const QRegularExpressionMatch m =
             QRegularExpression(QStringLiteral("^Pages 1 to (\\d+) of 125 saved, pages \\d+ to 125 not saved: save again.$")).match(s.rig.status());
         QVERIFY2(m.hasMatch(), qPrintable(s.rig.status()));

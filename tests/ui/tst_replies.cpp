@@ -23,7 +23,7 @@ std::unique_ptr<FormRig> loggedIn(const devsim::Options &o)
 
 bool waitAll(FormRig &rig, int ms = 6000)
 {
-    return QTest::qWaitFor([&] { return rig.rec.allExpectedSeen() && !rig.form->session().busy(); }, ms);
+    return waitUntil([&] { return rig.rec.allExpectedSeen() && !rig.form->session().busy(); }, ms);
 }
 
 } // namespace

@@ -151,8 +151,9 @@ private slots:
         rig.rec.expect(kAsk);
         rig.rec.expect(QStringLiteral("Receive timeout\nNo page was read: the table is as it was."));
         rig.form->btn21Click();
-        QVERIFY(QTest::qWaitFor([&] { return rig.rec.allExpectedSeen(); }, 8000));
-        QTRY_VERIFY_WITH_TIMEOUT(rig.rec.lastStatus().startsWith(QStringLiteral("Late reply from the unit ignored")), 3000);
+        QVERIFY(waitUntil([&] { return rig.rec.allExpectedSeen(); }, 8000));
+        ZC_TRY_VERIFY_WITH_TIMEOUT(
+            rig.rec.lastStatus().startsWith(QStringLiteral("Late reply from the unit ignored")), 3000);
         QTest::qWait(100);
         QCOMPARE(rig.sim->requestCount(), 1);
         QCOMPARE(rig.form->settingsModel().content(6), before);
