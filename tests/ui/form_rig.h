@@ -26,6 +26,7 @@ struct FormRig
     // clearing do not wait out the window's 3000 ms; a test that reads a status after a
     // longer pause asks for more.
     static constexpr int kStatusClearMs = 300;
+    static constexpr int kReplyTimeoutMs = 400;
 
     explicit FormRig(const devsim::Options &options = {}, bool startSim = true,
                      int statusClearMs = kStatusClearMs)
@@ -38,7 +39,7 @@ struct FormRig
         }
         TForm1::Options o;
         o.dialogs = &rec;
-        o.replyTimeoutMs = 400;
+        o.replyTimeoutMs = kReplyTimeoutMs;
         o.statusClearMs = statusClearMs;
         o.discoverPorts = false;
         form = std::make_unique<TForm1>(o);
