@@ -35,8 +35,10 @@ struct SaveRig
         : rig(options, true, 3000), page(rig.form->findChild<NumberListPage *>()), model(page->model()),
           before(rig.sim->memory(numberPageAddress(1), kNumberPages * kPageSize))
     {
+        QList<NumberRow> rows(NumbersModel::LastEntry);
         for (int r = NumbersModel::FirstEntry; r <= NumbersModel::LastEntry; ++r)
-            model.setText(r, NumberColumn::Number, QString::number(5550000 + r));
+            rows[r - 1][NumberColumn::Number] = QString::number(5550000 + r);
+        model.setRows(NumbersModel::FirstEntry, rows, NumberColumn::Number, NumberColumn::Number);
         model.pressAllAlways();
         if (!rig.openAndLogIn()) qFatal("login failed");
         requestsBefore = rig.sim->requestCount();
