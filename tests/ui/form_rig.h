@@ -16,6 +16,12 @@
 
 namespace zc::test {
 
+// The settings page's messages on a read and a save.
+inline const QString kSettingsReadAsk =
+    QStringLiteral("Read the GSM device basic parameters to PC software?");
+inline const QString kSettingsReadOk = QStringLiteral("Basic settings read to PC software success.");
+inline const QString kSettingsSaveOk = QStringLiteral("Basic setting saved success");
+
 struct FormRig
 {
     RecordingReporter rec;
@@ -77,6 +83,13 @@ struct FormRig
         openSim();
         rec.expect(QStringLiteral("Password confirmed!"));
         return login();
+    }
+    // A rig on a unit with these options, opened and logged in.
+    static std::unique_ptr<FormRig> loggedIn(const devsim::Options &options = {})
+    {
+        auto rig = std::make_unique<FormRig>(options);
+        if (!rig->openAndLogIn()) qFatal("login failed");
+        return rig;
     }
     bool controlsEnabled(bool enabled) const
     {
