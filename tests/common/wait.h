@@ -53,8 +53,9 @@ bool waitForSignal(const Sender *sender, Signal signal, Done done, int ms = 5000
         QVERIFY(expr);                                                                                       \
     } while (false)
 #define ZC_TRY_VERIFY(expr) ZC_TRY_VERIFY_WITH_TIMEOUT(expr, 5000)
-#define ZC_TRY_COMPARE(actual, expected)                                                                     \
+#define ZC_TRY_COMPARE_WITH_TIMEOUT(actual, expected, ms)                                                    \
     do {                                                                                                     \
-        zc::test::waitUntil([&] { return (actual) == (expected); });                                         \
+        zc::test::waitUntil([&] { return (actual) == (expected); }, ms);                                     \
         QCOMPARE(actual, expected);                                                                          \
     } while (false)
+#define ZC_TRY_COMPARE(actual, expected) ZC_TRY_COMPARE_WITH_TIMEOUT(actual, expected, 5000)
