@@ -136,8 +136,8 @@ QString numbersCellsFromJson(const QJsonObject &top, QList<QStringList> &cells)
         const QJsonValue always = o.value(QLatin1String("always"));
         if (!always.isUndefined() && !always.isBool())
             return QStringLiteral("row %1: \"always\" must be true or false").arg(row);
-        c[Always] = always.toBool() ? QStringLiteral("yes") : QStringLiteral("no");
-        c[Delete] = QStringLiteral("no");
+        c[Always] = always.toBool() ? CheckCell::kYes : CheckCell::kNo;
+        c[Delete] = CheckCell::kNo;
         cells[row] = c;
     }
     return {};
@@ -244,7 +244,7 @@ QByteArray numbersJson(const NumbersModel &model)
                                 {QStringLiteral("start_time"), row[StartTime]},
                                 {QStringLiteral("end_date"), row[EndDate]},
                                 {QStringLiteral("end_time"), row[EndTime]},
-                                {QStringLiteral("always"), row[Always] == QLatin1String("yes")}});
+                                {QStringLiteral("always"), row[Always] == CheckCell::kYes}});
     }
     return QJsonDocument(QJsonObject{{QStringLiteral("rows"), rows}}).toJson(QJsonDocument::Indented);
 }

@@ -56,7 +56,7 @@ QString rowText(const NumberRow &r)
 {
     using namespace NumberColumn;
     if (r[Number].isEmpty()) return QStringLiteral("(empty)");
-    if (r[Always] == QLatin1String("yes")) return r[Number] + QStringLiteral(" always");
+    if (r[Always] == CheckCell::kYes) return r[Number] + QStringLiteral(" always");
     return QStringLiteral("%1 %2 %3 – %4 %5")
         .arg(r[Number], shown(r[StartDate]), shown(r[StartTime]), shown(r[EndDate]), shown(r[EndTime]));
 }

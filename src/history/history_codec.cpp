@@ -2,6 +2,7 @@
 
 #include "history/history_record.h"
 #include "link/device_text.h"
+#include "link/digits.h"
 
 #include <QByteArray>
 
@@ -54,18 +55,16 @@ QString fieldText(const std::uint8_t *record, Field field)
 {
     const auto &f = layout(field);
     const std::uint8_t *begin = record + f.offset, *end = begin + f.width;
-    const std::uint8_t *stop =
-        f.kind == HistoryRecord::Kind::Digits
-            ? std::find_if(begin, end, [](std::uint8_t b) { return b != '+' && (b < '0' || b > '9'); })
-            : std::find(begin, end, std::uint8_t(0));
+    const std::uint8_t *stop = f.kind == HistoryRecord::Kind::Digits
+                                   ? std::find_if(begin, end, [](std::uint8_t b) { return !isPhoneChar(b); })
+                                   : std::find(begin, end, std::uint8_t(0));
     return DeviceText::fromBytes(QByteArray(reinterpret_cast<const char *>(begin), stop - begin));
 }
 
+// Digits at fixed positions of a text already checked to be long enough.
 bool isDigits(const QString &text, qsizetype from, qsizetype count)
 {
-    for (qsizetype i = from; i < from + count; ++i)
-        if (text.at(i) < u'0' || text.at(i) > u'9') return false;
-    return true;
+    return zc::isDigits(QStringView(text).mid(from, count));
 }
 
 // The number at fixed positions of a text already checked to hold digits there.

@@ -2,20 +2,13 @@
 
 #include "history/history_model.h"
 #include "link/device_text.h"
+#include "sheets/csv_field.h"
 
 namespace zc::HistoryCsv {
 
 namespace {
 
 constexpr int kTrailingEmptyFields = 2;
-
-QByteArray field(const QString &text)
-{
-    QByteArray bytes = DeviceText::toBytes(text);
-    if (bytes.contains(',') || bytes.contains('"') || bytes.contains('\r') || bytes.contains('\n'))
-        bytes = '"' + bytes.replace('"', "\"\"") + '"';
-    return bytes;
-}
 
 } // namespace
 
@@ -25,7 +18,7 @@ QByteArray fileBytes(const HistoryModel &model, const std::function<void(int row
     for (int row = HistoryModel::FirstRecordRow; row <= HistoryModel::LastRecordRow; ++row) {
         if (model.text(row, HistoryModel::NumberColumn).isEmpty()) continue;
         for (int column = 0; column < HistoryModel::Columns; ++column)
-            out += field(model.text(row, column)) + ',';
+            out += Csv::field(DeviceText::toBytes(model.text(row, column))) + ',';
         out += QByteArray(kTrailingEmptyFields - 1, ',') + "\r\n";
         if (lineWritten) lineWritten(row);
     }

@@ -17,6 +17,12 @@ namespace NumberColumn {
 enum : int { Serial, Number, StartDate, StartTime, EndDate, EndTime, Always, Delete, Count };
 }
 
+// The texts of a check cell (Always, Delete): ticked, and not ticked.
+namespace CheckCell {
+inline const QString kYes = QStringLiteral("yes");
+inline const QString kNo = QStringLiteral("no");
+} // namespace CheckCell
+
 // The texts of one table row, indexed by NumberColumn.
 using NumberRow = std::array<QString, NumberColumn::Count>;
 

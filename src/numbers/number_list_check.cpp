@@ -13,7 +13,7 @@ QString joinFirstThree(const QStringList &items)
 QString ValidateNumberList(const NumbersModel &model)
 {
     using namespace NumberColumn;
-    const QString no = QStringLiteral("no");
+    const QString &no = CheckCell::kNo;
     QStringList wrong;
     for (int r = NumbersModel::FirstEntry; r <= NumbersModel::LastEntry; ++r) {
         const NumberRow row = model.row(r);

@@ -12,7 +12,7 @@ namespace zc::NumberSaveChecks {
 
 namespace {
 
-const QString kYes = QStringLiteral("yes");
+using CheckCell::kYes;
 
 // A window edge as the unit gets it: two-digit year, month, day, hour, minute.
 using Moment = std::tuple<int, int, int, int, int>;

@@ -1,6 +1,7 @@
 #include "numbers/numbers_codec.h"
 
 #include "link/device_text.h"
+#include "link/digits.h"
 #include "numbers/numbers_model.h"
 
 #include <QByteArray>
@@ -14,22 +15,12 @@ using NumberEntry::Part;
 
 namespace {
 
-const QString kYes = QStringLiteral("yes");
-
-// A run of one or more decimal digits and nothing else (no sign, no blanks).
-bool isDigits(QStringView s)
-{
-    return !s.isEmpty() && std::all_of(s.begin(), s.end(), [](QChar c) { return c >= u'0' && c <= u'9'; });
-}
-
-bool isNumberChar(char16_t c)
-{
-    return c == u'+' || (c >= u'0' && c <= u'9');
-}
+using CheckCell::kNo;
+using CheckCell::kYes;
 
 bool isNumberText(const QString &s)
 {
-    return std::all_of(s.begin(), s.end(), [](QChar c) { return isNumberChar(c.unicode()); });
+    return std::all_of(s.begin(), s.end(), [](QChar c) { return isPhoneChar(c.unicode()); });
 }
 
 // At least two digits, a leading zero below ten (a byte may need three). Built by hand: a
@@ -172,7 +163,7 @@ NumberRow decodeEntry(std::span<const std::uint8_t, NumberEntry::kSize> e)
     NumberRow row;
     const Field &nf = NumberEntry::numberField();
     int n = 0;
-    while (n < nf.width && isNumberChar(e[nf.offset + n]))
+    while (n < nf.width && isPhoneChar(e[nf.offset + n]))
         ++n;
     row[Number] = DeviceText::fromBytes(QByteArray(reinterpret_cast<const char *>(e.data()) + nf.offset, n));
 
@@ -194,7 +185,7 @@ NumberRow decodeEntry(std::span<const std::uint8_t, NumberEntry::kSize> e)
     if (always || e[NumberEntry::kDeletedMarkOffset] == NumberEntry::kDeletedByte || row[Number].isEmpty())
         for (int c = StartDate; c <= EndTime; ++c)
             row[c].clear();
-    row[Always] = always ? kYes : QStringLiteral("no");
+    row[Always] = always ? kYes : kNo;
     return row;
 }
 

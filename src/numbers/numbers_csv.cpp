@@ -2,6 +2,7 @@
 
 #include "link/device_text.h"
 #include "numbers/numbers_model.h"
+#include "sheets/csv_field.h"
 
 namespace zc::NumbersCsv {
 
@@ -10,21 +11,13 @@ constexpr int kFields = NumbersModel::Columns + 2; // the cells and two empty fi
 const QByteArray kLineEnd("\r\n");
 } // namespace
 
-QByteArray field(const QString &text)
-{
-    QByteArray bytes = DeviceText::toBytes(text);
-    if (bytes.contains(',') || bytes.contains('"') || bytes.contains('\r') || bytes.contains('\n'))
-        return '"' + bytes.replace("\"", "\"\"") + '"';
-    return bytes;
-}
-
 QByteArray exportBytes(const NumbersModel &model, const std::function<void(int line)> &progress)
 {
     QByteArray out;
     out.reserve(NumbersModel::LastEntry * 48);
     for (int r = NumbersModel::FirstEntry; r <= NumbersModel::LastEntry; ++r) {
         for (int c = 0; c < NumbersModel::Columns; ++c)
-            out += field(model.text(r, c)) + ',';
+            out += Csv::field(DeviceText::toBytes(model.text(r, c))) + ',';
         out += QByteArray(kFields - NumbersModel::Columns - 1, ',') + kLineEnd;
         if (progress) progress(r);
     }

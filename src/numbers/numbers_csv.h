@@ -22,9 +22,6 @@ namespace NumbersCsv {
 // progress receives the line just built, 1..1001.
 QByteArray exportBytes(const NumbersModel &model, const std::function<void(int line)> &progress = {});
 
-// One field as written in the file.
-QByteArray field(const QString &text);
-
 // Reads a list file back: line i holds entry row i, its first eight fields the row's cells
 // (quoted fields unquoted, bytes read as the unit's texts). The result is laid out as
 // NumbersImport::check takes a workbook: row 0 holds "Serial" in its first cell, rows 1..1000

@@ -12,16 +12,12 @@ namespace zc::NumbersImport {
 
 namespace {
 
-const QString kYes = QStringLiteral("yes");
+using CheckCell::kNo;
+using CheckCell::kYes;
 
 QString cell(const QList<QStringList> &cells, int row, int column)
 {
     return row < cells.size() ? cells[row].value(column) : QString();
-}
-
-bool isDigits(QStringView s)
-{
-    return std::all_of(s.begin(), s.end(), [](QChar c) { return c >= u'0' && c <= u'9'; });
 }
 
 bool dateFits(const QString &text)
@@ -52,7 +48,7 @@ Result check(const QList<QStringList> &cells)
         NumberRow row;
         for (int c = Number; c <= EndTime; ++c)
             row[c] = cell(cells, i, c);
-        row[Always] = cell(cells, i, Always) == kYes ? kYes : QStringLiteral("no");
+        row[Always] = cell(cells, i, Always) == kYes ? kYes : kNo;
         result.rows << row;
         if (row[Number].isEmpty() || row[Always] == kYes || cell(cells, i, Delete) == kYes) continue;
         if (!dateFits(row[StartDate]) || !timeFits(row[StartTime]) || !dateFits(row[EndDate]) ||

@@ -7,8 +7,8 @@ namespace zc {
 
 namespace {
 
-const QString kYes = QStringLiteral("yes");
-const QString kNo = QStringLiteral("no");
+using CheckCell::kNo;
+using CheckCell::kYes;
 
 const NumberRow kHeaders = {
     QStringLiteral("Serial"),      QStringLiteral("Authorized number"), QStringLiteral("Start Date"),

@@ -10,8 +10,8 @@ namespace zc::NumbersPaste {
 
 namespace {
 
-const QString kYes = QStringLiteral("yes");
-const QString kNo = QStringLiteral("no");
+using CheckCell::kNo;
+using CheckCell::kYes;
 
 Plan refused(const QString &message)
 {

@@ -1,6 +1,7 @@
 #include "settings/settings_codec.h"
 
 #include "link/device_text.h"
+#include "link/digits.h"
 #include "settings/settings_items.h"
 #include "settings/settings_model.h"
 
@@ -54,10 +55,7 @@ const Field &field(int page, int offset)
 bool isWholeNumber(const QString &t)
 {
     qsizetype i = (t.startsWith(u'+') || t.startsWith(u'-')) ? 1 : 0;
-    if (i >= t.size()) return false;
-    for (; i < t.size(); ++i)
-        if (t.at(i) < u'0' || t.at(i) > u'9') return false;
-    return true;
+    return isDigits(QStringView(t).mid(i));
 }
 
 // Writes the text's bytes, cut to the field without splitting a character. A terminating
@@ -115,7 +113,7 @@ bool writeField(std::uint8_t *page, const Field &f, const SettingsModel &model, 
 QString readDigits(const std::uint8_t *src, int width)
 {
     int n = 0;
-    while (n < width && (src[n] == '+' || (src[n] >= '0' && src[n] <= '9')))
+    while (n < width && isPhoneChar(src[n]))
         ++n;
     return DeviceText::fromBytes(QByteArray(reinterpret_cast<const char *>(src), n));
 }

@@ -1,5 +1,6 @@
 #include "settings/settings_profile.h"
 
+#include "link/digits.h"
 #include "settings/settings_model.h"
 #include "sheets/workbook_reader.h"
 
@@ -20,9 +21,7 @@ void report(const Progress &progress, int row, const char *status)
 // The first character of a pick-list cell as a decimal digit, or -1.
 int leadingDigit(const QString &text)
 {
-    return !text.isEmpty() && text.at(0) >= QLatin1Char('0') && text.at(0) <= QLatin1Char('9')
-               ? text.at(0).digitValue()
-               : -1;
+    return !text.isEmpty() && isDigit(text.at(0).unicode()) ? text.at(0).digitValue() : -1;
 }
 
 } // namespace

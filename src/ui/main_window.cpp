@@ -185,10 +185,8 @@ void TForm1::buildTopBar()
 
     QFont labelFont = font();
     labelFont.setPixelSize(12);
-    auto *lbl3 = new QLabel(QStringLiteral("COM Port:"), m_pnl4);
-    lbl3->setObjectName(QStringLiteral("lbl3"));
+    QLabel *lbl3 = placeLabel(m_pnl4, "lbl3", QStringLiteral("COM Port:"), {28 - 14, 13, 49 + 14, 13});
     lbl3->setFont(labelFont);
-    lbl3->setGeometry(28 - 14, 13, 49 + 14, 13);
     lbl3->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
 
     auto *ports = new PortBox(m_pnl4);
@@ -203,10 +201,8 @@ void TForm1::buildTopBar()
     connect(m_cbb9, &QComboBox::currentIndexChanged, this, &TForm1::showPortStart);
 
     m_btn8 = placeButton(m_pnl4, "btn8", QStringLiteral("Open"), {197, 4, 90, 30});
-    auto *lbl4 = new QLabel(QStringLiteral("Password:"), m_pnl4);
-    lbl4->setObjectName(QStringLiteral("lbl4"));
+    QLabel *lbl4 = placeLabel(m_pnl4, "lbl4", QStringLiteral("Password:"), {319 - 14, 12, 49 + 14, 13});
     lbl4->setFont(labelFont);
-    lbl4->setGeometry(319 - 14, 12, 49 + 14, 13);
     lbl4->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
 
     m_edt3 = new QLineEdit(QStringLiteral("8530"), m_pnl4);

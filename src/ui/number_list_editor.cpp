@@ -1,5 +1,6 @@
 #include "ui/number_list_editor.h"
 
+#include "link/digits.h"
 #include "link/reporter.h"
 #include "numbers/number_save_checks.h"
 #include "numbers/numbers_codec.h"
@@ -45,14 +46,6 @@ bool isCheckCell(const QModelIndex &index)
 {
     return index.row() >= NumbersModel::FirstEntry &&
            (index.column() == NumberColumn::Always || index.column() == NumberColumn::Delete);
-}
-
-bool isDigits(QStringView text)
-{
-    if (text.isEmpty()) return false;
-    for (QChar c : text)
-        if (c < u'0' || c > u'9') return false;
-    return true;
 }
 
 // The header row and the Serial column of the table, drawn as the grid's fixed headers so
@@ -218,7 +211,7 @@ void NumberListDelegate::paint(QPainter *painter, const QStyleOptionViewItem &op
     QStyleOptionButton box;
     box.palette = option.palette;
     box.state = QStyle::State_Enabled |
-                (index.data().toString() == QLatin1String("yes") ? QStyle::State_On : QStyle::State_Off);
+                (index.data().toString() == CheckCell::kYes ? QStyle::State_On : QStyle::State_Off);
     const int w = style->pixelMetric(QStyle::PM_IndicatorWidth, nullptr, option.widget);
     const int h = style->pixelMetric(QStyle::PM_IndicatorHeight, nullptr, option.widget);
     const QRect &r = option.rect;
@@ -375,7 +368,7 @@ void NumberListEditor::updatePickers()
     const QModelIndex current = m_grid->currentIndex();
     QDateTimeEdit *shown = nullptr;
     if (current.isValid() && current.row() >= NumbersModel::FirstEntry &&
-        m_model->text(current.row(), NumberColumn::Always) == QLatin1String("no"))
+        m_model->text(current.row(), NumberColumn::Always) == CheckCell::kNo)
         shown = picker(current.column());
     // A picker still being edited over another cell gives its value to that cell first.
     if (m_editing && (!shown || QPersistentModelIndex(current) != m_pickerCell)) commitPicker();
@@ -565,7 +558,7 @@ void NumberListEditor::deleteSelection()
     for (int r = top; r <= bottom; ++r)
         block << m_model->row(r);
     for (const auto &[r, c] : cells)
-        block[r - top][c] = c == Always ? QStringLiteral("no") : QString();
+        block[r - top][c] = c == Always ? CheckCell::kNo : QString();
     m_model->setRows(top, block, left, right);
 }
 

@@ -12,7 +12,7 @@
 #include "ui/number_list_editor.h"
 #include "ui/page_undo.h"
 #include "ui/reporters.h"
-#include "ui/settings_page.h"
+#include "ui/widget_placing.h"
 
 #include <QAction>
 #include <QHBoxLayout>

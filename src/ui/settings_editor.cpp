@@ -1,6 +1,7 @@
 #include "ui/settings_editor.h"
 
 #include "link/device_text.h"
+#include "link/digits.h"
 #include "settings/settings_items.h"
 #include "settings/settings_model.h"
 #include "ui/cell_frame.h"
@@ -415,7 +416,7 @@ void SettingsEditor::applyInputRules(QWidget *editor, int row, int column, const
         qsizetype last = kept.size() - 1;
         if (last > 0 && kept.at(last).isLowSurrogate() && kept.at(last - 1).isHighSurrogate()) --last;
         const QChar c = kept.at(last);
-        if (c < u'0' || c > u'9') kept.truncate(last);
+        if (!isDigit(c.unicode())) kept.truncate(last);
     }
 
     const int limit = byteLimit(row);

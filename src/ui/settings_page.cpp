@@ -7,6 +7,7 @@
 #include "ui/page_undo.h"
 #include "ui/reporters.h"
 #include "ui/settings_editor.h"
+#include "ui/widget_placing.h"
 
 #include <QPushButton>
 

@@ -7,7 +7,6 @@
 #include "settings/settings_model.h"
 #include "ui/device_page.h"
 #include "ui/file_dialogs.h"
-#include "ui/widget_placing.h"
 
 #include <QWidget>
 

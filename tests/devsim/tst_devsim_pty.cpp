@@ -1,8 +1,9 @@
 // The simulated unit on a real pseudo-terminal, and the zarvento-devsim program.
 #include "common/frames.h"
+#include "common/wait.h"
 #include "devsim/pty_client.h"
-#include "link/published_devices.h"
 #include "devsim/simulator.h"
+#include "link/published_devices.h"
 
 #include <QElapsedTimer>
 #include <QFileInfo>
@@ -88,7 +89,7 @@ private slots:
         QSocketNotifier notifier(client.fd(), QSocketNotifier::Read);
         connect(&notifier, &QSocketNotifier::activated, this, [&] { received += client.read(4096, 0); });
         QVERIFY(client.send(readRequest(0x0000) + readRequest(0x0000)));
-        QTRY_COMPARE_WITH_TIMEOUT(received, kFactoryPage1 + kFactoryPage1, 5000);
+        ZC_TRY_COMPARE_WITH_TIMEOUT(received, kFactoryPage1 + kFactoryPage1, 5000);
     }
 
     void deliveryFaults_data()
@@ -154,7 +155,7 @@ private slots:
         QVERIFY(client.send(readRequest(0x0000)));
         QCOMPARE(client.readFrame(), kFactoryPage1); // request 2 is still answered
         QVERIFY(client.waitHangup());
-        QTRY_VERIFY(!sim.isRunning());
+        ZC_TRY_VERIFY(!sim.isRunning());
         QVERIFY(!QFileInfo(link).isSymLink());
     }
 
@@ -166,7 +167,7 @@ private slots:
         QVERIFY(sim.start());
         PtyClient client(sim.ptyPath());
         QVERIFY(client.send(readRequest(0x0000)));
-        QTRY_COMPARE(sim.requestCount(), 1);
+        ZC_TRY_COMPARE(sim.requestCount(), 1);
         QElapsedTimer timer;
         timer.start();
         sim.stop();
@@ -287,7 +288,7 @@ private slots:
         proc.setProcessEnvironment(env);
         proc.start(ZC_DEVSIM_PROGRAM,
                    {"--link", link, "--publish", "demo-unit", "--preset", "demo", "--split"});
-        QTRY_VERIFY_WITH_TIMEOUT(proc.canReadLine(), 20000);
+        ZC_TRY_VERIFY_WITH_TIMEOUT(proc.canReadLine(), 20000);
         const QString path = QString::fromLocal8Bit(proc.readLine()).trimmed();
         QVERIFY2(path.startsWith("/dev/pts/"), qPrintable(path));
         QCOMPARE(QFileInfo(link).symLinkTarget(), path);

@@ -1,5 +1,6 @@
 // TComm against a pseudo-terminal made here: TComm opens the terminal side, the test
 // plays the unit on the master side.
+#include "common/wait.h"
 #include "link/comm.h"
 
 #include <QDeadlineTimer>
@@ -329,7 +330,7 @@ void TstComm::replyArrivesOneBytePerCall()
 
     const QByteArray reply = frame265();
     QVERIFY(pty.write(reply));
-    QTRY_COMPARE(spy.count(), 265);
+    ZC_TRY_COMPARE(spy.count(), 265);
     QCOMPARE(received(spy), reply);
     QVERIFY(!offThread);
 }
@@ -345,7 +346,7 @@ void TstComm::staleInputFlushedOnOpen()
     QSignalSpy spy(&comm, &TComm::OnReceiveData);
     comm.OpenPort();
     QVERIFY(pty.write("new"));
-    QTRY_COMPARE(spy.count(), 3);
+    ZC_TRY_COMPARE(spy.count(), 3);
     spin(100);
     QCOMPARE(received(spy), QByteArray("new"));
 }
@@ -390,7 +391,7 @@ void TstComm::lineChangeReapplied()
     change(comm);
     QVERIFY(comm.PortOpen());
     if (comm.port().dataBits() != dataBits || comm.port().parity() != parity) {
-        QTRY_COMPARE(lineErrors.count(), 1);
+        ZC_TRY_COMPARE(lineErrors.count(), 1);
         QCOMPARE(lineErrors.at(0).at(0).toUInt(), quint32(QSerialPort::UnsupportedOperationError));
         QVERIFY(lineErrors.at(0).at(1).toString().startsWith(pty.path));
     } else {
@@ -405,7 +406,7 @@ void TstComm::lineChangeReapplied()
     // The port still carries data after the change.
     QSignalSpy spy(&comm, &TComm::OnReceiveData);
     QVERIFY(pty.write("ok"));
-    QTRY_COMPARE(spy.count(), 2);
+    ZC_TRY_COMPARE(spy.count(), 2);
 }
 
 void TstComm::equalValueDoesNothing()
@@ -439,7 +440,7 @@ void TstComm::hangUpClosesPortOnce()
     QSignalSpy portErrors(&comm.port(), &QSerialPort::errorOccurred);
 
     pty.closeMaster();
-    QTRY_COMPARE(hangups.count(), 1);
+    ZC_TRY_COMPARE(hangups.count(), 1);
     QVERIFY(!comm.PortOpen());
     QVERIFY(!hangups.at(0).at(0).toString().isEmpty());
 
@@ -465,7 +466,7 @@ void TstComm::slotClosingPortStopsDelivery()
         if (got.size() == 3) comm.ClosePort();
     });
     QVERIFY(pty.write("0123456789"));
-    QTRY_VERIFY(!comm.PortOpen());
+    ZC_TRY_VERIFY(!comm.PortOpen());
     spin(100);
     QCOMPARE(got, QByteArray("012"));
 }
@@ -482,7 +483,7 @@ void TstComm::slotDeletingObjectStopsDelivery()
         delete comm;
     });
     QVERIFY(pty.write("0123456789"));
-    QTRY_COMPARE(calls, 1);
+    ZC_TRY_COMPARE(calls, 1);
     spin(100);
     QCOMPARE(calls, 1);
 }
@@ -506,7 +507,7 @@ void TstComm::nestedEventLoopKeepsOrder()
         }
     });
     QVERIFY(pty.write("ABC"));
-    QTRY_COMPARE(got.size(), 6);
+    ZC_TRY_COMPARE(got.size(), 6);
     spin(50);
     QCOMPARE(got, QByteArray("ABCDEF"));
 }

@@ -1,8 +1,9 @@
 // The reply assembler fed one byte at a time, the routing table, and the reply timer.
-#include "link/login.h"
-#include "link/paged_transfer.h"
 #include "common/frames.h"
 #include "common/recording_reporter.h"
+#include "common/wait.h"
+#include "link/login.h"
+#include "link/paged_transfer.h"
 #include "link/reply_handler.h"
 #include "link/rule_timer.h"
 
@@ -225,7 +226,7 @@ private slots:
         rig.reporter.expect(QStringLiteral("Receive timeout\nPage 1 of 2 may or may not be saved, page 2 not saved: "
                                            "save again."));
         rig.timer.startRule();
-        QTRY_VERIFY(rig.reporter.allExpectedSeen());
+        ZC_TRY_VERIFY(rig.reporter.allExpectedSeen());
         rig.numbers.at(125, 1);
         rig.sent(rig.numbers, 0x83, 0x1000);
         // The late write acknowledgement no longer continues the save.
@@ -414,7 +415,7 @@ private slots:
         rig.feed(QByteArray("\x00\x11", 2) + frame(0x84, 0, QByteArray(4, 0)).left(6));
         QVERIFY(rig.timer.isActive());
         rig.reporter.expect(QStringLiteral("Receive timeout"));
-        QTRY_VERIFY(rig.reporter.allExpectedSeen());
+        ZC_TRY_VERIFY(rig.reporter.allExpectedSeen());
         QCOMPARE(rig.handler.assembler().inFrame(), false);
         rig.routes.clear();
         rig.feed(frame(0x84, 0, QByteArray()));
@@ -430,7 +431,7 @@ private slots:
         rig.sent(rig.settings, 0x83, 0x0);
         rig.reporter.expect(QStringLiteral("Receive timeout\nNo page was read: the table is as it was."));
         rig.timer.startRule();
-        QTRY_VERIFY(rig.reporter.allExpectedSeen());
+        ZC_TRY_VERIFY(rig.reporter.allExpectedSeen());
         QVERIFY(!rig.timer.isActive());
         QCOMPARE(rig.reporter.progress().last(), 100);
         QCOMPARE(rig.reporter.events().back().kind, test::RecordingReporter::Event::Progress);
@@ -452,7 +453,7 @@ private slots:
         rig.feed(frame(0x82, 0x100, QByteArray("\x01", 1)) + frame(0x83, 0x100, QByteArray(256, 0)));
         QVERIFY(rig.timer.isActive());
         rig.reporter.expect(QStringLiteral("Receive timeout\nNo page was read: the table is as it was."));
-        QTRY_VERIFY(rig.reporter.allExpectedSeen());
+        ZC_TRY_VERIFY(rig.reporter.allExpectedSeen());
         QVERIFY(!rig.settings.active());
     }
 
@@ -475,7 +476,7 @@ private slots:
         rig.loginSent();
         rig.reporter.expect(QStringLiteral("Receive timeout"));
         rig.timer.startRule();
-        QTRY_VERIFY(rig.reporter.allExpectedSeen());
+        ZC_TRY_VERIFY(rig.reporter.allExpectedSeen());
         QVERIFY(!rig.login.loginPending);
         rig.feed(frame(0x83, 0x0, QByteArray(256, 0)));
         QVERIFY(rig.calls.isEmpty());

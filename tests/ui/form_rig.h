@@ -2,9 +2,10 @@
 // message going to a recording reporter and short timer intervals.
 #pragma once
 
-#include "ui/main_window.h"
 #include "common/recording_reporter.h"
+#include "common/wait.h"
 #include "devsim/simulator.h"
+#include "ui/main_window.h"
 
 #include <QComboBox>
 #include <QLabel>
@@ -15,13 +16,26 @@
 
 namespace zc::test {
 
+// The settings page's messages on a read and a save.
+inline const QString kSettingsReadAsk =
+    QStringLiteral("Read the GSM device basic parameters to PC software?");
+inline const QString kSettingsReadOk = QStringLiteral("Basic settings read to PC software success.");
+inline const QString kSettingsSaveOk = QStringLiteral("Basic setting saved success");
+
 struct FormRig
 {
     RecordingReporter rec;
     std::unique_ptr<devsim::Simulator> sim;
     std::unique_ptr<TForm1> form;
 
-    explicit FormRig(const devsim::Options &options = {}, bool startSim = true)
+    // The status line clears this long after its last text: short, so that tests of the
+    // clearing do not wait out the window's 3000 ms; a test that reads a status after a
+    // longer pause asks for more.
+    static constexpr int kStatusClearMs = 300;
+    static constexpr int kReplyTimeoutMs = 400;
+
+    explicit FormRig(const devsim::Options &options = {}, bool startSim = true,
+                     int statusClearMs = kStatusClearMs)
     {
         if (startSim) {
             sim = std::make_unique<devsim::Simulator>(options);
@@ -31,8 +45,8 @@ struct FormRig
         }
         TForm1::Options o;
         o.dialogs = &rec;
-        o.replyTimeoutMs = 400;
-        o.statusClearMs = 3000;
+        o.replyTimeoutMs = kReplyTimeoutMs;
+        o.statusClearMs = statusClearMs;
         o.discoverPorts = false;
         form = std::make_unique<TForm1>(o);
         form->show();
@@ -56,7 +70,7 @@ struct FormRig
     bool clickAndWait(const char *name, int ms = 5000)
     {
         click(name);
-        return QTest::qWaitFor([this] { return rec.allExpectedSeen(); }, ms);
+        return waitUntil([this] { return rec.allExpectedSeen(); }, ms);
     }
     bool login(const QString &password = QStringLiteral("8530"))
     {
@@ -69,6 +83,13 @@ struct FormRig
         openSim();
         rec.expect(QStringLiteral("Password confirmed!"));
         return login();
+    }
+    // A rig on a unit with these options, opened and logged in.
+    static std::unique_ptr<FormRig> loggedIn(const devsim::Options &options = {})
+    {
+        auto rig = std::make_unique<FormRig>(options);
+        if (!rig->openAndLogIn()) qFatal("login failed");
+        return rig;
     }
     bool controlsEnabled(bool enabled) const
     {

@@ -63,8 +63,8 @@ private slots:
         auto *pb1 = rig.w<QProgressBar>("pb1");
         QVERIFY(pb1->isVisible());
         QCOMPARE(pb1->value(), 0);
-        // The status clear timer runs from start-up: 3 s later the bar is hidden.
-        QTRY_VERIFY_WITH_TIMEOUT(!pb1->isVisible(), 6000);
+        // The status clear timer runs from start-up: when it fires the bar is hidden.
+        ZC_TRY_VERIFY_WITH_TIMEOUT(!pb1->isVisible(), 6000);
         QCOMPARE(rig.status(), QString());
     }
 
@@ -72,7 +72,7 @@ private slots:
     {
         FormRig rig({}, false);
         auto *pb1 = rig.w<QProgressBar>("pb1");
-        QTRY_VERIFY_WITH_TIMEOUT(!pb1->isVisible(), 6000);
+        ZC_TRY_VERIFY_WITH_TIMEOUT(!pb1->isVisible(), 6000);
         Reporter &r = rig.form->reporter();
         r.setProgress(0);
         QVERIFY(!pb1->isVisible());
@@ -82,7 +82,7 @@ private slots:
         r.setStatus(QStringLiteral("first"));
         r.setStatus(QStringLiteral("second")); // does not restart the clear timer
         QCOMPARE(rig.status(), QStringLiteral("second"));
-        QTRY_VERIFY_WITH_TIMEOUT(rig.status().isEmpty(), 6000);
+        ZC_TRY_VERIFY_WITH_TIMEOUT(rig.status().isEmpty(), 6000);
         QVERIFY(!pb1->isVisible());
         r.setProgress(100);
         QVERIFY(!pb1->isVisible());
@@ -229,7 +229,7 @@ private slots:
         rig.rec.expect(QStringLiteral("Read the GSM device basic parameters to PC software?"));
         rig.rec.expect(QStringLiteral("Basic settings read to PC software success."));
         rig.form->btn21Click();
-        QVERIFY(QTest::qWaitFor([&] { return rig.rec.allExpectedSeen(); }, 5000));
+        QVERIFY(waitUntil([&] { return rig.rec.allExpectedSeen(); }, 5000));
     }
 
     void damagedLoginReply()
@@ -290,7 +290,7 @@ private slots:
         o.vanishAfter = 1;
         FormRig rig(o);
         QVERIFY(rig.openAndLogIn());
-        QTRY_VERIFY_WITH_TIMEOUT(!rig.lampGreen(), 3000);
+        ZC_TRY_VERIFY_WITH_TIMEOUT(!rig.lampGreen(), 3000);
         QCOMPARE(rig.button("btn8")->text(), QStringLiteral("Open"));
         QVERIFY(!rig.form->comm().PortOpen());
         QVERIFY(rig.status().contains(QStringLiteral("lost")));

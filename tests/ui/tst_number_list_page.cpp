@@ -160,7 +160,7 @@ private slots:
         QTest::keyClick(p.grid, Qt::Key_F2);
         QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("+4930"));
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
-        QTRY_COMPARE(p.model.text(3, NumberColumn::Number), QStringLiteral("+4930"));
+        ZC_TRY_COMPARE(p.model.text(3, NumberColumn::Number), QStringLiteral("+4930"));
 
         // Each picker lies over its current cell and writes its value back on leaving it.
         p.click(3, NumberColumn::StartDate);
@@ -290,13 +290,13 @@ private slots:
         rig.rec.expect(kSaveOk);
         rig.click("btn9");
         // While the save runs the page's table stays as it was when Save was pressed.
-        QVERIFY(QTest::qWaitFor([&] { return p.page->transfer().active(); }));
+        QVERIFY(waitUntil([&] { return p.page->transfer().active(); }));
         rig.click("btn7");
         p.click(199, NumberColumn::Always);
         QCOMPARE(p.rowsHolding(NumberColumn::Delete, QStringLiteral("yes")), 0);
         QCOMPARE(p.model.text(199, NumberColumn::Always), QStringLiteral("no"));
         QCOMPARE(rig.status(), QStringLiteral("A save is running; wait until it ends"));
-        QVERIFY(QTest::qWaitFor([&] { return rig.rec.allExpectedSeen(); }, 60000));
+        QVERIFY(waitUntil([&] { return rig.rec.allExpectedSeen(); }, 60000));
         QVERIFY(p.unitHoldsTable(true));
         QCOMPARE(rig.sim->memory(numberPageAddress(125) + 7 * 32, 4), QByteArray("2000"));
     }

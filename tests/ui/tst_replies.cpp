@@ -9,21 +9,9 @@ using namespace zc::test;
 
 namespace {
 
-const QString kAsk = QStringLiteral("Read the GSM device basic parameters to PC software?");
-const QString kReadOk = QStringLiteral("Basic settings read to PC software success.");
-const QString kSaveOk = QStringLiteral("Basic setting saved success");
-
-std::unique_ptr<FormRig> loggedIn(const devsim::Options &o)
-{
-    auto rig = std::make_unique<FormRig>(o);
-    if (!rig->openAndLogIn())
-        qFatal("login failed");
-    return rig;
-}
-
 bool waitAll(FormRig &rig, int ms = 6000)
 {
-    return QTest::qWaitFor([&] { return rig.rec.allExpectedSeen() && !rig.form->session().busy(); }, ms);
+    return waitUntil([&] { return rig.rec.allExpectedSeen() && !rig.form->session().busy(); }, ms);
 }
 
 } // namespace
@@ -39,15 +27,15 @@ private slots:
         devsim::Options o;
         o.lateReply = 2; // login, then page 1 of the save
         o.lateMs = 700;  // the rig's reply timer is 400 ms
-        auto rig = loggedIn(o);
+        auto rig = FormRig::loggedIn(o);
         const QByteArray page2Before = rig->sim->memory(0x100, 256);
         rig->rec.expect(QStringLiteral("Receive timeout\nPage 1 of 2 may or may not be saved, page 2 not saved: save "
                                        "again."));
         rig->click("btn22");
         QVERIFY(waitAll(*rig));
         rig->form->settingsModel().setContent(22, QStringLiteral("unsaved"));
-        rig->rec.expectStartsWith(kAsk + QLatin1Char('\n')); // over the unsaved edit
-        rig->rec.expect(kReadOk);
+        rig->rec.expectStartsWith(kSettingsReadAsk + QLatin1Char('\n')); // over the unsaved edit
+        rig->rec.expect(kSettingsReadOk);
         rig->click("btn21");
         QVERIFY(waitAll(*rig));
         QCOMPARE(rig->sim->memory(0x100, 256), page2Before);
@@ -61,12 +49,12 @@ private slots:
         devsim::Options o;
         o.lateReply = 2;
         o.lateMs = 700;
-        auto rig = loggedIn(o);
+        auto rig = FormRig::loggedIn(o);
         rig->rec.expect(QStringLiteral("Receive timeout"));
         rig->click("btn1");
         QVERIFY(waitAll(*rig));
         rig->form->settingsModel().setContent(5, QStringLiteral("Saved after a lost login"));
-        rig->rec.expect(kSaveOk);
+        rig->rec.expect(kSettingsSaveOk);
         rig->click("btn22");
         QVERIFY(waitAll(*rig));
         QCOMPARE(rig->sim->memory(28, 25), QByteArray("Saved after a lost login\0", 25));
@@ -79,10 +67,10 @@ private slots:
         devsim::Options o;
         o.injectAt = 2;
         o.inject = QByteArray::fromHex("23820000000000010182");
-        auto rig = loggedIn(o);
+        auto rig = FormRig::loggedIn(o);
         const QByteArray before = rig->sim->memory(0, 512);
-        rig->rec.expect(kAsk);
-        rig->rec.expect(kReadOk);
+        rig->rec.expect(kSettingsReadAsk);
+        rig->rec.expect(kSettingsReadOk);
         rig->click("btn21");
         QVERIFY(waitAll(*rig));
         QCOMPARE(rig->sim->memory(0, 512), before);
@@ -103,12 +91,12 @@ private slots:
         auto rig = std::make_unique<FormRig>(o);
         rig->sim->setMemory(0, page1);
         QVERIFY(rig->openAndLogIn());
-        rig->rec.expect(kAsk);
+        rig->rec.expect(kSettingsReadAsk);
         rig->rec.expectStartsWith(QStringLiteral("Receive timeout"));
         rig->click("btn21");
         QVERIFY(waitAll(*rig));
-        rig->rec.expect(kAsk);
-        rig->rec.expect(kReadOk);
+        rig->rec.expect(kSettingsReadAsk);
+        rig->rec.expect(kSettingsReadOk);
         rig->click("btn21");
         QVERIFY(waitAll(*rig));
     }

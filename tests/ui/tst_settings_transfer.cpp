@@ -9,22 +9,9 @@ using namespace zc::test;
 
 namespace {
 
-const QString kAsk = QStringLiteral("Read the GSM device basic parameters to PC software?");
-const QString kReadOk = QStringLiteral("Basic settings read to PC software success.");
-const QString kSaveOk = QStringLiteral("Basic setting saved success");
-
 QByteArray le16(int v)
 {
     return QByteArray(1, char(v & 0xFF)) + QByteArray(1, char((v >> 8) & 0xFF));
-}
-
-// Logs in to a unit with the given options and returns the rig.
-std::unique_ptr<FormRig> loggedIn(const devsim::Options &o = {})
-{
-    auto rig = std::make_unique<FormRig>(o);
-    if (!rig->openAndLogIn())
-        qFatal("login failed");
-    return rig;
 }
 
 } // namespace
@@ -37,7 +24,7 @@ private slots:
     {
         devsim::Options o;
         o.baud = 115200;
-        auto rig = loggedIn(o);
+        auto rig = FormRig::loggedIn(o);
         rig->sim->setMemory(26, QByteArray("\x00\x01", 2));                  // DIN1 NC, DIN2 NO
         rig->sim->setMemory(28, QByteArray("Gate forced\0", 12));            // item 5
         rig->sim->setMemory(110, QByteArray("\x00\x01", 2));                 // item 9: all, item 8: arm
@@ -45,8 +32,8 @@ private slots:
         rig->sim->setMemory(116, QByteArray("\x02\x07", 2));                 // item 11 caller, item 12 none
         rig->sim->setMemory(236, le16(8080));                                // item 19
         rig->sim->setMemory(0x100 + 17, QByteArray("pwd"));                  // item 22
-        rig->rec.expect(kAsk);
-        rig->rec.expect(kReadOk);
+        rig->rec.expect(kSettingsReadAsk);
+        rig->rec.expect(kSettingsReadOk);
         QVERIFY(rig->clickAndWait("btn21"));
         SettingsModel &m = rig->form->settingsModel();
         QCOMPARE(m.content(5), QStringLiteral("Gate forced"));
@@ -70,13 +57,13 @@ private slots:
 
     void editSaveAndReadBack()
     {
-        auto rig = loggedIn();
+        auto rig = FormRig::loggedIn();
         SettingsModel &m = rig->form->settingsModel();
         m.setContent(5, QStringLiteral("Tor offen \u00fc")); // ü is two bytes on the unit
         m.setContent(10, QStringLiteral("25"));
         m.setContent(19, QStringLiteral("80"));
         m.setContent(22, QStringLiteral("abc"));
-        rig->rec.expect(kSaveOk);
+        rig->rec.expect(kSettingsSaveOk);
         QVERIFY(rig->clickAndWait("btn22"));
         const QByteArray p1 = rig->sim->memory(0, 256);
         QCOMPARE(p1.mid(28, 14), QByteArray("Tor offen \xc3\xbc\0", 13) + QByteArray(1, '\xff'));
@@ -89,8 +76,8 @@ private slots:
 
         // A fresh read shows what was saved.
         m.resetToDefaults();
-        rig->rec.expectStartsWith(kAsk + QLatin1Char('\n')); // the reset is an unsaved edit
-        rig->rec.expect(kReadOk);
+        rig->rec.expectStartsWith(kSettingsReadAsk + QLatin1Char('\n')); // the reset is an unsaved edit
+        rig->rec.expect(kSettingsReadOk);
         QVERIFY(rig->clickAndWait("btn21"));
         QCOMPARE(m.content(5), QStringLiteral("Tor offen \u00fc"));
         QCOMPARE(m.content(10), QStringLiteral("25"));
@@ -106,11 +93,11 @@ private slots:
         rig->sim->setMemory(28, QByteArray("Caf\xe9 \xff\x80", 7)); // not UTF-8
         const QByteArray before = rig->sim->memory(0, 512);
         QVERIFY(rig->openAndLogIn());
-        rig->rec.expect(kAsk);
-        rig->rec.expect(kReadOk);
+        rig->rec.expect(kSettingsReadAsk);
+        rig->rec.expect(kSettingsReadOk);
         QVERIFY(rig->clickAndWait("btn21"));
         QCOMPARE(rig->form->settingsModel().content(7), QStringLiteral("65535"));
-        rig->rec.expect(kSaveOk);
+        rig->rec.expect(kSettingsSaveOk);
         QVERIFY(rig->clickAndWait("btn22"));
         QCOMPARE(rig->sim->memory(0, 512).toHex(), before.toHex());
     }
@@ -119,7 +106,7 @@ private slots:
     {
         devsim::Options o;
         o.refuseWrite = 3; // login, page 1, page 2
-        auto rig = loggedIn(o);
+        auto rig = FormRig::loggedIn(o);
         rig->form->settingsModel().setContent(6, QStringLiteral("Back door"));
         rig->rec.expect(QStringLiteral("Basic setting error\nPage 1 of 2 saved, page 2 not saved: save again."));
         QVERIFY(rig->clickAndWait("btn22"));
@@ -131,8 +118,8 @@ private slots:
     {
         devsim::Options o;
         o.dropReply = 3; // page 2 of the read
-        auto rig = loggedIn(o);
-        rig->rec.expect(kAsk);
+        auto rig = FormRig::loggedIn(o);
+        rig->rec.expect(kSettingsReadAsk);
         rig->rec.expect(QStringLiteral("Receive timeout\nThe table holds pages read from the unit only up to page 1 of 2."));
         QVERIFY(rig->clickAndWait("btn21"));
         QCOMPARE(rig->sim->requestCount(), 3);
@@ -148,11 +135,12 @@ private slots:
         rig.openSim();
         rig.sim->setMemory(68, QByteArray("Late\0", 5));
         const QString before = rig.form->settingsModel().content(6);
-        rig.rec.expect(kAsk);
+        rig.rec.expect(kSettingsReadAsk);
         rig.rec.expect(QStringLiteral("Receive timeout\nNo page was read: the table is as it was."));
         rig.form->btn21Click();
-        QVERIFY(QTest::qWaitFor([&] { return rig.rec.allExpectedSeen(); }, 8000));
-        QTRY_VERIFY_WITH_TIMEOUT(rig.rec.lastStatus().startsWith(QStringLiteral("Late reply from the unit ignored")), 3000);
+        QVERIFY(waitUntil([&] { return rig.rec.allExpectedSeen(); }, 8000));
+        ZC_TRY_VERIFY_WITH_TIMEOUT(
+            rig.rec.lastStatus().startsWith(QStringLiteral("Late reply from the unit ignored")), 3000);
         QTest::qWait(100);
         QCOMPARE(rig.sim->requestCount(), 1);
         QCOMPARE(rig.form->settingsModel().content(6), before);
@@ -160,8 +148,8 @@ private slots:
 
     void cancelledReadSendsNothing()
     {
-        auto rig = loggedIn();
-        rig->rec.expect(kAsk, false);
+        auto rig = FormRig::loggedIn();
+        rig->rec.expect(kSettingsReadAsk, false);
         QVERIFY(rig->clickAndWait("btn21"));
         QTest::qWait(100);
         QCOMPARE(rig->sim->requestCount(), 1);
@@ -181,7 +169,7 @@ private slots:
         QFETCH(int, item);
         QFETCH(QString, text);
         QFETCH(QString, message);
-        auto rig = loggedIn();
+        auto rig = FormRig::loggedIn();
         const QByteArray before = rig->sim->memory(0, 512);
         rig->form->settingsModel().setContent(item, text);
         if (message.isEmpty())
