@@ -114,8 +114,11 @@ void ReplyHandler::receive(const std::uint8_t *bytes, std::size_t count)
     m_assembler.feed(bytes, count, m_frames);
     // A false start (0x23 and a plausible length in noise) that swallowed the awaited reply
     // is given up as soon as that whole reply lies inside it.
+    // A whole page (265 bytes) never fits inside a false frame: only the short replies to a
+    // save or a delete are looked for there.
     ReceivedFrame inner;
-    if (m_out.active && m_assembler.innerFrame(inner) && answers(m_out, inner.command, inner.address))
+    if (m_out.active && m_out.command != kCmdReadBlock && m_assembler.innerFrame(inner) &&
+        answers(m_out, inner.command, inner.address))
         m_assembler.dropFalseStart(m_frames);
     routeFrames();
     // While a request is outstanding its time-out counts from the last byte, whatever frames
