@@ -169,8 +169,15 @@ void Tsend_rec_command::deliver(std::uint8_t command, std::int32_t replyAddress,
     std::copy(payload, payload + qMin(length, kPageSize), data.begin());
     if (accepted) {
         ++m_done;
-        emit pageSaved(m_done, m_pageCount);
-        writeAccepted();
+        const int total = m_pageCount;
+        // As with reads, the next page goes out before the watchers hear of this one.
+        if (step() == Step::SendPage && !m_stopRequested) {
+            writeAccepted();
+            emit pageSaved(m_done, total);
+        } else {
+            emit pageSaved(m_done, total);
+            writeAccepted();
+        }
         return;
     }
     const QString behind = leftBehind();
@@ -183,12 +190,18 @@ void Tsend_rec_command::deliver(std::uint8_t command, std::int32_t replyAddress,
 
 void Tsend_rec_command::readReply()
 {
+    ++m_done;
+    const int total = m_pageCount;
+    // The next page is asked for before this one is written into the table, so the table's
+    // watchers (grid, undo, find, progress) work while the next reply is on the wire. The
+    // page just read stays in address/data: the next reply is taken only by a later call.
+    const bool more = step() == Step::SendPage && !m_stopRequested;
+    if (more) requestNextPage();
     emit decoding(true);
     decodePage();
     emit decoding(false);
-    ++m_done;
-    emit pageRead(m_done, m_pageCount);
-    requestNextPage();
+    emit pageRead(m_done, total);
+    if (!more) requestNextPage();
 }
 
 QString Tsend_rec_command::refusedText() const
