@@ -12,6 +12,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <climits>
+#include <sched.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -207,6 +208,11 @@ bool TComm::WriteData(const std::uint8_t *bytes, std::uint16_t count)
     // QSerialPort writes from its buffer on a later pass of the event loop, after whatever
     // repaints and layouts are queued: hand the request to the driver now instead.
     m_port.flush();
+    // On a pseudo-terminal (the simulated unit, a network bridge) the kernel moves the bytes
+    // to the other end from a worker thread, often queued on this very CPU: without a yield
+    // it waits until this thread has decoded the page just read, and the request with it.
+    // USB serial drivers send from within write(); there the yield costs one system call.
+    sched_yield();
     return true;
 }
 

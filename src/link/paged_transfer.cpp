@@ -38,7 +38,6 @@ void Tsend_rec_command::start(int pages, bool write)
     m_writing = write;
     m_stopRequested = false;
     m_active = true;
-    emit started(write);
 }
 
 void Tsend_rec_command::setCounters(int pageCount, int nextPage, bool awaiting, bool writing)
@@ -55,6 +54,8 @@ void Tsend_rec_command::startRead()
 {
     start(areaMap(m_area).pages, false);
     requestNextPage();
+    // Its watchers hear of the transfer once the first request is on the wire.
+    if (m_active) emit started(false);
 }
 
 bool Tsend_rec_command::startSave()
@@ -69,6 +70,7 @@ bool Tsend_rec_command::startSave()
     m_snapshot = std::move(snapshot);
     start(count, true);
     sendNextPage();
+    if (m_active) emit started(true);
     return true;
 }
 

@@ -1,5 +1,7 @@
 #include "link/reply_handler.h"
 
+#include <QScopeGuard>
+
 #include "link/reporter.h"
 #include "link/rule_timer.h"
 #include "link/traffic_log.h"
@@ -173,6 +175,9 @@ bool ReplyHandler::answers(const Outstanding &out, std::uint8_t command, std::in
 
 void ReplyHandler::route()
 {
+    // The texts set while a reply is handed on show once the next request is on the wire.
+    m_reporter.holdStatus(true);
+    const auto release = qScopeGuard([this] { m_reporter.holdStatus(false); });
     const std::uint8_t cmd = m_valid.command;
     const bool firstByteOne = m_valid.dataLength > 0 && m_valid.data[0] == 0x01;
     const bool isAnswer = answers(m_out, cmd, m_valid.address);

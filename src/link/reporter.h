@@ -18,6 +18,11 @@ public:
     // A sentence that stays in the status line until the next status (what an interrupted
     // transfer left behind): written directly, and the status clear timer is stopped.
     virtual void setLastingStatus(const QString &text) { setStatusDirect(text); }
+    // While held (holds nest), a reporter that paints may show only the last status text set,
+    // once the last hold ends; reporters that record every text keep doing so. The reply
+    // handler holds the status while it hands a reply on, so that showing a text nobody would
+    // see painted never delays the next request.
+    virtual void holdStatus(bool hold) { (void)hold; }
     // Progress 0..100: non-zero shows the bar, 100 hides it, 0 only sets the position.
     virtual void setProgress(int value) = 0;
     // Modal box, empty caption, OK only.

@@ -85,17 +85,60 @@ void Tprogressbar_ctrl::SetProgress(int value)
     if (value == 100) m_bar->hide();
 }
 
+// A modal box runs an event loop: what is held shows before it, and texts set while it is
+// up show at once.
+class WindowReporter::ModalBox
+{
+public:
+    explicit ModalBox(WindowReporter &r) : m_r(r), m_holds(r.m_holds)
+    {
+        r.showHeldStatus();
+        r.m_holds = 0;
+    }
+    ~ModalBox()
+    {
+        m_r.showHeldStatus();
+        m_r.m_holds = m_holds;
+    }
+
+private:
+    WindowReporter &m_r;
+    int m_holds;
+};
+
 void WindowReporter::setStatus(const QString &text)
 {
     forgetSavedFile();
-    if (text != m_panel->text()) m_tipStale = true;
-    m_status->SetStatusText(text);
+    if (m_holds > 0) {
+        m_heldText = text;
+        m_held = true;
+    } else {
+        if (text != m_panel->text()) m_tipStale = true;
+        m_status->SetStatusText(text);
+    }
     if (m_injected)
         m_injected->setStatus(text);
 }
 
+void WindowReporter::holdStatus(bool hold)
+{
+    if (hold)
+        ++m_holds;
+    else if (m_holds > 0 && --m_holds == 0)
+        showHeldStatus();
+}
+
+void WindowReporter::showHeldStatus()
+{
+    if (!m_held) return;
+    m_held = false;
+    if (m_heldText != m_panel->text()) m_tipStale = true;
+    m_status->SetStatusText(m_heldText);
+}
+
 void WindowReporter::setStatusDirect(const QString &text)
 {
+    showHeldStatus();
     forgetSavedFile();
     m_panel->setText(text);
     m_tipStale = true;
@@ -104,6 +147,7 @@ void WindowReporter::setStatusDirect(const QString &text)
 
 void WindowReporter::setLastingStatus(const QString &text)
 {
+    showHeldStatus();
     m_status->SetLastingText(text);
     m_tipStale = true;
     if (m_injected)
@@ -118,6 +162,7 @@ void WindowReporter::setProgress(int value)
 
 void WindowReporter::messageBox(const QString &text)
 {
+    const ModalBox modal(*this);
     if (m_injected) return m_injected->messageBox(text);
     QMessageBox box(QMessageBox::NoIcon, kNoCaption, text, QMessageBox::Ok, m_owner);
     box.exec();
@@ -125,6 +170,7 @@ void WindowReporter::messageBox(const QString &text)
 
 void WindowReporter::messageDialog(const QString &text)
 {
+    const ModalBox modal(*this);
     if (m_injected) return m_injected->messageDialog(text);
     // The one box titled with the program's name.
     QMessageBox box(QMessageBox::NoIcon, QApplication::applicationName(), text, QMessageBox::Ok, m_owner);
@@ -133,18 +179,21 @@ void WindowReporter::messageDialog(const QString &text)
 
 bool WindowReporter::question(const QString &text)
 {
+    const ModalBox modal(*this);
     if (m_injected) return m_injected->question(text);
     return confirm(text, Prompt::Question, Default::Ok);
 }
 
 bool WindowReporter::warningOkCancel(const QString &text)
 {
+    const ModalBox modal(*this);
     if (m_injected) return m_injected->warningOkCancel(text);
     return confirm(text, Prompt::Warning, Default::Ok);
 }
 
 bool WindowReporter::confirm(const QString &text, Prompt kind, Default byDefault)
 {
+    const ModalBox modal(*this);
     if (m_injected) return m_injected->confirm(text, kind, byDefault);
     if (kind == Prompt::Warning) {
         QMessageBox box(QMessageBox::Warning, kNoCaption, text, QMessageBox::Ok | QMessageBox::Cancel,
@@ -168,6 +217,7 @@ bool WindowReporter::confirm(const QString &text, Prompt kind, Default byDefault
 
 void WindowReporter::fileSaved(const QString &path)
 {
+    showHeldStatus();
     const QString text = QStringLiteral("Saved: ") + QDir::toNativeSeparators(path);
     m_status->SetStatusText(text); // starts the clear timer as any status does; it leaves this one
     m_savedFile = path;

@@ -50,6 +50,7 @@ public:
     void setStatusDirect(const QString &text) override;
     void setLastingStatus(const QString &text) override;
     void setProgress(int value) override;
+    void holdStatus(bool hold) override;
     void messageBox(const QString &text) override;
     void messageDialog(const QString &text) override;
     bool question(const QString &text) override;
@@ -66,6 +67,10 @@ public:
 
 private:
     void forgetSavedFile();
+    // Shows the text set during a hold now; before a modal box also lifts the hold until the
+    // box closes, so what happens meanwhile shows at once.
+    void showHeldStatus();
+    class ModalBox;
 
     QWidget *m_owner;
     QLabel *m_panel;
@@ -77,6 +82,9 @@ private:
     // The status text changed since its width was last measured for the tooltip.
     bool m_tipStale = false;
     QPointer<QObject> m_tipCheck;
+    int m_holds = 0;
+    bool m_held = false;
+    QString m_heldText;
 };
 
 // Asks before an action that replaces a page's table with data from the unit or a file.
