@@ -217,13 +217,10 @@ void ReplyHandler::route()
     }
     const Outstanding out = m_out;
     ReplyReceiver *t = isAnswer && out.who == Requester::Transfer ? out.receiver : nullptr;
-    int progress = -1;
     if (row.counted && t && t->pageCount() != 0) {
         m_reporter.setStatus(QString::fromLatin1(status) +
                              QStringLiteral("%1/%2").arg(t->nextPage() + row.shownOffset).arg(t->pageCount()));
-        progress = t->nextPage() * 100 / t->pageCount();
-        // The last page's progress (100 hides the bar) comes before the transfer's end.
-        if (progress >= 100) m_reporter.setProgress(progress);
+        m_reporter.setProgress(t->nextPage() * 100 / t->pageCount());
     } else {
         m_reporter.setStatus(QString::fromLatin1(status));
     }
@@ -251,9 +248,6 @@ void ReplyHandler::route()
     else
         emit routed(firstByteOne ? row.accepted : row.refused);
     t->deliver(cmd, m_valid.address, m_valid.data.data(), m_valid.dataLength);
-    // Moving the progress bar is the slowest part of taking a reply: it follows once the
-    // next request is on its way, while the transfer still runs.
-    if (progress >= 0 && progress < 100 && t->active()) m_reporter.setProgress(progress);
 }
 
 void ReplyHandler::endOutstanding(Interruption why, const QString &text)

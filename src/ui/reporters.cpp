@@ -12,6 +12,7 @@
 #include <QScreen>
 
 #include <functional>
+#include <utility>
 
 namespace zc {
 
@@ -57,7 +58,7 @@ WindowReporter::WindowReporter(QWidget *owner, QLabel *statusPanel, Tstatusbar_c
     m_tipCheck = new BeforeTooltip(m_panel, [this] {
         if (!m_tipStale) return;
         m_tipStale = false;
-        tipIfCut(m_panel, m_panel->text());
+        tipIfCut(m_panel, m_status->Text());
     });
 }
 
@@ -68,37 +69,82 @@ WindowReporter::~WindowReporter()
 
 void Tstatusbar_ctrl::SetStatusText(const QString &text)
 {
-    m_panel->setText(text);
+    show(text);
     m_timer->startRule();
 }
 
 void Tstatusbar_ctrl::SetLastingText(const QString &text)
 {
-    m_panel->setText(text);
+    show(text);
     m_timer->stopRule();
+}
+
+void Tstatusbar_ctrl::SetDirectText(const QString &text)
+{
+    show(text);
+}
+
+void Tstatusbar_ctrl::show(const QString &text)
+{
+    if (m_holding) {
+        m_pendingText = text;
+        m_pending = true;
+    } else {
+        m_panel->setText(text);
+    }
+}
+
+void Tstatusbar_ctrl::Hold(bool on)
+{
+    m_holding = on;
+    if (on || !m_pending) return;
+    m_pending = false;
+    m_panel->setText(m_pendingText);
+}
+
+QString Tstatusbar_ctrl::Text() const
+{
+    return m_pending ? m_pendingText : m_panel->text();
 }
 
 void Tprogressbar_ctrl::SetProgress(int value)
 {
-    if (value != 0) m_bar->show();
-    if (value != m_bar->value()) withDeferredPaint(m_bar, [&] { m_bar->setValue(value); });
-    if (value == 100) m_bar->hide();
+    const int visible = value == 0 ? -1 : value != 100;
+    if (!m_holding) return apply(value, visible);
+    m_pending = true;
+    m_pendingValue = value;
+    if (visible >= 0) m_pendingVisible = visible;
 }
 
-// A modal box runs an event loop: what is held shows before it, and texts set while it is
-// up show at once.
+void Tprogressbar_ctrl::Hold(bool on)
+{
+    m_holding = on;
+    if (on || !m_pending) return;
+    m_pending = false;
+    apply(m_pendingValue, std::exchange(m_pendingVisible, -1));
+}
+
+void Tprogressbar_ctrl::apply(int value, int visible)
+{
+    if (visible == 1) m_bar->show();
+    if (value != m_bar->value()) withDeferredPaint(m_bar, [&] { m_bar->setValue(value); });
+    if (visible == 0) m_bar->hide();
+}
+
+// A modal box runs an event loop: what is held shows before it, and what is set while it is
+// up shows at once.
 class WindowReporter::ModalBox
 {
 public:
     explicit ModalBox(WindowReporter &r) : m_r(r), m_holds(r.m_holds)
     {
-        r.showHeldStatus();
+        if (m_holds > 0) r.holdControls(false);
         r.m_holds = 0;
     }
     ~ModalBox()
     {
-        m_r.showHeldStatus();
         m_r.m_holds = m_holds;
+        if (m_holds > 0) m_r.holdControls(true);
     }
 
 private:
@@ -109,45 +155,37 @@ private:
 void WindowReporter::setStatus(const QString &text)
 {
     forgetSavedFile();
-    if (m_holds > 0) {
-        m_heldText = text;
-        m_held = true;
-    } else {
-        if (text != m_panel->text()) m_tipStale = true;
-        m_status->SetStatusText(text);
-    }
+    if (text != m_status->Text()) m_tipStale = true;
+    m_status->SetStatusText(text);
     if (m_injected)
         m_injected->setStatus(text);
 }
 
 void WindowReporter::holdStatus(bool hold)
 {
-    if (hold)
-        ++m_holds;
-    else if (m_holds > 0 && --m_holds == 0)
-        showHeldStatus();
+    if (hold) {
+        if (m_holds++ == 0) holdControls(true);
+    } else if (m_holds > 0 && --m_holds == 0) {
+        holdControls(false);
+    }
 }
 
-void WindowReporter::showHeldStatus()
+void WindowReporter::holdControls(bool on)
 {
-    if (!m_held) return;
-    m_held = false;
-    if (m_heldText != m_panel->text()) m_tipStale = true;
-    m_status->SetStatusText(m_heldText);
+    m_status->Hold(on);
+    m_progress->Hold(on);
 }
 
 void WindowReporter::setStatusDirect(const QString &text)
 {
-    showHeldStatus();
     forgetSavedFile();
-    m_panel->setText(text);
+    m_status->SetDirectText(text);
     m_tipStale = true;
     if (m_injected) m_injected->setStatusDirect(text);
 }
 
 void WindowReporter::setLastingStatus(const QString &text)
 {
-    showHeldStatus();
     m_status->SetLastingText(text);
     m_tipStale = true;
     if (m_injected)
@@ -217,7 +255,6 @@ bool WindowReporter::confirm(const QString &text, Prompt kind, Default byDefault
 
 void WindowReporter::fileSaved(const QString &path)
 {
-    showHeldStatus();
     const QString text = QStringLiteral("Saved: ") + QDir::toNativeSeparators(path);
     m_status->SetStatusText(text); // starts the clear timer as any status does; it leaves this one
     m_savedFile = path;

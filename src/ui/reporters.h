@@ -16,6 +16,8 @@ namespace zc {
 class RuleTimer;
 
 // Writes the status text and starts the status clear timer (which a running timer ignores).
+// While held, the clear timer follows each call at once but only the last text reaches the
+// panel, when the hold ends.
 class Tstatusbar_ctrl
 {
 public:
@@ -23,21 +25,40 @@ public:
     void SetStatusText(const QString &text);
     // A text that stays until the next one: the clear timer is stopped.
     void SetLastingText(const QString &text);
+    // The text alone; the clear timer is left as it is.
+    void SetDirectText(const QString &text);
+    void Hold(bool on);
+    // The text the panel shows, or will show once the hold ends.
+    QString Text() const;
 
 private:
+    void show(const QString &text);
+
     QLabel *m_panel;
     RuleTimer *m_timer;
+    bool m_holding = false;
+    bool m_pending = false;
+    QString m_pendingText;
 };
 
-// Progress 0..100: a non-zero value shows the bar, 100 hides it, 0 only moves it.
+// Progress 0..100: a non-zero value shows the bar, 100 hides it, 0 only moves it. While
+// held, only where the calls leave the bar is shown, when the hold ends.
 class Tprogressbar_ctrl
 {
 public:
     explicit Tprogressbar_ctrl(QProgressBar *bar) : m_bar(bar) {}
     void SetProgress(int value);
+    void Hold(bool on);
 
 private:
+    // 1: show the bar, 0: hide it, -1: leave it as it is.
+    void apply(int value, int visible);
+
     QProgressBar *m_bar;
+    bool m_holding = false;
+    bool m_pending = false;
+    int m_pendingValue = 0;
+    int m_pendingVisible = -1;
 };
 
 class WindowReporter : public Reporter
@@ -67,9 +88,7 @@ public:
 
 private:
     void forgetSavedFile();
-    // Shows the text set during a hold now; before a modal box also lifts the hold until the
-    // box closes, so what happens meanwhile shows at once.
-    void showHeldStatus();
+    void holdControls(bool on);
     class ModalBox;
 
     QWidget *m_owner;
@@ -83,8 +102,6 @@ private:
     bool m_tipStale = false;
     QPointer<QObject> m_tipCheck;
     int m_holds = 0;
-    bool m_held = false;
-    QString m_heldText;
 };
 
 // Asks before an action that replaces a page's table with data from the unit or a file.

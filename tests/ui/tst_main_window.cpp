@@ -3,11 +3,14 @@
 #include "ui/form_rig.h"
 #include "ui/help_page.h"
 #include "ui/page_tabs.h"
+#include "ui/reporters.h"
+#include "link/rule_timer.h"
 
 #include <QFile>
 #include <QImage>
 #include <QTemporaryDir>
 #include <QProgressBar>
+#include <QRandomGenerator>
 #include <QTabWidget>
 
 using namespace zc;
@@ -27,12 +30,83 @@ bool hasBlueText(const QImage &img, const QRect &r)
     return false;
 }
 
+// What the status line and progress bar show: the panel's text, whether the bar is hidden,
+// its value and whether the status clear timer runs.
+struct LineState
+{
+    QString text;
+    bool barHidden;
+    int value;
+    bool clearing;
+    bool operator==(const LineState &) const = default;
+};
+
+// A status line and progress bar of their own behind a WindowReporter; the injected reporter
+// notes what the line showed whenever a message box came up.
+struct StatusLine : Reporter
+{
+    QLabel panel;
+    QProgressBar bar;
+    RuleTimer clear{60000};
+    Tstatusbar_ctrl status{&panel, &clear};
+    Tprogressbar_ctrl progress{&bar};
+    WindowReporter reporter{nullptr, &panel, &status, &progress, this};
+    std::vector<LineState> atBoxes;
+
+    LineState state() const { return {panel.text(), bar.isHidden(), bar.value(), clear.isActive()}; }
+    void setStatus(const QString &) override {}
+    void setStatusDirect(const QString &) override {}
+    void setProgress(int) override {}
+    void messageBox(const QString &) override { atBoxes.push_back(state()); }
+    void messageDialog(const QString &) override {}
+    bool question(const QString &) override { return true; }
+    bool warningOkCancel(const QString &) override { return true; }
+};
+
 } // namespace
 
 class TstMainWindow : public QObject
 {
     Q_OBJECT
 private slots:
+    // Held or not, any run of status, progress and message calls leaves the line as it was
+    // without a hold, and a message box always comes up over what was set last.
+    void heldStatusShowsWhatWasSetLast()
+    {
+        QRandomGenerator rng(7);
+        for (int run = 0; run < 300; ++run) {
+            StatusLine straight, held;
+            held.reporter.holdStatus(true);
+            int depth = 1;
+            const int calls = 1 + int(rng.bounded(12));
+            for (int i = 0; i < calls; ++i) {
+                const QString text = QStringLiteral("text %1").arg(rng.bounded(3));
+                const int value = QList<int>{0, 30, 60, 100}[rng.bounded(4)];
+                const int op = int(rng.bounded(7));
+                for (StatusLine *line : {&straight, &held}) {
+                    Reporter &r = line->reporter;
+                    switch (op) {
+                    case 0: r.setStatus(text); break;
+                    case 1: r.setStatusDirect(text); break;
+                    case 2: r.setLastingStatus(text); break;
+                    case 3: case 4: r.setProgress(value); break;
+                    case 5: r.messageBox(text); break;
+                    default: break;
+                    }
+                }
+                if (op == 6) {
+                    const bool more = depth == 0 || rng.bounded(2);
+                    held.reporter.holdStatus(more);
+                    depth += more ? 1 : -1;
+                }
+            }
+            while (depth-- > 0)
+                held.reporter.holdStatus(false);
+            QCOMPARE(held.state(), straight.state());
+            QVERIFY(held.atBoxes == straight.atBoxes);
+        }
+    }
+
     void startUpState()
     {
         FormRig rig({}, false);
