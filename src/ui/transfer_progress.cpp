@@ -26,8 +26,10 @@ void TransferProgressText::follow(Tsend_rec_command &t)
 
 void TransferProgressText::showPage(int done, int total)
 {
+    // After the last page the transfer ends at once and clears the text unseen.
+    if (done >= total) return;
     m_bar->setFormat(m_eta.pageDone(done, m_clock.elapsed()));
-    showText(done < total);
+    showText(true);
 }
 
 void TransferProgressText::showText(bool visible)
