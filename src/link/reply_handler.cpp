@@ -151,8 +151,10 @@ void ReplyHandler::handleFrame(const ReceivedFrame &f)
     if (!f.good) {
         m_reporter.setStatus(QStringLiteral("Invalid data"));
         emit routed(Route::InvalidData);
-        // A start byte inside it may begin the real reply: reading goes on from there.
-        if (f.resynchronising || !m_out.active) return;
+        // A start byte inside it may begin the real reply: reading goes on from there, unless
+        // its header and length are those of the awaited reply, which then came damaged (page
+        // 20 of the list lives at 0x2300, so its acknowledgement holds a start byte).
+        if (!m_out.active || (f.resynchronising && !isAwaitedShape(f))) return;
         // A damaged reply ends what was waiting for it; the user is told, not left waiting.
         endOutstanding(Interruption::Damaged, QStringLiteral("The reply from the unit was damaged (checksum error). "
                                                              "The operation was stopped; please try again."));
@@ -171,6 +173,11 @@ bool ReplyHandler::answers(const Outstanding &out, std::uint8_t command, std::in
         return false;
     // The delete reply's address carries nothing: the command alone answers it.
     return command == kCmdDeleteHistory || address == out.address;
+}
+
+bool ReplyHandler::isAwaitedShape(const ReceivedFrame &f) const
+{
+    return answers(m_out, f.command, f.address) && f.length == (f.command == kCmdReadBlock ? kPageSize : 1);
 }
 
 void ReplyHandler::route()

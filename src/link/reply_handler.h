@@ -99,6 +99,8 @@ private:
     };
 
     bool answers(const Outstanding &out, std::uint8_t command, std::int32_t address) const;
+    // The frame's header and length are those of the reply awaited now.
+    bool isAwaitedShape(const ReceivedFrame &f) const;
     void routeFrames();
     void handleFrame(const ReceivedFrame &frame);
     void route();

@@ -133,6 +133,8 @@ private slots:
                                                  << "Pages 1 to 20 of 125 saved, page 21 may or may not be saved, "
                                                     "pages 22 to 125 not saved: save again."
                                                  << 21;
+        QTest::newRow("damaged acknowledgement holding a start byte")
+            << 7 << "The reply from the unit was damaged" << page20Unknown << 20;
         QTest::newRow("refused page") << 3 << "Number list data error"
                                       << "Pages 1 to 19 of 125 saved, pages 20 to 125 not saved: save again." << 19;
         QTest::newRow("unit vanishes") << 4 << "The serial port was lost"
@@ -171,6 +173,9 @@ private slots:
             break;
         case 6:
             o.noise = o.falseHeaders = true;
+            break;
+        case 7:
+            o.corruptReply = 21;
             break;
         }
         SaveRig s(o);
