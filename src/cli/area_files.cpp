@@ -3,13 +3,14 @@
 #include "history/history_csv.h"
 #include "history/history_model.h"
 #include "history/history_sheet.h"
+#include "numbers/number_check.h"
 #include "numbers/number_list_check.h"
 #include "numbers/numbers_codec.h"
 #include "numbers/numbers_csv.h"
 #include "numbers/numbers_import.h"
 #include "numbers/numbers_model.h"
 #include "numbers/numbers_sheet.h"
-#include "settings/settings_codec.h"
+#include "settings/settings_check.h"
 #include "settings/settings_model.h"
 #include "settings/settings_profile.h"
 #include "sheets/export_folder.h"
@@ -174,11 +175,8 @@ QString loadSettings(const QString &path, SettingsModel &model)
     } else {
         error = SettingsProfile::importFromFile(path, model);
     }
-    // The check Save Settings makes: both pages must encode.
-    for (int page = 1; error.isEmpty() && page <= 2; ++page) {
-        const SettingsCodec::EncodeResult r = SettingsCodec::encodePage(page, model);
-        if (!r.ok) error = r.error;
-    }
+    // The last guard Save Settings keeps: every item as the unit stores it, nothing cut.
+    if (error.isEmpty()) error = SettingsCheck::itemLines(SettingsCheck::refusedItems(model));
     return error.isEmpty() ? QString() : path + QStringLiteral(": ") + oneLine(error);
 }
 
@@ -211,7 +209,7 @@ QString loadNumbers(const QString &path, NumbersModel &model)
         NumbersImport::apply(result, model);
         // The checks Save makes before the first frame.
         error = ValidateNumberList(model);
-        if (error.isEmpty()) error = NumbersCodec::checkForSave(model);
+        if (error.isEmpty()) error = NumberCheck::saveRefusal(model);
     }
     return error.isEmpty() ? QString() : path + QStringLiteral(": ") + oneLine(error);
 }

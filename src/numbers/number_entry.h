@@ -15,7 +15,19 @@ namespace zc {
 // Columns of the number list table (row 0 holds the headers, rows 1..1000 the entries).
 namespace NumberColumn {
 enum : int { Serial, Number, StartDate, StartTime, EndDate, EndTime, Always, Delete, Count };
+
+// The header texts of the columns, as the grid and the files show them.
+inline const QString kHeaders[Count] = {
+    QStringLiteral("Serial"),      QStringLiteral("Authorized number"), QStringLiteral("Start Date"),
+    QStringLiteral("Start Time "), QStringLiteral("End Date"),          QStringLiteral("End Time"),
+    QStringLiteral("Always(V)"),   QStringLiteral("Delete(V)"),
+};
+// A column as messages name it: its header without the trailing blank.
+inline QString name(int column)
+{
+    return column >= 0 && column < Count ? kHeaders[column].trimmed() : QString();
 }
+} // namespace NumberColumn
 
 // The texts of a check cell (Always, Delete): ticked, and not ticked.
 namespace CheckCell {

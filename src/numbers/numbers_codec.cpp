@@ -2,6 +2,7 @@
 
 #include "link/device_text.h"
 #include "link/digits.h"
+#include "numbers/number_check.h"
 #include "numbers/numbers_model.h"
 
 #include <QByteArray>
@@ -17,11 +18,6 @@ namespace {
 
 using CheckCell::kNo;
 using CheckCell::kYes;
-
-bool isNumberText(const QString &s)
-{
-    return std::all_of(s.begin(), s.end(), [](QChar c) { return isPhoneChar(c.unicode()); });
-}
 
 // At least two digits, a leading zero below ten (a byte may need three). Built by hand: a
 // read decodes four of these for every list entry.
@@ -52,41 +48,6 @@ std::uint8_t partValue(const QString &cell, Part part)
     return 0;
 }
 
-struct RowProblem
-{
-    int row;
-    QList<int> columns;
-};
-
-// One line per row, naming each cell by its header and showing its text; long lists are cut.
-QString describe(const QList<RowProblem> &problems, const NumbersModel &model)
-{
-    constexpr int kShown = 10;
-    QStringList lines;
-    for (qsizetype i = 0; i < problems.size() && i < kShown; ++i) {
-        QStringList cells;
-        for (int c : problems[i].columns)
-            cells << QStringLiteral("%1 \"%2\"")
-                         .arg(model.text(0, c).trimmed(), model.text(problems[i].row, c));
-        lines << QStringLiteral("Row %1: %2").arg(problems[i].row).arg(cells.join(QStringLiteral(", ")));
-    }
-    if (problems.size() > kShown)
-        lines << QStringLiteral("... and %1 more rows.").arg(problems.size() - kShown);
-    lines << QStringLiteral("Numbers take \"+\" and digits only; dates are written as 2024/05/06 and "
-                            "times as 07:30.");
-    return lines.join(u'\n');
-}
-
-QList<RowProblem> problemsIn(const NumbersModel &model, int first, int last)
-{
-    QList<RowProblem> out;
-    for (int r = first; r <= last; ++r) {
-        const QList<int> bad = unreadableCells(model.row(r));
-        if (!bad.isEmpty()) out.append({r, bad});
-    }
-    return out;
-}
-
 } // namespace
 
 std::optional<Date> readDate(const QString &text)
@@ -115,32 +76,16 @@ std::optional<Time> readTime(const QString &text)
     return Time{h, minute.toInt()};
 }
 
-QList<int> unreadableCells(const NumberRow &row)
-{
-    QList<int> bad;
-    if (row[NumberColumn::Delete] == kYes) return bad;
-    if (!isNumberText(row[NumberColumn::Number])) bad << NumberColumn::Number;
-    if (row[NumberColumn::Always] == kYes) return bad;
-    for (int c = NumberColumn::StartDate; c <= NumberColumn::EndTime; ++c) {
-        const QString &cell = row[c];
-        if (cell.isEmpty()) continue;
-        const bool readable =
-            NumberEntry::isDateColumn(c) ? readDate(cell).has_value() : readTime(cell).has_value();
-        if (!readable) bad << c;
-    }
-    return bad;
-}
-
 std::optional<Entry> encodeEntry(const NumberRow &row)
 {
-    if (!unreadableCells(row).isEmpty()) return std::nullopt;
+    if (!NumberCheck::rowRefusals(row).isEmpty()) return std::nullopt;
     Entry e{};
     if (row[NumberColumn::Delete] == kYes) {
         e.fill(NumberEntry::kDeletedByte);
         return e;
     }
     const Field &nf = NumberEntry::numberField();
-    const QByteArray number = DeviceText::toBytesCut(row[NumberColumn::Number], nf.width);
+    const QByteArray number = DeviceText::toBytes(row[NumberColumn::Number]);
     std::copy(number.cbegin(), number.cend(), e.begin() + nf.offset);
 
     const bool always = row[NumberColumn::Always] == kYes;
@@ -198,13 +143,16 @@ EncodeResult encodePage(int page, const NumbersModel &model)
         return result;
     }
     const int first = (page - 1) * NumberEntry::kPerPage + 1;
-    const QList<RowProblem> problems = problemsIn(model, first, first + NumberEntry::kPerPage - 1);
-    if (!problems.isEmpty()) {
+    NumberCheck::RowReasons refused;
+    for (int r = first; r < first + NumberEntry::kPerPage; ++r)
+        if (const QStringList reasons = NumberCheck::rowRefusals(model.row(r)); !reasons.isEmpty())
+            refused.append({r, reasons.join(QStringLiteral("; "))});
+    if (!refused.isEmpty()) {
         result.ok = false;
         result.error = QStringLiteral("The save stopped before rows %1 to %2: some cells cannot be sent.\n")
                            .arg(first)
                            .arg(first + NumberEntry::kPerPage - 1) +
-                       describe(problems, model);
+                       NumberCheck::rowLines(refused);
         return result;
     }
     for (int i = 0; i < NumberEntry::kPerPage; ++i) {
@@ -229,16 +177,6 @@ int pageOfAddress(std::int32_t address)
 {
     if (address < kNumbersBase) return 0;
     return (address - kNumbersBase) / kPageSize + 1;
-}
-
-QString checkForSave(const NumbersModel &model)
-{
-    const QList<RowProblem> problems = problemsIn(model, NumbersModel::FirstEntry, NumbersModel::LastEntry);
-    if (problems.isEmpty()) return {};
-    return QStringLiteral("The Authorized number list was not saved: %1 %2 cells the unit cannot take.\n")
-               .arg(problems.size())
-               .arg(problems.size() == 1 ? QStringLiteral("row holds") : QStringLiteral("rows hold")) +
-           describe(problems, model);
 }
 
 } // namespace zc::NumbersCodec

@@ -45,16 +45,10 @@ std::optional<Date> readDate(const QString &text);
 // value up to 255) and the minute the one or two digits after it (8:5 and 08:05 read alike).
 std::optional<Time> readTime(const QString &text);
 
-// The columns of a row whose text the encoder would have to read but cannot: the number
-// when it holds anything but "+" and digits, and non-empty date and time cells that do not
-// read. Rows marked for deletion are sent without reading any cell; always-allowed rows
-// read only the number.
-QList<int> unreadableCells(const NumberRow &row);
-
-// The entry of one row: 32 x 0xFF when Delete is exactly "yes"; else the number's first 22
-// bytes (0x00 after a shorter one), then the always-allowed form when Always is exactly "yes",
+// The entry of one row: 32 x 0xFF when Delete is exactly "yes"; else the number's bytes
+// (0x00 after a shorter one), then the always-allowed form when Always is exactly "yes",
 // else each non-empty date and time cell in its bytes (0x00 for an empty cell).
-// nullopt when unreadableCells(row) is not empty.
+// nullopt when the row check (NumberCheck::rowRefusals) refuses the row: nothing is cut.
 std::optional<Entry> encodeEntry(const NumberRow &row);
 
 // Columns Number..Always of the row that shows an entry (Serial and Delete stay empty: a
@@ -70,8 +64,8 @@ struct EncodeResult
     Page page{};
 };
 
-// Builds page 1..125 from its eight rows. Fails, naming the cells, when a row holds a cell
-// the encoder cannot read, or for a page number outside 1..125.
+// Builds page 1..125 from its eight rows. Fails, naming the rows and why, when the row check
+// refuses a row, or for a page number outside 1..125.
 EncodeResult encodePage(int page, const NumbersModel &model);
 
 // Writes the entries of page 1..125 into its rows (columns Number..Always; Serial and Delete
@@ -83,10 +77,6 @@ bool decodePage(int page, std::span<const std::uint8_t> data, NumbersModel &mode
 // The page a reply address belongs to: (address - 0x1000) / 0x100 + 1, or 0 when the address
 // lies below the list. Pages above 125 are returned as they are; decodePage ignores them.
 int pageOfAddress(std::int32_t address);
-
-// The check made before a save sends anything: every row whose cells the encoder cannot
-// read, with the cells named. Empty when the whole list can be sent.
-QString checkForSave(const NumbersModel &model);
 
 } // namespace NumbersCodec
 } // namespace zc

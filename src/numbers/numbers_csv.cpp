@@ -28,7 +28,7 @@ QByteArray exportBytes(const NumbersModel &model, const std::function<void(int l
 
 QList<QStringList> cells(const QByteArray &bytes, QString *error)
 {
-    QList<QStringList> rows{QStringList{QStringLiteral("Serial")}};
+    QList<QStringList> lines;
     QStringList line;
     QByteArray fieldBytes;
     bool quoted = false, wasQuoted = false;
@@ -39,8 +39,12 @@ QList<QStringList> cells(const QByteArray &bytes, QString *error)
     };
     auto endLine = [&] {
         endField();
-        rows << line.mid(0, NumbersModel::Columns);
+        lines << line;
         line.clear();
+    };
+    const auto fail = [error](const QString &why) {
+        if (error) *error = why;
+        return QList<QStringList>{};
     };
     for (qsizetype i = 0; i < bytes.size(); ++i) {
         const char c = bytes[i];
@@ -55,30 +59,53 @@ QList<QStringList> cells(const QByteArray &bytes, QString *error)
             quoted = wasQuoted = true;
         } else if (c == ',') {
             endField();
-        } else if (c == '\r' && i + 1 < bytes.size() && bytes[i + 1] == '\n') {
+        } else if (c == '\r' || c == '\n') {
             endLine();
-            ++i;
-        } else if (c == '\n') {
-            endLine();
+            if (c == '\r' && i + 1 < bytes.size() && bytes[i + 1] == '\n') ++i;
         } else {
             fieldBytes += c;
         }
+        if (lines.size() > NumbersModel::LastEntry + 2)
+            return fail(QStringLiteral("line %1: a list file ends after row %2 and its closing line")
+                            .arg(lines.size())
+                            .arg(NumbersModel::LastEntry));
     }
-    if (quoted) {
-        if (error) *error = QStringLiteral("a quoted field in line %1 is never closed").arg(rows.size());
-        return {};
-    }
+    if (quoted)
+        return fail(QStringLiteral("a quoted field in line %1 is never closed").arg(lines.size() + 1));
     if (!fieldBytes.isEmpty() || !line.isEmpty()) endLine();
-    // The closing line of empty fields belongs to the file, not to a row.
-    while (rows.size() > 1 && rows.back().join(QString()).isEmpty())
-        rows.removeLast();
-    if (rows.size() > NumbersModel::Rows) {
-        if (error)
-            *error = QStringLiteral("it holds %1 rows; a list has at most %2")
-                         .arg(rows.size() - 1)
-                         .arg(NumbersModel::LastEntry);
-        return {};
+    // Blank lines after the closing line are no rows.
+    while (lines.size() > NumbersModel::LastEntry + 1 && lines.back() == QStringList{QString()})
+        lines.removeLast();
+    if (lines.size() > NumbersModel::LastEntry + 1)
+        return fail(QStringLiteral("line %1: a list file ends after row %2 and its closing line")
+                        .arg(NumbersModel::LastEntry + 2)
+                        .arg(NumbersModel::LastEntry));
+
+    const auto allEmpty = [](const QStringList &fields) { return fields.join(QString()).isEmpty(); };
+    QList<QStringList> rows{QStringList{QStringLiteral("Serial")}};
+    for (int r = NumbersModel::FirstEntry; r <= NumbersModel::LastEntry; ++r) {
+        if (r > lines.size())
+            return fail(QStringLiteral("the file ends after line %1; a list file holds rows 1 to %2 and a "
+                                       "closing line")
+                            .arg(lines.size())
+                            .arg(NumbersModel::LastEntry));
+        const QStringList &fields = lines[r - 1];
+        if (fields.value(0) != QString::number(r))
+            return fail(QStringLiteral("line %1 starts with \"%2\", not with its row number %1")
+                            .arg(r)
+                            .arg(fields.value(0).left(40)));
+        if (fields.size() < NumbersModel::Columns || fields.size() > kFields ||
+            !allEmpty(fields.mid(NumbersModel::Columns)))
+            return fail(QStringLiteral("line %1 holds %2 fields; a row of the list file holds %3 and two "
+                                       "empty ones")
+                            .arg(r)
+                            .arg(fields.size())
+                            .arg(NumbersModel::Columns));
+        rows << fields.mid(0, NumbersModel::Columns);
     }
+    if (lines.size() <= NumbersModel::LastEntry || !allEmpty(lines[NumbersModel::LastEntry]))
+        return fail(QStringLiteral("line %1 is not the closing line of empty fields")
+                        .arg(NumbersModel::LastEntry + 1));
     return rows;
 }
 

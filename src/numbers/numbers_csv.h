@@ -23,10 +23,13 @@ namespace NumbersCsv {
 QByteArray exportBytes(const NumbersModel &model, const std::function<void(int line)> &progress = {});
 
 // Reads a list file back: line i holds entry row i, its first eight fields the row's cells
-// (quoted fields unquoted, bytes read as the unit's texts). The result is laid out as
-// NumbersImport::check takes a workbook: row 0 holds "Serial" in its first cell, rows 1..1000
-// the lines. A file that is no list file (more lines than rows, a quote left open) gives an
-// empty list and the reason in error.
+// (quoted fields unquoted, bytes read as the unit's texts). Lines may end in CR LF, LF or CR.
+// The file must be the list file whole: 1000 lines each starting with its own serial and
+// holding 8 to 10 fields (the last two empty), then the closing line of empty fields. The
+// result is laid out as NumbersImport::check takes a workbook: row 0 holds "Serial" in its
+// first cell, rows 1..1000 the lines. Anything else (a missing, extra or misnumbered line, a
+// quote left open) gives an empty list and, in error, the reason naming the first such line:
+// a short file is never read as a list whose missing rows are empty.
 QList<QStringList> cells(const QByteArray &bytes, QString *error = nullptr);
 
 } // namespace NumbersCsv

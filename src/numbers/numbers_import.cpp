@@ -1,5 +1,6 @@
 #include "numbers/numbers_import.h"
 
+#include "numbers/number_check.h"
 #include "numbers/number_list_check.h"
 #include "numbers/numbers_codec.h"
 #include "numbers/numbers_model.h"
@@ -44,23 +45,26 @@ Result check(const QList<QStringList> &cells)
         return result;
     }
     QStringList wrong;
+    NumberCheck::RowReasons reasons;
     for (int i = 1; i <= NumberEntry::kEntries; ++i) {
         NumberRow row;
         for (int c = Number; c <= EndTime; ++c)
             row[c] = cell(cells, i, c);
         row[Always] = cell(cells, i, Always) == kYes ? kYes : kNo;
+        row[Delete] = cell(cells, i, Delete) == kYes ? kYes : kNo;
         result.rows << row;
-        if (row[Number].isEmpty() || row[Always] == kYes || cell(cells, i, Delete) == kYes) continue;
-        if (!dateFits(row[StartDate]) || !timeFits(row[StartTime]) || !dateFits(row[EndDate]) ||
-            !timeFits(row[EndTime]))
-            wrong << QString::number(i);
+        const QStringList why = rowReasons(row);
+        if (why.isEmpty()) continue;
+        wrong << QString::number(i);
+        reasons.append({i, why.join(QStringLiteral("; "))});
     }
     if (!wrong.isEmpty()) {
         result.verdict = Result::Verdict::WrongRows;
         result.rows.clear();
         result.message = QStringLiteral("Wrong information on the profile,please correct it and then import "
                                         "again,error:%1\rSerial: %2")
-                             .arg(QString::number(wrong.size()), joinFirstThree(wrong));
+                             .arg(QString::number(wrong.size()), joinFirstThree(wrong)) +
+                         u'\n' + NumberCheck::rowLines(reasons);
     }
     return result;
 }
@@ -91,6 +95,23 @@ QList<int> rowFaults(const NumberRow &row)
     for (int c = StartDate; c <= EndTime; ++c)
         if (!(NumberEntry::isDateColumn(c) ? dateFits(row[c]) : timeFits(row[c]))) faults << c;
     return faults;
+}
+
+QStringList rowReasons(const NumberRow &row)
+{
+    QStringList reasons;
+    // The workbook form first: a row with a number needs its whole window, written in full.
+    for (int c : rowFaults(row)) {
+        if (row[c].isEmpty())
+            reasons << QStringLiteral("%1 is empty: tick Always or give the whole window")
+                           .arg(NumberColumn::name(c));
+        else if (NumberCheck::cellRefusal(c, row[c]).isEmpty())
+            reasons << QStringLiteral("%1 \"%2\": not written like %3")
+                           .arg(NumberColumn::name(c), row[c],
+                                NumberEntry::isDateColumn(c) ? QStringLiteral("2024/05/06")
+                                                             : QStringLiteral("07:30"));
+    }
+    return reasons + NumberCheck::rowRefusals(row);
 }
 
 } // namespace zc::NumbersImport

@@ -27,10 +27,12 @@ struct Result
 
 // The first cell must be exactly "Serial". Then every row with a number that is neither
 // always allowed nor marked for deletion ("yes" exactly) needs dates of 10 characters and
-// times of 5 whose digit positions hold digits (month, day, year; hour, minute), the times
-// with ":" between them. Wrong rows give the message
+// times of 5 whose digit positions hold digits (month, day, year; hour, minute), and every
+// row must pass the row check (NumberCheck::rowRefusals): nothing the unit cannot hold gets
+// in. Wrong rows give the message
 // "Wrong information on the profile,please correct it and then import again,error:N",
-// a carriage return, "Serial: " and the first wrong rows. Missing cells count as empty.
+// a carriage return, "Serial: " and the first wrong rows, then a line per wrong row with
+// its reasons. Missing cells count as empty.
 Result check(const QList<QStringList> &cells);
 
 // "Import .XLS" after the open dialog: reads the workbook at path and checks it. A file
@@ -42,10 +44,13 @@ Result fromFile(const QString &path);
 // accepted result changes nothing.
 void apply(const Result &result, NumbersModel &model);
 
-// The date and time columns of one row that the workbook check above would refuse, in
-// column order; empty when the row passes (rows without a number, always allowed or marked
-// for deletion always pass). Pasted rows are checked with it.
+// The date and time columns of one row that the workbook form above refuses, in column
+// order; empty when the row passes (rows without a number, always allowed or marked for
+// deletion always pass).
 QList<int> rowFaults(const NumberRow &row);
+
+// Every reason the row cannot be imported or pasted: the workbook form, then the row check.
+QStringList rowReasons(const NumberRow &row);
 
 } // namespace NumbersImport
 } // namespace zc

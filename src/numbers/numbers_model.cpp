@@ -1,7 +1,7 @@
 #include "numbers/numbers_model.h"
 
-#include "sheets/cell_text.h"
 #include "numbers/numbers_codec.h"
+#include "sheets/cell_text.h"
 
 namespace zc {
 
@@ -9,12 +9,6 @@ namespace {
 
 using CheckCell::kNo;
 using CheckCell::kYes;
-
-const NumberRow kHeaders = {
-    QStringLiteral("Serial"),      QStringLiteral("Authorized number"), QStringLiteral("Start Date"),
-    QStringLiteral("Start Time "), QStringLiteral("End Date"),          QStringLiteral("End Time"),
-    QStringLiteral("Always(V)"),   QStringLiteral("Delete(V)"),
-};
 
 bool isEntryRow(int row)
 {
@@ -166,7 +160,7 @@ bool NumbersModel::isDoubtfulText(int column, const QString &text)
 void NumbersModel::resetToDefaults()
 {
     beginResetModel();
-    m_rows[0] = kHeaders;
+    std::copy(std::begin(NumberColumn::kHeaders), std::end(NumberColumn::kHeaders), m_rows[0].begin());
     for (int r = FirstEntry; r <= LastEntry; ++r) {
         m_rows[r] = NumberRow{};
         m_rows[r][NumberColumn::Serial] = QString::number(r);

@@ -1,6 +1,6 @@
 #include "numbers/numbers_paste.h"
 
-#include "numbers/number_save_checks.h"
+#include "numbers/number_check.h"
 #include "numbers/numbers_import.h"
 #include "numbers/numbers_model.h"
 
@@ -20,12 +20,15 @@ Plan refused(const QString &message)
     return p;
 }
 
-QString faultText(const NumbersModel &model, const NumberRow &row, const QList<int> &columns)
+// A pasted cell as the table keeps it: check cells "yes" or "no", dates and times in the
+// pickers' forms when they are written in a form users type; anything else as it came, for
+// the row check to judge.
+QString pastedCell(int column, const QString &cell)
 {
-    QStringList cells;
-    for (int c : columns)
-        cells << QStringLiteral("%1 \"%2\"").arg(model.text(0, c).trimmed(), row[c]);
-    return cells.join(QStringLiteral(", ")) + QStringLiteral(" not like 2024/05/06 or 07:30");
+    if (column == NumberColumn::Always || column == NumberColumn::Delete) return cell == kYes ? kYes : kNo;
+    if (NumberEntry::isDateColumn(column)) return NumberCheck::typedDate(cell).value_or(cell);
+    if (NumberEntry::isTimeColumn(column)) return NumberCheck::typedTime(cell).value_or(cell);
+    return cell;
 }
 
 } // namespace
@@ -86,27 +89,25 @@ Plan plan(const NumbersModel &model, const QList<QStringList> &input, int row, i
                            .arg(width)
                            .arg(model.text(0, p.firstColumn).trimmed(), model.text(0, Delete)));
 
-    QList<std::pair<int, QString>> wrong;
+    NumberCheck::RowReasons wrong;
     p.rows.reserve(cells.size());
     for (qsizetype i = 0; i < cells.size(); ++i) {
         const int r = p.firstRow + int(i);
         NumberRow result = model.row(r);
-        for (int c = p.firstColumn; c <= p.lastColumn; ++c) {
-            const QString cell = cells[i].value(c - p.firstColumn + skip);
-            result[c] = (c == Always || c == Delete) ? (cell == kYes ? kYes : kNo) : cell;
-        }
-        QStringList reasons;
-        if (const QList<int> faults = NumbersImport::rowFaults(result); !faults.isEmpty())
-            reasons << faultText(model, result, faults);
-        reasons << NumberSaveChecks::rowRefusals(result);
+        for (int c = p.firstColumn; c <= p.lastColumn; ++c)
+            result[c] = pastedCell(c, cells[i].value(c - p.firstColumn + skip));
+        const QStringList reasons = NumbersImport::rowReasons(result);
         if (!reasons.isEmpty()) wrong.append({r, reasons.join(QStringLiteral("; "))});
         p.rows << result;
     }
-    if (!wrong.isEmpty())
-        return refused(QStringLiteral("%1 %2 would be wrong.\n")
-                           .arg(wrong.size())
-                           .arg(wrong.size() == 1 ? QStringLiteral("row") : QStringLiteral("rows")) +
-                       NumberSaveChecks::rowLines(wrong));
+    if (!wrong.isEmpty()) {
+        Plan r = refused(QStringLiteral("%1 %2 would be wrong.\n")
+                             .arg(wrong.size())
+                             .arg(wrong.size() == 1 ? QStringLiteral("row") : QStringLiteral("rows")) +
+                         NumberCheck::rowLines(wrong));
+        r.refusedRow = wrong.first().first;
+        return r;
+    }
     p.ok = true;
     return p;
 }

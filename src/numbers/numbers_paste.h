@@ -26,8 +26,9 @@ QString copyText(const NumbersModel &model, const QList<int> &rows, int firstCol
 struct Plan
 {
     bool ok = false;
-    QString message;  // why nothing will be pasted, when ok is false
-    int firstRow = 0; // the rows and columns the paste writes
+    QString message;    // why nothing will be pasted, when ok is false
+    int refusedRow = 0; // the first row the refusal names (0: none), for the grid to show
+    int firstRow = 0;   // the rows and columns the paste writes
     int firstColumn = 0;
     int lastColumn = 0;
     QList<NumberRow> rows; // the written rows whole, as they will read after the paste

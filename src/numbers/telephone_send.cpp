@@ -1,8 +1,8 @@
 #include "numbers/telephone_send.h"
 
 #include "link/reporter.h"
+#include "numbers/number_check.h"
 #include "numbers/number_list_check.h"
-#include "numbers/number_save_checks.h"
 #include "numbers/numbers_codec.h"
 #include "numbers/numbers_model.h"
 
@@ -13,11 +13,8 @@ QString TtelephoneSend::saveRefusal() const
     const QString wrong = ValidateNumberList(m_model);
     if (!wrong.isEmpty()) return wrong;
     // Every cell the encoder reads is checked before the first frame, so a save never
-    // stops half way and leaves the unit with part of a list.
-    const QString unreadable = NumbersCodec::checkForSave(m_model);
-    if (!unreadable.isEmpty()) return unreadable;
-    // Nothing is cut or sent out of order without a word.
-    return NumberSaveChecks::saveRefusal(m_model);
+    // stops half way and never cuts or guesses a value.
+    return NumberCheck::saveRefusal(m_model);
 }
 
 bool TtelephoneSend::Save()

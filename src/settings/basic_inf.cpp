@@ -22,7 +22,7 @@ void TBasicInf::decodePage()
 
 bool TBasicInf::encodePage(int page)
 {
-    const SettingsCodec::EncodeResult result = SettingsCodec::encodePage(page, m_model);
+    const SettingsCodec::EncodeResult result = SettingsCodec::encodePage(page, m_model, m_cut);
     if (!result.ok) {
         link().reporter->messageDialog(result.error);
         return false;

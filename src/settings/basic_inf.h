@@ -4,6 +4,7 @@
 #pragma once
 
 #include "link/paged_transfer.h"
+#include "settings/settings_check.h"
 
 namespace zc {
 
@@ -20,8 +21,13 @@ public:
     // "Read Settings": reads both pages (the page asks the user first).
     void Read() { startRead(); }
     // "Save Settings": encodes both pages as they are now, then sends them. False when an
-    // item cannot be encoded (the user was told why); nothing is sent then.
-    bool Save() { return startSave(); }
+    // item cannot be stored (the user was told why); nothing is sent then. A text longer than
+    // its field is cut only with Cut::Allow, after the user agreed to it.
+    bool Save(SettingsCheck::Cut cut = SettingsCheck::Cut::Refuse)
+    {
+        m_cut = cut;
+        return startSave();
+    }
 
     void RequestNextSettingsPage() { requestNextPage(); }
     // Decodes the reply held in address/data (page 1 at 0, page 2 at 0x100), then asks for the next page.
@@ -41,6 +47,7 @@ protected:
 
 private:
     SettingsModel &m_model;
+    SettingsCheck::Cut m_cut = SettingsCheck::Cut::Refuse;
 };
 
 } // namespace zc

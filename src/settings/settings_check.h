@@ -1,14 +1,66 @@
-// The check made before the settings are saved: a text longer than its field on the unit
-// would be cut, so the user is told which items and asked before anything is sent.
+// The one check of the settings record: what each item's content becomes in its field of
+// the two record pages, or why the unit cannot hold it. Every door into the settings table
+// uses it: a cell edit, a profile import (the window's and the command line's) and, as the
+// last guard, the save's encoding. Nothing is cut or guessed on its way to the unit without
+// the user's consent: where the window may ask before cutting a long text, the command line
+// has no one to ask and refuses.
 #pragma once
 
+#include <QByteArray>
+#include <QList>
 #include <QString>
+
+#include <utility>
 
 namespace zc {
 
 class SettingsModel;
 
 namespace SettingsCheck {
+
+// Whether a free text longer than its field may be cut to it: only after the user agreed.
+enum class Cut { Refuse, Allow };
+
+// An item's content as its field holds it: `width` bytes, 0xFF where nothing is written;
+// or, in refusal, why it cannot be stored.
+struct Stored
+{
+    QByteArray bytes;
+    QString refusal;
+    bool ok() const { return refusal.isEmpty(); }
+};
+
+// The field bytes of a typed item (not a pick item) from its Content text:
+// - password (1): digits, at most 4; SIM number (2): "+" and digits, at most 22; an empty
+//   text leaves the field 0xFF, a shorter one ends in 0x00;
+// - numbers (7, 10, 15, 16, 17, 19): a whole decimal number within the item's range, stored
+//   little-endian; empty or 65535 (what an unconfigured unit reads) leave the field 0xFF. A
+//   text that is no whole number gives "'%s' is not a valid integer value";
+// - texts (5, 6, 13, 14 end in 0x00 when shorter; 18, 20, 21, 22 have no terminator): no
+//   control characters, and at most the field's width in bytes (longer ones are cut, without
+//   splitting a character, only with Cut::Allow).
+Stored store(int item, const QString &content, Cut cut = Cut::Refuse);
+
+// The largest value a number item keeps (999, 9999 or 65535); 0 for other items.
+int maximum(int item);
+
+// A pick item's selection from a profile's cell: an entry's text, or its index alone ("1"
+// for "1:NO"). A cell whose first character is no digit gives
+// "'%s' is not a valid integer value"; any other text that is none of the entries is refused
+// rather than read as no selection. index is -1 only with a refusal.
+struct Pick
+{
+    int index = -1;
+    QString refusal;
+};
+Pick pickOf(int item, const QString &cell);
+
+// (item, reason) for every typed item whose content cannot be stored, in item order.
+using ItemReasons = QList<std::pair<int, QString>>;
+ItemReasons refusedItems(const SettingsModel &model, Cut cut = Cut::Refuse);
+
+// The reasons as lines, "1.Password: ..." one an item.
+QString itemLines(const ItemReasons &items);
 
 // The question naming every text item whose bytes exceed its field (what the unit would
 // keep and what would be lost, at most 40 characters of each), ending in whether to save

@@ -2,6 +2,7 @@
 
 #include "link/device_text.h"
 #include "link/digits.h"
+#include "settings/settings_check.h"
 #include "settings/settings_items.h"
 #include "settings/settings_model.h"
 
@@ -51,62 +52,21 @@ const Field &field(int page, int offset)
     Q_UNREACHABLE();
 }
 
-// Whole decimal number: an optional sign followed by at least one digit, nothing else.
-bool isWholeNumber(const QString &t)
-{
-    qsizetype i = (t.startsWith(u'+') || t.startsWith(u'-')) ? 1 : 0;
-    return isDigits(QStringView(t).mid(i));
-}
-
-// Writes the text's bytes, cut to the field without splitting a character. A terminating
-// 0x00 follows when the bytes do not fill the field and the kind uses one.
-void writeText(std::uint8_t *dst, const Field &f, const QString &text, bool terminate)
-{
-    const QByteArray bytes = DeviceText::toBytesCut(text, f.width);
-    std::copy(bytes.cbegin(), bytes.cend(), dst);
-    if (terminate && bytes.size() < f.width) dst[bytes.size()] = 0x00;
-}
-
-bool writeField(std::uint8_t *page, const Field &f, const SettingsModel &model, QString &error)
+bool writeField(std::uint8_t *page, const Field &f, const SettingsModel &model, SettingsCheck::Cut cut,
+                QString &error)
 {
     std::uint8_t *dst = page + f.offset;
-    const QString text = model.content(f.item);
-    switch (f.kind) {
-    case Kind::Digits:
-        if (!text.isEmpty()) writeText(dst, f, text, true);
-        break;
-    case Kind::LongText:
-        writeText(dst, f, text, true);
-        break;
-    case Kind::PlainText:
-        writeText(dst, f, text, false);
-        break;
-    case Kind::Pick: {
+    if (f.kind == Kind::Pick) {
         const int sel = model.pickSelection(f.item);
         dst[0] = sel < 0 ? 0xFF : std::uint8_t(sel);
-        break;
+        return true;
     }
-    case Kind::Number: {
-        if (text.isEmpty()) break;
-        if (!isWholeNumber(text)) {
-            // A long text is quoted by its start only.
-            error = QStringLiteral("'%1' is not a valid integer value")
-                        .arg(text.size() > 40 ? text.left(40) + QStringLiteral("...") : text);
-            return false;
-        }
-        // A value the 16-bit field cannot hold is refused rather than stored modulo 65536,
-        // which would silently save a different setting.
-        bool ok = false;
-        const qlonglong v = text.toLongLong(&ok);
-        if (!ok || v < 0 || v > 0xFFFF) {
-            error = QStringLiteral("%1: %2 is out of range (0 to 65535)").arg(model.text(f.item, 0), text);
-            return false;
-        }
-        dst[0] = std::uint8_t(v & 0xFF);
-        dst[1] = std::uint8_t(v >> 8);
-        break;
+    const SettingsCheck::Stored stored = SettingsCheck::store(f.item, model.content(f.item), cut);
+    if (!stored.ok()) {
+        error = stored.refusal;
+        return false;
     }
-    }
+    std::copy(stored.bytes.cbegin(), stored.bytes.cend(), dst);
     return true;
 }
 
@@ -148,13 +108,13 @@ void readField(const std::uint8_t *page, const Field &f, SettingsModel &model)
 
 } // namespace
 
-EncodeResult encodePage(int page, const SettingsModel &model)
+EncodeResult encodePage(int page, const SettingsModel &model, SettingsCheck::Cut cut)
 {
     EncodeResult result;
     result.page.fill(0xFF);
     for (const Field &f : fields()) {
         if (f.page != page) continue;
-        if (!writeField(result.page.data(), f, model, result.error)) {
+        if (!writeField(result.page.data(), f, model, cut, result.error)) {
             result.ok = false;
             return result;
         }

@@ -2,6 +2,8 @@
 // their encoding from / decoding into the settings table. Pure functions: no widgets, no I/O.
 #pragma once
 
+#include "settings/settings_check.h"
+
 #include <QString>
 
 #include <array>
@@ -22,9 +24,11 @@ struct EncodeResult
 };
 
 // Builds page 1 or 2 from the table: every byte starts as 0xFF, then each field of the
-// page is written in record order. A number item that is not a whole decimal number, or
-// lies outside 0..65535, stops encoding with ok = false and the message in error.
-EncodeResult encodePage(int page, const SettingsModel &model);
+// page is written in record order, as SettingsCheck::store gives it. An item the check
+// refuses stops encoding with ok = false and the check's message in error; a text longer
+// than its field is cut only with Cut::Allow.
+EncodeResult encodePage(int page, const SettingsModel &model,
+                        SettingsCheck::Cut cut = SettingsCheck::Cut::Refuse);
 
 // Writes the items held by page 1 or 2 into the table (any other page number changes
 // nothing). progress receives the percentages a read shows while it decodes: 25, 40 and

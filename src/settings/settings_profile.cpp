@@ -1,6 +1,5 @@
 #include "settings/settings_profile.h"
 
-#include "link/digits.h"
 #include "settings/settings_model.h"
 #include "sheets/workbook_reader.h"
 
@@ -16,12 +15,6 @@ constexpr int kLastRow = SettingsModel::Rows - 1; // 22: progress is row * 100 /
 void report(const Progress &progress, int row, const char *status)
 {
     if (progress) progress(row * 100 / kLastRow, QString::fromLatin1(status));
-}
-
-// The first character of a pick-list cell as a decimal digit, or -1.
-int leadingDigit(const QString &text)
-{
-    return !text.isEmpty() && isDigit(text.at(0).unicode()) ? text.at(0).digitValue() : -1;
 }
 
 } // namespace
@@ -41,20 +34,28 @@ Sheet toSheet(const SettingsModel &model, const Progress &progress)
     return sheet;
 }
 
-QString fromSheet(const Sheet &sheet, SettingsModel &model, const Progress &progress)
+QString fromSheet(const Sheet &sheet, SettingsModel &model, const Progress &progress, SettingsCheck::Cut cut)
 {
     if (sheet.text(1, 1) != QLatin1String("Items"))
         return QStringLiteral("Wrong format of the setting profile");
-    // Every pick-list cell is checked first, so a bad one changes nothing at all.
+    // Every item is checked first, so a profile with any value the unit cannot hold changes
+    // nothing at all, and the message names every such item at once.
+    const auto contentOf = [&sheet](int item) {
+        return sheet.text(item + 1, SettingsModel::ContentColumn + 1);
+    };
+    QStringList refusals;
     int picks[6];
     for (int i = 0; i < 6; ++i) {
-        const QString text = sheet.text(kPickItems[i] + 1, SettingsModel::ContentColumn + 1);
-        picks[i] = leadingDigit(text);
-        if (picks[i] < 0) {
-            const int width = !text.isEmpty() && text.at(0).isHighSurrogate() ? 2 : 1;
-            return QStringLiteral("'%1' is not a valid integer value").arg(text.left(width));
-        }
+        const SettingsCheck::Pick pick = SettingsCheck::pickOf(kPickItems[i], contentOf(kPickItems[i]));
+        picks[i] = pick.index;
+        if (!pick.refusal.isEmpty()) refusals << pick.refusal;
     }
+    for (int item = SettingsModel::FirstItem; item <= SettingsModel::LastItem; ++item) {
+        if (SettingsModel::isPickItem(item)) continue;
+        if (const SettingsCheck::Stored s = SettingsCheck::store(item, contentOf(item), cut); !s.ok())
+            refusals << s.refusal;
+    }
+    if (!refusals.isEmpty()) return refusals.join(u'\n');
     for (int r = SettingsModel::FirstItem; r <= SettingsModel::LastItem; ++r) {
         for (int c : {SettingsModel::ContentColumn, SettingsModel::DescriptionColumn})
             model.setText(r, c, sheet.text(r + 1, c + 1));
@@ -70,10 +71,11 @@ SheetSaveResult exportToFile(const SettingsModel &model, const QString &chosenPa
     return WorkbookWriter::save(toSheet(model, progress), chosenPath);
 }
 
-QString importFromFile(const QString &path, SettingsModel &model, const Progress &progress)
+QString importFromFile(const QString &path, SettingsModel &model, const Progress &progress,
+                       SettingsCheck::Cut cut)
 {
     const SheetReadResult read = WorkbookReader::read(path);
-    return read.ok() ? fromSheet(read.sheet, model, progress) : read.error;
+    return read.ok() ? fromSheet(read.sheet, model, progress, cut) : read.error;
 }
 
 } // namespace zc::SettingsProfile

@@ -6,6 +6,7 @@
 // progress it is handed and the message that is returned.
 #pragma once
 
+#include "settings/settings_check.h"
 #include "sheets/sheet.h"
 #include "sheets/workbook_writer.h"
 
@@ -27,11 +28,12 @@ using Progress = std::function<void(int percent, const QString &status)>;
 Sheet toSheet(const SettingsModel &model, const Progress &progress = {});
 
 // Loads a profile sheet into the table: contents and descriptions of items 1 to 22, then
-// the six pick lists from the first digit of their column B cell (a digit that is no
-// entry's index leaves no selection). Returns "" or the message for the user; on any
-// message the table and pick lists are left exactly as they were, because every pick-list
-// cell is checked before anything changes.
-QString fromSheet(const Sheet &sheet, SettingsModel &model, const Progress &progress = {});
+// the six pick lists from their column B cell (an entry's text or its index). Every item is
+// checked first (SettingsCheck; a long text is taken only with Cut::Allow, where the save
+// asks before cutting it). Returns "" or the message naming every item the unit cannot
+// hold; on any message the table and pick lists are left exactly as they were.
+QString fromSheet(const Sheet &sheet, SettingsModel &model, const Progress &progress = {},
+                  SettingsCheck::Cut cut = SettingsCheck::Cut::Refuse);
 
 // "Export profile" after the save dialog: writes the profile to chosenPath (see
 // WorkbookWriter::xlsxPath for the name actually used).
@@ -40,7 +42,8 @@ SheetSaveResult exportToFile(const SettingsModel &model, const QString &chosenPa
 
 // "Import profile" after the open dialog. Returns "" or the message for the user; the
 // table is unchanged on any message.
-QString importFromFile(const QString &path, SettingsModel &model, const Progress &progress = {});
+QString importFromFile(const QString &path, SettingsModel &model, const Progress &progress = {},
+                       SettingsCheck::Cut cut = SettingsCheck::Cut::Refuse);
 
 } // namespace SettingsProfile
 } // namespace zc

@@ -1,5 +1,6 @@
 // The number list: entry and page encoding, the list checks, the text export, the workbook
 // row checks and the table model.
+#include "numbers/number_check.h"
 #include "numbers/number_list_check.h"
 #include "numbers/number_save_checks.h"
 #include "numbers/numbers_codec.h"
@@ -94,9 +95,10 @@ void TestNumbers::entry_data()
         << QStringList{"1", "2024-05-06", "08:30", "2024-06-30", "18:45", "no"};
     QTest::newRow("empty row") << QStringList{"", "", "", "", "", "no", "no"} << z.repeated(32)
                                << QStringList{"", "", "", "", "", "no"};
-    QTest::newRow("cut to 22") << QStringList{"1234567890123456789012345", "", "", "", "", "no", "no"}
-                               << QByteArray("1234567890123456789012").toHex() + z.repeated(10)
-                               << QStringList{"1234567890123456789012", "", "00:00", "", "00:00", "no"};
+    QTest::newRow("22 digits fill the field")
+        << QStringList{"1234567890123456789012", "", "", "", "", "no", "no"}
+        << QByteArray("1234567890123456789012").toHex() + z.repeated(10)
+        << QStringList{"1234567890123456789012", "", "00:00", "", "00:00", "no"};
     QTest::newRow("always test skips bytes 30, 31")
         << QStringList() << "31" + z.repeated(21) + QByteArray("63").repeated(8) + "1234"
         << QStringList{"1", "", "", "", "", "yes"};
@@ -171,14 +173,15 @@ void TestNumbers::roundTripProperty()
         QList<QStringList> expected(NumbersModel::Rows);
         for (int r = 1; r <= NumbersModel::LastEntry; ++r) {
             QString number;
-            for (int n = pick(4) == 0 ? 0 : 1 + pick(30); n > 0; --n)
+            for (int n = pick(4) == 0 ? 0 : 1 + pick(22); n > 0; --n)
                 number += QChar(u"+0123456789"[pick(11)]);
             const bool always = pick(5) == 0, deleted = pick(10) == 0;
             QStringList cells{number, "", "", "", "", always ? "yes" : "no", deleted ? "yes" : "no"};
-            QStringList shown{number.left(22), "", "00:00", "", "00:00", "no"};
+            QStringList shown{number, "", "00:00", "", "00:00", "no"};
             for (int c : {1, 3}) {
                 if (pick(6) == 0) continue;
-                const int y = pick(100), mo = 1 + pick(12), d = 1 + pick(31);
+                const int y = pick(100), mo = 1 + pick(12),
+                          d = 1 + pick(QDate(2000 + y, mo, 1).daysInMonth());
                 const char sep = pick(2) ? '/' : '-';
                 cells[c] = QString::asprintf("20%02d%c%02d%c%02d", y, sep, mo, sep, d);
                 shown[c] = QString::asprintf("20%02d-%02d-%02d", y, mo, d);
@@ -190,15 +193,23 @@ void TestNumbers::roundTripProperty()
                     pick(2) ? QString::asprintf("%02d:%02d", h, mi) : QString::asprintf("%d:%d", h, mi);
                 shown[c] = QString::asprintf("%02d:%02d", h, mi);
             }
+            // A whole window never ends before it starts.
+            if (!cells[1].isEmpty() && !cells[2].isEmpty() && !cells[3].isEmpty() && !cells[4].isEmpty() &&
+                shown[3] + shown[4] < shown[1] + shown[2]) {
+                std::swap(cells[1], cells[3]);
+                std::swap(cells[2], cells[4]);
+                std::swap(shown[1], shown[3]);
+                std::swap(shown[2], shown[4]);
+            }
             if (deleted || (!always && number.isEmpty()))
                 shown = QStringList{"", "", "", "", "", "no"};
             else if (always)
-                shown = QStringList{number.left(22), "", "", "", "", "yes"};
+                shown = QStringList{number, "", "", "", "", "yes"};
             fillRow(saved, r, cells);
             fillRow(read, r, kStale);
             expected[r] = shown;
         }
-        QVERIFY(NumbersCodec::checkForSave(saved).isEmpty());
+        QVERIFY(NumberCheck::saveRefusal(saved).isEmpty());
         for (int p = 1; p <= kNumberPages; ++p) {
             const auto e = NumbersCodec::encodePage(p, saved);
             QVERIFY2(e.ok, qPrintable(e.error));
@@ -217,20 +228,24 @@ void TestNumbers::saveCheck()
     NumbersModel m;
     fillRow(m, 3, {"555", "2024/5/6", "08:00", "2024/06/30", "7.30"});
     fillRow(m, 9, {"+49 30", "", "", "", "", "yes"});
-    fillRow(m, 10, {"", "words", "here"});                       // no number: still sent, so checked
     fillRow(m, 11, {"ab", "garbage", "x", "", "", "no", "yes"}); // deleted: nothing is read
-    fillRow(m, 12, {"1", "2024/05/06", "08:00:00", "", "", "no"});
-    const QString msg = NumbersCodec::checkForSave(m);
-    QVERIFY(msg.contains("4 rows hold"));
-    QVERIFY(msg.contains("Row 3: Start Date \"2024/5/6\", End Time \"7.30\"\n"));
-    QVERIFY(msg.contains("Row 9: Authorized number \"+49 30\"\n"));
-    QVERIFY(msg.contains("Row 10: Start Date \"words\", Start Time \"here\"\n"));
-    QVERIFY(msg.contains("Row 12: Start Time \"08:00:00\"\n"));
+    for (int r = 20; r <= 31; ++r)
+        fillRow(m, r, {"1234567890123456789012345", "", "", "", "", "yes"});
+    const QString msg = NumberCheck::saveRefusal(m);
+    QVERIFY2(
+        msg.startsWith("The Authorized number list was not saved: 14 rows cannot be sent as they stand.\n"
+                       "Row 3: Start Date \"2024/5/6\": not a date like 2024/05/06; End Time \"7.30\": not a "
+                       "time like 07:30\n"
+                       "Row 9: Authorized number \"+49 30\": a number holds only \"+\" and digits\n"
+                       "Row 20: the number has 25 characters, an entry holds 22\n"),
+        qPrintable(msg));
+    QVERIFY(msg.endsWith("\n... and 4 more rows."));
     QVERIFY(!msg.contains("Row 11"));
-    // Should a cell change after the check, the page is refused, never sent half-read.
+    // Should a cell change after the check, the page is refused, never sent cut or half-read.
     const auto page = NumbersCodec::encodePage(2, m);
     QVERIFY(!page.ok);
     QVERIFY(page.error.contains("Row 9:") && !page.error.contains("Row 3:"));
+    QVERIFY(!NumbersCodec::encodeEntry(m.row(20)));
 }
 
 void TestNumbers::validate_data()
@@ -274,7 +289,8 @@ void TestNumbers::csv()
     const QList<QStringList> cells = NumbersCsv::cells(NumbersCsv::exportBytes(m));
     QCOMPARE(cells.size(), NumbersModel::Rows);
     QCOMPARE(cells[0].value(0), QStringLiteral("Serial"));
-    QCOMPARE(cells[12], (QStringList{"12", "5550987", "2024/05/06", "08:00", "2024/06/30", "18:30", "no", "no"}));
+    QCOMPARE(cells[12],
+             (QStringList{"12", "5550987", "2024/05/06", "08:00", "2024/06/30", "18:30", "no", "no"}));
     QCOMPARE(cells[13].value(1), QStringLiteral("1,2\"3"));
     QString error;
     QVERIFY(NumbersCsv::cells("1,\"5550987,,\r\n", &error).isEmpty());
@@ -285,7 +301,8 @@ void TestNumbers::import_data()
 {
     QTest::addColumn<QString>("a1");
     QTest::addColumn<QList<QStringList>>("rows"); // sheet rows, each starting with its serial
-    QTest::addColumn<QString>("message");         // empty: accepted
+    QTest::addColumn<QString>("message");         // its first line; empty: accepted
+    QTest::addColumn<QString>("reason");          // the line naming the first wrong row and why
 
     const QString head = "Wrong information on the profile,please correct it and then import again,error:";
     const QStringList good{"2024/05/06", "08:00", "2024/06/30", "18:30"};
@@ -294,22 +311,35 @@ void TestNumbers::import_data()
     for (int i : {3, 8, 9, 40, 41})
         five << row(i, {"555"});
     QTest::newRow("lower-case serial")
-        << "serial" << QList<QStringList>{} << "Wrong format of the setting profile";
+        << "serial" << QList<QStringList>{} << "Wrong format of the setting profile" << QString();
     QTest::newRow("7:30 end time") << "Serial"
                                    << QList<QStringList>{row(
                                           4, {"555", "2024/05/06", "08:00", "2024/06/30", "7:30"})}
-                                   << head + "1\rSerial: 4";
+                                   << head + "1\rSerial: 4"
+                                   << "Row 4: End Time \"7:30\": not written like 07:30";
     QTest::newRow("four-character time")
         << "Serial" << QList<QStringList>{row(5, QStringList{"555"} + good.mid(0, 3) + QStringList{"1830"})}
-        << head + "1\rSerial: 5";
-    QTest::newRow("five wrong rows") << "Serial" << five << head + "5\rSerial: 3,8,9,....";
+        << head + "1\rSerial: 5"
+        << "Row 5: End Time \"1830\": not a time like 07:30";
+    QTest::newRow("a day that does not exist")
+        << "Serial" << QList<QStringList>{row(6, {"555", "2025/02/29", "08:00", "2025/03/01", "18:00"})}
+        << head + "1\rSerial: 6"
+        << "Row 6: Start Date \"2025/02/29\": there is no such day";
+    QTest::newRow("number-less row with words")
+        << "Serial" << QList<QStringList>{row(7, {"", "??"})} << head + "1\rSerial: 7"
+        << "Row 7: Start Date \"??\": not a date like 2024/05/06";
+    QTest::newRow("five wrong rows") << "Serial" << five << head + "5\rSerial: 3,8,9,...."
+                                     << "Row 3: Start Date is empty: tick Always or give the whole window; "
+                                        "Start Time is empty: tick Always or give the whole window; End Date "
+                                        "is empty: tick Always or give the whole window; End Time is empty: "
+                                        "tick Always or give the whole window";
     QTest::newRow("accepted") << "Serial"
                               << QList<QStringList>{row(2, {"555", "garbage", "x", "", "", "yes", "no"}),
                                                     row(6, QStringList{"+1"} + good),
                                                     row(7, {"9", "??", "", "", "", "no", "yes"}),
                                                     row(8,
                                                         {"8", "2024/05/06", "08.30", "2024/06/30", "18.45"})}
-                              << QString();
+                              << QString() << QString();
 }
 
 void TestNumbers::import()
@@ -317,6 +347,7 @@ void TestNumbers::import()
     QFETCH(QString, a1);
     QFETCH(QList<QStringList>, rows);
     QFETCH(QString, message);
+    QFETCH(QString, reason);
     QList<QStringList> sheet{{a1, "Authorized number"}};
     for (int i = 1; i <= 1000; ++i)
         sheet << QStringList{QString::number(i)};
@@ -329,7 +360,8 @@ void TestNumbers::import()
     const NumberRow before2 = m.row(2), before7 = m.row(7);
     const auto result = NumbersImport::check(sheet);
     NumbersImport::apply(result, m);
-    QCOMPARE(result.message, message);
+    QCOMPARE(result.message.section(u'\n', 0, 0), message);
+    QCOMPARE(result.message.section(u'\n', 1, 1), reason);
     if (!message.isEmpty()) {
         QVERIFY(result.verdict != NumbersImport::Result::Verdict::Apply);
         QVERIFY(m.row(2) == before2 && m.row(7) == before7); // nothing partly imported
@@ -441,9 +473,28 @@ void TestNumbers::saveChecks_data()
     QTest::newRow("window ends later today")
         << QStringList{"555", "2024/01/01", "00:00", "2025-01-01", "12:01", "no", "no"} << QString() << false
         << false << false;
-    QTest::newRow("unreadable end is not called ended")
-        << QStringList{"555", "2024/01/01", "00:00", "2024/13/01", "12:00", "no", "no"} << QString() << false
-        << false << false;
+    QTest::newRow("unreadable end is refused, not called ended")
+        << QStringList{"555", "2024/01/01", "00:00", "2024/13/01", "12:00", "no", "no"}
+        << "Row 5: End Date \"2024/13/01\": there is no such day" << false << false << false;
+    const auto refused = [&](const char *name, const QStringList &cells, const QString &why) {
+        QTest::newRow(name) << cells << "Row 5: " + why << false << false << false;
+    };
+    const QStringList window{"2025/02/28", "08:00", "2025/03/01", "18:00"};
+    refused("letter in a number", QStringList{"55x0123", "", "", "", "", "yes", "no"},
+            "Authorized number \"55x0123\": a number holds only \"+\" and digits");
+    refused("spreadsheet's quoted cell", QStringList{"\"5551234\"", "", "", "", "", "yes", "no"},
+            "Authorized number \"\"5551234\"\": a number holds only \"+\" and digits");
+    refused("February 30", QStringList{"555", "2025-02-30", "08:00", "2025/03/01", "18:00", "no", "no"},
+            "Start Date \"2025-02-30\": there is no such day");
+    refused("year 2100", QStringList{"555", "2099/12/31", "08:00", "2100/01/01", "18:00", "no", "no"},
+            "End Date \"2100/01/01\": the unit keeps years 2000 to 2099");
+    refused("25:61", QStringList{"555", window[0], "25:61", window[2], window[3], "no", "no"},
+            "Start Time \"25:61\": a time runs from 00:00 to 23:59");
+    refused("a date typed the other way",
+            QStringList{"555", window[0], window[1], "31.12.2025", window[3], "no", "no"},
+            "End Date \"31.12.2025\": not a date like 2024/05/06");
+    refused("no number, words for a window", QStringList{"", "words", "here", "", "", "no", "no"},
+            "Start Date \"words\": not a date like 2024/05/06; Start Time \"here\": not a time like 07:30");
 }
 
 void TestNumbers::saveChecks()
@@ -456,7 +507,7 @@ void TestNumbers::saveChecks()
     NumbersModel m;
     fillRow(m, 5, cells);
     if (twin) fillRow(m, 9, {cells[0], "", "", "", "", "yes"});
-    const QString message = NumberSaveChecks::saveRefusal(m);
+    const QString message = NumberCheck::saveRefusal(m);
     if (refusal.isEmpty())
         QCOMPARE(message, QString());
     else

@@ -113,6 +113,8 @@ private slots:
     void encodeField();
     void encodeRefused_data();
     void encodeRefused();
+    void pickCells_data();
+    void pickCells();
     void decodeField_data();
     void decodeField();
     void decodeProgressAndOrder();
@@ -204,6 +206,7 @@ void TestSettingsCodec::encodeField_data()
     QTest::newRow("item 10 written twice") << 10 << "300" << 1 << 112 << QByteArray("2c01 2c01 03");
     QTest::newRow("port 65535") << 19 << "65535" << 1 << 236 << QByteArray("ffff");
     QTest::newRow("port 80") << 19 << "80" << 1 << 236 << QByteArray("5000");
+    QTest::newRow("65535 stays not set") << 7 << "65535" << 1 << 108 << QByteArray("ffff 01");
     QTest::newRow("port with plus sign") << 19 << "+80" << 1 << 236 << QByteArray("5000");
     QTest::newRow("server address 32 bytes")
         << 18 << "192.168.100.200.example.org:8080" << 1 << 204
@@ -229,7 +232,8 @@ void TestSettingsCodec::encodeField()
 
     SettingsModel model;
     model.setContent(item, content);
-    const auto r = SettingsCodec::encodePage(page, model);
+    // Long texts are cut only where the user agreed to it.
+    const auto r = SettingsCodec::encodePage(page, model, SettingsCheck::Cut::Allow);
     QVERIFY2(r.ok, qPrintable(r.error));
     const QByteArray want = QByteArray::fromHex(expected);
     QCOMPARE(bytes(r.page, offset, int(want.size())).toHex(' '), want.toHex(' '));
@@ -255,10 +259,36 @@ void TestSettingsCodec::encodeRefused_data()
                                    << "19.Server Port(0-65535): 70000 is out of range (0 to 65535)";
     QTest::newRow("negative")
         << 10 << "-1"
-        << "10.Relay swtich ON timer(0~999, Unit:Second): -1 is out of range (0 to 65535)";
+        << "10.Relay swtich ON timer(0~999, Unit:Second): -1 is out of range (0 to 999)";
+    // Nothing is cut or guessed: what does not fit is refused, naming the item and what it keeps.
+    QTest::newRow("password of 5 digits")
+        << 1 << "12345"
+        << "1.Password: \"12345\" has 5 characters; the unit keeps at most 4";
+    QTest::newRow("letter inside the password") << 1 << "12a4"
+                                                << "1.Password: \"12a4\" holds more than digits";
+    QTest::newRow("SIM number with a dash")
+        << 2 << "555-1234"
+        << "2.SIM Card Phone No: \"555-1234\" holds more than \"+\" and digits";
+    QTest::newRow("SIM number of 23 digits")
+        << 2 << "12345678901234567890123"
+        << "2.SIM Card Phone No: \"12345678901234567890123\" has 23 characters; the unit keeps at most 22";
+    QTest::newRow("above the item's range")
+        << 7 << "1500"
+        << "7.Auto Arm after authorized number call-in(0~999): 1500 is out of range (0 to 999)";
+    QTest::newRow("long text not cut without consent")
+        << 13 << QString(41, u'a')
+        << "13.SMS content when relay ON: \"" + QString(40, u'a') +
+               "...\" takes 41 bytes; the unit keeps at most 40";
+    QTest::newRow("control character in a text")
+        << 5 << "Gate\x1b"
+        << "5.DIN1 Alarm Content: \"Gate\x1b\" holds the control character 0x1b, which the unit cannot show";
+    QTest::newRow("NUL in a plain text")
+        << 18 << QString("10.0.0.1") + QChar(0)
+        << "18.Server IP Address: \"10.0.0.1" + QString(QChar(0)) +
+               "\" holds the control character 0x00, which the unit cannot show";
     QTest::newRow("far too many digits") << 16 << "123456789012345678901234"
                                          << "16.Self-Check Report Interval(0-999,Unit:Hour): "
-                                            "123456789012345678901234 is out of range (0 to 65535)";
+                                            "123456789012345678901234 is out of range (0 to 999)";
 }
 
 void TestSettingsCodec::encodeRefused()
@@ -272,6 +302,33 @@ void TestSettingsCodec::encodeRefused()
     const auto r = SettingsCodec::encodePage(1, model);
     QVERIFY(!r.ok);
     QCOMPARE(r.error, message);
+}
+
+void TestSettingsCodec::pickCells_data()
+{
+    QTest::addColumn<int>("item");
+    QTest::addColumn<QString>("cell");
+    QTest::addColumn<int>("index");
+    QTest::addColumn<QString>("refusal");
+    QTest::newRow("entry text") << 3 << "0:NC " << 0 << QString();
+    QTest::newRow("entry text without its blank") << 3 << "0:NC" << 0 << QString();
+    QTest::newRow("index alone") << 11 << "2" << 2 << QString();
+    QTest::newRow("no entry of that index")
+        << 3 << "7:weird" << -1 << "3.DIN1 Type: \"7:weird\" is none of its entries (0:NC, 1:NO)";
+    QTest::newRow("index of no entry")
+        << 8 << "2" << -1 << "8.Arm/Disarm after power on: \"2\" is none of its entries (0:Disarm, 1:Arm)";
+    QTest::newRow("no digit first") << 12 << "none" << -1 << "'n' is not a valid integer value";
+}
+
+void TestSettingsCodec::pickCells()
+{
+    QFETCH(int, item);
+    QFETCH(QString, cell);
+    QFETCH(int, index);
+    QFETCH(QString, refusal);
+    const SettingsCheck::Pick pick = SettingsCheck::pickOf(item, cell);
+    QCOMPARE(pick.index, index);
+    QCOMPARE(pick.refusal, refusal);
 }
 
 void TestSettingsCodec::decodeField_data()
@@ -412,28 +469,32 @@ public:
         return int(m_rng.bounded(width + 1));
     }
 
-    void digits(Page &p, int offset, int width)
+    // The password takes digits only; the SIM number "+" too.
+    void digits(Page &p, int offset, int width, bool plus)
     {
         const int n = length(width);
         for (int i = 0; i < n; ++i)
-            p[offset + i] = "+0123456789"[m_rng.bounded(11)];
+            p[offset + i] = plus ? "+0123456789"[m_rng.bounded(11)] : "0123456789"[m_rng.bounded(10)];
         if (n > 0 && n < width) p[offset + n] = 0x00;
     }
 
-    // Any non-zero bytes: ASCII, valid UTF-8 characters, and stray bytes that are not UTF-8.
+    // Any bytes but control characters: ASCII, valid UTF-8 characters, and stray bytes that
+    // are not UTF-8.
     void longText(Page &p, int offset)
     {
-        const QByteArray b = textBytes(length(40), false);
+        const QByteArray b = textBytes(length(40));
         put(p, offset, b);
         if (b.size() < 40) p[offset + b.size()] = 0x00;
     }
 
-    void plainText(Page &p, int offset, int width) { put(p, offset, textBytes(length(width), true)); }
+    void plainText(Page &p, int offset, int width) { put(p, offset, textBytes(length(width))); }
 
-    void number(Page &p, int offset)
+    // A value within the item's range, or 65535 (not set).
+    void number(Page &p, int offset, int maximum)
     {
-        p[offset] = std::uint8_t(m_rng.bounded(256));
-        p[offset + 1] = std::uint8_t(m_rng.bounded(256));
+        const quint32 v = m_rng.bounded(8) == 0 ? 0xFFFF : m_rng.bounded(quint32(maximum) + 1);
+        p[offset] = std::uint8_t(v & 0xFF);
+        p[offset + 1] = std::uint8_t(v >> 8);
     }
 
     void pick(Page &p, int offset, int entries)
@@ -443,7 +504,7 @@ public:
     }
 
 private:
-    QByteArray textBytes(int n, bool plain)
+    QByteArray textBytes(int n)
     {
         static const char *const kChars[] = {"\xc3\xa9", "\xe2\x82\xac", "\xf0\x9f\x98\x80", "\xef\x9c\x80"};
         QByteArray out;
@@ -455,9 +516,7 @@ private:
             else if (kind == 1)
                 piece = kChars[m_rng.bounded(4)];
             else
-                piece = QByteArray(1, char(1 + m_rng.bounded(255))); // never 0x00
-            if (plain && piece == "\xff")
-                piece = QByteArray(1, char(0x00)); // 0x00 is ordinary inside a plain text
+                piece = QByteArray(1, char(0x80 + m_rng.bounded(0x7F))); // 0x80..0xFE
             if (out.size() + piece.size() <= n) out += piece;
         }
         return out;
@@ -473,26 +532,27 @@ void TestSettingsCodec::roundTripProperty()
     for (quint32 seed = 1; seed <= 3000; ++seed) {
         ImageMaker make(seed);
         Page p1 = allFF(), p2 = allFF();
-        make.digits(p1, 0, 4);
-        make.digits(p1, 4, 22);
+        make.digits(p1, 0, 4, false);
+        make.digits(p1, 4, 22, true);
         make.pick(p1, 26, 2);
         make.pick(p1, 27, 2);
         make.longText(p1, 28);
         make.longText(p1, 68);
-        make.number(p1, 108);
+        make.number(p1, 108, 999);
         make.pick(p1, 110, 2);
         make.pick(p1, 111, 2);
-        make.number(p1, 112);
+        make.number(p1, 112, 999);
         p1[114] = p1[112];
         p1[115] = p1[113];
         make.pick(p1, 116, 4);
         make.pick(p1, 117, 4);
         make.longText(p1, 118);
         make.longText(p1, 158);
-        for (int offset : {198, 200, 202})
-            make.number(p1, offset);
+        make.number(p1, 198, 9999);
+        make.number(p1, 200, 999);
+        make.number(p1, 202, 999);
         make.plainText(p1, 204, 32);
-        make.number(p1, 236);
+        make.number(p1, 236, 65535);
         make.plainText(p1, 238, 16);
         make.plainText(p2, 0, 16);
         make.plainText(p2, 17, 16);

@@ -15,6 +15,10 @@ using namespace zc;
 
 namespace {
 
+// What a profile import says of the fixtures' item 7 (2.5) and port (123456789012345).
+constexpr const char *kFixtureRefusal = "'2.5' is not a valid integer value\n19.Server Port(0-65535): "
+                                        "123456789012345 is out of range (0 to 65535)";
+
 const int kPickItems[] = {3, 4, 8, 9, 11, 12};
 
 // Everything the table holds, to see that a failed import changed nothing.
@@ -116,8 +120,9 @@ void TestSheets::hostileFiles_data()
     QTest::newRow("text named .xlsx") << "notes.xlsx" << QByteArray("Items,Content\n1,2\n") << "not an .xlsx";
     QTest::newRow("truncated zip") << "cut.xlsx" << QByteArray("[truncated]") << "damaged";
     QTest::newRow("zip without a workbook") << "other.xlsx" << QByteArray("[docx]") << "not an .xlsx";
+    // Read by content, and refused whole: its item 7 and port are numbers the unit cannot hold.
     QTest::newRow("ods named .xlsx is read by content")
-        << "odfpy.xlsx" << QByteArray("[fixture:odfpy.ods]") << "";
+        << "odfpy.xlsx" << QByteArray("[fixture:odfpy.ods]") << QString::fromLatin1(kFixtureRefusal);
     QTest::newRow("xls that breaks its library")
         << "damaged.xls" << QByteArray("[fixture:damaged.xls]") << "damaged";
     QTest::newRow("xls with a cell its library skips")
@@ -242,7 +247,14 @@ void TestSheets::otherPrograms()
     QCOMPARE(s.text(11, 2), QString());
 
     SettingsModel model;
-    QCOMPARE(SettingsProfile::fromSheet(s, model), QString());
+    // Item 7 holds 2.5 and the port a 15-digit number: the profile is refused whole, both named.
+    QCOMPARE(SettingsProfile::fromSheet(s, model), QString::fromLatin1(kFixtureRefusal));
+    QCOMPARE(model.content(1), QStringLiteral("8530"));
+    QCOMPARE(model.pickSelection(3), 1);
+    Sheet mended = s;
+    mended.setText(8, 2, QStringLiteral("25"));
+    mended.setText(20, 2, QStringLiteral("80"));
+    QCOMPARE(SettingsProfile::fromSheet(mended, model), QString());
     const int picks[] = {1, 0, 0, 1, 3, 2};
     for (int i = 0; i < 6; ++i)
         QCOMPARE(model.pickSelection(kPickItems[i]), picks[i]);

@@ -382,12 +382,11 @@ private slots:
             "4\t5550004\t2024/05/06\t08:00\t2024/05/05\t18:30\tno\tno\n"
             "5\t5550005\twhatever\t\t\t\tno\tyes\n"));
         p.click(2, NumberColumn::Number);
-        rig.rec.expectStartsWith(
-            QStringLiteral("Nothing was pasted: 3 rows would be wrong.\nRow 3: Start Time \"7:30\""));
+        rig.rec.expectStartsWith(QStringLiteral(
+            "Nothing was pasted: 2 rows would be wrong.\nRow 4: the number has 23 characters"));
         QTest::keyClick(p.grid, Qt::Key_V, Qt::ControlModifier);
         QVERIFY(rig.rec.allExpectedSeen());
         const QString message = rig.rec.messages().last();
-        QVERIFY(message.contains(QStringLiteral("Row 4: the number has 23 characters")));
         QVERIFY(message.contains(QStringLiteral("Row 5: the window ends")));
         for (int r = 1; r <= 12; ++r)
             QCOMPARE(p.texts(r), before[r - 1]);
