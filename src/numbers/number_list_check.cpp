@@ -10,11 +10,11 @@ QString joinFirstThree(const QStringList &items)
     return items.mid(0, 3).join(u',') + QStringLiteral(",....");
 }
 
-QString ValidateNumberList(const NumbersModel &model)
+QList<int> wrongRows(const NumbersModel &model)
 {
     using namespace NumberColumn;
     const QString &no = CheckCell::kNo;
-    QStringList wrong;
+    QList<int> wrong;
     for (int r = NumbersModel::FirstEntry; r <= NumbersModel::LastEntry; ++r) {
         const NumberRow row = model.row(r);
         // Rows without a number, marked for deletion or always allowed need no window.
@@ -22,8 +22,16 @@ QString ValidateNumberList(const NumbersModel &model)
         if (!row[StartDate].isEmpty() && !row[StartTime].isEmpty() && !row[EndDate].isEmpty() &&
             !row[EndTime].isEmpty())
             continue;
-        wrong << row[Serial];
+        wrong << r;
     }
+    return wrong;
+}
+
+QString ValidateNumberList(const NumbersModel &model)
+{
+    QStringList wrong;
+    for (int r : wrongRows(model))
+        wrong << model.text(r, NumberColumn::Serial);
     if (wrong.isEmpty()) return {};
     return QStringLiteral("Wrong operation:please select \"Always\" or setting the Start-End date and "
                           "time.Total:%1\rWrong serial number:%2")

@@ -2,6 +2,7 @@
 // for deletion nor always allowed needs all four date and time cells.
 #pragma once
 
+#include <QList>
 #include <QString>
 #include <QStringList>
 
@@ -14,6 +15,8 @@ class NumbersModel;
 // a lone carriage return, then "Wrong serial number:" and the first serials (see below).
 // Only the presence of the four cells is checked, not their content.
 QString ValidateNumberList(const NumbersModel &model);
+// The rows that check finds wrong, ascending.
+QList<int> wrongRows(const NumbersModel &model);
 
 // The way list messages name rows: one to three items joined by ","; with four or more,
 // the first three followed by ",....".

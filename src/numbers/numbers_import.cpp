@@ -61,6 +61,7 @@ Result check(const QList<QStringList> &cells)
     if (!wrong.isEmpty()) {
         result.verdict = Result::Verdict::WrongRows;
         result.rows.clear();
+        result.firstWrongRow = reasons.first().first;
         result.message = QStringLiteral("Wrong information on the profile,please correct it and then import "
                                         "again,error:%1\rSerial: %2")
                              .arg(QString::number(wrong.size()), joinFirstThree(wrong)) +

@@ -23,6 +23,8 @@ struct Result
     QString message;
     // Apply: entries 1..1000, columns Number..Always filled.
     QList<NumberRow> rows;
+    // WrongRows: the first wrong row, for the grid to show.
+    int firstWrongRow = 0;
 };
 
 // The first cell must be exactly "Serial". Then every row with a number that is neither

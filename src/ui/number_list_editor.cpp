@@ -2,6 +2,7 @@
 
 #include "link/digits.h"
 #include "link/reporter.h"
+#include "numbers/number_check.h"
 #include "numbers/number_save_checks.h"
 #include "numbers/numbers_codec.h"
 #include "numbers/numbers_model.h"
@@ -18,6 +19,8 @@
 #include <QElapsedTimer>
 #include <QHeaderView>
 #include <QKeyEvent>
+#include <QLineEdit>
+#include <QMetaProperty>
 #include <QPainter>
 #include <QScrollBar>
 #include <QSignalBlocker>
@@ -27,6 +30,7 @@
 #include <QWheelEvent>
 
 #include <algorithm>
+#include <utility>
 
 namespace zc {
 
@@ -166,6 +170,18 @@ QBrush NumberListDelegate::background(const QModelIndex &index) const
     return {};
 }
 
+void NumberListDelegate::setModelData(QWidget *editor, QAbstractItemModel *model,
+                                      const QModelIndex &index) const
+{
+    const QByteArray property = editor->metaObject()->userProperty().name();
+    const QString text = editor->property(property).toString();
+    if (const QString why = NumberCheck::cellRefusal(index.column(), text); !why.isEmpty()) {
+        if (m_refused) m_refused(QStringLiteral("Row %1 keeps its number: %2").arg(index.row()).arg(why));
+        return;
+    }
+    QStyledItemDelegate::setModelData(editor, model, index);
+}
+
 QDateTime NumberListDelegate::now() const
 {
     static QElapsedTimer clock;
@@ -237,6 +253,15 @@ NumberListEditor::NumberListEditor(NumbersModel *model, QWidget *parent) : QWidg
     m_grid->setVerticalHeader(new FixedHeader(Qt::Vertical, m_model, m_grid));
     m_grid->setModel(m_model);
     m_delegate = new NumberListDelegate(m_grid);
+    // Shown once the editor has closed: a box inside the commit would take the focus from it.
+    m_delegate->setRefused([this](const QString &why) {
+        QMetaObject::invokeMethod(
+            this,
+            [this, why] {
+                if (m_reporter) m_reporter->messageBox(why);
+            },
+            Qt::QueuedConnection);
+    });
     m_grid->setItemDelegate(m_delegate);
     WholeTextTips::install(m_grid);
     PageUndo::Table table;
@@ -442,9 +467,52 @@ void NumberListEditor::writeBack(int column)
     m_model->setText(m_pickerCell.row(), column, text);
 }
 
+bool NumberListEditor::typeDate(QDateTimeEdit *picker, const QKeyEvent *key)
+{
+    if (!NumberEntry::isDateColumn(m_pickerCell.column())) return false;
+    const QString text = key->text();
+    const bool plain = !(key->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier));
+    if (key->key() == Qt::Key_Backspace && !m_typedDate.isEmpty()) {
+        m_typedDate.chop(1);
+    } else if (plain && text.size() == 1 &&
+               (isDigit(text.at(0).unicode()) || QStringView(u"./-").contains(text.at(0)))) {
+        if (!m_editing) beginPickerEdit(picker);
+        if (m_typedDate.size() < 10) m_typedDate += text;
+    } else {
+        // Any other key while a date is typed is taken too, so the sections never mix in.
+        return !m_typedDate.isEmpty() && key->key() != Qt::Key_Shift;
+    }
+    if (auto *line = picker->findChild<QLineEdit *>()) line->setText(m_typedDate);
+    return true;
+}
+
+void NumberListEditor::commitTypedDate(QDateTimeEdit *p)
+{
+    const QString typed = std::exchange(m_typedDate, QString());
+    const int column = m_pickerCell.column();
+    const std::optional<QString> date = NumberCheck::typedDate(typed);
+    if (date && !editRefused()) {
+        m_model->setText(m_pickerCell.row(), column, *date);
+        loadPicker(p, column, *date);
+        return;
+    }
+    {
+        // The picker shows its date again, not the typed text.
+        const QSignalBlocker block(p);
+        p->setDateTime(p->dateTime());
+    }
+    if (!date && m_reporter)
+        m_reporter->messageBox(
+            QStringLiteral(
+                "%1 \"%2\" is no date the unit keeps (a day from 2000 to 2099, typed like 2024/05/06, "
+                "20240506, 2024-05-06 or 06.05.2024). The cell keeps its date.")
+                .arg(NumberColumn::name(column), typed));
+}
+
 void NumberListEditor::beginPickerEdit(QDateTimeEdit *picker)
 {
     m_editing = true;
+    m_typedDate.clear();
     m_pickerOriginal = m_model->text(m_pickerCell.row(), m_pickerCell.column());
     m_pickerValueBefore = picker->dateTime();
     showMuted(picker, false);
@@ -456,7 +524,10 @@ void NumberListEditor::commitPicker()
 {
     if (!m_editing) return;
     m_editing = false;
-    if (QDateTimeEdit *p = m_pickerCell.isValid() ? picker(m_pickerCell.column()) : nullptr) {
+    if (QDateTimeEdit *p = m_pickerCell.isValid() ? picker(m_pickerCell.column()) : nullptr;
+        p && !m_typedDate.isEmpty()) {
+        commitTypedDate(p);
+    } else if (p) {
         // Digits typed into a section the picker has not taken yet count too.
         p->interpretText();
         writeBack(m_pickerCell.column());
@@ -468,6 +539,7 @@ void NumberListEditor::revertPicker()
 {
     if (!m_editing) return;
     m_editing = false;
+    m_typedDate.clear();
     if (m_pickerCell.isValid()) {
         if (!editRefused()) m_model->setText(m_pickerCell.row(), m_pickerCell.column(), m_pickerOriginal);
         QDateTimeEdit *p = picker(m_pickerCell.column());
@@ -596,6 +668,7 @@ bool NumberListEditor::paste()
     const NumbersPaste::Plan plan = NumbersPaste::plan(
         *m_model, NumbersPaste::parse(QGuiApplication::clipboard()->text()), at.row(), at.column());
     if (!plan.ok) {
+        if (plan.refusedRow > 0) showRow(plan.refusedRow);
         if (m_reporter) m_reporter->messageBox(plan.message);
         return false;
     }
@@ -611,6 +684,13 @@ bool NumberListEditor::paste()
                                   .arg(plan.rows.size() == 1 ? QStringLiteral("row") : QStringLiteral("rows"))
                                   .arg(plan.firstRow));
     return true;
+}
+
+void NumberListEditor::showRow(int row)
+{
+    const QModelIndex cell = m_model->index(row, NumberColumn::Number);
+    m_grid->selectionModel()->setCurrentIndex(cell, QItemSelectionModel::ClearAndSelect);
+    m_grid->scrollTo(cell);
 }
 
 void NumberListEditor::wheelScroll(QWheelEvent *event)
@@ -662,7 +742,7 @@ bool NumberListEditor::pickerEvent(QDateTimeEdit *picker, QEvent *event)
         default:
             // While the page's transfer runs the picker's value stays as the cell holds it.
             if (m_editing && editRefused()) return true;
-            return false;
+            return typeDate(picker, key);
         }
     }
     case QEvent::Wheel:

@@ -21,6 +21,7 @@
 #include <vector>
 
 class QDateTimeEdit;
+class QKeyEvent;
 class QTableView;
 class QWheelEvent;
 
@@ -53,6 +54,11 @@ public:
     void paint(QPainter *painter, const QStyleOptionViewItem &option,
                const QModelIndex &index) const override;
 
+    // A typed number reaches the table only when the unit can hold it; otherwise the cell
+    // keeps its text and refused receives the reason.
+    void setModelData(QWidget *editor, QAbstractItemModel *model, const QModelIndex &index) const override;
+    void setRefused(std::function<void(const QString &)> refused) { m_refused = std::move(refused); }
+
 protected:
     void initStyleOption(QStyleOptionViewItem *option, const QModelIndex &index) const override;
 
@@ -64,6 +70,7 @@ private:
     mutable QDateTime m_now;
     mutable qint64 m_nowRead = -1;
     const std::vector<char> *m_found = nullptr;
+    std::function<void(const QString &)> m_refused;
 };
 
 class NumberListEditor : public QWidget
@@ -108,8 +115,11 @@ public:
     // Ctrl+C: the selected whole rows as eight tab-separated columns, or else the block of
     // selected cells.
     void copySelection();
-    // Ctrl+V: the clipboard's cells, checked as a whole (see NumbersPaste). True when pasted.
+    // Ctrl+V: the clipboard's cells, checked as a whole (see NumbersPaste). True when pasted;
+    // a refused paste shows the first row it names.
     bool paste();
+    // Makes the row's number cell the current cell, in view.
+    void showRow(int row);
     // A scroll leaves the picker being edited: its value goes into its cell and the grid
     // takes the focus.
     void leavePicker();
@@ -132,6 +142,11 @@ private:
     void beginPickerEdit(QDateTimeEdit *picker);
     // Escape in a picker: its cell and the picker get back what they held when it took the focus.
     void revertPicker();
+    // A date typed whole into a date picker, in any form users type (2024/05/06, 20240506,
+    // 2024-05-06, 06.05.2024): keys that build it are kept apart from the picker's sections.
+    bool typeDate(QDateTimeEdit *picker, const QKeyEvent *key);
+    // Writes the typed date into the cell, or says why it is none and keeps the cell's date.
+    void commitTypedDate(QDateTimeEdit *picker);
 
     NumbersModel *m_model;
     QTableView *m_grid;
@@ -141,6 +156,7 @@ private:
     bool m_editing = false;             // a picker has the focus and its edit is open
     QString m_pickerOriginal;           // the cell's text when the picker took the focus
     QDateTime m_pickerValueBefore;      // the picker's value then
+    QString m_typedDate;                // a date being typed whole into the picker
     int m_wheelRest = 0;                // wheel delta short of a whole step
     PageUndo *m_undo = nullptr;
     bool m_marksFollowCells = false; // the undo is taking a change of cells the grid repaints itself

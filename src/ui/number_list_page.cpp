@@ -2,6 +2,8 @@
 
 #include "link/link_session.h"
 #include "link/reporter.h"
+#include "numbers/number_check.h"
+#include "numbers/number_list_check.h"
 #include "numbers/number_save_checks.h"
 #include "numbers/numbers_csv.h"
 #include "numbers/numbers_import.h"
@@ -130,7 +132,14 @@ void NumberListPage::btn9Click()
         const QString duplicates = NumberSaveChecks::duplicateQuestion(m_model);
         if (!duplicates.isEmpty() && !m_reporter.question(duplicates)) return;
     }
-    m_telephoneSend.Save();
+    // A refused list shows the first row it names.
+    if (!m_telephoneSend.Save()) {
+        const QList<int> wrong = wrongRows(m_model);
+        const NumberCheck::RowReasons refused =
+            wrong.isEmpty() ? NumberCheck::refusedRows(m_model) : NumberCheck::RowReasons{};
+        if (!wrong.isEmpty() || !refused.isEmpty())
+            m_editor->showRow(wrong.isEmpty() ? refused.first().first : wrong.first());
+    }
 }
 
 void NumberListPage::btn10Click()
@@ -186,6 +195,7 @@ void NumberListPage::btn14Click()
         m_reporter.messageDialog(result.message);
         return;
     case NumbersImport::Result::Verdict::WrongRows:
+        m_editor->showRow(result.firstWrongRow);
         m_reporter.messageBox(result.message);
         return;
     case NumbersImport::Result::Verdict::Apply:

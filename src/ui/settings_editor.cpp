@@ -2,6 +2,8 @@
 
 #include "link/device_text.h"
 #include "link/digits.h"
+#include "link/reporter.h"
+#include "settings/settings_check.h"
 #include "settings/settings_items.h"
 #include "settings/settings_model.h"
 #include "ui/cell_frame.h"
@@ -208,6 +210,7 @@ SettingsEditor::SettingsEditor(SettingsModel *model, QWidget *parent)
         m_undo->editStarted(cell.row(), cell.column());
     };
     hooks.closed = [this] {
+        if (m_editCell.isValid()) checkEdit(m_editCell.row());
         m_editCell = QPersistentModelIndex();
         m_undo->editEnded();
     };
@@ -420,15 +423,57 @@ void SettingsEditor::applyInputRules(QWidget *editor, int row, int column, const
     }
 
     const int limit = byteLimit(row);
+    // A digit item or number longer than its field is another value cut: it is refused whole.
+    const SettingsItems::Item *it = SettingsItems::find(row);
+    const bool numeric =
+        it && (it->kind == SettingsItems::Kind::Digits || it->kind == SettingsItems::Kind::Number);
+    if (numeric && limit > 0 && DeviceText::byteLength(text) > limit) {
+        m_model->setContent(row, text);
+        emit delegate->closeEditor(editor, QAbstractItemDelegate::NoHint); // checkEdit refuses it
+        return;
+    }
     if (limit > 0 && DeviceText::byteLength(text) >= limit) {
-        emit delegate->closeEditor(editor, QAbstractItemDelegate::NoHint);
+        // The cell holds its text before the editor closes, so the close checks what it holds.
         m_model->setContent(row, DeviceText::cut(kept, limit));
+        emit delegate->closeEditor(editor, QAbstractItemDelegate::NoHint);
         moveCurrent(next, column);
         return;
     }
 
     if (kept != text) static_cast<QLineEdit *>(editor)->setText(kept);
     m_model->setContent(row, kept);
+}
+
+void SettingsEditor::checkEdit(int item)
+{
+    const QString text = m_model->content(item);
+    const SettingsCheck::Stored stored = SettingsCheck::store(item, text, SettingsCheck::Cut::Allow);
+    if (stored.ok()) return;
+    const SettingsItems::Item *it = SettingsItems::find(item);
+    const bool lettersInNumber = it && it->kind == SettingsItems::Kind::Number &&
+                                 DeviceText::byteLength(text) <= byteLimit(item) &&
+                                 stored.refusal.endsWith(QLatin1String(" is not a valid integer value"));
+    if (!lettersInNumber) refuseEdit(item, stored.refusal);
+}
+
+void SettingsEditor::refuseEdit(int item, const QString &reason)
+{
+    m_model->setContent(item, m_editOriginal);
+    // Shown once the editor has closed: a box inside the close would take the focus from it.
+    QMetaObject::invokeMethod(
+        this,
+        [this, item, reason] {
+            showItem(item);
+            if (m_reporter) m_reporter->messageBox(QStringLiteral("The cell keeps its text: ") + reason);
+        },
+        Qt::QueuedConnection);
+}
+
+void SettingsEditor::showItem(int item)
+{
+    const QModelIndex cell = m_model->index(item, SettingsModel::ContentColumn);
+    m_grid->setCurrentIndex(cell);
+    m_grid->scrollTo(cell);
 }
 
 void SettingsEditor::moveCurrent(int row, int column)

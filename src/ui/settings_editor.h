@@ -19,6 +19,7 @@ class QTableView;
 namespace zc {
 
 class CurrentCellFrame;
+class Reporter;
 class SettingsModel;
 
 class SettingsEditor : public QWidget
@@ -47,6 +48,10 @@ public:
     void placePickLists();
     // Opens the pick list lying over cell; false when none lies there.
     bool openPickList(const QModelIndex &cell);
+    // Makes the item's Content cell the current cell, in view.
+    void showItem(int item);
+    // Where an edit the unit cannot hold is explained.
+    void setReporter(Reporter *reporter) { m_reporter = reporter; }
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
@@ -54,6 +59,11 @@ protected:
 private:
     // Applies the input rules to the new editor text of a Content cell.
     void applyInputRules(QWidget *editor, int row, int column, const QString &text);
+    // An edit of the item ended: a content the unit cannot hold is refused, the cell gets
+    // its text back and the reason is shown. Letters in a number item stay, as typed: the
+    // save names them.
+    void checkEdit(int item);
+    void refuseEdit(int item, const QString &reason);
     void moveCurrent(int row, int column);
     // Keeps the current cell framed while a pick list covers it.
     void placeFrame();
@@ -79,6 +89,7 @@ private:
     CurrentCellFrame *m_frame = nullptr;
     QPersistentModelIndex m_editCell; // the cell whose editor is open
     QString m_editOriginal;           // its text when the editor opened
+    Reporter *m_reporter = nullptr;
 };
 
 } // namespace zc

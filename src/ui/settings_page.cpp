@@ -31,6 +31,7 @@ SettingsPage::SettingsPage(LinkSession &session, Reporter &reporter, FileDialogs
     m_editor = new SettingsEditor(&m_model, this);
     m_editor->setGeometry(100, 0, 876, 585);
     m_editor->undo()->follow(m_basicInf);
+    m_editor->setReporter(&m_reporter);
     m_controls = {btn21, btn22, btn16, btn17};
     connect(btn21, &QPushButton::clicked, this, &SettingsPage::btn21Click);
     connect(btn22, &QPushButton::clicked, this, &SettingsPage::btn22Click);
@@ -55,10 +56,17 @@ void SettingsPage::btn21Click()
 void SettingsPage::btn22Click()
 {
     if (m_session.refuseDeviceAction()) return;
+    // An item the unit cannot hold is named before anything is asked or sent.
+    if (const auto refused = SettingsCheck::refusedItems(m_model, SettingsCheck::Cut::Allow);
+        !refused.isEmpty()) {
+        m_editor->showItem(refused.first().first);
+        m_reporter.messageDialog(SettingsCheck::itemLines(refused));
+        return;
+    }
     // A text the unit cannot hold whole is named, and saved cut only when the user agrees.
     if (const QString cut = SettingsCheck::cutQuestion(m_model); !cut.isEmpty() && !m_reporter.question(cut))
         return;
-    m_basicInf.Save();
+    m_basicInf.Save(SettingsCheck::Cut::Allow);
 }
 
 void SettingsPage::btn17Click()
@@ -80,11 +88,14 @@ void SettingsPage::btn16Click()
     if (!confirmOverEdits(m_reporter, {}, m_editor->undo()->hasChanges())) return;
     const QString path = m_files.askWorkbookToOpen(QStringLiteral("dlgOpen1"));
     if (path.isEmpty()) return;
-    const QString message =
-        SettingsProfile::importFromFile(path, m_model, [this](int percent, const QString &status) {
+    // A long text is let in: the save names it and asks before cutting it.
+    const QString message = SettingsProfile::importFromFile(
+        path, m_model,
+        [this](int percent, const QString &status) {
             m_reporter.setProgress(percent);
             m_reporter.setStatus(status);
-        });
+        },
+        SettingsCheck::Cut::Allow);
     if (!message.isEmpty()) m_reporter.messageDialog(message);
 }
 

@@ -428,12 +428,31 @@ private slots:
         QCOMPARE(p.model.text(3, NumberColumn::StartTime), QStringLiteral("08:00"));
         QCOMPARE(startTime->time(), QTime(8, 0));
 
-        // A click elsewhere commits; the picker hides itself when the focus leaves the grid.
+        // A click elsewhere commits; the picker hides itself when the focus leaves the grid. A
+        // date typed the way it is spoken goes in in the picker's form.
         p.click(3, NumberColumn::EndDate);
-        PageRig::type(QStringLiteral("20241231"));
+        PageRig::type(QStringLiteral("31.12.2024"));
         QTest::mouseClick(p.page->findChild<QLineEdit *>(QStringLiteral("edt_find")), Qt::LeftButton);
         QCOMPARE(p.model.text(3, NumberColumn::EndDate), QStringLiteral("2024/12/31"));
         QVERIFY(!p.picker("dtp_enddate")->isVisible());
+
+        // A typed date that is no day, and a typed number the unit cannot hold, are refused
+        // with their reasons; the cells keep their texts.
+        p.click(4, NumberColumn::EndDate);
+        PageRig::type(QStringLiteral("30.02.2025"));
+        rig.rec.expectStartsWith(QStringLiteral("End Date \"30.02.2025\" is no date the unit keeps"));
+        PageRig::key(Qt::Key_Return);
+        QVERIFY(rig.rec.allExpectedSeen());
+        QCOMPARE(p.model.text(4, NumberColumn::EndDate), QString());
+        p.click(4, NumberColumn::Number);
+        QTest::keyClick(p.grid, Qt::Key_F2);
+        QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("55x0123"));
+        rig.rec.expect(
+            QStringLiteral("Row 4 keeps its number: Authorized number \"55x0123\": a number holds only "
+                           "\"+\" and digits"));
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+        QVERIFY(waitUntil([&] { return rig.rec.allExpectedSeen(); }));
+        QCOMPARE(p.model.text(4, NumberColumn::Number), QString());
 
         // Another page, or a scroll, commits too.
         p.click(4, NumberColumn::StartDate);
