@@ -33,12 +33,13 @@ QString suffix(const QString &path)
     return QFileInfo(path).suffix().toLower();
 }
 
-// Messages of the window's checks carry a lone carriage return between their parts.
+// Messages of the window's checks carry a lone carriage return between their parts; their
+// lines (one a row or item) stay lines, indented under the file's name.
 QString oneLine(QString text)
 {
     return text.replace(QStringLiteral("\r\n"), QStringLiteral("; "))
         .replace(u'\r', u' ')
-        .replace(u'\n', u' ');
+        .replace(u'\n', QStringLiteral("\n  "));
 }
 
 // The JSON object at the top of a file, or the reason it is none.

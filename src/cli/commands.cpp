@@ -4,9 +4,12 @@
 #include "cli/commands.h"
 
 #include "cli/area_files.h"
+#include "cli/input_file.h"
 #include "cli/page_compare.h"
+#include "cli/signal_watch.h"
 #include "cli/unit_job.h"
 #include "history/history_csv.h"
+#include "numbers/number_entry.h"
 #include "numbers/numbers_model.h"
 #include "settings/settings_items.h"
 #include "settings/settings_model.h"
@@ -38,7 +41,8 @@ constexpr const char *kExitCodes =
     "     difference, or diff found a change\n"
     "  2  usage or input-file error; nothing was sent\n"
     "  3  port error (absent, no permission, busy)\n"
-    "  4  no reply (time-out, damaged replies, the unit went away)\n";
+    "  4  no reply (time-out, damaged replies, the unit went away)\n"
+    "  130, 143  stopped by Ctrl-C or SIGTERM: each unit's line says what it holds\n";
 
 QString q(const std::string &s)
 {
@@ -119,6 +123,11 @@ Exit runJobs(const QList<UnitJob *> &jobs)
     ProgressLine progress;
     QEventLoop loop;
     int left = int(jobs.size());
+    // Ctrl-C and SIGTERM end every job as Stop does, each saying what its unit holds.
+    SignalWatch watch([&jobs](int signalNumber) {
+        for (UnitJob *job : jobs)
+            job->interrupt(signalNumber);
+    });
     for (UnitJob *job : jobs) {
         progress.attach(*job);
         QObject::connect(job, &UnitJob::finished, &loop, [&, job] {
@@ -186,13 +195,64 @@ void addWritten(UnitJob &job, Area area)
     job.addCheck([&job, area] { job.done << areaName(area) + QStringLiteral(" written"); });
 }
 
+// Loads an area's file into its table through the checks Save makes: "" or the message.
+QString loadInto(Area area, const InputFile &in, SettingsModel &settings, NumbersModel &numbers)
+{
+    if (!in.error().isEmpty()) return in.error();
+    return in.named(area == Area::Settings ? loadSettings(in.path(), settings)
+                                           : loadNumbers(in.path(), numbers));
+}
+
+bool holdsNumbers(const NumbersModel &model)
+{
+    for (int r = NumbersModel::FirstEntry; r <= NumbersModel::LastEntry; ++r)
+        if (!model.text(r, NumberColumn::Number).isEmpty()) return true;
+    return false;
+}
+
+QString emptyListRefusal(const QString &file)
+{
+    return QStringLiteral("%1 holds no numbers: writing it empties the unit's whole list; add --yes to do it")
+        .arg(file);
+}
+
+// --dry-run: reads the area and prints what writing the table would change on the unit.
+void addPreview(UnitJob &job, Area area, const QList<PageBytes> &sent, bool namePort)
+{
+    job.addRead(area);
+    job.addCheck([&job, area, sent, namePort] {
+        const QString prefix = namePort ? job.port() + QStringLiteral(": ") : QString();
+        const QStringList lines = area == Area::Settings ? settingsChanges(job.pagesRead(area), sent)
+                                                         : numbersChanges(job.pagesRead(area), sent);
+        if (lines.isEmpty())
+            outLine(prefix + QStringLiteral("writing changes nothing in the %1").arg(areaName(area)));
+        for (const QString &line : lines)
+            outLine(prefix + line);
+    });
+}
+
+// A report file must be writable before any unit is touched: "" or why not.
+QString reportProblem(const QString &path)
+{
+    const QFileInfo file(path);
+    const QFileInfo folder(file.absolutePath());
+    if (!folder.exists())
+        return QStringLiteral("%1: the folder %2 does not exist").arg(path, folder.filePath());
+    if (!folder.isDir()) return QStringLiteral("%1: %2 is not a folder").arg(path, folder.filePath());
+    if (!folder.isWritable())
+        return QStringLiteral("%1: the folder %2 cannot be written").arg(path, folder.filePath());
+    if (file.exists() && (!file.isFile() || !file.isWritable()))
+        return QStringLiteral("%1: cannot be written over").arg(path);
+    return {};
+}
+
 struct Commands
 {
     CLI::App app{"Reads, writes, compares and provisions Zarvento GSM relay units over their serial port.",
                  "zarvento-cli"};
     DeviceArgs dev;
-    std::string file, output, profile, numbersFile, report;
-    bool json = false, verify = false, yes = false;
+    std::string file, output, profile, numbersFile, report, format;
+    bool json = false, verify = false, yes = false, dryRun = false;
 
     CLI::App *ports, *settingsRead, *settingsWrite, *settingsDiff, *numbersRead, *numbersWrite, *numbersDiff,
         *historyRead, *historyDelete, *provision, *backup;
@@ -215,11 +275,15 @@ struct Commands
             ->type_name("FILE");
         settingsWrite =
             settings->add_subcommand("write", "Write a profile workbook or settings JSON to the unit");
-        settingsWrite->add_option("FILE", file, "Profile .xlsx/.ods/.xls or .json")->required();
+        settingsWrite->add_option("FILE", file, "Profile .xlsx/.ods/.xls or .json, or - for stdin")
+            ->required();
         addDeviceOptions(settingsWrite, dev, onePort);
         settingsWrite->add_flag("--verify", verify, "Read the settings back and compare byte for byte");
+        addInputOptions(settingsWrite);
         settingsDiff = settings->add_subcommand("diff", "Show item by item what writing FILE would change");
-        settingsDiff->add_option("FILE", file, "Profile .xlsx/.ods/.xls or .json")->required();
+        settingsDiff->add_option("FILE", file, "Profile .xlsx/.ods/.xls or .json, or - for stdin")
+            ->required();
+        addFormatOption(settingsDiff);
         addDeviceOptions(settingsDiff, dev, onePort);
 
         CLI::App *numbers =
@@ -232,11 +296,17 @@ struct Commands
             ->type_name("FILE");
         numbersWrite =
             numbers->add_subcommand("write", "Write a list workbook, list CSV or JSON to the unit");
-        numbersWrite->add_option("FILE", file, "List .xlsx/.ods/.xls, .csv or .json")->required();
+        numbersWrite->add_option("FILE", file, "List .xlsx/.ods/.xls, .csv or .json, or - for stdin")
+            ->required();
         addDeviceOptions(numbersWrite, dev, onePort);
         numbersWrite->add_flag("--verify", verify, "Read the list back and compare byte for byte");
+        addInputOptions(numbersWrite);
+        numbersWrite->add_flag("--yes", yes,
+                               "Confirm writing a list that holds no numbers (it empties the unit's list)");
         numbersDiff = numbers->add_subcommand("diff", "Show row by row what writing FILE would change");
-        numbersDiff->add_option("FILE", file, "List .xlsx/.ods/.xls, .csv or .json")->required();
+        numbersDiff->add_option("FILE", file, "List .xlsx/.ods/.xls, .csv or .json, or - for stdin")
+            ->required();
+        addFormatOption(numbersDiff);
         addDeviceOptions(numbersDiff, dev, onePort);
 
         CLI::App *history = app.add_subcommand("history", "Read or delete the unit's event log");
@@ -258,6 +328,9 @@ struct Commands
         provision->add_flag("--verify", verify, "Read back what was written and compare byte for byte");
         provision->add_option("--report", report, "Write a JSON report per unit to FILE.json")
             ->type_name("FILE");
+        addInputOptions(provision);
+        provision->add_flag("--yes", yes,
+                            "Confirm writing a list that holds no numbers (it empties each unit's list)");
 
         backup = app.add_subcommand("backup", "Save settings profile, list workbook and history CSV in DIR");
         addDeviceOptions(backup, dev, onePort);
@@ -267,6 +340,18 @@ struct Commands
     }
 
     QString onlyPort() const { return q(dev.ports.front()); }
+
+    void addFormatOption(CLI::App *cmd)
+    {
+        cmd->add_option("--format", format, "The type of standard input's file (FILE -)")
+            ->check(CLI::IsMember({"json", "csv", "xlsx", "ods", "xls"}))
+            ->type_name("json|csv|xlsx|ods|xls");
+    }
+    void addInputOptions(CLI::App *cmd)
+    {
+        addFormatOption(cmd);
+        cmd->add_flag("--dry-run", dryRun, "Show what writing would change on each unit, and write nothing");
+    }
 
     Exit runPorts();
     Exit runRead(Area area);
@@ -321,12 +406,18 @@ Exit Commands::runRead(Area area)
 Exit Commands::runWrite(Area area)
 {
     UnitJob job(jobOptions(dev, dev.ports.front()));
-    const QString error =
-        area == Area::Settings ? loadSettings(q(file), job.settings()) : loadNumbers(q(file), job.numbers());
-    if (!error.isEmpty()) return usageError(error);
+    const InputFile in(q(file), q(format));
+    if (const QString e = loadInto(area, in, job.settings(), job.numbers()); !e.isEmpty())
+        return usageError(e);
+    if (area == Area::Numbers && !yes && !dryRun && !holdsNumbers(job.numbers()))
+        return usageError(emptyListRefusal(q(file)));
     const QList<PageBytes> sent =
         area == Area::Settings ? settingsPages(job.settings()) : numbersPages(job.numbers());
     job.addOpenAndLogIn();
+    if (dryRun) {
+        addPreview(job, area, sent, false);
+        return runJobs({&job});
+    }
     job.addSave(area);
     addWritten(job, area);
     if (verify) addVerify(job, area, sent);
@@ -337,9 +428,8 @@ Exit Commands::runDiff(Area area)
 {
     SettingsModel settingsFile;
     NumbersModel numbersFile;
-    const QString error =
-        area == Area::Settings ? loadSettings(q(file), settingsFile) : loadNumbers(q(file), numbersFile);
-    if (!error.isEmpty()) return usageError(error);
+    const InputFile in(q(file), q(format));
+    if (const QString e = loadInto(area, in, settingsFile, numbersFile); !e.isEmpty()) return usageError(e);
     UnitJob job(jobOptions(dev, dev.ports.front()));
     job.addOpenAndLogIn();
     job.addRead(area);
@@ -376,14 +466,24 @@ Exit Commands::runProvision()
         if (seen.contains(path)) return usageError(QStringLiteral("the port %1 is given twice").arg(q(p)));
         seen.insert(path);
     }
-    // Both files are checked in full before any unit is opened.
+    if (profile == "-" && numbersFile == "-")
+        return usageError(QStringLiteral("standard input (-) can give one of --profile and --numbers"));
+    // Every file, every value and the report's folder are checked before any unit is opened:
+    // exit 2 means that nothing was sent to any unit.
+    const InputFile profileIn(q(profile), q(format)), numbersIn(q(numbersFile), q(format));
     {
         SettingsModel s;
         NumbersModel n;
         if (!profile.empty())
-            if (const QString e = loadSettings(q(profile), s); !e.isEmpty()) return usageError(e);
-        if (!numbersFile.empty())
-            if (const QString e = loadNumbers(q(numbersFile), n); !e.isEmpty()) return usageError(e);
+            if (const QString e = loadInto(Area::Settings, profileIn, s, n); !e.isEmpty())
+                return usageError(e);
+        if (!numbersFile.empty()) {
+            if (const QString e = loadInto(Area::Numbers, numbersIn, s, n); !e.isEmpty())
+                return usageError(e);
+            if (!yes && !dryRun && !holdsNumbers(n)) return usageError(emptyListRefusal(q(numbersFile)));
+        }
+        if (!report.empty())
+            if (const QString e = reportProblem(q(report)); !e.isEmpty()) return usageError(e);
     }
     std::vector<std::unique_ptr<UnitJob>> jobs;
     QList<UnitJob *> list;
@@ -391,16 +491,26 @@ Exit Commands::runProvision()
         auto job = std::make_unique<UnitJob>(jobOptions(dev, p));
         job->addOpenAndLogIn();
         if (!profile.empty()) {
-            loadSettings(q(profile), job->settings());
-            job->addSave(Area::Settings);
-            addWritten(*job, Area::Settings);
-            if (verify) addVerify(*job, Area::Settings, settingsPages(job->settings()));
+            loadSettings(profileIn.path(), job->settings());
+            const QList<PageBytes> pages = settingsPages(job->settings());
+            if (dryRun) {
+                addPreview(*job, Area::Settings, pages, true);
+            } else {
+                job->addSave(Area::Settings);
+                addWritten(*job, Area::Settings);
+                if (verify) addVerify(*job, Area::Settings, pages);
+            }
         }
         if (!numbersFile.empty()) {
-            loadNumbers(q(numbersFile), job->numbers());
-            job->addSave(Area::Numbers);
-            addWritten(*job, Area::Numbers);
-            if (verify) addVerify(*job, Area::Numbers, numbersPages(job->numbers()));
+            loadNumbers(numbersIn.path(), job->numbers());
+            const QList<PageBytes> pages = numbersPages(job->numbers());
+            if (dryRun) {
+                addPreview(*job, Area::Numbers, pages, true);
+            } else {
+                job->addSave(Area::Numbers);
+                addWritten(*job, Area::Numbers);
+                if (verify) addVerify(*job, Area::Numbers, pages);
+            }
         }
         list << job.get();
         jobs.push_back(std::move(job));

@@ -17,7 +17,9 @@
 #include "settings/settings_model.h"
 
 #include <QFileInfo>
+
 #include <QTimer>
+#include <csignal>
 
 namespace zc::cli {
 
@@ -297,6 +299,34 @@ void UnitJob::fail(Exit code, const QString &message)
 void UnitJob::note(const QString &message)
 {
     m_messages << m_options.port + QStringLiteral(": ") + message;
+}
+
+void UnitJob::interrupt(int signalNumber)
+{
+    if (m_finished) return;
+    const Exit code = signalNumber == SIGTERM ? Exit::Terminated : Exit::Interrupted;
+    const QString how =
+        signalNumber == SIGTERM ? QStringLiteral("terminated") : QStringLiteral("interrupted (Ctrl-C)");
+    QString account;
+    if (!m_stepRunning) {
+        account = QStringLiteral("%1 between steps").arg(how);
+    } else if (m_current.kind == StepKind::Save) {
+        // Said before the transfer is abandoned, while it still knows what it sent.
+        const QString behind = m_link->transfer(m_current.area).leftBehind(true);
+        account = QStringLiteral("%1 while saving the %2: %3")
+                      .arg(how, areaName(m_current.area),
+                           behind.isEmpty() ? QStringLiteral("nothing of it was sent") : behind);
+    } else if (m_current.kind == StepKind::DeleteHistory) {
+        account =
+            QStringLiteral("%1 while deleting the history: it is unknown whether the unit deleted its log: "
+                           "read the history to see.")
+                .arg(how);
+    } else {
+        account = QStringLiteral("%1 while %2; nothing was being written").arg(how, where());
+    }
+    m_link->session.abandonAll();
+    fail(code, account);
+    finish();
 }
 
 QString UnitJob::where() const

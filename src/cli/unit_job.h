@@ -31,11 +31,13 @@ namespace zc::cli {
 
 // The program's exit codes; with several units the worst (highest) one counts.
 enum class Exit {
-    Done = 0,    // done, and verified where asked
-    Unit = 1,    // the unit refused (password, a page), verification or diff found a difference
-    Usage = 2,   // usage or input-file error; nothing was sent
-    Port = 3,    // the port is absent, not permitted or busy
-    NoReply = 4, // time-out, damaged replies or a unit that went away
+    Done = 0,          // done, and verified where asked
+    Unit = 1,          // the unit refused (password, a page), verification or diff found a difference
+    Usage = 2,         // usage or input-file error; nothing was sent
+    Port = 3,          // the port is absent, not permitted or busy
+    NoReply = 4,       // time-out, damaged replies or a unit that went away
+    Interrupted = 130, // stopped by Ctrl-C (SIGINT)
+    Terminated = 143,  // stopped by SIGTERM
 };
 inline Exit worse(Exit a, Exit b)
 {
@@ -95,6 +97,9 @@ public:
     void fail(Exit code, const QString &message);
     // A line for stderr that is no failure.
     void note(const QString &message);
+    // Ctrl-C or SIGTERM: ends the job at once, as Stop does in the window (the outstanding
+    // request is abandoned), and says what the unit now holds. Nothing once finished.
+    void interrupt(int signalNumber);
 
     Exit exit() const { return m_exit; }
     // stderr lines, each starting with the port.

@@ -25,17 +25,13 @@ int validSequence(const unsigned char *p, int avail, char32_t &cp)
     } else {
         return 0;
     }
-    if (avail < len)
-        return 0;
+    if (avail < len) return 0;
     for (int i = 1; i < len; ++i) {
-        if ((p[i] & 0xC0) != 0x80)
-            return 0;
+        if ((p[i] & 0xC0) != 0x80) return 0;
         cp = (cp << 6) | (p[i] & 0x3F);
     }
-    if (cp < min || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF))
-        return 0;
-    if (cp >= kRawBase && cp <= kRawBase + 0xFF)
-        return 0;
+    if (cp < min || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) return 0;
+    if (cp >= kRawBase && cp <= kRawBase + 0xFF) return 0;
     return len;
 }
 
@@ -58,8 +54,7 @@ QByteArray charBytes(const QString &text, qsizetype &i)
         return QByteArray(1, char(u - kRawBase));
     }
     qsizetype n = 1;
-    if (QChar::isHighSurrogate(u) && i + 1 < text.size() && text.at(i + 1).isLowSurrogate())
-        n = 2;
+    if (QChar::isHighSurrogate(u) && i + 1 < text.size() && text.at(i + 1).isLowSurrogate()) n = 2;
     QByteArray b = text.mid(i, n).toUtf8();
     i += n;
     return b;
@@ -101,8 +96,7 @@ QByteArray toBytesCut(const QString &text, int maxBytes)
     QByteArray out;
     for (qsizetype i = 0; i < text.size();) {
         const QByteArray c = charBytes(text, i);
-        if (out.size() + c.size() > maxBytes)
-            break;
+        if (out.size() + c.size() > maxBytes) break;
         out += c;
     }
     return out;
@@ -114,10 +108,22 @@ QString cut(const QString &text, int maxBytes)
     for (qsizetype i = 0; i < text.size();) {
         const qsizetype start = i;
         bytes += charBytes(text, i).size();
-        if (bytes > maxBytes)
-            return text.left(start);
+        if (bytes > maxBytes) return text.left(start);
     }
     return text;
+}
+
+QString printable(const QString &text)
+{
+    QString out;
+    out.reserve(text.size());
+    for (QChar c : text) {
+        if (c.unicode() < 0x20 || c.unicode() == 0x7F)
+            out += QStringLiteral("\\x%1").arg(c.unicode(), 2, 16, QLatin1Char('0'));
+        else
+            out += c;
+    }
+    return out;
 }
 
 } // namespace zc::DeviceText

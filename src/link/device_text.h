@@ -15,8 +15,15 @@ QByteArray toBytes(const QString &text);
 // The bytes of text cut to at most maxBytes without splitting a character.
 QByteArray toBytesCut(const QString &text, int maxBytes);
 // Byte length of a text as the device counts it.
-inline int byteLength(const QString &text) { return int(toBytes(text).size()); }
+inline int byteLength(const QString &text)
+{
+    return int(toBytes(text).size());
+}
 // The longest prefix of text whose bytes fit maxBytes.
 QString cut(const QString &text, int maxBytes);
+
+// The text as a message may quote it: control characters (below 0x20, and 0x7F) written as
+// \xNN, so that quoting a text never sends a terminal or a log an escape of its own.
+QString printable(const QString &text);
 
 } // namespace zc::DeviceText

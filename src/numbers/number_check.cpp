@@ -15,7 +15,7 @@ using CheckCell::kYes;
 
 QString quotedCell(int column, const QString &text)
 {
-    return QStringLiteral("%1 \"%2\"").arg(NumberColumn::name(column), text.left(40));
+    return QStringLiteral("%1 \"%2\"").arg(NumberColumn::name(column), DeviceText::printable(text.left(40)));
 }
 
 int digitsAt(QStringView text, int from, int count)

@@ -19,7 +19,8 @@ constexpr int kQuoted = 40; // characters of a text quoted in a message
 
 QString quoted(const QString &text)
 {
-    return text.size() > kQuoted ? u'"' + text.left(kQuoted) + QStringLiteral("...\"") : u'"' + text + u'"';
+    const QString shown = DeviceText::printable(text.left(kQuoted));
+    return text.size() > kQuoted ? u'"' + shown + QStringLiteral("...\"") : u'"' + shown + u'"';
 }
 
 QString nameOf(int item)

@@ -2,13 +2,18 @@
 // provisioning several units at once, verification after a write, bad input files and
 // units that fail.
 #include "cli_rig.h"
+#include "common/wait.h"
 
 #include <QDir>
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QRegularExpression>
 #include <QTemporaryDir>
+
+#include <csignal>
+#include <sys/stat.h>
 
 using namespace zc;
 using namespace zc::test;
@@ -62,6 +67,19 @@ private slots:
         lines[1] = fields.join(',');
         write(path("n-bad.csv"), lines.join('\n'));
         write(path("n-bad.json"), "{\"rows\": [{\"row\": 2000, \"number\": \"123\", \"always\": true}]}");
+        // Values the unit cannot hold, files that are no list file, and inputs that are no file.
+        write(path("s-pw.json"),
+              QByteArray(settings).replace("\"content\": \"8530\"", "\"content\": \"12345\""));
+        fields = list.split('\n')[1].split(',');
+        fields[4] = "2001/01/01"; // ends long before it starts
+        lines = list.split('\n');
+        lines[1] = fields.join(',');
+        write(path("n-rev.csv"), lines.join('\n'));
+        write(path("n-half.csv"), list.split('\n').mid(0, 500).join('\n'));
+        write(path("n-none.json"), "{\"rows\": []}");
+        QVERIFY(::mkfifo(QFile::encodeName(path("fifo.csv")).constData(), 0600) == 0);
+        QVERIFY(QFile::link(path("loop-a.csv"), path("loop-b.csv")) &&
+                QFile::link(path("loop-b.csv"), path("loop-a.csv")));
     }
 
     void commands_data()
@@ -201,6 +219,27 @@ private slots:
         QTest::newRow("no such file") << "--profile"
                                       << "absent.xlsx"
                                       << "absent.xlsx";
+        QTest::newRow("five-digit password") << "--profile"
+                                             << "s-pw.json"
+                                             << "has 5 characters; the unit keeps at most 4";
+        QTest::newRow("window ends before it starts") << "--numbers"
+                                                      << "n-rev.csv"
+                                                      << "Row 2: the window ends";
+        QTest::newRow("half a list file") << "--numbers"
+                                          << "n-half.csv"
+                                          << "the file ends after line 500";
+        QTest::newRow("a list with no numbers") << "--numbers"
+                                                << "n-none.json"
+                                                << "holds no numbers";
+        QTest::newRow("a FIFO") << "--numbers"
+                                << "fifo.csv"
+                                << "a FIFO (named pipe), not a file";
+        QTest::newRow("a symlink loop") << "--profile"
+                                        << "loop-a.csv"
+                                        << "too many levels of symbolic links";
+        QTest::newRow("report folder missing") << "--report"
+                                               << "missing/r.json"
+                                               << "does not exist";
     }
     void badInputChangesNothing()
     {
@@ -211,6 +250,7 @@ private slots:
         // The other file is good, so the bad one alone stops the run.
         const QStringList good = option == "--numbers" ? QStringList{"--profile", path("s.json")}
                                                        : QStringList{"--numbers", path("n.csv")};
+        // The run is refused at once, before any unit is opened; nothing waits on a FIFO.
         const CliRun r = runCli(
             QStringList{"provision", "--port", units.port(0), "--port", units.port(1), option, path(file)} +
             good);
@@ -218,6 +258,46 @@ private slots:
         QVERIFY2(r.err.contains(message.toUtf8()), r.err.constData());
         for (const auto &sim : units.sims)
             QCOMPARE(sim->requestCount(), 0);
+    }
+
+    // Ctrl-C during a write ends it at once, exit 130, with an account of the pages the unit
+    // holds that its memory bears out.
+    void interruptedWriteTellsWhatTheUnitHolds()
+    {
+        QByteArray csv;
+        for (int r = 1; r <= 1000; ++r)
+            csv += QByteArray::number(r) + ",+49" + QByteArray::number(7000000 + r) + ",,,,,yes,no,,\r\n";
+        write(path("n-all.csv"), csv + ",,,,,,,,,\r\n");
+        devsim::Options o = preset(devsim::Preset::Demo);
+        o.baud = 115200; // a list save takes about 3 s
+        Units units({o});
+        const QByteArray before = units.area(0, Area::Numbers);
+        QProcess p;
+        p.start(QStringLiteral(ZC_CLI_PROGRAM),
+                {"numbers", "write", path("n-all.csv"), "--port", units.port(0)});
+        QVERIFY(waitUntil([&] { return units.sims[0]->requestCount() > 20; }, 10000));
+        QVERIFY(::kill(pid_t(p.processId()), SIGINT) == 0);
+        QVERIFY(p.waitForFinished(5000));
+        QCOMPARE(p.exitCode(), 130);
+        const QString err = QString::fromUtf8(p.readAllStandardError());
+        const QRegularExpressionMatch m =
+            QRegularExpression(
+                QStringLiteral(
+                    "interrupted \\(Ctrl-C\\) while saving the number list: Pages 1 to (\\d+) of 125 saved, "
+                    "page (\\d+) may or may not be saved, pages \\d+ to 125 not saved: save again."))
+                .match(err);
+        QVERIFY2(m.hasMatch(), qPrintable(err));
+        const int saved = m.captured(1).toInt();
+        QCOMPARE(m.captured(2).toInt(), saved + 1);
+        const QByteArray after = units.area(0, Area::Numbers);
+        for (int page = 1; page <= 125; ++page) {
+            const QByteArray held = after.mid((page - 1) * 256, 256);
+            if (page <= saved)
+                QVERIFY2(held.startsWith("+49" + QByteArray::number(7000000 + (page - 1) * 8 + 1)),
+                         qPrintable(QString::number(page)));
+            else if (page > saved + 1)
+                QCOMPARE(held, before.mid((page - 1) * 256, 256));
+        }
     }
 
     // Ports that cannot be opened and units that stop answering end with their own codes

@@ -281,11 +281,10 @@ void TestSettingsCodec::encodeRefused_data()
                "...\" takes 41 bytes; the unit keeps at most 40";
     QTest::newRow("control character in a text")
         << 5 << "Gate\x1b"
-        << "5.DIN1 Alarm Content: \"Gate\x1b\" holds the control character 0x1b, which the unit cannot show";
-    QTest::newRow("NUL in a plain text")
-        << 18 << QString("10.0.0.1") + QChar(0)
-        << "18.Server IP Address: \"10.0.0.1" + QString(QChar(0)) +
-               "\" holds the control character 0x00, which the unit cannot show";
+        << "5.DIN1 Alarm Content: \"Gate\\x1b\" holds the control character 0x1b, which the unit cannot show";
+    QTest::newRow("NUL in a plain text") << 18 << QString("10.0.0.1") + QChar(0)
+                                         << "18.Server IP Address: \"10.0.0.1\\x00\" holds the control "
+                                            "character 0x00, which the unit cannot show";
     QTest::newRow("far too many digits") << 16 << "123456789012345678901234"
                                          << "16.Self-Check Report Interval(0-999,Unit:Hour): "
                                             "123456789012345678901234 is out of range (0 to 999)";
