@@ -70,10 +70,12 @@ QString paragraph(QXmlStreamReader &xml)
     return text;
 }
 
-// The text of a <table:table-cell> just started, read to its end.
-QString cellText(QXmlStreamReader &xml)
+// The text of a <table:table-cell> just started, read to its end, and its kind.
+QString cellText(QXmlStreamReader &xml, CellKind &kind)
 {
     const auto a = xml.attributes();
+    const bool formula = a.hasAttribute(kTable, QLatin1String("formula"));
+    kind = CellKind::Text;
     const auto type = a.value(kOffice, QLatin1String("value-type"));
     const QString value = a.value(kOffice, QLatin1String("value")).toString();
     const QString date = a.value(kOffice, QLatin1String("date-value")).toString();
@@ -92,23 +94,32 @@ QString cellText(QXmlStreamReader &xml)
         type == QLatin1String("currency")) {
         bool ok = false;
         const double number = value.toDouble(&ok);
-        if (ok) return CellText::number(number);
+        if (ok) {
+            kind = CellKind::Number;
+            return CellText::number(number);
+        }
     } else if (type == QLatin1String("date")) {
+        kind = CellKind::Number;
         return CellText::fromIsoDate(date);
     } else if (type == QLatin1String("time")) {
+        kind = CellKind::Number;
         return CellText::fromIsoTime(time);
     } else if (type == QLatin1String("boolean")) {
         return CellText::truth(truth == QLatin1String("true"));
     } else if (type == QLatin1String("string") && !string.isEmpty()) {
         return string;
     }
-    return paragraphs.join(QLatin1Char('\n'));
+    QString text = paragraphs.join(QLatin1Char('\n'));
+    // A formula the writing program never calculated has neither a value nor a text.
+    if (formula && type.isEmpty() && text.isEmpty()) kind = CellKind::Formula;
+    return text;
 }
 
 struct Cell
 {
     qint64 column, count;
     QString text;
+    CellKind kind;
 };
 
 // Reads a <table:table-row> just started and puts its cells, repeated as often as the row
@@ -122,8 +133,10 @@ bool readRow(QXmlStreamReader &xml, qint64 &row, SheetFiller &out)
         if (xml.namespaceUri() == kTable && (xml.name() == QLatin1String("table-cell") ||
                                              xml.name() == QLatin1String("covered-table-cell"))) {
             const qint64 count = repeat(xml, QLatin1String("number-columns-repeated"));
-            QString text = cellText(xml);
-            if (!text.isEmpty()) cells.push_back({column, count, std::move(text)});
+            CellKind kind = CellKind::Text;
+            QString text = cellText(xml, kind);
+            if (!text.isEmpty() || kind == CellKind::Formula)
+                cells.push_back({column, count, std::move(text), kind});
             column += count;
         } else {
             xml.skipCurrentElement();
@@ -132,7 +145,7 @@ bool readRow(QXmlStreamReader &xml, qint64 &row, SheetFiller &out)
     for (qint64 r = 0; r < rows && !cells.empty(); ++r)
         for (const Cell &cell : cells)
             for (qint64 c = 0; c < cell.count; ++c)
-                if (!out.add(row + r, cell.column + c, cell.text)) return false;
+                if (!out.add(row + r, cell.column + c, cell.text, cell.kind)) return false;
     row += rows;
     return true;
 }

@@ -18,11 +18,12 @@ public:
 
     explicit SheetFiller(Sheet &sheet) : m_sheet(sheet) {}
 
-    // Puts a non-empty text at (row, column), counted from 1. false once a limit is passed;
-    // error() then says which.
-    bool add(qint64 row, qint64 column, const QString &text)
+    // Puts a non-empty text (or a formula without value) at (row, column), counted from 1. false once a limit
+    // is passed; error() then says which.
+    bool add(qint64 row, qint64 column, const QString &text, CellKind kind = CellKind::Text)
     {
-        if (text.isEmpty()) return true;
+        // A formula without a saved value is kept, empty, so the importers can tell it apart.
+        if (text.isEmpty() && kind != CellKind::Formula) return true;
         if (row < 1 || column < 1 || row > MaxRows || column > MaxColumns) {
             m_error =
                 QStringLiteral("the sheet is too large (it has a cell at row %1, column %2; at most %3 rows "
@@ -40,11 +41,11 @@ public:
                           .arg(MaxCellChars);
             return false;
         }
-        if (m_sheet.cellCount() >= MaxCells) {
+        if (m_sheet.cellCount() >= MaxCells || int(m_sheet.kinds().size()) >= MaxCells) {
             m_error = QStringLiteral("the sheet holds more than %1 cells").arg(MaxCells);
             return false;
         }
-        m_sheet.setText(int(row), int(column), text);
+        m_sheet.setText(int(row), int(column), text, kind);
         return true;
     }
     const QString &error() const { return m_error; }

@@ -54,6 +54,8 @@ private slots:
     void otherPrograms();
     void cellTexts_data();
     void cellTexts();
+    void cellKinds_data();
+    void cellKinds();
 };
 
 void TestSheets::profileRoundTrip()
@@ -240,6 +242,11 @@ void TestSheets::otherPrograms()
     QCOMPARE(s.text(20, 2), QStringLiteral("123456789012345"));
     QCOMPARE(s.text(21, 3), QStringLiteral("Grüße"));
     QCOMPARE(s.text(11, 2), QString());
+    // Numbers, dates and times were stored as numbers; the phone number as a text.
+    QCOMPARE(s.kind(2, 2), CellKind::Number);
+    QCOMPARE(s.kind(6, 3), CellKind::Number);
+    QCOMPARE(s.kind(8, 2), CellKind::Number);
+    QCOMPARE(s.kind(3, 2), CellKind::Text);
 
     SettingsModel model;
     QCOMPARE(SettingsProfile::fromSheet(s, model), QString());
@@ -287,6 +294,41 @@ void TestSheets::cellTexts()
     QFETCH(QString, format);
     QFETCH(QString, text);
     QCOMPARE(CellText::fromSerial(value, CellText::formatKind(format)), text);
+}
+
+void TestSheets::cellKinds_data()
+{
+    QTest::addColumn<QString>("file");
+    QTest::newRow("xlsx") << "kinds.xlsx";
+    QTest::newRow("ods") << "kinds.ods";
+}
+
+void TestSheets::cellKinds()
+{
+    QFETCH(QString, file);
+    const SheetReadResult read = WorkbookReader::read(fixture(file));
+    QVERIFY2(read.ok(), qPrintable(read.error));
+    const Sheet &s = read.sheet;
+    const struct
+    {
+        int row, column;
+        CellKind kind;
+        const char *text;
+    } cells[] = {
+        {1, 1, CellKind::Text, "Items"},
+        {1, 2, CellKind::Number, "8530"},
+        {1, 3, CellKind::Number, "2026/12/06"},
+        {2, 1, CellKind::Formula, ""},
+        {2, 2, CellKind::Number, "17060"},
+        {2, 3, CellKind::Text, nullptr},
+        {2, 4, CellKind::Text, "x"},
+        {3, 1, CellKind::Text, ""},
+    };
+    for (const auto &c : cells) {
+        QCOMPARE(s.kind(c.row, c.column), c.kind);
+        if (c.text) QCOMPARE(s.text(c.row, c.column), QString::fromUtf8(c.text));
+    }
+    QCOMPARE(s.rowCount(), 2);
 }
 
 QTEST_GUILESS_MAIN(TestSheets)
