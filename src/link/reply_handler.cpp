@@ -252,6 +252,8 @@ void ReplyHandler::route()
     }
     if (read)
         emit routed(m_valid.dataLength == kPageSize ? row.read : Route::ShortPage);
+    else if (m_valid.dataLength == 0)
+        emit routed(Route::ShortPage); // no verdict: taken as damaged
     else
         emit routed(firstByteOne ? row.accepted : row.refused);
     t->deliver(cmd, m_valid.address, m_valid.data.data(), m_valid.dataLength);

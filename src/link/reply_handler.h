@@ -41,7 +41,7 @@ public:
         UndefinedAddress,
         UndefinedData,
         Ignored,   // a reply that answers no outstanding request (a late, stray or duplicated one)
-        ShortPage, // a read reply without a whole page
+        ShortPage, // a read reply without a whole page, or a save's reply without data
     };
     Q_ENUM(Route)
 

@@ -110,8 +110,10 @@ private slots:
                                            << int(Route::SettingsWriteAccepted);
         QTest::newRow("write settings refused") << 0x82 << 0x100u << refused << "Save basic settings" << ""
                                                 << "Basic setting error" << int(Route::SettingsWriteRefused);
+        // No data is no verdict: the page may or may not be saved, as with a damaged reply.
         QTest::newRow("write settings no data") << 0x82 << 0x0u << QByteArray() << "Save basic settings" << ""
-                                                << "Basic setting error" << int(Route::SettingsWriteRefused);
+                                                << "The unit's reply to the save carried no data"
+                                                << int(Route::ShortPage);
         QTest::newRow("write numbers ok") << 0x82 << 0x1000u << ok << "Save number list:2/125" << "nextNumbers" << ""
                                           << int(Route::NumbersWriteAccepted);
         QTest::newRow("write numbers refused") << 0x82 << 0x8C00u << refused << "Save number list:2/125" << ""
@@ -480,6 +482,52 @@ private slots:
         QVERIFY(!rig.login.loginPending);
         rig.feed(frame(0x83, 0x0, QByteArray(256, 0)));
         QVERIFY(rig.calls.isEmpty());
+    }
+
+    // One set of sentences for every account of a transfer that ended early.
+    void leftBehindSentences_data()
+    {
+        QTest::addColumn<bool>("writing");
+        QTest::addColumn<int>("done");
+        QTest::addColumn<bool>("unknown");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("nothing saved") << true << 0 << false
+                                       << "No page was saved (0 of 125): the unit keeps its earlier data; save again.";
+        QTest::newRow("first page unanswered")
+            << true << 0 << true << "Page 1 of 125 may or may not be saved, pages 2 to 125 not saved: save again.";
+        QTest::newRow("refused after 40") << true << 40 << false
+                                          << "Pages 1 to 40 of 125 saved, pages 41 to 125 not saved: save again.";
+        QTest::newRow("unanswered after 40")
+            << true << 40 << true
+            << "Pages 1 to 40 of 125 saved, page 41 may or may not be saved, pages 42 to 125 not saved: save again.";
+        QTest::newRow("last page unanswered")
+            << true << 124 << true << "Pages 1 to 124 of 125 saved, page 125 may or may not be saved: save again.";
+        QTest::newRow("all saved") << true << 125 << true << "";
+        QTest::newRow("read stopped") << false << 3 << true
+                                      << "The table holds pages read from the unit only up to page 3 of 125.";
+    }
+    void leftBehindSentences()
+    {
+        QFETCH(bool, writing);
+        QFETCH(int, done);
+        QFETCH(bool, unknown);
+        QFETCH(QString, text);
+        QCOMPARE(leftBehind(writing, 125, done, unknown), text);
+    }
+
+    // An acknowledgement without data says nothing of the page: it may or may not be saved.
+    void emptyAcknowledgementCountsAsDamaged()
+    {
+        Rig rig;
+        rig.numbers.at(125, 3, true);
+        rig.sent(rig.numbers, 0x82, 0x1100);
+        rig.reporter.expect(QStringLiteral("The unit's reply to the save carried no data. The save was stopped; please "
+                                           "try again.\nPage 1 of 125 saved, page 2 may or may not be saved, pages 3 "
+                                           "to 125 not saved: save again."));
+        rig.feed(frame(0x82, 0x1100, QByteArray()));
+        QCOMPARE(rig.routes, QList<Route>{Route::ShortPage});
+        QVERIFY(rig.reporter.allExpectedSeen());
+        QVERIFY(!rig.numbers.active());
     }
 
     void timerRule()
