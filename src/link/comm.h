@@ -1,6 +1,6 @@
 // The serial port to the unit: QSerialPort on the UI thread's event loop. Received bytes
-// reach OnReceiveData one byte per call, in order, and OnReceiveChunk as the blocks read. A failed open never looks like an
-// open port; a device that vanishes while open closes the port and raises OnRequestHangup.
+// reach OnReceiveData one byte per call, in order, and OnReceiveChunk as the blocks read. A failed open never
+// looks like an open port; a device that vanishes while open closes the port and raises OnRequestHangup.
 #pragma once
 
 #include <QByteArray>
@@ -50,6 +50,10 @@ public:
     bool WriteData(const std::uint8_t *bytes, std::uint16_t count);
 
     bool PortOpen() const;
+    // Reads what the device holds now, without waiting, and returns every received byte not
+    // yet handed to OnReceiveChunk (they will not be). OnReceiveData still gets them all,
+    // in order, later. Called before a request is written: those bytes came before it.
+    QByteArray takeUnread();
     QString PortOpenError() const { return m_openError; }
 
     QString CommName() const { return m_name; }

@@ -599,8 +599,8 @@ void TForm1::redoPage()
 
 void TForm1::keyPressEvent(QKeyEvent *event)
 {
-    // Escape that no editor took stops a running transfer.
-    if (event->key() == Qt::Key_Escape && m_session->transferActive()) {
+    // Escape that no editor took stops a running transfer or an outstanding request.
+    if (event->key() == Qt::Key_Escape && (m_session->transferActive() || m_session->busy())) {
         btnStopClick();
         event->accept();
         return;

@@ -73,7 +73,7 @@ public slots:
     void tmr2Timer();
     void cm1RequestHangup(const QString &why);
     void pgc1Change(int index);
-    // Stop (the button, or Escape): ends the running transfer after its outstanding reply.
+    // Stop (the button, or Escape): ends the running transfer and its outstanding request at once.
     void btnStopClick();
     // Ctrl+Z and Ctrl+Shift+Z: undo and redo on the current page.
     void undoPage();

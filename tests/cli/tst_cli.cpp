@@ -2,6 +2,8 @@
 // provisioning several units at once, verification after a write, bad input files and
 // units that fail.
 #include "cli_rig.h"
+#include "common/frames.h"
+#include "devsim/presets.h"
 
 #include <QDir>
 #include <QFile>
@@ -255,6 +257,130 @@ private slots:
         QVERIFY2(r.ms < maxMs, QByteArray::number(r.ms).constData());
         QCOMPARE(r.out, QByteArray());
     }
+
+    // Faults of the line and of the unit: each ends as its message says, and the unit holds
+    // what the message says it holds.
+    void lineFaults_data()
+    {
+        QTest::addColumn<int>("fault");
+        QTest::addColumn<QStringList>("args");
+        QTest::addColumn<int>("code");
+        QTest::addColumn<QString>("message");
+        const QStringList writeSettings{"settings", "write", "{dir}/s15.json", "--port", "{port}"};
+        const QStringList writeList{"numbers", "write", "{dir}/n.csv", "--port", "{port}"};
+        const QStringList slow{"--timeout-ms", "1000"};
+        QTest::newRow("page 1 acknowledged late")
+            << int(LatePage1) << writeSettings << 4
+            << "Page 1 of 2 may or may not be saved, page 2 not saved: save again.";
+        QTest::newRow("list page 3 unanswered") << int(DropPage3) << writeList << 4
+                                                << "Pages 1 to 2 of 125 saved, page 3 may or may not be "
+                                                   "saved, pages 4 to 125 not saved: save again.";
+        QTest::newRow("acknowledgement without data")
+            << int(EmptyAck3) << writeList << 4 << "page 3 may or may not be saved";
+        QTest::newRow("acknowledgement of page 4 glued behind page 3's")
+            << int(GluedAck) << writeList << 1
+            << "number list page 4 of 125 refused by the unit: rows 25–32 not saved. Pages 1 to 3 of 125 "
+               "saved, "
+               "pages 4 to 125 not saved: save again.";
+        QTest::newRow("page 4 glued behind page 3")
+            << int(GluedRead) << QStringList{"numbers", "read", "--port", "{port}", "-o", "{dir}/glued.json"}
+            << 0 << "";
+        QTest::newRow("stray bytes trickle: list read")
+            << int(Trickle) << QStringList{"numbers", "read", "--port", "{port}"} + slow << 4
+            << "no reply from the unit within 1000 ms to number list page 1 of 125";
+        QTest::newRow("stray bytes trickle: list save")
+            << int(Trickle) << writeList + slow << 4
+            << "Page 1 of 125 may or may not be saved, pages 2 to 125 not saved: save again.";
+        QTest::newRow("stray bytes trickle: history delete")
+            << int(Trickle) << QStringList{"history", "delete", "--yes", "--port", "{port}"} + slow << 4
+            << "no reply from the unit within 1000 ms to the delete";
+    }
+    void lineFaults()
+    {
+        QFETCH(int, fault);
+        QFETCH(QStringList, args);
+        QFETCH(int, code);
+        QFETCH(QString, message);
+        devsim::Options o = preset(args[1] == "write" ? devsim::Preset::Factory : devsim::Preset::Demo);
+        const QByteArray ack("\x01", 1);
+        switch (Fault(fault)) {
+        case LatePage1:
+            o.lateReply = 2; // the login, then settings page 1
+            o.lateMs = 4000;
+            break;
+        case DropPage3:
+            o.dropReply = 1 + 3;
+            break;
+        case EmptyAck3:
+            o.dropReply = o.injectAt = 1 + 3;
+            o.inject = test::frame(0x82, 0x1200, {});
+            break;
+        case GluedAck:
+            // In the same write as page 3's acknowledgement comes one for page 4, which the
+            // unit then refuses.
+            o.injectAt = 1 + 3;
+            o.inject = test::frame(0x82, 0x1300, ack);
+            o.injectOffset = 1 << 20;
+            o.refuseWrite = 1 + 4;
+            break;
+        case GluedRead:
+            o.injectAt = 1 + 3;
+            o.inject = test::frame(0x83, 0x1300, QByteArray(256, char(0xFF)));
+            o.injectOffset = 1 << 20;
+            break;
+        case Trickle:
+            o.trickleFrom = 2;
+            break;
+        }
+        Units units({o});
+        const QByteArray history = units.area(0, Area::History);
+        const CliRun r = runCli(expand(args, units.port(0)));
+        QVERIFY2(r.code == code, r.err.constData());
+        QVERIFY2(r.err.contains(message.toUtf8()), r.err.constData());
+
+        // What the unit holds afterwards.
+        const QByteArray numbers = units.area(0, Area::Numbers);
+        const QByteArray demo = devsim::presetNumbers(devsim::Preset::Demo);
+        const QByteArray factory = devsim::presetNumbers(devsim::Preset::Factory);
+        const auto pages = [](const QByteArray &a, int first, int last) {
+            return a.mid((first - 1) * 256, (last - first + 1) * 256);
+        };
+        switch (Fault(fault)) {
+        case LatePage1: {
+            const QByteArray settings = units.area(0, Area::Settings);
+            const QByteArray before = devsim::presetSettings(devsim::Preset::Factory);
+            QVERIFY(settings.left(256) != before.left(256)); // page 1 was written
+            QCOMPARE(settings.mid(256), before.mid(256));
+            break;
+        }
+        case DropPage3:
+        case EmptyAck3: // the unit wrote page 3; its reply said nothing of it
+            QCOMPARE(pages(numbers, 1, 3), pages(demo, 1, 3));
+            QCOMPARE(pages(numbers, 4, 125), pages(factory, 4, 125));
+            break;
+        case GluedAck:
+            QCOMPARE(pages(numbers, 1, 3), pages(demo, 1, 3));
+            QCOMPARE(pages(numbers, 4, 125), pages(factory, 4, 125));
+            break;
+        case GluedRead:
+            QCOMPARE(numbers, demo);
+            QCOMPARE(readAll(path("glued.json")), readAll(path("n.json")));
+            break;
+        case Trickle:
+            // A save's first page goes out before the silence is noticed; a delete is done
+            // by the unit even though it never says so.
+            if (args[1] == "write")
+                QCOMPARE(pages(numbers, 2, 125), pages(factory, 2, 125));
+            else if (args[1] == "read")
+                QCOMPARE(numbers, demo);
+            else
+                QCOMPARE(units.area(0, Area::History), QByteArray(history.size(), char(0xFF)));
+            break;
+        }
+    }
+
+private:
+    enum Fault { LatePage1, DropPage3, EmptyAck3, GluedAck, GluedRead, Trickle };
 };
 
 QTEST_GUILESS_MAIN(TstCli)

@@ -399,7 +399,9 @@ private slots:
         QCOMPARE(rig.handler.assembler().inFrame(), false);
     }
 
-    void bytesAndTheReplyTimer()
+    // A request's deadline is its write plus the interval. Only the header of the awaited
+    // reply moves it, once, by that frame's time on the wire; stray bytes never do.
+    void deadline()
     {
         Rig rig;
         QObject::connect(&rig.timer, &QTimer::timeout, &rig.handler, &ReplyHandler::tmr1Timer);
@@ -407,21 +409,54 @@ private slots:
         rig.handler.cm1ReceiveData(0x00);
         QVERIFY(!rig.timer.isActive());
         QCOMPARE(rig.reporter.lastStatus(), QStringLiteral("Data communication"));
-        // A whole reply stops it.
+        // Stray bytes trickling in do not hold the request open.
+        rig.settings.at(2, 2);
+        rig.sent(rig.settings, 0x83, 0x0);
         rig.timer.startRule();
-        rig.feed(frame(0x84, 0, QByteArray()));
+        rig.reporter.expect(QStringLiteral("Receive timeout\nNo page was read: the table is as it was."));
+        for (int i = 0; i < 100 && !rig.reporter.allExpectedSeen(); ++i) {
+            rig.handler.cm1ReceiveData(0x55);
+            QTest::qWait(10);
+        }
+        QVERIFY(rig.reporter.allExpectedSeen());
+        // The awaited reply's header gives it its time on the wire; its end stops the clock.
+        rig.settings.at(2, 2);
+        rig.sent(rig.settings, 0x83, 0x100);
+        rig.timer.startRule();
+        const QByteArray reply = frame(0x83, 0x100, QByteArray(256, 0));
+        rig.feed(reply.left(20));
+        QCOMPARE(rig.timer.interval(), 50 + ReplyHandler::wireMs(256));
+        rig.feed(reply.mid(20));
         QVERIFY(!rig.timer.isActive());
-        // Noise, or half a frame, and then silence: the wait ends in "Receive timeout" and
-        // the half frame is dropped, so the next reply is read from its start.
+        QCOMPARE(rig.calls, QStringList{"decodeSettings@100"});
+        // Half a reply and then silence: the wait ends in "Receive timeout" and the half
+        // frame is dropped, so the next reply is read from its start.
+        rig.settings.at(2, 2);
+        rig.sent(rig.settings, 0x83, 0x0);
         rig.timer.startRule();
-        rig.feed(QByteArray("\x00\x11", 2) + frame(0x84, 0, QByteArray(4, 0)).left(6));
-        QVERIFY(rig.timer.isActive());
-        rig.reporter.expect(QStringLiteral("Receive timeout"));
+        rig.reporter.expect(QStringLiteral("Receive timeout\nNo page was read: the table is as it was."));
+        rig.feed(frame(0x83, 0x0, QByteArray(256, 0)).left(100));
         ZC_TRY_VERIFY(rig.reporter.allExpectedSeen());
         QCOMPARE(rig.handler.assembler().inFrame(), false);
         rig.routes.clear();
         rig.feed(frame(0x84, 0, QByteArray()));
         QCOMPARE(rig.routes, QList<Route>{Route::UndefinedData});
+    }
+
+    // Bytes the port held before a request was written cannot answer it: a frame made of
+    // them is a notice, and the real reply that follows is taken.
+    void bytesBeforeTheRequestAnswerNothing()
+    {
+        Rig rig;
+        const QByteArray page = frame(0x83, 0x1400, QByteArray(256, 0x11));
+        rig.numbers.at(125, 6);
+        rig.numbers.awaiting();
+        rig.handler.requestSent(0x83, 0x1400, Requester::Transfer, &rig.numbers, page);
+        QCOMPARE(rig.routes, QList<Route>{Route::Ignored});
+        QVERIFY(rig.calls.isEmpty());
+        QCOMPARE(rig.reporter.lastStatus(), QStringLiteral("Unasked reply from the unit ignored"));
+        rig.feed(page);
+        QCOMPARE(rig.calls, QStringList{"decodeNumbers@1400"});
     }
 
     // A time-out ends the transfer: its late reply is reported and never continued.
