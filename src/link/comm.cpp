@@ -13,6 +13,7 @@
 #include <cerrno>
 #include <climits>
 #include <sched.h>
+#include <sys/file.h>
 #include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -175,6 +176,15 @@ void TComm::OpenPort()
         m_port.close();
         failOpen(kNotComm, notSerialHint(path));
     }
+    // One program at a time on a device, whatever name it was opened by (a by-id link and
+    // ttyUSB0, two links to one pty) and whoever runs it: a lock on the device itself, which
+    // root gets no exception from, and the terminal's exclusive mode for openers that do
+    // not lock.
+    if (::flock(m_port.handle(), LOCK_EX | LOCK_NB) != 0) {
+        m_port.close();
+        failOpen(kOpenFailed, inUseHint(path));
+    }
+    ::ioctl(m_port.handle(), TIOCEXCL);
 
     ++m_session;
     m_rx.clear();
@@ -197,6 +207,9 @@ void TComm::ClosePort()
     ++m_session;
     m_rx.clear();
     m_rxPos = m_chunkEnd = 0;
+    // The exclusive mode outlives this descriptor while the other side keeps the terminal
+    // open (a pty): clear it, so the next open, ours included, is not refused.
+    ::ioctl(m_port.handle(), TIOCNXCL);
     m_port.close();
     m_port.clearError();
 }

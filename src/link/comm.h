@@ -44,6 +44,8 @@ public:
     // Opens CommName. Throws ECommsError("Error opening serial port") when the device cannot be
     // opened and when the path is not a terminal (PortOpenError then reads "File handle is not a
     // comm handle "). An already open port sets "This serial port already opened" and returns.
+    // The device is held exclusively: a second opener, under any name and root included, is
+    // refused with the reason that another program uses it.
     void OpenPort();
     void ClosePort();
     // Queues count bytes; false when closed or count is 0.
