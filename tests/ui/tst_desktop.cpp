@@ -230,6 +230,34 @@ private slots:
         QVERIFY(!s.rig.button("btn_stop")->isEnabled());
     }
 
+    // Closing the window during a save asks first, Cancel by default, naming the save and
+    // what the unit holds if the window closes now.
+    void closingDuringASaveAsks()
+    {
+        SaveRig s;
+        s.rig.click("btn9");
+        QVERIFY(waitForSignal(&s.page->transfer(), &Tsend_rec_command::pageSaved,
+                              [&] { return s.page->transfer().nextPage() > 10; }));
+        const QString asked = QStringLiteral("A save of the number list is running.\nIf the window closes now: Pages 1 to ");
+        s.rig.rec.expectStartsWith(asked, false);
+        QVERIFY(!s.rig.form->close());
+        QVERIFY(s.rig.rec.allExpectedSeen() && s.rig.rec.lastPromptDefaultsToCancel());
+        QVERIFY(s.page->transfer().active());
+        // Yes: the window closes and the save ends where it was.
+        s.rig.rec.expectStartsWith(asked, true);
+        s.rig.rec.expectStartsWith(QStringLiteral("The settings or the number list hold changes"), true);
+        QVERIFY(s.rig.form->close());
+        QVERIFY(!s.page->transfer().active());
+        QTest::qWait(100); // the last request still on the line reaches the unit
+        const int sent = s.rig.sim->requestCount();
+        QTest::qWait(100);
+        QCOMPARE(s.rig.sim->requestCount(), sent);
+        const int pages = sent - s.requestsBefore;
+        QVERIFY2(pages >= 10 && pages < kNumberPages, QByteArray::number(pages).constData());
+        for (int p = pages + 1; p <= kNumberPages; ++p)
+            QCOMPARE(s.unitPage(p), s.before.mid((p - 1) * kPageSize, kPageSize));
+    }
+
     void escapeRestoresACell()
     {
         FormRig rig({}, false);
