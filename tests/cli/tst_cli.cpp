@@ -379,6 +379,60 @@ private slots:
         }
     }
 
+    // A file is written whole or not at all (here the disk's room is cut by a file size
+    // limit), an older file stays as it was, and the command fails saying why.
+    void wholeFileOrNothing_data()
+    {
+        QTest::addColumn<QString>("shell");
+        QTest::addColumn<QStringList>("args");
+        QTest::addColumn<QString>("file"); // must not be left behind ("" = none)
+        QTest::addColumn<QString>("message");
+        const QString limit = QStringLiteral("trap '' XFSZ; ulimit -f %1");
+        const QString tooLarge = QStringLiteral("the file would be larger than the system allows");
+        QTest::newRow("history read -o") << limit.arg(4)
+                                         << QStringList{"history", "read", "--port", "{port}", "-o", "{dir}/h.csv"}
+                                         << "h.csv" << tooLarge;
+        // The limit leaves room for the port's lock file.
+        QTest::newRow("settings read -o") << limit.arg(1)
+                                          << QStringList{"settings", "read", "--port", "{port}", "-o", "{dir}/r.json"}
+                                          << "r.json" << tooLarge;
+        QTest::newRow("provision --report") // eight units, so that the report passes 1 KB
+            << limit.arg(1)
+            << QStringList{"provision", "--port", "{port}", "--profile", "{dir}/s.json", "--report", "{dir}/rep.json"}
+            << "rep.json" << tooLarge;
+        QTest::newRow("backup") << limit.arg(16) << QStringList{"backup", "--port", "{port}", "-o", "{dir}/bk"}
+                                << "" << tooLarge;
+        QTest::newRow("standard output on a full disk")
+            << "exec > /dev/full" << QStringList{"history", "read", "--port", "{port}"} << ""
+            << "cannot write to standard output: the disk is full";
+    }
+    void wholeFileOrNothing()
+    {
+        QFETCH(QString, shell);
+        QFETCH(QStringList, args);
+        QFETCH(QString, file);
+        QFETCH(QString, message);
+        if (!file.isEmpty()) write(path(file), "older file\n");
+        const bool provision = args.first() == "provision";
+        Units units(QList<devsim::Options>(provision ? 8 : 1, preset(devsim::Preset::Demo)));
+        args = expand(args, units.port(0));
+        for (std::size_t i = 1; i < units.sims.size(); ++i)
+            args << "--port" << units.port(int(i));
+        const CliRun r = runCli(args, 30000, shell);
+        QVERIFY2(r.code == 2, r.err.constData());
+        QVERIFY2(r.err.contains(message.toUtf8()), r.err.constData());
+        if (!file.isEmpty()) QCOMPARE(readAll(path(file)), QByteArray("older file\n"));
+        // No temporary file is left beside it.
+        for (const QString &name : QDir(m_dir.path()).entryList(QDir::Files | QDir::Hidden))
+            QVERIFY2(!name.startsWith(QLatin1Char('.')), qPrintable(name));
+        if (args.first() == "backup") {
+            // The files that fit were written whole; the failed one is named and absent.
+            const QStringList written = QString::fromUtf8(r.out).split('\n', Qt::SkipEmptyParts);
+            QVERIFY(!written.isEmpty() && written.size() < 3);
+            QCOMPARE(QDir(path("bk")).entryList(QDir::Files).size(), written.size());
+        }
+    }
+
 private:
     enum Fault { LatePage1, DropPage3, EmptyAck3, GluedAck, GluedRead, Trickle };
 };

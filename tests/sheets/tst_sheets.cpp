@@ -3,6 +3,7 @@
 #include "settings/settings_model.h"
 #include "settings/settings_profile.h"
 #include "sheets/cell_text.h"
+#include "sheets/export_folder.h"
 #include "sheets/sheet_filler.h"
 #include "sheets/workbook_reader.h"
 #include "sheets/workbook_writer.h"
@@ -10,6 +11,9 @@
 #include <QDir>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <csignal>
+#include <sys/resource.h>
 
 using namespace zc;
 
@@ -56,6 +60,7 @@ private slots:
     void cellTexts();
     void cellKinds_data();
     void cellKinds();
+    void wholeFileOrNothing();
 };
 
 void TestSheets::profileRoundTrip()
@@ -329,6 +334,40 @@ void TestSheets::cellKinds()
         if (c.text) QCOMPARE(s.text(c.row, c.column), QString::fromUtf8(c.text));
     }
     QCOMPARE(s.rowCount(), 2);
+}
+
+// Every export is written whole or not at all: when the disk's room ends part way (here a
+// file size limit), no file is left, an older one is kept, and the message says why.
+void TestSheets::wholeFileOrNothing()
+{
+    QTemporaryDir dir;
+    const QString csv = dir.filePath(QStringLiteral("h.csv")), book = dir.filePath(QStringLiteral("p.xlsx"));
+    QVERIFY(writeFile(csv, "older\n"));
+    Sheet big;
+    for (int r = 1; r <= 5000; ++r)
+        big.setText(r, 1, QString::number(r * 7919 % 100003, 16) + QString::number(r));
+
+    std::signal(SIGXFSZ, SIG_IGN);
+    rlimit old = {};
+    QVERIFY(::getrlimit(RLIMIT_FSIZE, &old) == 0);
+    const rlimit small{4096, old.rlim_max};
+    QVERIFY(::setrlimit(RLIMIT_FSIZE, &small) == 0);
+    const QString text = ExportFolder::writeFile(csv, QByteArray(10000, 'x'));
+    const SheetSaveResult workbook = WorkbookWriter::save(big, book);
+    ::setrlimit(RLIMIT_FSIZE, &old);
+
+    QVERIFY2(text.contains(QLatin1String("larger than the system allows")), qPrintable(text));
+    QVERIFY(!workbook.ok());
+    QVERIFY2(workbook.error.startsWith(QLatin1String("Cannot save")), qPrintable(workbook.error));
+    QFile kept(csv);
+    QVERIFY(kept.open(QIODevice::ReadOnly));
+    QCOMPARE(kept.readAll(), QByteArray("older\n"));
+    QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"h.csv"});
+    // With room again both are written; an empty text is a whole file too.
+    QVERIFY(WorkbookWriter::save(big, book).ok());
+    QVERIFY(WorkbookReader::read(book).ok());
+    QCOMPARE(ExportFolder::writeFile(csv, {}), QString());
+    QCOMPARE(QFileInfo(csv).size(), 0);
 }
 
 QTEST_GUILESS_MAIN(TestSheets)
