@@ -124,7 +124,7 @@ struct Workbook
     std::vector<DateKind> xfKinds; // by cell format index
 };
 
-QString readWorkbook(const ZipParts &zip, Workbook &wb)
+QString readWorkbook(const ZipParts &zip, Workbook &wb, SheetFiller &out)
 {
     QString error;
     const QString part = workbookPart(zip);
@@ -161,7 +161,16 @@ QString readWorkbook(const ZipParts &zip, Workbook &wb)
         QXmlStreamReader s(zip.read(sst, &error));
         while (!s.atEnd()) {
             s.readNext();
-            if (isStart(s, QLatin1String("si"))) wb.shared.push_back(richText(s));
+            if (!isStart(s, QLatin1String("si"))) continue;
+            // Shared texts are counted as they are read: a list of millions of them, or of
+            // long ones, is refused before it fills memory.
+            if (wb.shared.size() >= std::size_t(SheetFiller::MaxSharedTexts)) {
+                out.fail(QStringLiteral("the workbook lists more than %1 shared texts")
+                             .arg(SheetFiller::grouped(SheetFiller::MaxSharedTexts)));
+                return out.error();
+            }
+            wb.shared.push_back(richText(s));
+            if (!out.spend(wb.shared.back().size())) return out.error();
         }
         if (s.hasError()) return xmlError(s, sst);
     }
@@ -245,7 +254,7 @@ bool recognises(const ZipParts &zip)
 QString read(const ZipParts &zip, SheetFiller &out)
 {
     Workbook wb;
-    if (QString error = readWorkbook(zip, wb); !error.isEmpty()) return error;
+    if (QString error = readWorkbook(zip, wb, out); !error.isEmpty()) return error;
     QString error;
     QXmlStreamReader xml(zip.read(wb.sheetPart, &error));
     if (!error.isEmpty()) return error;
@@ -276,6 +285,7 @@ QString read(const ZipParts &zip, SheetFiller &out)
                 } else if (xml.name() == QLatin1String("is")) {
                     inlineText = richText(xml);
                     hasValue = true;
+                    if (!out.spend(inlineText.size())) return out.error();
                 } else {
                     formula = formula || xml.name() == QLatin1String("f");
                     xml.skipCurrentElement();

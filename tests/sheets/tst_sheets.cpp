@@ -134,6 +134,15 @@ void TestSheets::hostileFiles_data()
     QTest::newRow("zip lying about a packed size") << "lie.xlsx" << QByteArray("[lie:20]") << "damaged";
     QTest::newRow("zip lying about an unpacked size") << "lie.xlsx" << QByteArray("[lie:24]") << "damaged";
     QTest::newRow("huge sheet") << "huge.xlsx" << QByteArray("[huge]") << "too large";
+    // Small files whose contents expand far beyond their size, refused before they expand.
+    QTest::newRow("space runs in one cell")
+        << "runs.ods" << QByteArray("[corpus:space_run_cell.ods]") << "a cell longer than 32 767 characters";
+    QTest::newRow("space runs in many cells") << "runs.ods" << QByteArray("[corpus:space_run_cells.ods]")
+                                              << "more than 16 777 216 characters of text";
+    QTest::newRow("repeated rows") << "rows.ods" << QByteArray("[corpus:repeated_rows.ods]")
+                                   << "more than 250 000 cells";
+    QTest::newRow("shared texts") << "texts.xlsx" << QByteArray("[corpus:shared_texts.xlsx]")
+                                  << "more than 1 000 000 shared texts";
     QTest::newRow("huge file") << "big.xlsx" << QByteArray("[big]") << "larger than 10 MB";
     QTest::newRow("not a profile") << "list.xlsx" << QByteArray("[A1=Number]")
                                    << "Wrong format of the setting profile";
@@ -167,6 +176,9 @@ void TestSheets::hostileFiles()
     } else {
         if (bytes.startsWith("[fixture:")) {
             QVERIFY(QFile::copy(fixture(QString::fromLatin1(bytes.mid(9).chopped(1))), path));
+        } else if (bytes.startsWith("[corpus:")) {
+            QVERIFY(QFile::copy(QStringLiteral(ZC_WORKBOOK_CORPUS "/") + QString::fromLatin1(bytes.mid(8).chopped(1)),
+                                path));
         } else if (bytes.startsWith('[')) {
             Sheet sheet = profile;
             if (bytes == "[huge]") sheet.setText(SheetFiller::MaxRows + 1, 1, QStringLiteral("x"));
