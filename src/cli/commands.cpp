@@ -25,6 +25,7 @@
 #include <QJsonObject>
 #include <QSet>
 
+#include <cerrno>
 #include <cstdio>
 #include <map>
 #include <memory>
@@ -49,22 +50,29 @@ QString q(const std::string &s)
     return QString::fromStdString(s);
 }
 
-void out(const QByteArray &bytes)
-{
-    std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stdout);
-    std::fflush(stdout);
-}
-
-void outLine(const QString &line)
-{
-    out(line.toUtf8() + '\n');
-}
-
 void errLine(const QString &line)
 {
     const QByteArray b = line.toUtf8() + '\n';
     std::fwrite(b.constData(), 1, size_t(b.size()), stderr);
     std::fflush(stderr);
+}
+
+// Writes to standard output; false, after saying why, when the bytes did not all get there
+// (a full disk behind a redirection, a closed pipe).
+bool out(const QByteArray &bytes)
+{
+    errno = 0;
+    if (std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stdout) == size_t(bytes.size()) &&
+        std::fflush(stdout) == 0)
+        return true;
+    errLine(QStringLiteral("zarvento-cli: cannot write to standard output: %1")
+                .arg(errno ? ExportFolder::writeReason(errno) : QStringLiteral("write error")));
+    return false;
+}
+
+bool outLine(const QString &line)
+{
+    return out(line.toUtf8() + '\n');
 }
 
 Exit usageError(const QString &message)
@@ -370,11 +378,10 @@ Exit Commands::runPorts()
         QJsonArray a;
         for (const PortName &p : list)
             a.append(QJsonObject{{QStringLiteral("name"), p.name}, {QStringLiteral("path"), p.path}});
-        out(QJsonDocument(a).toJson(QJsonDocument::Indented));
-        return Exit::Done;
+        return out(QJsonDocument(a).toJson(QJsonDocument::Indented)) ? Exit::Done : Exit::Usage;
     }
     for (const PortName &p : list)
-        outLine(p.name + u'\t' + p.path);
+        if (!outLine(p.name + u'\t' + p.path)) return Exit::Usage;
     return Exit::Done;
 }
 
@@ -390,12 +397,12 @@ Exit Commands::runRead(Area area)
     job.addRead(area);
     const Exit e = runJobs({&job});
     if (e != Exit::Done) return e;
-    if (output.empty()) {
-        out(area == Area::Settings  ? settingsJson(job.settings())
-            : area == Area::Numbers ? numbersJson(job.numbers())
-                                    : historyJson(job.history()));
-        return Exit::Done;
-    }
+    if (output.empty())
+        return out(area == Area::Settings  ? settingsJson(job.settings())
+                   : area == Area::Numbers ? numbersJson(job.numbers())
+                                           : historyJson(job.history()))
+                   ? Exit::Done
+                   : Exit::Usage;
     const QString path = q(output);
     const QString error = area == Area::Settings  ? saveSettings(job.settings(), path)
                           : area == Area::Numbers ? saveNumbers(job.numbers(), path)
@@ -565,6 +572,8 @@ Exit Commands::runBackup()
     const QDateTime now = QDateTime::currentDateTime();
     const QDir folder(dir);
     QString written;
+    // Every file is tried; any that failed makes the backup fail.
+    Exit result = Exit::Done;
     for (int i = 0; i < 3; ++i) {
         QString error;
         if (i == 0)
@@ -582,10 +591,12 @@ Exit Commands::runBackup()
             written = folder.filePath(ExportFolder::stampedName(QStringLiteral("hisinf_CSV"), now));
             error = ExportFolder::writeFile(written, HistoryCsv::fileBytes(job.history()));
         }
-        if (!error.isEmpty()) return usageError(error);
-        outLine(written);
+        if (!error.isEmpty())
+            result = usageError(error);
+        else if (!outLine(written))
+            result = Exit::Usage;
     }
-    return Exit::Done;
+    return result;
 }
 
 Exit Commands::dispatch()

@@ -72,22 +72,6 @@ QString pageContents(Area area, int page)
     return QStringLiteral("rows %1–%2").arg((page - 1) * perPage + 1).arg(page * perPage);
 }
 
-QString pagesText(int first, int last)
-{
-    return first == last ? QStringLiteral("page %1").arg(first)
-                         : QStringLiteral("pages %1 to %2").arg(first).arg(last);
-}
-
-// What a save stopped at page `page` of `count` left on the unit.
-QString savedSoFar(int page, int count)
-{
-    QString text = page == 1 ? QStringLiteral("nothing was saved")
-                             : pagesText(1, page - 1) +
-                                   (page == 2 ? QStringLiteral(" is saved") : QStringLiteral(" are saved"));
-    if (page < count) text += QStringLiteral(", ") + pagesText(page + 1, count) + QStringLiteral(" not sent");
-    return text;
-}
-
 // Records what the link tells the user, never blocks, and answers questions as the
 // command's flags say.
 class CliReporter : public Reporter
@@ -428,6 +412,10 @@ void UnitJob::settle()
     const int count = areaMap(area).pages;
     const int page = qMin(f.pagesDone + 1, count);
     const QString pageText = QStringLiteral("%1 page %2 of %3").arg(areaName(area)).arg(page).arg(count);
+    // What a save that ends here left on the unit: the page whose reply never came, or came
+    // damaged, may or may not be written; a refused one is not.
+    const QString unknown = leftBehind(true, count, f.pagesDone, true);
+    const QString known = leftBehind(true, count, f.pagesDone, false);
 
     switch (m_current.kind) {
     case StepKind::OpenAndLogIn:
@@ -471,18 +459,18 @@ void UnitJob::settle()
         if (f.completed)
             endStep(Exit::Done, {});
         else if (f.refused)
-            endStep(Exit::Unit, QStringLiteral("%1 refused by the unit: %2 not saved; %3")
-                                    .arg(pageText, pageContents(area, page), savedSoFar(page, count)));
+            endStep(Exit::Unit, QStringLiteral("%1 refused by the unit: %2 not saved. %3")
+                                    .arg(pageText, pageContents(area, page), known));
         else if (f.timedOut)
-            endStep(Exit::NoReply, QStringLiteral("no reply from the unit within %1 ms to %2; %3")
+            endStep(Exit::NoReply, QStringLiteral("no reply from the unit within %1 ms to %2. %3")
                                        .arg(ms)
-                                       .arg(pageText, savedSoFar(page, count)));
+                                       .arg(pageText, unknown));
         else if (f.portLost)
-            endStep(Exit::NoReply, QStringLiteral("the unit went away (its port closed) while saving %1; %2")
-                                       .arg(pageText, savedSoFar(page, count)));
+            endStep(Exit::NoReply, QStringLiteral("the unit went away (its port closed) while saving %1. %2")
+                                       .arg(pageText, unknown));
         else if (f.ended)
-            endStep(Exit::NoReply, QStringLiteral("the unit's reply to %1 was damaged; %2")
-                                       .arg(pageText, savedSoFar(page, count)));
+            endStep(Exit::NoReply,
+                    QStringLiteral("the unit's reply to %1 was damaged. %2").arg(pageText, unknown));
         return;
     case StepKind::Check:
         return;

@@ -13,6 +13,8 @@
 #include <cerrno>
 #include <climits>
 #include <sched.h>
+#include <sys/file.h>
+#include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -174,6 +176,15 @@ void TComm::OpenPort()
         m_port.close();
         failOpen(kNotComm, notSerialHint(path));
     }
+    // One program at a time on a device, whatever name it was opened by (a by-id link and
+    // ttyUSB0, two links to one pty) and whoever runs it: a lock on the device itself, which
+    // root gets no exception from, and the terminal's exclusive mode for openers that do
+    // not lock.
+    if (::flock(m_port.handle(), LOCK_EX | LOCK_NB) != 0) {
+        m_port.close();
+        failOpen(kOpenFailed, inUseHint(path));
+    }
+    ::ioctl(m_port.handle(), TIOCEXCL);
 
     ++m_session;
     m_rx.clear();
@@ -196,6 +207,9 @@ void TComm::ClosePort()
     ++m_session;
     m_rx.clear();
     m_rxPos = m_chunkEnd = 0;
+    // The exclusive mode outlives this descriptor while the other side keeps the terminal
+    // open (a pty): clear it, so the next open, ours included, is not refused.
+    ::ioctl(m_port.handle(), TIOCNXCL);
     m_port.close();
     m_port.clearError();
 }
@@ -214,6 +228,33 @@ bool TComm::WriteData(const std::uint8_t *bytes, std::uint16_t count)
     // USB serial drivers send from within write(); there the yield costs one system call.
     sched_yield();
     return true;
+}
+
+QByteArray TComm::takeUnread()
+{
+    if (!m_port.isOpen()) return {};
+    // Bytes the driver holds reach QSerialPort only on its next notification: ask for them
+    // now when there are any (waiting for none would count as a time-out error).
+    int pending = 0;
+    if (::ioctl(m_port.handle(), FIONREAD, &pending) == 0 && pending > 0) m_port.waitForReadyRead(0);
+    const QByteArray in = m_port.readAll();
+    if (!in.isEmpty()) {
+        logTraffic("read", in.constData(), in.size());
+        m_rx.append(in);
+    }
+    const qsizetype from = qMax(m_chunkEnd, m_rxPos);
+    if (from >= m_rx.size()) return {};
+    const QByteArray unread = m_rx.mid(from);
+    m_chunkEnd = m_rx.size();
+    static const QMetaMethod byteSignal = QMetaMethod::fromSignal(&TComm::OnReceiveData);
+    if (!isSignalConnected(byteSignal)) {
+        m_rx.clear();
+        m_rxPos = m_chunkEnd = 0;
+    } else if (!m_deliveryQueued) {
+        m_deliveryQueued = true;
+        QMetaObject::invokeMethod(this, &TComm::deliverPending, Qt::QueuedConnection);
+    }
+    return unread;
 }
 
 bool TComm::PortOpen() const
@@ -342,11 +383,11 @@ void TComm::deliverPending()
     const quint64 session = m_session;
     static const QMetaMethod byteSignal = QMetaMethod::fromSignal(&TComm::OnReceiveData);
     if (!isSignalConnected(byteSignal)) {
-        if (m_rxPos >= m_rx.size()) return;
-        const QByteArray chunk = m_rx.mid(m_rxPos);
+        const qsizetype from = qMax(m_chunkEnd, m_rxPos);
+        const QByteArray chunk = from < m_rx.size() ? m_rx.mid(from) : QByteArray();
         m_rx.clear();
         m_rxPos = m_chunkEnd = 0;
-        emit OnReceiveChunk(chunk);
+        if (!chunk.isEmpty()) emit OnReceiveChunk(chunk);
         return;
     }
     while (m_rxPos < m_rx.size()) {

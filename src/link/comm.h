@@ -1,6 +1,6 @@
 // The serial port to the unit: QSerialPort on the UI thread's event loop. Received bytes
-// reach OnReceiveData one byte per call, in order, and OnReceiveChunk as the blocks read. A failed open never looks like an
-// open port; a device that vanishes while open closes the port and raises OnRequestHangup.
+// reach OnReceiveData one byte per call, in order, and OnReceiveChunk as the blocks read. A failed open never
+// looks like an open port; a device that vanishes while open closes the port and raises OnRequestHangup.
 #pragma once
 
 #include <QByteArray>
@@ -44,12 +44,18 @@ public:
     // Opens CommName. Throws ECommsError("Error opening serial port") when the device cannot be
     // opened and when the path is not a terminal (PortOpenError then reads "File handle is not a
     // comm handle "). An already open port sets "This serial port already opened" and returns.
+    // The device is held exclusively: a second opener, under any name and root included, is
+    // refused with the reason that another program uses it.
     void OpenPort();
     void ClosePort();
     // Queues count bytes; false when closed or count is 0.
     bool WriteData(const std::uint8_t *bytes, std::uint16_t count);
 
     bool PortOpen() const;
+    // Reads what the device holds now, without waiting, and returns every received byte not
+    // yet handed to OnReceiveChunk (they will not be). OnReceiveData still gets them all,
+    // in order, later. Called before a request is written: those bytes came before it.
+    QByteArray takeUnread();
     QString PortOpenError() const { return m_openError; }
 
     QString CommName() const { return m_name; }

@@ -114,6 +114,16 @@ void FrameAssembler::dropFalseStart(std::vector<ReceivedFrame> &out)
     drain(out);
 }
 
+bool FrameAssembler::header(std::uint8_t &command, std::int32_t &address, int &length) const
+{
+    if (!m_inFrame || m_count < 7) return false;
+    command = m_raw[0];
+    address = std::int32_t(std::uint32_t(m_raw[1]) << 24 | std::uint32_t(m_raw[2]) << 16 |
+                           std::uint32_t(m_raw[3]) << 8 | std::uint32_t(m_raw[4]));
+    length = m_length;
+    return true;
+}
+
 void FrameAssembler::reset()
 {
     m_inFrame = false;

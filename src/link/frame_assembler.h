@@ -47,6 +47,8 @@ public:
     void reset();
 
     bool inFrame() const { return m_inFrame; }
+    // The command, address and length of the frame being collected, once its header is in.
+    bool header(std::uint8_t &command, std::int32_t &address, int &length) const;
     // Bytes dropped because they lay outside any frame, since construction.
     std::size_t skippedBytes() const { return m_skipped; }
 

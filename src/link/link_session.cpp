@@ -6,7 +6,8 @@
 namespace zc {
 
 LinkSession::LinkSession(Reporter &reporter, int replyTimeoutMs, QObject *parent)
-    : QObject(parent), m_reporter(reporter), m_tmr1(replyTimeoutMs, this), m_cm1(this), m_handler(reporter, m_tmr1, this)
+    : QObject(parent), m_reporter(reporter), m_tmr1(replyTimeoutMs, this), m_cm1(this),
+      m_handler(reporter, m_tmr1, this)
 {
     m_tmr1.setObjectName(QStringLiteral("tmr1"));
     m_tmr1.setTimerType(Qt::PreciseTimer);
@@ -52,8 +53,7 @@ bool LinkSession::abandonAll(QString *leftBehind)
 
 bool LinkSession::refuseWhileBusy()
 {
-    if (!busy())
-        return false;
+    if (!busy()) return false;
     m_reporter.setStatus(m_handler.outstandingText() + QStringLiteral("; wait until it ends"));
     return true;
 }
@@ -68,14 +68,10 @@ bool LinkSession::refuseWhileClosed()
 
 bool LinkSession::stop()
 {
+    // A request on its way ends now; its transfer says what the unit may hold.
+    if (m_handler.stopOutstanding()) return true;
     ReplyReceiver *t = m_handler.activeReceiver();
     if (!t) return false;
-    if (m_handler.outstanding()) {
-        t->requestStop();
-        m_reporter.setStatus(QStringLiteral("Stopping after the current page"));
-        return true;
-    }
-    // No page is on its way: nothing is left to finish.
     t->stopNow();
     return true;
 }
@@ -92,10 +88,8 @@ void LinkSession::cm1RequestHangup(const QString &why)
     if (wasWaiting) {
         m_reporter.setProgress(100);
         QString text = QStringLiteral("The serial port was lost; the transfer was stopped.");
-        if (!behind.isEmpty())
-            text += QLatin1Char('\n') + behind;
-        if (!why.isEmpty())
-            text += QLatin1Char('\n') + why;
+        if (!behind.isEmpty()) text += QLatin1Char('\n') + behind;
+        if (!why.isEmpty()) text += QLatin1Char('\n') + why;
         m_reporter.messageBox(text);
     }
 }

@@ -51,8 +51,9 @@ public:
     // What every device action asks first: the port is open and nothing else runs.
     bool refuseDeviceAction() { return refuseWhileClosed() || refuseWhileBusy(); }
 
-    // Stops the running transfer: once the reply now awaited is in (a save keeps whole pages
-    // only), or at once when that reply's time has run out. False when nothing ran.
+    // Stops the running operation at once: the outstanding request ends (its reply, should it
+    // still come, is late) and the user is told what the unit may now hold. False when
+    // nothing ran.
     bool stop();
     // A paged transfer has started and not ended (the Stop button's state).
     bool transferActive() const { return m_handler.activeReceiver() != nullptr; }

@@ -9,7 +9,8 @@ namespace {
 
 QString pages(int first, int last)
 {
-    return first == last ? QStringLiteral("page %1").arg(first) : QStringLiteral("pages %1 to %2").arg(first).arg(last);
+    return first == last ? QStringLiteral("page %1").arg(first)
+                         : QStringLiteral("pages %1 to %2").arg(first).arg(last);
 }
 
 QString capitalised(QString text)
@@ -22,10 +23,8 @@ QString capitalised(QString text)
 
 Tsend_rec_command::Step Tsend_rec_command::step() const
 {
-    if (m_nextPage >= 1 && m_nextPage <= m_pageCount)
-        return Step::SendPage;
-    if (m_pageCount != 0 && m_nextPage == m_pageCount + 1)
-        return Step::Complete;
+    if (m_nextPage >= 1 && m_nextPage <= m_pageCount) return Step::SendPage;
+    if (m_pageCount != 0 && m_nextPage == m_pageCount + 1) return Step::Complete;
     return Step::Idle;
 }
 
@@ -84,7 +83,8 @@ void Tsend_rec_command::requestStop()
     m_stopRequested = true;
 }
 
-void Tsend_rec_command::sendPage(std::uint8_t command, int length, const std::uint8_t *data256, const QString &status)
+void Tsend_rec_command::sendPage(std::uint8_t command, int length, const std::uint8_t *data256,
+                                 const QString &status)
 {
     const int page = m_nextPage;
     m_awaiting = true;
@@ -152,11 +152,12 @@ void Tsend_rec_command::deliver(std::uint8_t command, std::int32_t replyAddress,
             const QString behind = leftBehind();
             finish(false, behind);
             if (r) {
-                r->messageBox(QStringLiteral("The unit sent an incomplete page (%1 of %2 bytes). The transfer was "
-                                             "stopped; please try again.")
-                                  .arg(length)
-                                  .arg(kPageSize) +
-                              (behind.isEmpty() ? QString() : QLatin1Char('\n') + behind));
+                r->messageBox(
+                    QStringLiteral("The unit sent an incomplete page (%1 of %2 bytes). The transfer was "
+                                   "stopped; please try again.")
+                        .arg(length)
+                        .arg(kPageSize) +
+                    (behind.isEmpty() ? QString() : QLatin1Char('\n') + behind));
                 r->setLastingStatus(behind);
             }
             return;
@@ -166,7 +167,22 @@ void Tsend_rec_command::deliver(std::uint8_t command, std::int32_t replyAddress,
         readReply();
         return;
     }
-    const bool accepted = length > 0 && payload[0] == 0x01;
+    if (length == 0) {
+        // An acknowledgement without data carries no verdict: the unit may or may not have
+        // written the page, as with a damaged reply.
+        m_awaiting = true;
+        const QString behind = leftBehind(true);
+        finish(false, behind);
+        if (r) {
+            r->messageBox(
+                QStringLiteral("The unit's reply to the save carried no data. The save was stopped; "
+                               "please try again.") +
+                (behind.isEmpty() ? QString() : QLatin1Char('\n') + behind));
+            r->setLastingStatus(behind);
+        }
+        return;
+    }
+    const bool accepted = payload[0] == 0x01;
     address = replyAddress;
     std::copy(payload, payload + qMin(length, kPageSize), data.begin());
     if (accepted) {
@@ -208,7 +224,8 @@ void Tsend_rec_command::readReply()
 
 QString Tsend_rec_command::refusedText() const
 {
-    return m_area == Area::Settings ? QStringLiteral("Basic setting error") : QStringLiteral("Number list data error");
+    return m_area == Area::Settings ? QStringLiteral("Basic setting error")
+                                    : QStringLiteral("Number list data error");
 }
 
 QString Tsend_rec_command::interrupt(Interruption why)
@@ -250,28 +267,32 @@ void Tsend_rec_command::finish(bool completed, const QString &behind)
 
 QString Tsend_rec_command::leftBehind(bool inFlightUnknown) const
 {
-    const int total = m_pageCount, done = qMin(m_done, total);
-    if (total == 0 || done >= total)
-        return {};
-    if (!m_writing) {
-        if (done == 0)
-            return QStringLiteral("No page was read: the table is as it was.");
-        return QStringLiteral("The table holds pages read from the unit only up to page %1 of %2.").arg(done).arg(total);
+    return zc::leftBehind(m_writing, m_pageCount, m_done, inFlightUnknown && m_awaiting);
+}
+
+QString leftBehind(bool writing, int total, int done, bool inFlightUnknown)
+{
+    done = qBound(0, done, total);
+    if (total <= 0 || done >= total) return {};
+    if (!writing) {
+        if (done == 0) return QStringLiteral("No page was read: the table is as it was.");
+        return QStringLiteral("The table holds pages read from the unit only up to page %1 of %2.")
+            .arg(done)
+            .arg(total);
     }
-    // The page on its way when the transfer ended may have been written by the unit.
-    const bool unknown = inFlightUnknown && m_awaiting;
-    if (done == 0 && !unknown)
-        return QStringLiteral("No page was saved (0 of %1): the unit keeps its earlier data; save again.").arg(total);
+    if (done == 0 && !inFlightUnknown)
+        return QStringLiteral("No page was saved (0 of %1): the unit keeps its earlier data; save again.")
+            .arg(total);
     QStringList parts;
-    if (done > 0)
-        parts << QStringLiteral("%1 of %2 saved").arg(pages(1, done)).arg(total);
+    if (done > 0) parts << QStringLiteral("%1 of %2 saved").arg(pages(1, done)).arg(total);
     int first = done + 1;
-    if (unknown) {
-        parts << QStringLiteral("page %1%2 may or may not be saved").arg(first).arg(done == 0 ? QStringLiteral(" of %1").arg(total) : QString());
+    if (inFlightUnknown) {
+        parts << QStringLiteral("page %1%2 may or may not be saved")
+                     .arg(first)
+                     .arg(done == 0 ? QStringLiteral(" of %1").arg(total) : QString());
         ++first;
     }
-    if (first <= total)
-        parts << pages(first, total) + QStringLiteral(" not saved");
+    if (first <= total) parts << pages(first, total) + QStringLiteral(" not saved");
     return capitalised(parts.join(QStringLiteral(", "))) + QStringLiteral(": save again.");
 }
 

@@ -15,13 +15,22 @@
 
 namespace zc {
 
+// One sentence on what a paged transfer that ended early left behind: on the unit for a save
+// (writing), in the table for a read. total is the transfer's page count and done the pages
+// whose reply was handled (read, or saved and acknowledged). With inFlightUnknown the page
+// after them was sent and its reply never came or came damaged, so the unit may or may not
+// have written it. Empty when every page was done. The window, the command line and the
+// provisioning report all say it in these words.
+QString leftBehind(bool writing, int total, int done, bool inFlightUnknown);
+
 class Tsend_rec_command : public QObject, public TTemplate, public ReplyReceiver
 {
     Q_OBJECT
 public:
     using Page = std::array<std::uint8_t, kPageSize>;
 
-    explicit Tsend_rec_command(Area area = Area::Settings, const LinkContext &link = {}, QObject *parent = nullptr)
+    explicit Tsend_rec_command(Area area = Area::Settings, const LinkContext &link = {},
+                               QObject *parent = nullptr)
         : QObject(parent), m_area(area), m_link(link)
     {
     }
@@ -63,12 +72,12 @@ public:
     // Ends the transfer without a word: nothing more is sent and no late reply is taken.
     void abandon() { interrupt(Interruption::Abandoned); }
 
-    void deliver(std::uint8_t command, std::int32_t address, const std::uint8_t *payload, int length) override;
+    void deliver(std::uint8_t command, std::int32_t address, const std::uint8_t *payload,
+                 int length) override;
     QString interrupt(Interruption why) override;
 
-    // One sentence on what an interrupted transfer left behind on the unit or in the table;
-    // empty when nothing was running. With inFlightUnknown the page whose reply never came
-    // may or may not have been written.
+    // zc::leftBehind for the running transfer; empty when nothing was running. With
+    // inFlightUnknown the page whose reply is awaited may or may not have been written.
     QString leftBehind(bool inFlightUnknown = false) const;
 
 signals:

@@ -26,8 +26,8 @@ struct RouteRow
 };
 
 constexpr RouteRow kRoutes[kAreaCount] = {
-    {"Reading basic setting", "Save basic settings", false, 0, Route::SettingsRead, Route::SettingsWriteAccepted,
-     Route::SettingsWriteRefused},
+    {"Reading basic setting", "Save basic settings", false, 0, Route::SettingsRead,
+     Route::SettingsWriteAccepted, Route::SettingsWriteRefused},
     {"Reading number list:", "Save number list:", true, 0, Route::NumbersRead, Route::NumbersWriteAccepted,
      Route::NumbersWriteRefused},
     {"Reading historical data:", nullptr, true, -1, Route::HistoryRead, Route::UndefinedAddress,
@@ -35,7 +35,8 @@ constexpr RouteRow kRoutes[kAreaCount] = {
 };
 
 const QString kDataCommunication = QStringLiteral("Data communication");
-const QString kDeleteUnknown = QStringLiteral("It is unknown whether the unit deleted its log: read the history to see.");
+const QString kDeleteUnknown =
+    QStringLiteral("It is unknown whether the unit deleted its log: read the history to see.");
 
 QString withLeftBehind(const QString &text, const QString &behind)
 {
@@ -45,13 +46,25 @@ QString withLeftBehind(const QString &text, const QString &behind)
 } // namespace
 
 ReplyHandler::ReplyHandler(Reporter &reporter, RuleTimer &replyTimer, QObject *parent)
-    : QObject(parent), m_reporter(reporter), m_timer(replyTimer)
+    : QObject(parent), m_reporter(reporter), m_timer(replyTimer), m_baseMs(replyTimer.interval())
 {
 }
 
-void ReplyHandler::requestSent(std::uint8_t command, std::int32_t address, Requester who, ReplyReceiver *receiver)
+void ReplyHandler::requestSent(std::uint8_t command, std::int32_t address, Requester who,
+                               ReplyReceiver *receiver, const QByteArray &early)
 {
+    // Every frame assembled so far, and any made of the bytes that were waiting in the port,
+    // was received before this request: none of them answers it.
+    if (!early.isEmpty())
+        m_assembler.feed(reinterpret_cast<const std::uint8_t *>(early.constData()), std::size_t(early.size()),
+                         m_frames);
+    m_earlyFrames = m_frames.size();
     resetAssembler();
+    routeFrames();
+    // The deadline counts from this write.
+    m_timer.stopRule();
+    m_timer.setInterval(m_baseMs);
+    m_deadlineMoved = false;
     // A new operation ends the claim of the one before it: its late reply must not
     // continue a chain the user has left.
     if (m_out.active && (m_out.who != who || m_out.receiver != receiver)) {
@@ -66,14 +79,42 @@ void ReplyHandler::requestSent(std::uint8_t command, std::int32_t address, Reque
 void ReplyHandler::resetAssembler()
 {
     m_assembler.reset();
-    m_replyIncoming = false;
+}
+
+void ReplyHandler::clearOutstanding()
+{
+    m_out = {};
+    m_timer.stopRule();
+}
+
+bool ReplyHandler::stopOutstanding()
+{
+    if (!m_out.active) return false;
+    const Outstanding out = m_out;
+    clearOutstanding();
+    resetAssembler();
+    m_late = out;
+    m_lateBehind.clear();
+    if (out.who == Requester::Login) {
+        emit loginLost();
+        m_reporter.messageBox(QStringLiteral("The login was stopped. Please log in again."));
+    } else if (out.receiver && out.receiver->active()) {
+        // The page on its way may or may not be written: the transfer says so.
+        out.receiver->stopNow();
+    } else if (out.command == kCmdDeleteHistory) {
+        m_lateBehind = kDeleteUnknown;
+        m_reporter.messageBox(QStringLiteral("The delete was stopped.\n") + kDeleteUnknown);
+        m_reporter.setLastingStatus(kDeleteUnknown);
+    }
+    m_reporter.setProgress(100);
+    return true;
 }
 
 bool ReplyHandler::abandonAll(QString *leftBehind)
 {
     bool waiting = m_out.active || m_assembler.inFrame();
     const Outstanding before = m_out;
-    m_out = {};
+    clearOutstanding();
     if (before.who == Requester::Login && before.active) emit loginLost();
     QString behind;
     if (before.active && before.command == kCmdDeleteHistory) behind = kDeleteUnknown;
@@ -97,21 +138,15 @@ ReplyReceiver *ReplyHandler::activeReceiver() const
 
 QString ReplyHandler::outstandingText() const
 {
-    if (m_out.who == Requester::Login)
-        return QStringLiteral("A login is running");
-    if (m_out.command == kCmdDeleteHistory)
-        return QStringLiteral("A delete is running");
-    if (m_out.command == kCmdWriteBlock)
-        return QStringLiteral("A save is running");
+    if (m_out.who == Requester::Login) return QStringLiteral("A login is running");
+    if (m_out.command == kCmdDeleteHistory) return QStringLiteral("A delete is running");
+    if (m_out.command == kCmdWriteBlock) return QStringLiteral("A save is running");
     return QStringLiteral("A read is running");
 }
 
 void ReplyHandler::receive(const std::uint8_t *bytes, std::size_t count)
 {
     if (count == 0) return;
-    // The first byte after a request means its reply is coming in.
-    if (m_timer.isActive()) m_replyIncoming = true;
-    m_timer.stopRule();
     m_reporter.setStatus(kDataCommunication);
     m_assembler.feed(bytes, count, m_frames);
     // A false start (0x23 and a plausible length in noise) that swallowed the awaited reply
@@ -122,11 +157,22 @@ void ReplyHandler::receive(const std::uint8_t *bytes, std::size_t count)
     if (m_out.active && m_out.command != kCmdReadBlock && m_assembler.innerFrame(inner) &&
         answers(m_out, inner.command, inner.address))
         m_assembler.dropFalseStart(m_frames);
+    watchHeader();
     routeFrames();
-    // While a request is outstanding its time-out counts from the last byte, whatever frames
-    // arrived; while an awaited reply is still incomplete (noise, a cut frame), the gap to
-    // the next byte is watched the same way.
-    if (m_out.active || m_replyIncoming) m_timer.start();
+}
+
+void ReplyHandler::watchHeader()
+{
+    if (m_deadlineMoved || !m_out.active || !m_timer.isActive()) return;
+    std::uint8_t command = 0;
+    std::int32_t address = 0;
+    int length = 0;
+    if (!m_assembler.header(command, address, length) || !answers(m_out, command, address)) return;
+    // The awaited reply is on its way: it gets the time its bytes take on the wire, and the
+    // usual allowance after that. This happens once per request, so noise that only looks
+    // like the header cannot hold the request open.
+    m_deadlineMoved = true;
+    m_timer.start(m_baseMs + wireMs(length));
 }
 
 void ReplyHandler::routeFrames()
@@ -136,41 +182,43 @@ void ReplyHandler::routeFrames()
     if (m_routing) return;
     m_routing = true;
     while (m_nextFrame < m_frames.size()) {
+        const bool early = m_nextFrame < m_earlyFrames;
         const ReceivedFrame frame = m_frames[m_nextFrame++];
-        m_replyIncoming = false;
-        handleFrame(frame);
+        handleFrame(frame, early);
     }
     m_frames.clear();
     m_nextFrame = 0;
+    m_earlyFrames = 0;
     m_routing = false;
 }
 
-void ReplyHandler::handleFrame(const ReceivedFrame &f)
+void ReplyHandler::handleFrame(const ReceivedFrame &f, bool early)
 {
     logTraffic(f.good ? "reply" : "damaged reply", reinterpret_cast<const char *>(f.bytes.data()), f.size);
     if (!f.good) {
         m_reporter.setStatus(QStringLiteral("Invalid data"));
         emit routed(Route::InvalidData);
+        if (early) return;
         // A start byte inside it may begin the real reply: reading goes on from there, unless
         // its header and length are those of the awaited reply, which then came damaged (page
         // 20 of the list lives at 0x2300, so its acknowledgement holds a start byte).
         if (!m_out.active || (f.resynchronising && !isAwaitedShape(f))) return;
         // A damaged reply ends what was waiting for it; the user is told, not left waiting.
-        endOutstanding(Interruption::Damaged, QStringLiteral("The reply from the unit was damaged (checksum error). "
-                                                             "The operation was stopped; please try again."));
+        endOutstanding(Interruption::Damaged,
+                       QStringLiteral("The reply from the unit was damaged (checksum error). "
+                                      "The operation was stopped; please try again."));
         return;
     }
     m_valid.command = f.command;
     m_valid.address = f.address;
     m_valid.dataLength = std::uint16_t(f.length);
     std::copy(f.data.begin(), f.data.begin() + f.length + 1, m_valid.data.begin());
-    route();
+    route(early);
 }
 
 bool ReplyHandler::answers(const Outstanding &out, std::uint8_t command, std::int32_t address) const
 {
-    if (!out.active || command != out.command)
-        return false;
+    if (!out.active || command != out.command) return false;
     // The delete reply's address carries nothing: the command alone answers it.
     return command == kCmdDeleteHistory || address == out.address;
 }
@@ -180,28 +228,30 @@ bool ReplyHandler::isAwaitedShape(const ReceivedFrame &f) const
     return answers(m_out, f.command, f.address) && f.length == (f.command == kCmdReadBlock ? kPageSize : 1);
 }
 
-void ReplyHandler::route()
+void ReplyHandler::route(bool early)
 {
     // The texts set while a reply is handed on show once the next request is on the wire.
     m_reporter.holdStatus(true);
     const auto release = qScopeGuard([this] { m_reporter.holdStatus(false); });
     const std::uint8_t cmd = m_valid.command;
     const bool firstByteOne = m_valid.dataLength > 0 && m_valid.data[0] == 0x01;
-    const bool isAnswer = answers(m_out, cmd, m_valid.address);
-    const bool isLate = !isAnswer && answers(m_late, cmd, m_valid.address);
-    const auto ignore = [this, isLate] {
+    const bool isAnswer = !early && answers(m_out, cmd, m_valid.address);
+    const bool isLate = !early && !isAnswer && answers(m_late, cmd, m_valid.address);
+    const auto ignore = [this, isLate, early] {
+        // Bytes that came before the request was written answer nothing: a notice, no more.
+        if (early) m_reporter.setStatus(QStringLiteral("Unasked reply from the unit ignored"));
         // What the timed-out request left behind still holds: the late reply changes nothing.
         if (isLate)
-            m_reporter.setLastingStatus(m_lateBehind.isEmpty()
-                                            ? QStringLiteral("Late reply from the unit ignored")
-                                            : QStringLiteral("Late reply from the unit ignored. ") + m_lateBehind);
+            m_reporter.setLastingStatus(
+                m_lateBehind.isEmpty() ? QStringLiteral("Late reply from the unit ignored")
+                                       : QStringLiteral("Late reply from the unit ignored. ") + m_lateBehind);
         emit routed(Route::Ignored);
     };
 
     if (cmd == kCmdDeleteHistory) {
         m_reporter.setStatus(QStringLiteral("Delete command"));
         if (!isAnswer) return ignore();
-        m_out = {};
+        clearOutstanding();
         // A reply without data carries no verdict: it counts as refused.
         emit routed(firstByteOne ? Route::HistoryDeleted : Route::HistoryDeleteRefused);
         m_reporter.messageDialog(firstByteOne ? QStringLiteral("Historical data deleted")
@@ -225,14 +275,15 @@ void ReplyHandler::route()
     const Outstanding out = m_out;
     ReplyReceiver *t = isAnswer && out.who == Requester::Transfer ? out.receiver : nullptr;
     if (row.counted && t && t->pageCount() != 0) {
-        m_reporter.setStatus(QString::fromLatin1(status) +
-                             QStringLiteral("%1/%2").arg(t->nextPage() + row.shownOffset).arg(t->pageCount()));
+        m_reporter.setStatus(
+            QString::fromLatin1(status) +
+            QStringLiteral("%1/%2").arg(t->nextPage() + row.shownOffset).arg(t->pageCount()));
         m_reporter.setProgress(t->nextPage() * 100 / t->pageCount());
     } else {
         m_reporter.setStatus(QString::fromLatin1(status));
     }
     if (!isAnswer) return ignore();
-    m_out = {};
+    clearOutstanding();
 
     if (out.who == Requester::Login) {
         if (m_valid.dataLength < 4) {
@@ -252,6 +303,8 @@ void ReplyHandler::route()
     }
     if (read)
         emit routed(m_valid.dataLength == kPageSize ? row.read : Route::ShortPage);
+    else if (m_valid.dataLength == 0)
+        emit routed(Route::ShortPage); // no verdict: taken as damaged
     else
         emit routed(firstByteOne ? row.accepted : row.refused);
     t->deliver(cmd, m_valid.address, m_valid.data.data(), m_valid.dataLength);
@@ -260,7 +313,7 @@ void ReplyHandler::route()
 void ReplyHandler::endOutstanding(Interruption why, const QString &text)
 {
     const Outstanding out = m_out;
-    m_out = {};
+    clearOutstanding();
     if (why == Interruption::TimedOut) m_late = out;
     QString behind;
     if (out.receiver)

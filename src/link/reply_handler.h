@@ -2,9 +2,12 @@
 // and routes good replies. It remembers the one request that is outstanding (command,
 // address and who asked) and hands a reply over only when it answers that request: to the
 // login, or to the receiver that sent it (deliver). Anything else is shown in the status
-// line and ignored. While a request is outstanding its time-out runs, counted from the last
-// byte, whatever other frames arrive; a time-out or a damaged reply ends it, and a reply
-// that comes after that is reported as late, never continued.
+// line and ignored; so is every frame made of bytes received before the request was
+// written, since those cannot answer it. A request ends within a bounded time: its deadline
+// is its write plus the reply timer's interval, moved once, when the header of the awaited
+// reply arrives, by that frame's time on the wire; no other byte moves it. A time-out, a
+// damaged reply or Stop ends it, and a reply that comes after that is reported as late,
+// never continued.
 #pragma once
 
 #include "link/address_map.h"
@@ -40,8 +43,9 @@ public:
         HistoryDeleteRefused,
         UndefinedAddress,
         UndefinedData,
-        Ignored,   // a reply that answers no outstanding request (a late, stray or duplicated one)
-        ShortPage, // a read reply without a whole page
+        Ignored,   // a reply that answers no outstanding request (a late, stray or duplicated one,
+                   // or one received before its request was written)
+        ShortPage, // a read reply without a whole page, or a save's reply without data
     };
     Q_ENUM(Route)
 
@@ -51,9 +55,17 @@ public:
     void attach(Area area, ReplyReceiver *receiver) { m_receivers[int(area)] = receiver; }
     ReplyReceiver *receiver(Area area) const { return m_receivers[int(area)]; }
 
-    // A request went out: its reply is the only one taken from now on. A request of another
-    // operation ends the earlier one's claim on any late reply. The assembler starts clean.
-    void requestSent(std::uint8_t command, std::int32_t address, Requester who, ReplyReceiver *receiver);
+    // A request is about to go out: early holds what the port received before it, which
+    // is assembled now and can answer nothing. Its reply is the only one taken from now on.
+    // A request of another operation ends the earlier one's claim on any late reply. The
+    // assembler starts clean.
+    void requestSent(std::uint8_t command, std::int32_t address, Requester who, ReplyReceiver *receiver,
+                     const QByteArray &early = {});
+    // Ends the outstanding request at once (Stop): the transfer says what the unit may now
+    // hold; a reply that still comes is late. False when none was outstanding.
+    bool stopOutstanding();
+    // The time a frame with n data bytes takes on the wire at 115200 baud, in whole ms.
+    static int wireMs(int n) { return ((n + 9) * 10 * 1000 + 115199) / 115200; }
     // Forgets any half-received frame (a new request, the port opened or closed, a time-out).
     void resetAssembler();
     // Ends every receiver and a pending login; true when one was waiting. leftBehind gets
@@ -102,8 +114,12 @@ private:
     // The frame's header and length are those of the reply awaited now.
     bool isAwaitedShape(const ReceivedFrame &f) const;
     void routeFrames();
-    void handleFrame(const ReceivedFrame &frame);
-    void route();
+    void handleFrame(const ReceivedFrame &frame, bool early);
+    void route(bool early);
+    // The outstanding request is over (answered, ended): its deadline no longer runs.
+    void clearOutstanding();
+    // Moves the deadline once, when the header of the awaited reply is in.
+    void watchHeader();
     // Ends the outstanding request with a message that says what it left behind.
     void endOutstanding(Interruption why, const QString &text);
 
@@ -111,13 +127,15 @@ private:
     RuleTimer &m_timer;
     std::array<ReplyReceiver *, kAreaCount> m_receivers{};
     Outstanding m_out;
-    Outstanding m_late; // the last request that timed out: its reply is late
+    Outstanding m_late;   // the last request that timed out: its reply is late
     QString m_lateBehind; // what that request left behind
     FrameAssembler m_assembler;
     std::vector<ReceivedFrame> m_frames; // assembled, waiting to be routed
     std::size_t m_nextFrame = 0;
+    std::size_t m_earlyFrames = 0; // frames before this index were received before the request
     bool m_routing = false;
-    bool m_replyIncoming = false;
+    bool m_deadlineMoved = false;
+    int m_baseMs = 3000; // the reply timer's own interval
     TRecValidCom m_valid;
 };
 

@@ -11,14 +11,14 @@ void sendRequest(const LinkContext &link, std::uint8_t command, std::uint32_t ad
                  const std::uint8_t *data256, const QString &status, Requester who, ReplyReceiver *receiver)
 {
     const FrameBytes f = buildRequest(command, address, length, data256);
+    // Whatever the port holds before the request is written cannot be its reply: the handler
+    // takes it first, as unasked.
     if (link.handler)
-        link.handler->requestSent(command, std::int32_t(address), who, receiver);
-    if (link.comm && f.size > 0)
-        link.comm->WriteData(f.bytes.data(), std::uint16_t(f.size));
-    if (link.reporter)
-        link.reporter->setStatus(status);
-    if (link.replyTimer)
-        link.replyTimer->startRule();
+        link.handler->requestSent(command, std::int32_t(address), who, receiver,
+                                  link.comm ? link.comm->takeUnread() : QByteArray());
+    if (link.comm && f.size > 0) link.comm->WriteData(f.bytes.data(), std::uint16_t(f.size));
+    if (link.reporter) link.reporter->setStatus(status);
+    if (link.replyTimer) link.replyTimer->startRule();
 }
 
 } // namespace zc

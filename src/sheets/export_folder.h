@@ -22,8 +22,13 @@ QString locate();
 QString stampedName(const QString &prefix, const QDateTime &now);
 
 // Writes bytes as the whole file at path, replacing a file of that name in one step: the
-// bytes go to a temporary file beside it that is renamed into place, so a failed write
-// leaves no partial file and the old one intact. Returns "" or a message naming the file.
+// bytes go to a temporary file beside it, every write, the flush to the disk and the close
+// are checked, and only then is it renamed into place. A failure leaves no new file and an
+// old one intact. Returns "" or a message naming the file and saying why ("the disk is
+// full"). Every export to a file goes through here.
 QString writeFile(const QString &path, const QByteArray &bytes);
+
+// A system error number in words, for a file that could not be written.
+QString writeReason(int errorNumber);
 
 } // namespace zc::ExportFolder

@@ -29,11 +29,20 @@ qint64 repeat(const QXmlStreamReader &xml, QLatin1String attribute)
     return std::clamp<qint64>(xml.attributes().value(kTable, attribute).toLongLong(), 1, qint64(1) << 24);
 }
 
-// The text of a <text:p> just started: runs of white space count as one space; <text:s>,
-// <text:tab> and <text:line-break> stand for spaces, a tab and a line break; notes are left out.
-QString paragraph(QXmlStreamReader &xml)
+// Appends the text of a <text:p> just started to `text`: runs of white space count as one
+// space; <text:s>, <text:tab> and <text:line-break> stand for spaces, a tab and a line
+// break; notes are left out. Nothing is added past `limit` characters: a space run is
+// counted before it is expanded. False when the text would pass the limit.
+bool paragraph(QXmlStreamReader &xml, QString &text, int limit)
 {
-    QString text;
+    bool fits = true;
+    const auto append = [&](qint64 count, QChar ch) {
+        if (!fits || text.size() + count > limit) {
+            fits = false;
+            return;
+        }
+        text += QString(qsizetype(count), ch);
+    };
     for (int depth = 1; depth > 0 && !xml.atEnd();) {
         xml.readNext();
         if (xml.isCharacters()) {
@@ -42,21 +51,20 @@ QString paragraph(QXmlStreamReader &xml)
                 const bool white = ch == QLatin1Char(' ') || ch == QLatin1Char('\t') ||
                                    ch == QLatin1Char('\n') || ch == QLatin1Char('\r');
                 if (!white)
-                    text += ch;
+                    append(1, ch);
                 else if (!space)
-                    text += QLatin1Char(' ');
+                    append(1, QLatin1Char(' '));
                 space = white;
             }
         } else if (isStart(xml, kText, QLatin1String("s"))) {
-            text += QString(
-                std::clamp<qint64>(xml.attributes().value(kText, QLatin1String("c")).toLongLong(), 1, 1000),
-                QLatin1Char(' '));
+            append(qMax<qint64>(1, xml.attributes().value(kText, QLatin1String("c")).toLongLong()),
+                   QLatin1Char(' '));
             xml.skipCurrentElement();
         } else if (isStart(xml, kText, QLatin1String("tab"))) {
-            text += QLatin1Char('\t');
+            append(1, QLatin1Char('\t'));
             xml.skipCurrentElement();
         } else if (isStart(xml, kText, QLatin1String("line-break"))) {
-            text += QLatin1Char('\n');
+            append(1, QLatin1Char('\n'));
             xml.skipCurrentElement();
         } else if (isStart(xml, kText, QLatin1String("note")) ||
                    isStart(xml, kOffice, QLatin1String("annotation"))) {
@@ -67,13 +75,16 @@ QString paragraph(QXmlStreamReader &xml)
             --depth;
         }
     }
-    return text;
+    return fits;
 }
 
-// The text of a <table:table-cell> just started, read to its end.
-QString cellText(QXmlStreamReader &xml)
+// The text of a <table:table-cell> just started, read to its end, and its kind. A text
+// past the cell limit stops the reading: out says why.
+QString cellText(QXmlStreamReader &xml, CellKind &kind, SheetFiller &out, qint64 row, qint64 column)
 {
     const auto a = xml.attributes();
+    const bool formula = a.hasAttribute(kTable, QLatin1String("formula"));
+    kind = CellKind::Text;
     const auto type = a.value(kOffice, QLatin1String("value-type"));
     const QString value = a.value(kOffice, QLatin1String("value")).toString();
     const QString date = a.value(kOffice, QLatin1String("date-value")).toString();
@@ -81,34 +92,49 @@ QString cellText(QXmlStreamReader &xml)
     const QString truth = a.value(kOffice, QLatin1String("boolean-value")).toString();
     const QString string = a.value(kOffice, QLatin1String("string-value")).toString();
 
-    QStringList paragraphs;
+    QString paragraphs;
+    bool first = true;
     while (xml.readNextStartElement()) {
-        if (xml.name() == QLatin1String("p") && xml.namespaceUri() == kText)
-            paragraphs << paragraph(xml);
-        else
+        if (xml.name() == QLatin1String("p") && xml.namespaceUri() == kText) {
+            if (!first) paragraphs += QLatin1Char('\n');
+            first = false;
+            if (!paragraph(xml, paragraphs, SheetFiller::MaxCellChars)) {
+                out.fail(SheetFiller::cellTooLong(row, column));
+                return {};
+            }
+        } else {
             xml.skipCurrentElement();
+        }
     }
     if (type == QLatin1String("float") || type == QLatin1String("percentage") ||
         type == QLatin1String("currency")) {
         bool ok = false;
         const double number = value.toDouble(&ok);
-        if (ok) return CellText::number(number);
+        if (ok) {
+            kind = CellKind::Number;
+            return CellText::number(number);
+        }
     } else if (type == QLatin1String("date")) {
+        kind = CellKind::Number;
         return CellText::fromIsoDate(date);
     } else if (type == QLatin1String("time")) {
+        kind = CellKind::Number;
         return CellText::fromIsoTime(time);
     } else if (type == QLatin1String("boolean")) {
         return CellText::truth(truth == QLatin1String("true"));
     } else if (type == QLatin1String("string") && !string.isEmpty()) {
         return string;
     }
-    return paragraphs.join(QLatin1Char('\n'));
+    // A formula the writing program never calculated has neither a value nor a text.
+    if (formula && type.isEmpty() && paragraphs.isEmpty()) kind = CellKind::Formula;
+    return paragraphs;
 }
 
 struct Cell
 {
     qint64 column, count;
     QString text;
+    CellKind kind;
 };
 
 // Reads a <table:table-row> just started and puts its cells, repeated as often as the row
@@ -117,22 +143,32 @@ bool readRow(QXmlStreamReader &xml, qint64 &row, SheetFiller &out)
 {
     const qint64 rows = repeat(xml, QLatin1String("number-rows-repeated"));
     std::vector<Cell> cells;
-    qint64 column = 1;
+    qint64 column = 1, filled = 0;
     while (xml.readNextStartElement()) {
         if (xml.namespaceUri() == kTable && (xml.name() == QLatin1String("table-cell") ||
                                              xml.name() == QLatin1String("covered-table-cell"))) {
             const qint64 count = repeat(xml, QLatin1String("number-columns-repeated"));
-            QString text = cellText(xml);
-            if (!text.isEmpty()) cells.push_back({column, count, std::move(text)});
+            CellKind kind = CellKind::Text;
+            QString text = cellText(xml, kind, out, row, column);
+            if (out.failed()) return false;
+            if (!text.isEmpty() || kind == CellKind::Formula) {
+                // Each distinct text is kept once however often it repeats; the repeats are
+                // counted as cells before any is made.
+                filled += count;
+                if (!out.spend(text.size()) || !out.expect(filled)) return false;
+                cells.push_back({column, count, std::move(text), kind});
+            }
             column += count;
         } else {
             xml.skipCurrentElement();
         }
     }
+    // A repeated row is counted whole before it is laid out.
+    if (!cells.empty() && !out.expect(filled * rows)) return false;
     for (qint64 r = 0; r < rows && !cells.empty(); ++r)
         for (const Cell &cell : cells)
             for (qint64 c = 0; c < cell.count; ++c)
-                if (!out.add(row + r, cell.column + c, cell.text)) return false;
+                if (!out.add(row + r, cell.column + c, cell.text, cell.kind)) return false;
     row += rows;
     return true;
 }

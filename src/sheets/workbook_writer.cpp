@@ -1,5 +1,8 @@
 #include "sheets/workbook_writer.h"
 
+#include "sheets/export_folder.h"
+#include "sheets/zip_parts.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -9,9 +12,7 @@
 #include <xlsxwriter.h>
 
 #include <cerrno>
-#include <cstdio>
 #include <cstring>
-#include <unistd.h>
 
 namespace zc {
 
@@ -80,7 +81,7 @@ QString writeXlsx(const Sheet &sheet, const QString &tmpPath)
     if (err == LXW_NO_ERROR) err = closed;
     if (err == LXW_NO_ERROR) return {};
     // A file that cannot be written (disk full, no permission) leaves the system's reason in errno.
-    if (closed != LXW_NO_ERROR && errno != 0) return QString::fromLocal8Bit(strerror(errno));
+    if (closed != LXW_NO_ERROR && errno != 0) return ExportFolder::writeReason(errno);
     QString why = QString::fromUtf8(lxw_strerror(err)).trimmed();
     while (why.endsWith(QLatin1Char('.')))
         why.chop(1);
@@ -104,6 +105,8 @@ SheetSaveResult WorkbookWriter::save(const Sheet &sheet, const QString &chosenPa
     const QFileInfo target(result.path);
     const QString folder = target.absolutePath();
 
+    // libxlsxwriter writes to a file of its own naming: a scratch file beside the target,
+    // read back whole, checked, and then written in place the one way every export is.
     QTemporaryFile tmp(
         QDir(folder).filePath(QLatin1Char('.') + target.fileName() + QLatin1String(".XXXXXX")));
     if (!tmp.open()) {
@@ -113,26 +116,20 @@ SheetSaveResult WorkbookWriter::save(const Sheet &sheet, const QString &chosenPa
     tmp.close();
 
     QString why = writeXlsx(sheet, tmp.fileName());
+    QByteArray bytes;
     if (why.isEmpty()) {
-        // Make the bytes durable before the new name points at them.
         QFile written(tmp.fileName());
-        if (!written.open(QIODevice::ReadOnly) || ::fsync(written.handle()) != 0 || written.size() == 0)
+        if (written.open(QIODevice::ReadOnly)) bytes = written.readAll();
+        // A zip whose directory cannot be read was cut short on its way to the disk.
+        if (bytes.isEmpty() || ZipParts::declaredUnpackedSize(bytes) < 0)
             why = QStringLiteral("the file could not be written completely (is the disk full?)");
     }
-    if (why.isEmpty()) {
-        const auto perms = target.exists()
-                               ? QFile::permissions(result.path)
-                               : QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup | QFile::ReadOther;
-        QFile::setPermissions(tmp.fileName(), perms);
-        // rename() replaces an existing file in one step; QFile::rename would refuse.
-        if (std::rename(QFile::encodeName(tmp.fileName()).constData(),
-                        QFile::encodeName(result.path).constData()) != 0)
-            why = target.isDir() ? QStringLiteral("a folder of that name exists")
-                                 : QString::fromLocal8Bit(strerror(errno));
-        else
-            tmp.setAutoRemove(false);
+    tmp.remove();
+    if (!why.isEmpty()) {
+        result.error = failure(result.path, why);
+        return result;
     }
-    if (!why.isEmpty()) result.error = failure(result.path, why);
+    result.error = ExportFolder::writeFile(result.path, bytes);
     return result;
 }
 

@@ -1,8 +1,8 @@
 // Saves a sheet as an .xlsx workbook (libxlsxwriter): one sheet, every cell a text cell in
 // the built-in Text format (and every empty cell of the sheet's text range formatted so),
-// column widths in characters. The workbook is written to a
-// temporary file in the target folder and renamed into place, so a failed save never
-// leaves half a file and never harms a file that was there before.
+// column widths in characters. The workbook is made in a scratch file, read back and
+// checked whole, then written the way every export is (ExportFolder::writeFile), so a failed
+// save never leaves half a file and never harms a file that was there before.
 #pragma once
 
 #include "sheets/sheet.h"

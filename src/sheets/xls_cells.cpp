@@ -2,11 +2,13 @@
 
 #include "sheets/sheet_filler.h"
 
+#include <vector>
+
 namespace zc::XlsCells {
 
 namespace {
 
-const QByteArray kMagic("ZXC1");
+const QByteArray kMagic("ZXC2");
 
 void put(QByteArray &b, quint32 v)
 {
@@ -35,6 +37,12 @@ public:
         m_at += 4;
         return true;
     }
+    bool byte(quint8 &v)
+    {
+        if (m_b.size() - m_at < 1) return false;
+        v = quint8(m_b.at(m_at++));
+        return true;
+    }
     bool text(QString &t)
     {
         quint32 n = 0;
@@ -57,12 +65,21 @@ QByteArray encode(const QString &message, qint64 valueCells, const Sheet &sheet)
     QByteArray b = kMagic;
     putText(b, message);
     put(b, quint32(valueCells));
-    put(b, quint32(sheet.cellCount()));
-    for (const auto &[pos, text] : sheet.cells()) {
+    // Formulas without a value have no text: they follow the cells that have one.
+    std::vector<std::pair<int, int>> bare;
+    for (const auto &[pos, kind] : sheet.kinds())
+        if (kind == CellKind::Formula && !sheet.cells().count(pos)) bare.push_back(pos);
+    put(b, quint32(sheet.cellCount() + int(bare.size())));
+    const auto cell = [&b](std::pair<int, int> pos, CellKind kind, const QString &text) {
         put(b, quint32(pos.first));
         put(b, quint32(pos.second));
+        b.append(char(kind));
         putText(b, text);
-    }
+    };
+    for (const auto &[pos, text] : sheet.cells())
+        cell(pos, sheet.kind(pos.first, pos.second), text);
+    for (const auto &pos : bare)
+        cell(pos, CellKind::Formula, QString());
     return b;
 }
 
@@ -75,13 +92,16 @@ QString decode(const QByteArray &bytes, SheetFiller &out, Decoded *decoded)
     c.number(skip); // the magic
     if (!c.text(decoded->message) || !c.number(valueCells) || !c.number(count)) return bad;
     decoded->valueCells = valueCells;
-    // Each cell takes at least 12 bytes, so a count the output cannot hold is refused at once.
-    if (qint64(count) > bytes.size() / 12) return bad;
+    // Each cell takes at least 13 bytes, so a count the output cannot hold is refused at once.
+    if (qint64(count) > bytes.size() / 13) return bad;
     for (quint32 i = 0; i < count; ++i) {
         quint32 row = 0, column = 0;
+        quint8 kind = 0;
         QString text;
-        if (!c.number(row) || !c.number(column) || !c.text(text)) return bad;
-        if (!out.add(row, column, text)) return out.error();
+        if (!c.number(row) || !c.number(column) || !c.byte(kind) || kind > quint8(CellKind::Formula) ||
+            !c.text(text))
+            return bad;
+        if (!out.add(row, column, text, CellKind(kind))) return out.error();
     }
     return c.atEnd() ? QString() : bad;
 }

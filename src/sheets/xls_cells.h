@@ -2,9 +2,10 @@
 // of the sheet's cells. The tool parses it as untrusted input, since a damaged file may
 // have upset the library in the helper.
 //
-//   "ZXC1", u32 message length, message (UTF-8; empty when the sheet was read),
+//   "ZXC2", u32 message length, message (UTF-8; empty when the sheet was read),
 //   u32 value cells the library reported, u32 cell count,
-//   per cell: u32 row, u32 column (from 1), u32 text length, text (UTF-8).
+//   per cell: u32 row, u32 column (from 1), u8 kind (0 text, 1 number, 2 formula without
+//   value), u32 text length, text (UTF-8).
 // Numbers are little-endian.
 #pragma once
 

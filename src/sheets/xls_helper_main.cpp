@@ -46,6 +46,21 @@ QString reason(int code)
     }
 }
 
+// Numbers, dates and times are stored as numbers in the file; texts and truth values are not.
+CellKind cellKind(const FreeXL_CellValue &v)
+{
+    switch (v.type) {
+    case FREEXL_CELL_INT:
+    case FREEXL_CELL_DOUBLE:
+    case FREEXL_CELL_DATE:
+    case FREEXL_CELL_DATETIME:
+    case FREEXL_CELL_TIME:
+        return CellKind::Number;
+    default:
+        return CellKind::Text;
+    }
+}
+
 QString cellText(const FreeXL_CellValue &v)
 {
     switch (v.type) {
@@ -91,7 +106,7 @@ QString readSheet(const char *path, unsigned short index, Sheet &sheet, qint64 &
             rc = freexl_get_cell_value(handle, r, c, &value);
             if (rc != FREEXL_OK || value.type == FREEXL_CELL_NULL) continue;
             ++valueCells;
-            if (!out.add(qint64(r) + 1, qint64(c) + 1, cellText(value))) {
+            if (!out.add(qint64(r) + 1, qint64(c) + 1, cellText(value), cellKind(value))) {
                 error = out.error();
                 break;
             }

@@ -87,7 +87,11 @@ QString read(const QString &path, const QByteArray &bytes, SheetFiller &out)
             .arg(layout.valueCells)
             .arg(answer.valueCells);
     for (const auto &[pos, text] : sheet.cells())
-        if (!out.add(pos.first, pos.second, text)) return out.error();
+        if (!out.add(pos.first, pos.second, text, sheet.kind(pos.first, pos.second))) return out.error();
+    for (const auto &[pos, kind] : sheet.kinds())
+        if (kind == CellKind::Formula && !sheet.cells().count(pos) &&
+            !out.add(pos.first, pos.second, {}, kind))
+            return out.error();
     return {};
 }
 

@@ -124,7 +124,7 @@ struct Workbook
     std::vector<DateKind> xfKinds; // by cell format index
 };
 
-QString readWorkbook(const ZipParts &zip, Workbook &wb)
+QString readWorkbook(const ZipParts &zip, Workbook &wb, SheetFiller &out)
 {
     QString error;
     const QString part = workbookPart(zip);
@@ -161,7 +161,16 @@ QString readWorkbook(const ZipParts &zip, Workbook &wb)
         QXmlStreamReader s(zip.read(sst, &error));
         while (!s.atEnd()) {
             s.readNext();
-            if (isStart(s, QLatin1String("si"))) wb.shared.push_back(richText(s));
+            if (!isStart(s, QLatin1String("si"))) continue;
+            // Shared texts are counted as they are read: a list of millions of them, or of
+            // long ones, is refused before it fills memory.
+            if (wb.shared.size() >= std::size_t(SheetFiller::MaxSharedTexts)) {
+                out.fail(QStringLiteral("the workbook lists more than %1 shared texts")
+                             .arg(SheetFiller::grouped(SheetFiller::MaxSharedTexts)));
+                return out.error();
+            }
+            wb.shared.push_back(richText(s));
+            if (!out.spend(wb.shared.back().size())) return out.error();
         }
         if (s.hasError()) return xmlError(s, sst);
     }
@@ -211,8 +220,9 @@ bool parseReference(QStringView ref, qint64 &row, qint64 &column)
 }
 
 QString cellText(const Workbook &wb, QStringView type, int xf, const QString &value,
-                 const QString &inlineText)
+                 const QString &inlineText, CellKind &kind)
 {
+    kind = CellKind::Text;
     if (type == QLatin1String("s")) {
         bool ok = false;
         const qsizetype i = value.toLongLong(&ok);
@@ -221,13 +231,17 @@ QString cellText(const Workbook &wb, QStringView type, int xf, const QString &va
     if (type == QLatin1String("inlineStr")) return inlineText;
     if (type == QLatin1String("str") || type == QLatin1String("e")) return value;
     if (type == QLatin1String("b")) return value.isEmpty() ? QString() : CellText::truth(value.toInt() != 0);
-    if (type == QLatin1String("d")) return CellText::fromIsoDate(value);
+    if (type == QLatin1String("d")) {
+        kind = CellKind::Number;
+        return CellText::fromIsoDate(value);
+    }
     bool ok = false;
     const double number = value.toDouble(&ok);
     if (!ok) return value;
-    const DateKind kind =
+    kind = CellKind::Number;
+    const DateKind dateKind =
         xf >= 0 && xf < int(wb.xfKinds.size()) ? wb.xfKinds[std::size_t(xf)] : DateKind::None;
-    return CellText::fromSerial(number, kind, wb.date1904);
+    return CellText::fromSerial(number, dateKind, wb.date1904);
 }
 
 } // namespace
@@ -240,7 +254,7 @@ bool recognises(const ZipParts &zip)
 QString read(const ZipParts &zip, SheetFiller &out)
 {
     Workbook wb;
-    if (QString error = readWorkbook(zip, wb); !error.isEmpty()) return error;
+    if (QString error = readWorkbook(zip, wb, out); !error.isEmpty()) return error;
     QString error;
     QXmlStreamReader xml(zip.read(wb.sheetPart, &error));
     if (!error.isEmpty()) return error;
@@ -263,15 +277,25 @@ QString read(const ZipParts &zip, SheetFiller &out)
             row = r;
             column = c;
             QString value, inlineText;
+            bool formula = false, hasValue = false;
             while (xml.readNextStartElement()) {
-                if (xml.name() == QLatin1String("v"))
+                if (xml.name() == QLatin1String("v")) {
                     value = xml.readElementText(QXmlStreamReader::IncludeChildElements);
-                else if (xml.name() == QLatin1String("is"))
+                    hasValue = true;
+                } else if (xml.name() == QLatin1String("is")) {
                     inlineText = richText(xml);
-                else
+                    hasValue = true;
+                    if (!out.spend(inlineText.size())) return out.error();
+                } else {
+                    formula = formula || xml.name() == QLatin1String("f");
                     xml.skipCurrentElement();
+                }
             }
-            if (!out.add(row, column, cellText(wb, type, xf, value, inlineText))) return out.error();
+            CellKind kind = CellKind::Text;
+            const QString text = cellText(wb, type, xf, value, inlineText, kind);
+            // A formula the writing program never calculated has no <v>.
+            if (formula && !hasValue) kind = CellKind::Formula;
+            if (!out.add(row, column, text, kind)) return out.error();
         }
     }
     if (xml.hasError()) return xmlError(xml, wb.sheetPart);

@@ -1,7 +1,6 @@
 #include "ui/main_window.h"
 
 #include "link/paged_transfer.h"
-#include "ui/widget_placing.h"
 #include "settings/settings_codec.h"
 #include "ui/cell_tips.h"
 #include "ui/help_page.h"
@@ -10,6 +9,7 @@
 #include "ui/page_undo.h"
 #include "ui/settings_editor.h"
 #include "ui/transfer_progress.h"
+#include "ui/widget_placing.h"
 
 #include <QAbstractItemView>
 #include <QCloseEvent>
@@ -130,8 +130,8 @@ void TForm1::FormCreate()
     buildStatusBar();
     m_statusCtrl = std::make_unique<Tstatusbar_ctrl>(m_statusText, &m_tmr2);
     m_progressCtrl = std::make_unique<Tprogressbar_ctrl>(m_pb1);
-    m_reporter = std::make_unique<WindowReporter>(this, m_statusText, m_statusCtrl.get(), m_progressCtrl.get(),
-                                                  m_options.dialogs);
+    m_reporter = std::make_unique<WindowReporter>(this, m_statusText, m_statusCtrl.get(),
+                                                  m_progressCtrl.get(), m_options.dialogs);
     m_session = std::make_unique<LinkSession>(*m_reporter, m_options.replyTimeoutMs, this);
     m_progressText = new TransferProgressText(m_pb1, this); // page count and time left on pb1
     buildPages();
@@ -157,8 +157,7 @@ void TForm1::FormCreate()
     setDeviceControlsEnabled(false);
     connect(&m_session->handler(), &ReplyHandler::loginReply, this, &TForm1::loginCheck);
 
-    if (m_options.discoverPorts)
-        fillPortList();
+    if (m_options.discoverPorts) fillPortList();
 
     auto *undo = new QShortcut(QKeySequence::Undo, this);
     connect(undo, &QShortcut::activated, this, &TForm1::undoPage);
@@ -475,8 +474,7 @@ QString TForm1::chosenPortPath() const
 {
     const QString typed = trimPortName(m_cbb9->currentText());
     for (const PortEntry &p : m_ports)
-        if (p.display == typed)
-            return p.path;
+        if (p.display == typed) return p.path;
     return typed;
 }
 
@@ -493,8 +491,7 @@ void TForm1::btn8Click()
         m_session->open(chosenPortPath());
     } catch (const ECommsError &e) {
         QString text = QStringLiteral("COM Port error");
-        if (!e.reason().isEmpty())
-            text += QLatin1Char('\n') + e.reason();
+        if (!e.reason().isEmpty()) text += QLatin1Char('\n') + e.reason();
         m_btn8->setText(QStringLiteral("Open"));
         showLamp(false);
         m_reporter->messageBox(text);
@@ -513,7 +510,8 @@ void TForm1::btn1Click()
 
 void TForm1::loginCheck(const TRecValidCom &reply)
 {
-    const bool ok = m_session->login().Check(SettingsCodec::devicePassword(reply.data.data()), m_edt3->text());
+    const bool ok =
+        m_session->login().Check(SettingsCodec::devicePassword(reply.data.data()), m_edt3->text());
     if (ok) {
         m_reporter->messageBox(QStringLiteral("Password confirmed!"));
         setDeviceControlsEnabled(true);
@@ -599,8 +597,8 @@ void TForm1::redoPage()
 
 void TForm1::keyPressEvent(QKeyEvent *event)
 {
-    // Escape that no editor took stops a running transfer.
-    if (event->key() == Qt::Key_Escape && m_session->transferActive()) {
+    // Escape that no editor took stops a running transfer or an outstanding request.
+    if (event->key() == Qt::Key_Escape && (m_session->transferActive() || m_session->busy())) {
         btnStopClick();
         event->accept();
         return;
@@ -610,6 +608,26 @@ void TForm1::keyPressEvent(QKeyEvent *event)
 
 void TForm1::closeEvent(QCloseEvent *event)
 {
+    // Closing stops whatever runs on the unit: say what, and what the unit then holds.
+    if (m_session->transferActive() || m_session->busy()) {
+        QString text = m_session->handler().outstandingText() + QLatin1Char('.');
+        for (DevicePage *page : std::as_const(m_devicePages)) {
+            const Tsend_rec_command &t = page->transfer();
+            if (!t.active()) continue;
+            static const char *const kAreas[] = {"settings", "number list", "history"};
+            const QString area = QString::fromLatin1(kAreas[int(t.area())]);
+            text = t.writing()
+                       ? QStringLiteral("A save of the %1 is running.\nIf the window closes now: %2")
+                             .arg(area, t.leftBehind(true))
+                       : QStringLiteral("A read of the %1 is running; the unit keeps its data.").arg(area);
+        }
+        if (!m_reporter->confirm(text + QStringLiteral("\nClose the window anyway?"),
+                                 Reporter::Prompt::Question, Reporter::Default::Cancel)) {
+            event->ignore();
+            return;
+        }
+        m_session->abandonAll();
+    }
     for (DevicePage *page : std::as_const(m_devicePages))
         page->commitEdits();
     const bool changed = std::any_of(m_devicePages.cbegin(), m_devicePages.cend(),

@@ -73,7 +73,7 @@ public slots:
     void tmr2Timer();
     void cm1RequestHangup(const QString &why);
     void pgc1Change(int index);
-    // Stop (the button, or Escape): ends the running transfer after its outstanding reply.
+    // Stop (the button, or Escape): ends the running transfer and its outstanding request at once.
     void btnStopClick();
     // Ctrl+Z and Ctrl+Shift+Z: undo and redo on the current page.
     void undoPage();
@@ -86,7 +86,8 @@ public slots:
 protected:
     void showEvent(QShowEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
-    // Asks first when the settings or the number list hold changes not saved to the unit.
+    // Asks first while an operation runs on the unit (naming it and what the unit then holds),
+    // and when the settings or the number list hold changes not saved to the unit.
     void closeEvent(QCloseEvent *event) override;
     // The status bar's width-dependent parts, and a click on a saved file's path.
     bool eventFilter(QObject *watched, QEvent *event) override;

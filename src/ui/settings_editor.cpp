@@ -22,6 +22,7 @@
 #include <QTableView>
 #include <QVBoxLayout>
 
+#include <algorithm>
 #include <functional>
 
 namespace zc {
@@ -152,6 +153,9 @@ protected:
     // F2 on a pick-list cell opens its pick list.
     bool edit(const QModelIndex &index, EditTrigger trigger, QEvent *event) override
     {
+        if ((trigger == EditKeyPressed || trigger == AnyKeyPressed || trigger == DoubleClicked) &&
+            index.flags() & Qt::ItemIsEditable && m_owner->editRefused())
+            return true; // the guard said why
         if (trigger == EditKeyPressed && m_owner->openPickList(index)) return true;
         return QTableView::edit(index, trigger, event);
     }
@@ -383,6 +387,19 @@ PageUndo::Table SettingsEditor::undoTable(SettingsModel *model)
 
 bool SettingsEditor::eventFilter(QObject *watched, QEvent *event)
 {
+    // While the page's transfer runs a pick list keeps its choice.
+    switch (event->type()) {
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonDblClick:
+    case QEvent::KeyPress:
+    case QEvent::Wheel:
+        if (std::find(m_pickLists.cbegin(), m_pickLists.cend(), watched) != m_pickLists.cend() &&
+            editRefused())
+            return true;
+        break;
+    default:
+        break;
+    }
     // Leaving a pick list shows the chosen entry in its Content cell. Opening the drop-down
     // also takes the focus away, but that is not leaving the pick list.
     if (event->type() == QEvent::FocusOut) {
@@ -402,6 +419,11 @@ bool SettingsEditor::eventFilter(QObject *watched, QEvent *event)
 void SettingsEditor::applyInputRules(QWidget *editor, int row, int column, const QString &text)
 {
     QAbstractItemDelegate *delegate = m_grid->itemDelegate();
+    // An editor left open when a transfer started keeps showing what the cell holds.
+    if (editRefused()) {
+        static_cast<QLineEdit *>(editor)->setText(m_model->text(row, column));
+        return;
+    }
     const int next = row == SettingsModel::LastItem ? row - 1 : row + 1;
 
     // The pick list is the only way to set a pick-list item: typing under it empties the

@@ -12,6 +12,7 @@
 #include <QWidget>
 
 #include <array>
+#include <functional>
 
 class QComboBox;
 class QTableView;
@@ -43,6 +44,11 @@ public:
     // are admitted.
     static int byteLimit(int item);
     static bool digitsOnly(int item);
+
+    // guard() is asked before any change to the table from the grid or a pick list; true
+    // refuses it (the guard says why). The page refuses while its transfer runs.
+    void setEditGuard(std::function<bool()> guard) { m_guard = std::move(guard); }
+    bool editRefused() const { return m_guard && m_guard(); }
 
     // Places each pick list over its Content cell; the grid calls this whenever cells move.
     void placePickLists();
@@ -90,6 +96,7 @@ private:
     QPersistentModelIndex m_editCell; // the cell whose editor is open
     QString m_editOriginal;           // its text when the editor opened
     Reporter *m_reporter = nullptr;
+    std::function<bool()> m_guard;
 };
 
 } // namespace zc

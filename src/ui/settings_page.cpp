@@ -32,6 +32,9 @@ SettingsPage::SettingsPage(LinkSession &session, Reporter &reporter, FileDialogs
     m_editor->setGeometry(100, 0, 876, 585);
     m_editor->undo()->follow(m_basicInf);
     m_editor->setReporter(&m_reporter);
+    // While a read or save runs the table stays as it is: a change made then would be
+    // neither on the unit nor marked as unsaved.
+    m_editor->setEditGuard([this] { return refuseWhileTransferring(m_reporter); });
     m_controls = {btn21, btn22, btn16, btn17};
     connect(btn21, &QPushButton::clicked, this, &SettingsPage::btn21Click);
     connect(btn22, &QPushButton::clicked, this, &SettingsPage::btn22Click);

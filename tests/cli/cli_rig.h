@@ -22,13 +22,19 @@ struct CliRun
 };
 
 // Runs zarvento-cli with args; a run that does not end within timeoutMs counts as a hang (-1).
-inline CliRun runCli(const QStringList &args, int timeoutMs = 30000)
+// With shell, the program runs from bash after those commands (limits, redirections).
+inline CliRun runCli(const QStringList &args, int timeoutMs = 30000, const QString &shell = {})
 {
     CliRun r;
     QProcess p;
     QElapsedTimer t;
     t.start();
-    p.start(QStringLiteral(ZC_CLI_PROGRAM), args);
+    if (shell.isEmpty())
+        p.start(QStringLiteral(ZC_CLI_PROGRAM), args);
+    else
+        p.start(QStringLiteral("bash"), QStringList{QStringLiteral("-c"), shell + QStringLiteral("; exec \"$0\" \"$@\""),
+                                                    QStringLiteral(ZC_CLI_PROGRAM)} +
+                                            args);
     if (!p.waitForFinished(timeoutMs)) {
         p.kill();
         p.waitForFinished();

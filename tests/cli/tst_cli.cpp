@@ -2,7 +2,9 @@
 // provisioning several units at once, verification after a write, bad input files and
 // units that fail.
 #include "cli_rig.h"
+#include "common/frames.h"
 #include "common/wait.h"
+#include "devsim/presets.h"
 
 #include <QDir>
 #include <QFile>
@@ -335,6 +337,184 @@ private slots:
         QVERIFY2(r.ms < maxMs, QByteArray::number(r.ms).constData());
         QCOMPARE(r.out, QByteArray());
     }
+
+    // Faults of the line and of the unit: each ends as its message says, and the unit holds
+    // what the message says it holds.
+    void lineFaults_data()
+    {
+        QTest::addColumn<int>("fault");
+        QTest::addColumn<QStringList>("args");
+        QTest::addColumn<int>("code");
+        QTest::addColumn<QString>("message");
+        const QStringList writeSettings{"settings", "write", "{dir}/s15.json", "--port", "{port}"};
+        const QStringList writeList{"numbers", "write", "{dir}/n.csv", "--port", "{port}"};
+        const QStringList slow{"--timeout-ms", "1000"};
+        QTest::newRow("page 1 acknowledged late")
+            << int(LatePage1) << writeSettings << 4
+            << "Page 1 of 2 may or may not be saved, page 2 not saved: save again.";
+        QTest::newRow("list page 3 unanswered") << int(DropPage3) << writeList << 4
+                                                << "Pages 1 to 2 of 125 saved, page 3 may or may not be "
+                                                   "saved, pages 4 to 125 not saved: save again.";
+        QTest::newRow("acknowledgement without data")
+            << int(EmptyAck3) << writeList << 4 << "page 3 may or may not be saved";
+        QTest::newRow("acknowledgement of page 4 glued behind page 3's")
+            << int(GluedAck) << writeList << 1
+            << "number list page 4 of 125 refused by the unit: rows 25–32 not saved. Pages 1 to 3 of 125 "
+               "saved, "
+               "pages 4 to 125 not saved: save again.";
+        QTest::newRow("page 4 glued behind page 3")
+            << int(GluedRead) << QStringList{"numbers", "read", "--port", "{port}", "-o", "{dir}/glued.json"}
+            << 0 << "";
+        QTest::newRow("stray bytes trickle: list read")
+            << int(Trickle) << QStringList{"numbers", "read", "--port", "{port}"} + slow << 4
+            << "no reply from the unit within 1000 ms to number list page 1 of 125";
+        QTest::newRow("stray bytes trickle: list save")
+            << int(Trickle) << writeList + slow << 4
+            << "Page 1 of 125 may or may not be saved, pages 2 to 125 not saved: save again.";
+        QTest::newRow("stray bytes trickle: history delete")
+            << int(Trickle) << QStringList{"history", "delete", "--yes", "--port", "{port}"} + slow << 4
+            << "no reply from the unit within 1000 ms to the delete";
+    }
+    void lineFaults()
+    {
+        QFETCH(int, fault);
+        QFETCH(QStringList, args);
+        QFETCH(int, code);
+        QFETCH(QString, message);
+        devsim::Options o = preset(args[1] == "write" ? devsim::Preset::Factory : devsim::Preset::Demo);
+        const QByteArray ack("\x01", 1);
+        switch (Fault(fault)) {
+        case LatePage1:
+            o.lateReply = 2; // the login, then settings page 1
+            o.lateMs = 4000;
+            break;
+        case DropPage3:
+            o.dropReply = 1 + 3;
+            break;
+        case EmptyAck3:
+            o.dropReply = o.injectAt = 1 + 3;
+            o.inject = test::frame(0x82, 0x1200, {});
+            break;
+        case GluedAck:
+            // In the same write as page 3's acknowledgement comes one for page 4, which the
+            // unit then refuses.
+            o.injectAt = 1 + 3;
+            o.inject = test::frame(0x82, 0x1300, ack);
+            o.injectOffset = 1 << 20;
+            o.refuseWrite = 1 + 4;
+            break;
+        case GluedRead:
+            o.injectAt = 1 + 3;
+            o.inject = test::frame(0x83, 0x1300, QByteArray(256, char(0xFF)));
+            o.injectOffset = 1 << 20;
+            break;
+        case Trickle:
+            o.trickleFrom = 2;
+            break;
+        }
+        Units units({o});
+        const QByteArray history = units.area(0, Area::History);
+        const CliRun r = runCli(expand(args, units.port(0)));
+        QVERIFY2(r.code == code, r.err.constData());
+        QVERIFY2(r.err.contains(message.toUtf8()), r.err.constData());
+
+        // What the unit holds afterwards.
+        const QByteArray numbers = units.area(0, Area::Numbers);
+        const QByteArray demo = devsim::presetNumbers(devsim::Preset::Demo);
+        const QByteArray factory = devsim::presetNumbers(devsim::Preset::Factory);
+        const auto pages = [](const QByteArray &a, int first, int last) {
+            return a.mid((first - 1) * 256, (last - first + 1) * 256);
+        };
+        switch (Fault(fault)) {
+        case LatePage1: {
+            const QByteArray settings = units.area(0, Area::Settings);
+            const QByteArray before = devsim::presetSettings(devsim::Preset::Factory);
+            QVERIFY(settings.left(256) != before.left(256)); // page 1 was written
+            QCOMPARE(settings.mid(256), before.mid(256));
+            break;
+        }
+        case DropPage3:
+        case EmptyAck3: // the unit wrote page 3; its reply said nothing of it
+            QCOMPARE(pages(numbers, 1, 3), pages(demo, 1, 3));
+            QCOMPARE(pages(numbers, 4, 125), pages(factory, 4, 125));
+            break;
+        case GluedAck:
+            QCOMPARE(pages(numbers, 1, 3), pages(demo, 1, 3));
+            QCOMPARE(pages(numbers, 4, 125), pages(factory, 4, 125));
+            break;
+        case GluedRead:
+            QCOMPARE(numbers, demo);
+            QCOMPARE(readAll(path("glued.json")), readAll(path("n.json")));
+            break;
+        case Trickle:
+            // A save's first page goes out before the silence is noticed; a delete is done
+            // by the unit even though it never says so.
+            if (args[1] == "write")
+                QCOMPARE(pages(numbers, 2, 125), pages(factory, 2, 125));
+            else if (args[1] == "read")
+                QCOMPARE(numbers, demo);
+            else
+                QCOMPARE(units.area(0, Area::History), QByteArray(history.size(), char(0xFF)));
+            break;
+        }
+    }
+
+    // A file is written whole or not at all (here the disk's room is cut by a file size
+    // limit), an older file stays as it was, and the command fails saying why.
+    void wholeFileOrNothing_data()
+    {
+        QTest::addColumn<QString>("shell");
+        QTest::addColumn<QStringList>("args");
+        QTest::addColumn<QString>("file"); // must not be left behind ("" = none)
+        QTest::addColumn<QString>("message");
+        const QString limit = QStringLiteral("trap '' XFSZ; ulimit -f %1");
+        const QString tooLarge = QStringLiteral("the file would be larger than the system allows");
+        QTest::newRow("history read -o") << limit.arg(4)
+                                         << QStringList{"history", "read", "--port", "{port}", "-o", "{dir}/h.csv"}
+                                         << "h.csv" << tooLarge;
+        // The limit leaves room for the port's lock file.
+        QTest::newRow("settings read -o") << limit.arg(1)
+                                          << QStringList{"settings", "read", "--port", "{port}", "-o", "{dir}/r.json"}
+                                          << "r.json" << tooLarge;
+        QTest::newRow("provision --report") // eight units, so that the report passes 1 KB
+            << limit.arg(1)
+            << QStringList{"provision", "--port", "{port}", "--profile", "{dir}/s.json", "--report", "{dir}/rep.json"}
+            << "rep.json" << tooLarge;
+        QTest::newRow("backup") << limit.arg(16) << QStringList{"backup", "--port", "{port}", "-o", "{dir}/bk"}
+                                << "" << tooLarge;
+        QTest::newRow("standard output on a full disk")
+            << "exec > /dev/full" << QStringList{"history", "read", "--port", "{port}"} << ""
+            << "cannot write to standard output: the disk is full";
+    }
+    void wholeFileOrNothing()
+    {
+        QFETCH(QString, shell);
+        QFETCH(QStringList, args);
+        QFETCH(QString, file);
+        QFETCH(QString, message);
+        if (!file.isEmpty()) write(path(file), "older file\n");
+        const bool provision = args.first() == "provision";
+        Units units(QList<devsim::Options>(provision ? 8 : 1, preset(devsim::Preset::Demo)));
+        args = expand(args, units.port(0));
+        for (std::size_t i = 1; i < units.sims.size(); ++i)
+            args << "--port" << units.port(int(i));
+        const CliRun r = runCli(args, 30000, shell);
+        QVERIFY2(r.code == 2, r.err.constData());
+        QVERIFY2(r.err.contains(message.toUtf8()), r.err.constData());
+        if (!file.isEmpty()) QCOMPARE(readAll(path(file)), QByteArray("older file\n"));
+        // No temporary file is left beside it.
+        for (const QString &name : QDir(m_dir.path()).entryList(QDir::Files | QDir::Hidden))
+            QVERIFY2(!name.startsWith(QLatin1Char('.')), qPrintable(name));
+        if (args.first() == "backup") {
+            // The files that fit were written whole; the failed one is named and absent.
+            const QStringList written = QString::fromUtf8(r.out).split('\n', Qt::SkipEmptyParts);
+            QVERIFY(!written.isEmpty() && written.size() < 3);
+            QCOMPARE(QDir(path("bk")).entryList(QDir::Files).size(), written.size());
+        }
+    }
+
+private:
+    enum Fault { LatePage1, DropPage3, EmptyAck3, GluedAck, GluedRead, Trickle };
 };
 
 QTEST_GUILESS_MAIN(TstCli)

@@ -142,6 +142,7 @@ private slots:
     void openTwiceKeepsPortOpen();
     void openFailures_data();
     void openFailures();
+    void portHeldByAnotherProgram_data();
     void portHeldByAnotherProgram();
     void permissionDenied();
     void writeFrameArrivesExact();
@@ -251,15 +252,32 @@ void TstComm::openFailures()
     QVERIFY(!comm.WriteData(reinterpret_cast<const std::uint8_t *>("x"), 1));
 }
 
+void TstComm::portHeldByAnotherProgram_data()
+{
+    QTest::addColumn<bool>("twoNames");
+    QTest::newRow("same name") << false;
+    // One device under two names, as a by-id link and ttyUSB0 are: still one holder, root
+    // included.
+    QTest::newRow("two links to one device") << true;
+}
+
 void TstComm::portHeldByAnotherProgram()
 {
+    QFETCH(bool, twoNames);
     Pty pty;
+    QTemporaryDir links;
+    QString firstName = pty.path, secondName = pty.path;
+    if (twoNames) {
+        firstName = links.filePath(QStringLiteral("by-id-link"));
+        secondName = links.filePath(QStringLiteral("ttyLINK0"));
+        QVERIFY(QFile::link(pty.path, firstName) && QFile::link(pty.path, secondName));
+    }
     auto first = std::make_unique<TComm>();
-    first->SetCommName(pty.path);
+    first->SetCommName(firstName);
     first->OpenPort();
 
     TComm second;
-    second.SetCommName(pty.path);
+    second.SetCommName(secondName);
     try {
         second.OpenPort();
         QFAIL("a port held by another program opened");

@@ -110,8 +110,10 @@ private slots:
                                            << int(Route::SettingsWriteAccepted);
         QTest::newRow("write settings refused") << 0x82 << 0x100u << refused << "Save basic settings" << ""
                                                 << "Basic setting error" << int(Route::SettingsWriteRefused);
+        // No data is no verdict: the page may or may not be saved, as with a damaged reply.
         QTest::newRow("write settings no data") << 0x82 << 0x0u << QByteArray() << "Save basic settings" << ""
-                                                << "Basic setting error" << int(Route::SettingsWriteRefused);
+                                                << "The unit's reply to the save carried no data"
+                                                << int(Route::ShortPage);
         QTest::newRow("write numbers ok") << 0x82 << 0x1000u << ok << "Save number list:2/125" << "nextNumbers" << ""
                                           << int(Route::NumbersWriteAccepted);
         QTest::newRow("write numbers refused") << 0x82 << 0x8C00u << refused << "Save number list:2/125" << ""
@@ -397,7 +399,9 @@ private slots:
         QCOMPARE(rig.handler.assembler().inFrame(), false);
     }
 
-    void bytesAndTheReplyTimer()
+    // A request's deadline is its write plus the interval. Only the header of the awaited
+    // reply moves it, once, by that frame's time on the wire; stray bytes never do.
+    void deadline()
     {
         Rig rig;
         QObject::connect(&rig.timer, &QTimer::timeout, &rig.handler, &ReplyHandler::tmr1Timer);
@@ -405,21 +409,54 @@ private slots:
         rig.handler.cm1ReceiveData(0x00);
         QVERIFY(!rig.timer.isActive());
         QCOMPARE(rig.reporter.lastStatus(), QStringLiteral("Data communication"));
-        // A whole reply stops it.
+        // Stray bytes trickling in do not hold the request open.
+        rig.settings.at(2, 2);
+        rig.sent(rig.settings, 0x83, 0x0);
         rig.timer.startRule();
-        rig.feed(frame(0x84, 0, QByteArray()));
+        rig.reporter.expect(QStringLiteral("Receive timeout\nNo page was read: the table is as it was."));
+        for (int i = 0; i < 100 && !rig.reporter.allExpectedSeen(); ++i) {
+            rig.handler.cm1ReceiveData(0x55);
+            QTest::qWait(10);
+        }
+        QVERIFY(rig.reporter.allExpectedSeen());
+        // The awaited reply's header gives it its time on the wire; its end stops the clock.
+        rig.settings.at(2, 2);
+        rig.sent(rig.settings, 0x83, 0x100);
+        rig.timer.startRule();
+        const QByteArray reply = frame(0x83, 0x100, QByteArray(256, 0));
+        rig.feed(reply.left(20));
+        QCOMPARE(rig.timer.interval(), 50 + ReplyHandler::wireMs(256));
+        rig.feed(reply.mid(20));
         QVERIFY(!rig.timer.isActive());
-        // Noise, or half a frame, and then silence: the wait ends in "Receive timeout" and
-        // the half frame is dropped, so the next reply is read from its start.
+        QCOMPARE(rig.calls, QStringList{"decodeSettings@100"});
+        // Half a reply and then silence: the wait ends in "Receive timeout" and the half
+        // frame is dropped, so the next reply is read from its start.
+        rig.settings.at(2, 2);
+        rig.sent(rig.settings, 0x83, 0x0);
         rig.timer.startRule();
-        rig.feed(QByteArray("\x00\x11", 2) + frame(0x84, 0, QByteArray(4, 0)).left(6));
-        QVERIFY(rig.timer.isActive());
-        rig.reporter.expect(QStringLiteral("Receive timeout"));
+        rig.reporter.expect(QStringLiteral("Receive timeout\nNo page was read: the table is as it was."));
+        rig.feed(frame(0x83, 0x0, QByteArray(256, 0)).left(100));
         ZC_TRY_VERIFY(rig.reporter.allExpectedSeen());
         QCOMPARE(rig.handler.assembler().inFrame(), false);
         rig.routes.clear();
         rig.feed(frame(0x84, 0, QByteArray()));
         QCOMPARE(rig.routes, QList<Route>{Route::UndefinedData});
+    }
+
+    // Bytes the port held before a request was written cannot answer it: a frame made of
+    // them is a notice, and the real reply that follows is taken.
+    void bytesBeforeTheRequestAnswerNothing()
+    {
+        Rig rig;
+        const QByteArray page = frame(0x83, 0x1400, QByteArray(256, 0x11));
+        rig.numbers.at(125, 6);
+        rig.numbers.awaiting();
+        rig.handler.requestSent(0x83, 0x1400, Requester::Transfer, &rig.numbers, page);
+        QCOMPARE(rig.routes, QList<Route>{Route::Ignored});
+        QVERIFY(rig.calls.isEmpty());
+        QCOMPARE(rig.reporter.lastStatus(), QStringLiteral("Unasked reply from the unit ignored"));
+        rig.feed(page);
+        QCOMPARE(rig.calls, QStringList{"decodeNumbers@1400"});
     }
 
     // A time-out ends the transfer: its late reply is reported and never continued.
@@ -480,6 +517,52 @@ private slots:
         QVERIFY(!rig.login.loginPending);
         rig.feed(frame(0x83, 0x0, QByteArray(256, 0)));
         QVERIFY(rig.calls.isEmpty());
+    }
+
+    // One set of sentences for every account of a transfer that ended early.
+    void leftBehindSentences_data()
+    {
+        QTest::addColumn<bool>("writing");
+        QTest::addColumn<int>("done");
+        QTest::addColumn<bool>("unknown");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("nothing saved") << true << 0 << false
+                                       << "No page was saved (0 of 125): the unit keeps its earlier data; save again.";
+        QTest::newRow("first page unanswered")
+            << true << 0 << true << "Page 1 of 125 may or may not be saved, pages 2 to 125 not saved: save again.";
+        QTest::newRow("refused after 40") << true << 40 << false
+                                          << "Pages 1 to 40 of 125 saved, pages 41 to 125 not saved: save again.";
+        QTest::newRow("unanswered after 40")
+            << true << 40 << true
+            << "Pages 1 to 40 of 125 saved, page 41 may or may not be saved, pages 42 to 125 not saved: save again.";
+        QTest::newRow("last page unanswered")
+            << true << 124 << true << "Pages 1 to 124 of 125 saved, page 125 may or may not be saved: save again.";
+        QTest::newRow("all saved") << true << 125 << true << "";
+        QTest::newRow("read stopped") << false << 3 << true
+                                      << "The table holds pages read from the unit only up to page 3 of 125.";
+    }
+    void leftBehindSentences()
+    {
+        QFETCH(bool, writing);
+        QFETCH(int, done);
+        QFETCH(bool, unknown);
+        QFETCH(QString, text);
+        QCOMPARE(leftBehind(writing, 125, done, unknown), text);
+    }
+
+    // An acknowledgement without data says nothing of the page: it may or may not be saved.
+    void emptyAcknowledgementCountsAsDamaged()
+    {
+        Rig rig;
+        rig.numbers.at(125, 3, true);
+        rig.sent(rig.numbers, 0x82, 0x1100);
+        rig.reporter.expect(QStringLiteral("The unit's reply to the save carried no data. The save was stopped; please "
+                                           "try again.\nPage 1 of 125 saved, page 2 may or may not be saved, pages 3 "
+                                           "to 125 not saved: save again."));
+        rig.feed(frame(0x82, 0x1100, QByteArray()));
+        QCOMPARE(rig.routes, QList<Route>{Route::ShortPage});
+        QVERIFY(rig.reporter.allExpectedSeen());
+        QVERIFY(!rig.numbers.active());
     }
 
     void timerRule()

@@ -3,6 +3,7 @@
 #include "settings/settings_model.h"
 #include "settings/settings_profile.h"
 #include "sheets/cell_text.h"
+#include "sheets/export_folder.h"
 #include "sheets/sheet_filler.h"
 #include "sheets/workbook_reader.h"
 #include "sheets/workbook_writer.h"
@@ -10,6 +11,9 @@
 #include <QDir>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <csignal>
+#include <sys/resource.h>
 
 using namespace zc;
 
@@ -58,6 +62,9 @@ private slots:
     void otherPrograms();
     void cellTexts_data();
     void cellTexts();
+    void cellKinds_data();
+    void cellKinds();
+    void wholeFileOrNothing();
 };
 
 void TestSheets::profileRoundTrip()
@@ -132,6 +139,15 @@ void TestSheets::hostileFiles_data()
     QTest::newRow("zip lying about a packed size") << "lie.xlsx" << QByteArray("[lie:20]") << "damaged";
     QTest::newRow("zip lying about an unpacked size") << "lie.xlsx" << QByteArray("[lie:24]") << "damaged";
     QTest::newRow("huge sheet") << "huge.xlsx" << QByteArray("[huge]") << "too large";
+    // Small files whose contents expand far beyond their size, refused before they expand.
+    QTest::newRow("space runs in one cell")
+        << "runs.ods" << QByteArray("[corpus:space_run_cell.ods]") << "a cell longer than 32 767 characters";
+    QTest::newRow("space runs in many cells") << "runs.ods" << QByteArray("[corpus:space_run_cells.ods]")
+                                              << "more than 16 777 216 characters of text";
+    QTest::newRow("repeated rows") << "rows.ods" << QByteArray("[corpus:repeated_rows.ods]")
+                                   << "more than 250 000 cells";
+    QTest::newRow("shared texts") << "texts.xlsx" << QByteArray("[corpus:shared_texts.xlsx]")
+                                  << "more than 1 000 000 shared texts";
     QTest::newRow("huge file") << "big.xlsx" << QByteArray("[big]") << "larger than 10 MB";
     QTest::newRow("not a profile") << "list.xlsx" << QByteArray("[A1=Number]")
                                    << "Wrong format of the setting profile";
@@ -165,6 +181,9 @@ void TestSheets::hostileFiles()
     } else {
         if (bytes.startsWith("[fixture:")) {
             QVERIFY(QFile::copy(fixture(QString::fromLatin1(bytes.mid(9).chopped(1))), path));
+        } else if (bytes.startsWith("[corpus:")) {
+            QVERIFY(QFile::copy(QStringLiteral(ZC_WORKBOOK_CORPUS "/") + QString::fromLatin1(bytes.mid(8).chopped(1)),
+                                path));
         } else if (bytes.startsWith('[')) {
             Sheet sheet = profile;
             if (bytes == "[huge]") sheet.setText(SheetFiller::MaxRows + 1, 1, QStringLiteral("x"));
@@ -245,6 +264,11 @@ void TestSheets::otherPrograms()
     QCOMPARE(s.text(20, 2), QStringLiteral("123456789012345"));
     QCOMPARE(s.text(21, 3), QStringLiteral("Grüße"));
     QCOMPARE(s.text(11, 2), QString());
+    // Numbers, dates and times were stored as numbers; the phone number as a text.
+    QCOMPARE(s.kind(2, 2), CellKind::Number);
+    QCOMPARE(s.kind(6, 3), CellKind::Number);
+    QCOMPARE(s.kind(8, 2), CellKind::Number);
+    QCOMPARE(s.kind(3, 2), CellKind::Text);
 
     SettingsModel model;
     // Item 7 holds 2.5 and the port a 15-digit number: the profile is refused whole, both named.
@@ -299,6 +323,75 @@ void TestSheets::cellTexts()
     QFETCH(QString, format);
     QFETCH(QString, text);
     QCOMPARE(CellText::fromSerial(value, CellText::formatKind(format)), text);
+}
+
+void TestSheets::cellKinds_data()
+{
+    QTest::addColumn<QString>("file");
+    QTest::newRow("xlsx") << "kinds.xlsx";
+    QTest::newRow("ods") << "kinds.ods";
+}
+
+void TestSheets::cellKinds()
+{
+    QFETCH(QString, file);
+    const SheetReadResult read = WorkbookReader::read(fixture(file));
+    QVERIFY2(read.ok(), qPrintable(read.error));
+    const Sheet &s = read.sheet;
+    const struct
+    {
+        int row, column;
+        CellKind kind;
+        const char *text;
+    } cells[] = {
+        {1, 1, CellKind::Text, "Items"},
+        {1, 2, CellKind::Number, "8530"},
+        {1, 3, CellKind::Number, "2026/12/06"},
+        {2, 1, CellKind::Formula, ""},
+        {2, 2, CellKind::Number, "17060"},
+        {2, 3, CellKind::Text, nullptr},
+        {2, 4, CellKind::Text, "x"},
+        {3, 1, CellKind::Text, ""},
+    };
+    for (const auto &c : cells) {
+        QCOMPARE(s.kind(c.row, c.column), c.kind);
+        if (c.text) QCOMPARE(s.text(c.row, c.column), QString::fromUtf8(c.text));
+    }
+    QCOMPARE(s.rowCount(), 2);
+}
+
+// Every export is written whole or not at all: when the disk's room ends part way (here a
+// file size limit), no file is left, an older one is kept, and the message says why.
+void TestSheets::wholeFileOrNothing()
+{
+    QTemporaryDir dir;
+    const QString csv = dir.filePath(QStringLiteral("h.csv")), book = dir.filePath(QStringLiteral("p.xlsx"));
+    QVERIFY(writeFile(csv, "older\n"));
+    Sheet big;
+    for (int r = 1; r <= 5000; ++r)
+        big.setText(r, 1, QString::number(r * 7919 % 100003, 16) + QString::number(r));
+
+    std::signal(SIGXFSZ, SIG_IGN);
+    rlimit old = {};
+    QVERIFY(::getrlimit(RLIMIT_FSIZE, &old) == 0);
+    const rlimit small{4096, old.rlim_max};
+    QVERIFY(::setrlimit(RLIMIT_FSIZE, &small) == 0);
+    const QString text = ExportFolder::writeFile(csv, QByteArray(10000, 'x'));
+    const SheetSaveResult workbook = WorkbookWriter::save(big, book);
+    ::setrlimit(RLIMIT_FSIZE, &old);
+
+    QVERIFY2(text.contains(QLatin1String("larger than the system allows")), qPrintable(text));
+    QVERIFY(!workbook.ok());
+    QVERIFY2(workbook.error.startsWith(QLatin1String("Cannot save")), qPrintable(workbook.error));
+    QFile kept(csv);
+    QVERIFY(kept.open(QIODevice::ReadOnly));
+    QCOMPARE(kept.readAll(), QByteArray("older\n"));
+    QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"h.csv"});
+    // With room again both are written; an empty text is a whole file too.
+    QVERIFY(WorkbookWriter::save(big, book).ok());
+    QVERIFY(WorkbookReader::read(book).ok());
+    QCOMPARE(ExportFolder::writeFile(csv, {}), QString());
+    QCOMPARE(QFileInfo(csv).size(), 0);
 }
 
 QTEST_GUILESS_MAIN(TestSheets)

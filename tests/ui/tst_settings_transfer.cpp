@@ -1,8 +1,11 @@
 // Reading and saving the basic settings through the window against the simulated unit.
 #include "ui/form_rig.h"
 #include "settings/settings_model.h"
+#include "ui/settings_editor.h"
 
+#include <QApplication>
 #include <QComboBox>
+#include <QTableView>
 
 using namespace zc;
 using namespace zc::test;
@@ -100,6 +103,37 @@ private slots:
         rig->rec.expect(kSettingsSaveOk);
         QVERIFY(rig->clickAndWait("btn22"));
         QCOMPARE(rig->sim->memory(0, 512).toHex(), before.toHex());
+    }
+
+    // While the settings save runs, the grid, the pick lists and undo refuse edits: the
+    // unit gets the table as it was pressed, and the table still holds just that.
+    void editsRefusedDuringASave()
+    {
+        devsim::Options o;
+        o.delayMs = 200;
+        auto rig = FormRig::loggedIn(o);
+        QVERIFY(QTest::qWaitForWindowActive(rig->form.get()));
+        SettingsModel &m = rig->form->settingsModel();
+        auto *editor = rig->form->findChild<SettingsEditor *>();
+        m.setContent(6, QStringLiteral("Back door"));
+        const QString item5 = m.content(5);
+        const int pick = m.pickSelection(3);
+        rig->rec.expect(kSettingsSaveOk);
+        rig->click("btn22");
+        QTableView *grid = editor->grid();
+        grid->setFocus();
+        grid->setCurrentIndex(m.index(5, SettingsModel::ContentColumn));
+        QTest::keyClick(grid, Qt::Key_F2);
+        QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("xyz"));
+        QCOMPARE(m.content(5), item5);
+        QVERIFY2(rig->status().startsWith(QStringLiteral("A save is running")), qPrintable(rig->status()));
+        QTest::keyClick(editor->pickList(3), Qt::Key_Down);
+        QCOMPARE(m.pickSelection(3), pick);
+        QTest::keyClick(rig->form.get(), Qt::Key_Z, Qt::ControlModifier);
+        QCOMPARE(m.content(6), QStringLiteral("Back door"));
+        QVERIFY(waitUntil([&] { return rig->rec.allExpectedSeen(); }, 5000));
+        QCOMPARE(rig->sim->memory(68, 10), QByteArray("Back door\0", 10));
+        QCOMPARE(m.content(5), item5);
     }
 
     void refusedSecondPage()

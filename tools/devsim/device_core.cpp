@@ -81,8 +81,9 @@ DeviceCore::Reply DeviceCore::answer(const QByteArray &request, bool *changed)
         return reply;
     }
     // A stray acknowledgement answers nothing the tool asked.
-    if (k == m_options.strayAck) reply.noise = buildFrame(kCmdWriteBlock, address ^ 0x100, QByteArray(1, '\x01'));
-    if (k == m_options.dropReply) return reply;
+    if (k == m_options.strayAck)
+        reply.noise = buildFrame(kCmdWriteBlock, address ^ 0x100, QByteArray(1, '\x01'));
+    if (k == m_options.dropReply || (m_options.trickleFrom > 0 && k >= m_options.trickleFrom)) return reply;
 
     reply.frame = buildFrame(command, address, replyData);
     if (k == m_options.corruptReply) reply.frame.back() = char(~reply.frame.back());

@@ -1,7 +1,7 @@
 // zarvento-devsim: a simulated GSM relay unit on a pseudo-terminal, for trying the tool
 // without hardware and for testing it against every fault a real line can show.
-#include "link/published_devices.h"
 #include "devsim/simulator.h"
+#include "link/published_devices.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
@@ -77,14 +77,20 @@ int main(int argc, char *argv[])
     const auto split = option("split", "Send every reply in pieces with short pauses.");
     const auto noise = option("noise", "Send garbage before every reply.");
     const auto late = option("late", "Answer request K MS milliseconds later than the others.", "K:MS");
-    const auto inject = option("inject", "Put the bytes HEX into reply K at OFFSET (0: before it); "
-                                         "sent alone when K gets no reply.",
+    const auto inject = option("inject",
+                               "Put the bytes HEX into reply K at OFFSET (0: before it); "
+                               "sent alone when K gets no reply.",
                                "K:HEX[:OFFSET]");
-    const auto falseHeaders = option("false-headers", "With --noise, the garbage holds a false frame header.");
+    const auto falseHeaders =
+        option("false-headers", "With --noise, the garbage holds a false frame header.");
     const auto duplicate = option("duplicate-reply", "Send reply K twice.", "K");
-    const auto stray = option("stray-ack", "Send a write acknowledgement for another address before reply K.", "K");
-    parser.addOptions({help, link, publish, preset, image, baud, delay, refuse, drop, corrupt, corruptStore,
-                       vanish, split, noise, late, inject, falseHeaders, duplicate, stray});
+    const auto stray =
+        option("stray-ack", "Send a write acknowledgement for another address before reply K.", "K");
+    const auto trickle =
+        option("trickle-from", "From request K on, answer nothing and send two stray bytes a second.", "K");
+    parser.addOptions({help,   link,   publish,      preset,       image,  baud,   delay,
+                       refuse, drop,   corrupt,      corruptStore, vanish, split,  noise,
+                       late,   inject, falseHeaders, duplicate,    stray,  trickle});
 
     if (!parser.parse(QCoreApplication::arguments())) return usageError(parser.errorText());
     if (parser.isSet(help)) {
@@ -114,7 +120,7 @@ int main(int argc, char *argv[])
           Numeric{refuse, &options.refuseWrite, 1}, Numeric{drop, &options.dropReply, 1},
           Numeric{corrupt, &options.corruptReply, 1}, Numeric{corruptStore, &options.corruptStore, 1},
           Numeric{vanish, &options.vanishAfter, 1}, Numeric{duplicate, &options.duplicateReply, 1},
-          Numeric{stray, &options.strayAck, 1}}) {
+          Numeric{stray, &options.strayAck, 1}, Numeric{trickle, &options.trickleFrom, 1}}) {
         if (parser.isSet(n.option)) {
             const auto v = number(parser.value(n.option), n.minimum);
             if (!v)

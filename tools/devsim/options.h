@@ -26,11 +26,13 @@ struct Options
     int duplicateReply = 0;    // reply K is sent twice, back to back
     int strayAck = 0;          // before reply K (or in its place when dropped) comes a write
                                // acknowledgement for another address
-    int lateReply = 0;    // request K is answered lateMs later than the others
+    int lateReply = 0;         // request K is answered lateMs later than the others
     int lateMs = 0;
-    int injectAt = 0;      // request K's reply carries these bytes (sent alone when it has no reply)
+    int injectAt = 0; // request K's reply carries these bytes (sent alone when it has no reply)
     QByteArray inject;
-    int injectOffset = 0;  // where in the reply's bytes they go: 0 before it, a larger number inside it
+    int injectOffset = 0; // where in the reply's bytes they go: 0 before it, a larger number inside it
+    int trickleFrom = 0;  // from request K on the unit answers nothing and sends two stray bytes
+                          // (never 0x23) a second, without end
 };
 
 } // namespace zc::devsim

@@ -26,6 +26,8 @@ constexpr int kFrameGapMs = 1000;
 constexpr int kWriteStallMs = 1000;
 // How long a vanishing unit waits for the client to read the last reply.
 constexpr int kDrainMs = 2000;
+// A trickling unit sends one stray byte this often.
+constexpr int kTrickleMs = 500;
 
 bool fail(QString *error, const QString &text)
 {
@@ -237,16 +239,23 @@ void Simulator::run()
 {
     char buffer[4096];
     while (!m_stopping) {
-        bool partial;
+        bool partial, trickling;
         {
             std::lock_guard lock(m_mutex);
             partial = m_core.inFrame();
+            trickling = m_options.trickleFrom > 0 && m_core.requestCount() >= m_options.trickleFrom;
         }
         pollfd fds[2] = {{m_master, POLLIN, 0}, {m_wake[0], POLLIN, 0}};
-        const int ready = ::poll(fds, 2, partial ? kFrameGapMs : -1);
+        const int ready = ::poll(fds, 2, trickling ? kTrickleMs : partial ? kFrameGapMs : -1);
         if (ready < 0 && errno == EINTR) continue;
         if (ready < 0 || fds[1].revents) return;
         if (ready == 0) {
+            if (trickling) {
+                // Noise on a line nobody answers on: never a start byte.
+                static const char stray[] = {0x55, 0x0A};
+                if (!writeAll(&stray[m_trickled++ % 2], 1)) return;
+                continue;
+            }
             std::lock_guard lock(m_mutex);
             m_core.abandonPartialFrame();
             continue;

@@ -68,6 +68,7 @@ private:
     int m_slave = -1;
     int m_wake[2] = {-1, -1};
     std::thread m_thread;
+    int m_trickled = 0; // stray bytes sent by a trickling unit
     std::atomic<bool> m_stopping{false};
     std::atomic<bool> m_running{false};
 };
