@@ -181,7 +181,7 @@ QString loadSettings(const QString &path, SettingsModel &model)
     return error.isEmpty() ? QString() : path + QStringLiteral(": ") + oneLine(error);
 }
 
-QString loadNumbers(const QString &path, NumbersModel &model)
+QString loadNumbers(const QString &path, NumbersModel &model, QString *warning)
 {
     NumbersImport::Result result;
     QString error;
@@ -208,6 +208,7 @@ QString loadNumbers(const QString &path, NumbersModel &model)
     if (error.isEmpty() && result.verdict != NumbersImport::Result::Verdict::Apply) error = result.message;
     if (error.isEmpty()) {
         NumbersImport::apply(result, model);
+        if (warning) *warning = result.warning;
         // The checks Save makes before the first frame.
         error = ValidateNumberList(model);
         if (error.isEmpty()) error = NumberCheck::saveRefusal(model);

@@ -29,7 +29,8 @@ QString checkOutputType(const QString &path, const QStringList &types);
 QString loadSettings(const QString &path, SettingsModel &model);
 // Loads a list workbook, the list CSV file or the JSON that numbersJson writes into the
 // table, checked as the window's Import .XLS and Save check it. "" or the reason.
-QString loadNumbers(const QString &path, NumbersModel &model);
+// warning, when given, receives what the user should look at though the file was taken.
+QString loadNumbers(const QString &path, NumbersModel &model, QString *warning = nullptr);
 
 QByteArray settingsJson(const SettingsModel &model);
 QByteArray numbersJson(const NumbersModel &model);

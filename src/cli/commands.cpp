@@ -207,8 +207,13 @@ void addWritten(UnitJob &job, Area area)
 QString loadInto(Area area, const InputFile &in, SettingsModel &settings, NumbersModel &numbers)
 {
     if (!in.error().isEmpty()) return in.error();
-    return in.named(area == Area::Settings ? loadSettings(in.path(), settings)
-                                           : loadNumbers(in.path(), numbers));
+    if (area == Area::Settings) return in.named(loadSettings(in.path(), settings));
+    // A warning does not stop the run: it goes to stderr, naming the file.
+    QString warning;
+    const QString error = in.named(loadNumbers(in.path(), numbers, &warning));
+    if (error.isEmpty() && !warning.isEmpty())
+        errLine(QStringLiteral("zarvento-cli: ") + in.named(in.path()) + QStringLiteral(": ") + warning);
+    return error;
 }
 
 bool holdsNumbers(const NumbersModel &model)

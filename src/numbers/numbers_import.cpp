@@ -35,7 +35,7 @@ bool timeFits(const QString &text)
 
 } // namespace
 
-Result check(const QList<QStringList> &cells)
+Result check(const QList<QStringList> &cells, const Sheet *sheet)
 {
     using namespace NumberColumn;
     Result result;
@@ -44,7 +44,7 @@ Result check(const QList<QStringList> &cells)
         result.message = QStringLiteral("Wrong format of the setting profile");
         return result;
     }
-    QStringList wrong;
+    QStringList wrong, numberCells;
     NumberCheck::RowReasons reasons;
     for (int i = 1; i <= NumberEntry::kEntries; ++i) {
         NumberRow row;
@@ -53,7 +53,17 @@ Result check(const QList<QStringList> &cells)
         row[Always] = cell(cells, i, Always) == kYes ? kYes : kNo;
         row[Delete] = cell(cells, i, Delete) == kYes ? kYes : kNo;
         result.rows << row;
-        const QStringList why = rowReasons(row);
+        QStringList why;
+        if (sheet) {
+            // Sheet row i + 1 holds entry i, sheet column c + 1 table column c.
+            for (int c = Number; c <= Delete; ++c)
+                if (sheet->kind(i + 1, c + 1) == CellKind::Formula)
+                    why << QStringLiteral("%1 holds a formula with no saved value")
+                               .arg(NumberColumn::name(c));
+            if (!row[Number].isEmpty() && sheet->kind(i + 1, Number + 1) == CellKind::Number)
+                numberCells << QString::number(i);
+        }
+        why << rowReasons(row);
         if (why.isEmpty()) continue;
         wrong << QString::number(i);
         reasons.append({i, why.join(QStringLiteral("; "))});
@@ -66,6 +76,13 @@ Result check(const QList<QStringList> &cells)
                                         "again,error:%1\rSerial: %2")
                              .arg(QString::number(wrong.size()), joinFirstThree(wrong)) +
                          u'\n' + NumberCheck::rowLines(reasons);
+    } else if (!numberCells.isEmpty()) {
+        result.warning =
+            QStringLiteral("The workbook keeps the number of %1 %2 as a number, not as text: a leading 0 "
+                           "or \"+\" may have been lost. Check %3 before saving.")
+                .arg(numberCells.size() == 1 ? QStringLiteral("row") : QStringLiteral("rows"))
+                .arg(joinFirstThree(numberCells))
+                .arg(numberCells.size() == 1 ? QStringLiteral("it") : QStringLiteral("them"));
     }
     return result;
 }
@@ -79,7 +96,7 @@ Result fromFile(const QString &path)
         result.message = read.error;
         return result;
     }
-    return check(NumbersSheet::cells(read.sheet));
+    return check(NumbersSheet::cells(read.sheet), &read.sheet);
 }
 
 void apply(const Result &result, NumbersModel &model)

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "numbers/number_entry.h"
+#include "sheets/sheet.h"
 
 #include <QList>
 #include <QString>
@@ -25,6 +26,9 @@ struct Result
     QList<NumberRow> rows;
     // WrongRows: the first wrong row, for the grid to show.
     int firstWrongRow = 0;
+    // Apply: what the user should look at after the import (numbers a workbook kept as
+    // number cells may have lost a leading 0 or "+"); empty when nothing.
+    QString warning;
 };
 
 // The first cell must be exactly "Serial". Then every row with a number that is neither
@@ -35,7 +39,9 @@ struct Result
 // "Wrong information on the profile,please correct it and then import again,error:N",
 // a carriage return, "Serial: " and the first wrong rows, then a line per wrong row with
 // its reasons. Missing cells count as empty.
-Result check(const QList<QStringList> &cells);
+// sheet, when given, is the workbook the cells come from: a formula cell without a saved
+// value refuses its row, and a number kept as a number cell gives the warning.
+Result check(const QList<QStringList> &cells, const Sheet *sheet = nullptr);
 
 // "Import .XLS" after the open dialog: reads the workbook at path and checks it. A file
 // that cannot be read gives WrongFormat with the reader's message, which names the file.

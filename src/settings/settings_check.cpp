@@ -23,15 +23,9 @@ QString quoted(const QString &text)
     return text.size() > kQuoted ? u'"' + shown + QStringLiteral("...\"") : u'"' + shown + u'"';
 }
 
-QString nameOf(int item)
-{
-    const SettingsItems::Item *it = SettingsItems::find(item);
-    return it ? QString::fromUtf8(it->name) : QString::number(item);
-}
-
 Stored refused(int item, const QString &why)
 {
-    return {{}, nameOf(item) + QStringLiteral(": ") + why};
+    return {{}, itemName(item) + QStringLiteral(": ") + why};
 }
 
 // Whole decimal number: an optional sign followed by at least one digit, nothing else.
@@ -116,6 +110,12 @@ Stored storeNumber(const SettingsItems::Item &it, const QString &text)
 
 } // namespace
 
+QString itemName(int item)
+{
+    const SettingsItems::Item *it = SettingsItems::find(item);
+    return it ? QString::fromUtf8(it->name) : QString::number(item);
+}
+
 int maximum(int item)
 {
     const SettingsItems::Item *it = SettingsItems::find(item);
@@ -163,7 +163,7 @@ Pick pickOf(int item, const QString &cell)
     for (const QString &e : entries)
         shown << e.trimmed();
     pick.refusal = QStringLiteral("%1: %2 is none of its entries (%3)")
-                       .arg(nameOf(item), quoted(cell), shown.join(QStringLiteral(", ")));
+                       .arg(itemName(item), quoted(cell), shown.join(QStringLiteral(", ")));
     return pick;
 }
 

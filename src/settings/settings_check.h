@@ -59,6 +59,9 @@ Pick pickOf(int item, const QString &cell);
 using ItemReasons = QList<std::pair<int, QString>>;
 ItemReasons refusedItems(const SettingsModel &model, Cut cut = Cut::Refuse);
 
+// The item's name as the grid shows it ("1.Password").
+QString itemName(int item);
+
 // The reasons as lines, "1.Password: ..." one an item.
 QString itemLines(const ItemReasons &items);
 

@@ -51,6 +51,10 @@ QString fromSheet(const Sheet &sheet, SettingsModel &model, const Progress &prog
         if (!pick.refusal.isEmpty()) refusals << pick.refusal;
     }
     for (int item = SettingsModel::FirstItem; item <= SettingsModel::LastItem; ++item) {
+        if (sheet.kind(item + 1, SettingsModel::ContentColumn + 1) == CellKind::Formula) {
+            refusals << SettingsCheck::itemName(item) + QStringLiteral(": a formula with no saved value");
+            continue;
+        }
         if (SettingsModel::isPickItem(item)) continue;
         if (const SettingsCheck::Stored s = SettingsCheck::store(item, contentOf(item), cut); !s.ok())
             refusals << s.refusal;

@@ -205,6 +205,7 @@ void NumberListPage::btn14Click()
     NumbersImport::apply(result, m_model);
     m_reporter.setProgress(100);
     m_reporter.setStatus(QStringLiteral("Import.xls"));
+    if (!result.warning.isEmpty()) m_reporter.messageBox(result.warning);
 }
 
 void NumberListPage::btn3Click()

@@ -7,6 +7,7 @@
 #include "numbers/numbers_csv.h"
 #include "numbers/numbers_import.h"
 #include "numbers/numbers_model.h"
+#include "numbers/numbers_sheet.h"
 
 #include <QAbstractItemModelTester>
 #include <QRandomGenerator>
@@ -60,6 +61,7 @@ private slots:
     void csv();
     void import_data();
     void import();
+    void importCellKinds();
     void model();
     void doubtful_data();
     void doubtful();
@@ -374,6 +376,28 @@ void TestNumbers::import()
     QCOMPARE(m.text(7, Delete), QStringLiteral("no"));
     QCOMPARE(readBack(m, 8), (QStringList{"8", "2024/05/06", "08.30", "2024/06/30", "18.45", "no"}));
     QVERIFY(NumbersCodec::encodeEntry(m.row(8)).has_value()); // the save reads what the import let in
+}
+
+void TestNumbers::importCellKinds()
+{
+    // A number kept as a number cell is taken with a warning; a formula with no saved value
+    // refuses its row.
+    Sheet sheet;
+    sheet.setText(1, 1, QStringLiteral("Serial"));
+    sheet.setText(4, 2, QStringLiteral("7700900111"), CellKind::Number);
+    sheet.setText(4, 7, QStringLiteral("yes"));
+    NumbersImport::Result r = NumbersImport::check(NumbersSheet::cells(sheet), &sheet);
+    QVERIFY(r.verdict == NumbersImport::Result::Verdict::Apply);
+    QCOMPARE(r.warning,
+             QStringLiteral("The workbook keeps the number of row 3 as a number, not as text: a leading "
+                            "0 or \"+\" may have been lost. Check it before saving."));
+    sheet.setText(6, 2, QString(), CellKind::Formula);
+    sheet.setText(6, 7, QStringLiteral("yes"));
+    r = NumbersImport::check(NumbersSheet::cells(sheet), &sheet);
+    QVERIFY(r.verdict == NumbersImport::Result::Verdict::WrongRows);
+    QCOMPARE(r.message.section(u'\n', 1),
+             QStringLiteral("Row 5: Authorized number holds a formula with no saved value"));
+    QCOMPARE(r.firstWrongRow, 5);
 }
 
 void TestNumbers::model()
