@@ -1,7 +1,6 @@
 #include "numbers/numbers_model.h"
 
 #include "numbers/numbers_codec.h"
-#include "sheets/cell_text.h"
 
 namespace zc {
 
@@ -15,50 +14,18 @@ bool isEntryRow(int row)
     return row >= NumbersModel::FirstEntry && row <= NumbersModel::LastEntry;
 }
 
-bool isCell(const QModelIndex &index, const QAbstractItemModel *model)
-{
-    return index.isValid() && index.model() == model && index.row() < NumbersModel::Rows &&
-           index.column() < NumbersModel::Columns;
-}
-
 const QList<int> kTextRoles = {Qt::DisplayRole, Qt::EditRole};
 
 } // namespace
 
-NumbersModel::NumbersModel(QObject *parent) : QAbstractTableModel(parent), m_rows(Rows)
+NumbersModel::NumbersModel(QObject *parent) : TextGridModel(Rows, Columns, parent), m_rows(Rows)
 {
     resetToDefaults();
 }
 
-int NumbersModel::rowCount(const QModelIndex &parent) const
-{
-    return parent.isValid() ? 0 : Rows;
-}
-
-int NumbersModel::columnCount(const QModelIndex &parent) const
-{
-    return parent.isValid() ? 0 : Columns;
-}
-
-QVariant NumbersModel::data(const QModelIndex &index, int role) const
-{
-    if (!isCell(index, this)) return {};
-    if (role == Qt::DisplayRole) return CellText::shown(m_rows[index.row()][index.column()]);
-    if (role == Qt::EditRole) return m_rows[index.row()][index.column()];
-    return {};
-}
-
-bool NumbersModel::setData(const QModelIndex &index, const QVariant &value, int role)
-{
-    if (role != Qt::EditRole || !isCell(index, this)) return false;
-    if (!(flags(index) & Qt::ItemIsEditable)) return false;
-    setText(index.row(), index.column(), value.toString());
-    return true;
-}
-
 Qt::ItemFlags NumbersModel::flags(const QModelIndex &index) const
 {
-    if (!isCell(index, this)) return Qt::NoItemFlags;
+    if (!isCell(index)) return Qt::NoItemFlags;
     if (index.row() == 0 || index.column() == NumberColumn::Serial) return Qt::ItemIsEnabled;
     if (index.column() == NumberColumn::Number)
         return Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsEditable;

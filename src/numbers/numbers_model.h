@@ -6,14 +6,14 @@
 
 #include "numbers/number_entry.h"
 
-#include <QAbstractTableModel>
+#include "sheets/text_grid_model.h"
 #include <QList>
 
 #include <vector>
 
 namespace zc {
 
-class NumbersModel : public QAbstractTableModel
+class NumbersModel : public TextGridModel
 {
     Q_OBJECT
 
@@ -23,18 +23,12 @@ public:
 
     explicit NumbersModel(QObject *parent = nullptr);
 
-    int rowCount(const QModelIndex &parent = {}) const override;
-    int columnCount(const QModelIndex &parent = {}) const override;
-    QVariant data(const QModelIndex &index, int role = Qt::DisplayRole) const override;
-    // Only the Authorized number cells of entry rows take typed text; any text is accepted.
-    bool setData(const QModelIndex &index, const QVariant &value, int role = Qt::EditRole) override;
     // Header row and Serial column: shown only. Authorized number: editable. Date, time and
     // check cells: selectable, changed by the pickers and by clicks, never typed into.
     Qt::ItemFlags flags(const QModelIndex &index) const override;
 
-    // Any cell; out-of-range cells read as empty and ignore writes.
-    QString text(int row, int column) const;
-    void setText(int row, int column, const QString &text);
+    QString text(int row, int column) const override;
+    void setText(int row, int column, const QString &text) override;
     NumberRow row(int row) const;
     // Writes columns firstColumn..lastColumn of consecutive entry rows from firstRow on, with one
     // change notification over the block. Rows that would fall outside 1..1000 are dropped.

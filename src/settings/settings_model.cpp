@@ -1,6 +1,5 @@
 #include "settings/settings_model.h"
 
-#include "sheets/cell_text.h"
 #include "settings/settings_items.h"
 
 namespace zc {
@@ -9,49 +8,17 @@ namespace {
 
 const char *const kHeader[SettingsModel::Columns] = {"Items", "Content", "Description"};
 
-bool isCell(const QModelIndex &index, const QAbstractItemModel *model)
-{
-    return index.isValid() && index.model() == model && index.row() < SettingsModel::Rows &&
-           index.column() < SettingsModel::Columns;
-}
-
 } // namespace
 
-SettingsModel::SettingsModel(QObject *parent) : QAbstractTableModel(parent)
+SettingsModel::SettingsModel(QObject *parent) : TextGridModel(Rows, Columns, parent)
 {
     m_pick.fill(-1);
     resetToDefaults();
 }
 
-int SettingsModel::rowCount(const QModelIndex &parent) const
-{
-    return parent.isValid() ? 0 : Rows;
-}
-
-int SettingsModel::columnCount(const QModelIndex &parent) const
-{
-    return parent.isValid() ? 0 : Columns;
-}
-
-QVariant SettingsModel::data(const QModelIndex &index, int role) const
-{
-    if (!isCell(index, this)) return {};
-    if (role == Qt::DisplayRole) return CellText::shown(m_texts[index.row()][index.column()]);
-    if (role == Qt::EditRole) return m_texts[index.row()][index.column()];
-    return {};
-}
-
-bool SettingsModel::setData(const QModelIndex &index, const QVariant &value, int role)
-{
-    if (role != Qt::EditRole || !isCell(index, this)) return false;
-    if (!(flags(index) & Qt::ItemIsEditable)) return false;
-    setText(index.row(), index.column(), value.toString());
-    return true;
-}
-
 Qt::ItemFlags SettingsModel::flags(const QModelIndex &index) const
 {
-    if (!isCell(index, this)) return Qt::NoItemFlags;
+    if (!isCell(index)) return Qt::NoItemFlags;
     // Header row and name column are fixed; descriptions can be selected but not edited.
     if (index.row() == 0 || index.column() == NameColumn) return Qt::ItemIsEnabled;
     if (index.column() == DescriptionColumn) return Qt::ItemIsEnabled | Qt::ItemIsSelectable;

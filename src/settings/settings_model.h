@@ -6,14 +6,14 @@
 
 #include "settings/settings_items.h"
 
-#include <QAbstractTableModel>
+#include "sheets/text_grid_model.h"
 #include <QStringList>
 
 #include <array>
 
 namespace zc {
 
-class SettingsModel : public QAbstractTableModel
+class SettingsModel : public TextGridModel
 {
     Q_OBJECT
 
@@ -24,16 +24,10 @@ public:
 
     explicit SettingsModel(QObject *parent = nullptr);
 
-    int rowCount(const QModelIndex &parent = {}) const override;
-    int columnCount(const QModelIndex &parent = {}) const override;
-    QVariant data(const QModelIndex &index, int role = Qt::DisplayRole) const override;
-    // Only the Content cells of the items accept edits through the view.
-    bool setData(const QModelIndex &index, const QVariant &value, int role = Qt::EditRole) override;
     Qt::ItemFlags flags(const QModelIndex &index) const override;
 
-    // Any cell; out-of-range cells read as empty and ignore writes.
-    QString text(int row, int column) const;
-    void setText(int row, int column, const QString &text);
+    QString text(int row, int column) const override;
+    void setText(int row, int column, const QString &text) override;
     QString content(int item) const { return text(item, ContentColumn); }
     void setContent(int item, const QString &text);
 

@@ -1,0 +1,43 @@
+#include "sheets/text_grid_model.h"
+
+#include "sheets/cell_text.h"
+
+namespace zc {
+
+TextGridModel::TextGridModel(int rows, int columns, QObject *parent)
+    : QAbstractTableModel(parent), m_rows(rows), m_columns(columns)
+{
+}
+
+int TextGridModel::rowCount(const QModelIndex &parent) const
+{
+    return parent.isValid() ? 0 : m_rows;
+}
+
+int TextGridModel::columnCount(const QModelIndex &parent) const
+{
+    return parent.isValid() ? 0 : m_columns;
+}
+
+bool TextGridModel::isCell(const QModelIndex &index) const
+{
+    return index.isValid() && index.model() == this && index.row() < m_rows && index.column() < m_columns;
+}
+
+QVariant TextGridModel::data(const QModelIndex &index, int role) const
+{
+    if (!isCell(index)) return {};
+    if (role == Qt::DisplayRole) return CellText::shown(text(index.row(), index.column()));
+    if (role == Qt::EditRole) return text(index.row(), index.column());
+    return {};
+}
+
+bool TextGridModel::setData(const QModelIndex &index, const QVariant &value, int role)
+{
+    if (role != Qt::EditRole || !isCell(index)) return false;
+    if (!(flags(index) & Qt::ItemIsEditable)) return false;
+    setText(index.row(), index.column(), value.toString());
+    return true;
+}
+
+} // namespace zc
