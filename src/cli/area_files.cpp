@@ -24,6 +24,8 @@
 #include <QJsonObject>
 #include <QSet>
 
+#include <functional>
+
 namespace zc::cli {
 
 namespace {
@@ -83,29 +85,48 @@ QString writeSheet(const Sheet &sheet, const QString &path, QString *written)
     return r.error;
 }
 
+// Walks a JSON list of objects numbered by `key` from first to last, each number given at
+// most once, handing each object to read(); "" or the reason, naming the entry. seen gets
+// the numbers given.
+QString eachNumbered(const QJsonValue &list, const QString &listName, const QString &key, int first, int last,
+                     const std::function<QString(const QJsonObject &, int)> &read, QSet<int> &seen)
+{
+    if (!list.isArray()) return QStringLiteral("the JSON has no \"%1\" list").arg(listName);
+    const QString article =
+        QStringLiteral("aeiou").contains(key.front()) ? QStringLiteral("an") : QStringLiteral("a");
+    for (const QJsonValue &v : list.toArray()) {
+        const int n = v.toObject().value(key).toInt(0);
+        if (!v.isObject() || n < first || n > last)
+            return QStringLiteral("every entry of \"%1\" needs %2 \"%3\" number from %4 to %5")
+                .arg(listName, article, key)
+                .arg(first)
+                .arg(last);
+        if (seen.contains(n)) return QStringLiteral("%1 %2 is given twice").arg(key).arg(n);
+        seen.insert(n);
+        if (const QString e = read(v.toObject(), n); !e.isEmpty()) return e;
+    }
+    return {};
+}
+
 QString settingsFromJson(const QJsonObject &top, SettingsModel &model)
 {
     // The JSON becomes a profile sheet, so it passes the profile's own checks.
-    const QJsonValue items = top.value(QLatin1String("items"));
-    if (!items.isArray()) return QStringLiteral("the JSON has no \"items\" list");
     Sheet sheet;
     sheet.setText(1, 1, QStringLiteral("Items"));
     QSet<int> seen;
-    for (const QJsonValue &v : items.toArray()) {
-        const QJsonObject o = v.toObject();
-        const int item = o.value(QLatin1String("item")).toInt(0);
-        if (!v.isObject() || item < SettingsModel::FirstItem || item > SettingsModel::LastItem)
-            return QStringLiteral("every entry of \"items\" needs an \"item\" number from %1 to %2")
-                .arg(SettingsModel::FirstItem)
-                .arg(SettingsModel::LastItem);
-        if (seen.contains(item)) return QStringLiteral("item %1 is given twice").arg(item);
-        seen.insert(item);
-        QString content, description;
-        if (!jsonText(o, "content", content) || !jsonText(o, "description", description))
-            return QStringLiteral("item %1: \"content\" and \"description\" must be texts").arg(item);
-        sheet.setText(item + 1, SettingsModel::ContentColumn + 1, content);
-        sheet.setText(item + 1, SettingsModel::DescriptionColumn + 1, description);
-    }
+    const QString error = eachNumbered(
+        top.value(QLatin1String("items")), QStringLiteral("items"), QStringLiteral("item"),
+        SettingsModel::FirstItem, SettingsModel::LastItem,
+        [&sheet](const QJsonObject &o, int item) {
+            QString content, description;
+            if (!jsonText(o, "content", content) || !jsonText(o, "description", description))
+                return QStringLiteral("item %1: \"content\" and \"description\" must be texts").arg(item);
+            sheet.setText(item + 1, SettingsModel::ContentColumn + 1, content);
+            sheet.setText(item + 1, SettingsModel::DescriptionColumn + 1, description);
+            return QString();
+        },
+        seen);
+    if (!error.isEmpty()) return error;
     // A missing item would be written empty: refuse the file rather than guess.
     for (int item = SettingsModel::FirstItem; item <= SettingsModel::LastItem; ++item)
         if (!seen.contains(item)) return QStringLiteral("item %1 is missing").arg(item);
@@ -116,33 +137,28 @@ QString settingsFromJson(const QJsonObject &top, SettingsModel &model)
 QString numbersCellsFromJson(const QJsonObject &top, QList<QStringList> &cells)
 {
     using namespace NumberColumn;
-    const QJsonValue rows = top.value(QLatin1String("rows"));
-    if (!rows.isArray()) return QStringLiteral("the JSON has no \"rows\" list");
     cells = QList<QStringList>(NumbersModel::Rows, QStringList());
     cells[0] = QStringList{QStringLiteral("Serial")};
     QSet<int> seen;
-    for (const QJsonValue &v : rows.toArray()) {
-        const QJsonObject o = v.toObject();
-        const int row = o.value(QLatin1String("row")).toInt(0);
-        if (!v.isObject() || row < NumbersModel::FirstEntry || row > NumbersModel::LastEntry)
-            return QStringLiteral("every entry of \"rows\" needs a \"row\" number from 1 to %1")
-                .arg(NumbersModel::LastEntry);
-        if (seen.contains(row)) return QStringLiteral("row %1 is given twice").arg(row);
-        seen.insert(row);
-        QStringList c(Count);
-        c[Serial] = QString::number(row);
-        if (!jsonText(o, "number", c[Number]) || !jsonText(o, "start_date", c[StartDate]) ||
-            !jsonText(o, "start_time", c[StartTime]) || !jsonText(o, "end_date", c[EndDate]) ||
-            !jsonText(o, "end_time", c[EndTime]))
-            return QStringLiteral("row %1: number, dates and times must be texts").arg(row);
-        const QJsonValue always = o.value(QLatin1String("always"));
-        if (!always.isUndefined() && !always.isBool())
-            return QStringLiteral("row %1: \"always\" must be true or false").arg(row);
-        c[Always] = always.toBool() ? CheckCell::kYes : CheckCell::kNo;
-        c[Delete] = CheckCell::kNo;
-        cells[row] = c;
-    }
-    return {};
+    return eachNumbered(
+        top.value(QLatin1String("rows")), QStringLiteral("rows"), QStringLiteral("row"),
+        NumbersModel::FirstEntry, NumbersModel::LastEntry,
+        [&cells](const QJsonObject &o, int row) {
+            QStringList c(Count);
+            c[Serial] = QString::number(row);
+            if (!jsonText(o, "number", c[Number]) || !jsonText(o, "start_date", c[StartDate]) ||
+                !jsonText(o, "start_time", c[StartTime]) || !jsonText(o, "end_date", c[EndDate]) ||
+                !jsonText(o, "end_time", c[EndTime]))
+                return QStringLiteral("row %1: number, dates and times must be texts").arg(row);
+            const QJsonValue always = o.value(QLatin1String("always"));
+            if (!always.isUndefined() && !always.isBool())
+                return QStringLiteral("row %1: \"always\" must be true or false").arg(row);
+            c[Always] = always.toBool() ? CheckCell::kYes : CheckCell::kNo;
+            c[Delete] = CheckCell::kNo;
+            cells[row] = c;
+            return QString();
+        },
+        seen);
 }
 
 } // namespace
