@@ -437,8 +437,9 @@ void UnitJob::settle()
         else if (f.refused)
             endStep(Exit::Unit, QStringLiteral("the unit refused to delete its history"));
         else if (f.timedOut)
-            endStep(Exit::NoReply,
-                    QStringLiteral("no reply from the unit within %1 ms to the delete").arg(ms));
+            endStep(Exit::NoReply, QStringLiteral("no reply from the unit within %1 ms to the delete. It is unknown "
+                                                  "whether the unit deleted its log: read the history to see.")
+                                       .arg(ms));
         else if (f.portLost || f.message)
             endStep(Exit::NoReply, QStringLiteral("the delete got no usable reply; the history may be kept"));
         return;

@@ -365,6 +365,9 @@ private slots:
         QTest::newRow("page 4 glued behind page 3")
             << int(GluedRead) << QStringList{"numbers", "read", "--port", "{port}", "-o", "{dir}/glued.json"}
             << 0 << "";
+        QTest::newRow("stray bytes trickle: login")
+            << int(TrickleLogin) << QStringList{"settings", "read", "--port", "{port}"} + slow << 4
+            << "no reply from the unit within 1000 ms to the login";
         QTest::newRow("stray bytes trickle: list read")
             << int(Trickle) << QStringList{"numbers", "read", "--port", "{port}"} + slow << 4
             << "no reply from the unit within 1000 ms to number list page 1 of 125";
@@ -411,6 +414,9 @@ private slots:
         case Trickle:
             o.trickleFrom = 2;
             break;
+        case TrickleLogin:
+            o.trickleFrom = 1;
+            break;
         }
         Units units({o});
         const QByteArray history = units.area(0, Area::History);
@@ -445,6 +451,9 @@ private slots:
         case GluedRead:
             QCOMPARE(numbers, demo);
             QCOMPARE(readAll(path("glued.json")), readAll(path("n.json")));
+            break;
+        case TrickleLogin:
+            QCOMPARE(units.area(0, Area::Settings), devsim::presetSettings(devsim::Preset::Demo));
             break;
         case Trickle:
             // A save's first page goes out before the silence is noticed; a delete is done
@@ -514,7 +523,7 @@ private slots:
     }
 
 private:
-    enum Fault { LatePage1, DropPage3, EmptyAck3, GluedAck, GluedRead, Trickle };
+    enum Fault { LatePage1, DropPage3, EmptyAck3, GluedAck, GluedRead, Trickle, TrickleLogin };
 };
 
 QTEST_GUILESS_MAIN(TstCli)
