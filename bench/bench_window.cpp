@@ -168,11 +168,10 @@ struct Window
     {
         QEventLoop loop;
         bool completed = false;
-        const auto done = QObject::connect(&transfer, &Tsend_rec_command::finished, &loop, [&] {
-            completed = true;
+        const auto done = QObject::connect(&transfer, &Tsend_rec_command::done, &loop, [&](const Outcome &o) {
+            completed = o.completed();
             loop.quit();
         });
-        const auto ended = QObject::connect(&transfer, &Tsend_rec_command::ended, &loop, &QEventLoop::quit);
         QTimer::singleShot(120000, &loop, &QEventLoop::quit);
         QElapsedTimer clock;
         clock.start();
@@ -200,7 +199,6 @@ struct Window
                 at(1.0));
         }
         QObject::disconnect(done);
-        QObject::disconnect(ended);
         return completed ? s : -1;
     }
 };

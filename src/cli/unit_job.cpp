@@ -78,7 +78,6 @@ class CliReporter : public Reporter
 {
 public:
     bool answerYes = false;
-    std::function<void(const QString &)> onMessage;
     std::function<void(int)> onProgress;
 
     void setStatus(const QString &) override {}
@@ -87,16 +86,14 @@ public:
     {
         if (onProgress) onProgress(value);
     }
-    void messageBox(const QString &text) override { message(text); }
-    void messageDialog(const QString &text) override { message(text); }
+    // The last message the window would have shown; each operation's end comes from its
+    // outcome, so only a save refused before its first frame cites it.
+    QString lastMessage;
+
+    void messageBox(const QString &text) override { lastMessage = text; }
+    void messageDialog(const QString &text) override { lastMessage = text; }
     bool question(const QString &) override { return answerYes; }
     bool warningOkCancel(const QString &) override { return answerYes; }
-
-private:
-    void message(const QString &text)
-    {
-        if (onMessage) onMessage(text);
-    }
 };
 
 } // namespace
@@ -132,100 +129,37 @@ struct UnitJob::Link
     }
 };
 
-// What the link said during the running step; settle() turns it into the step's end.
-struct UnitJob::Facts
-{
-    bool loginReply = false, loginOk = false;
-    bool completed = false, ended = false;
-    bool timedOut = false, portLost = false;
-    bool refused = false, deleted = false, damaged = false;
-    bool message = false;
-    int pagesDone = 0; // pages read, or saved and acknowledged
-};
-
 UnitJob::UnitJob(const Options &options, QObject *parent)
-    : QObject(parent), m_options(options), m_link(std::make_unique<Link>(options.replyTimeoutMs)),
-      m_facts(std::make_unique<Facts>())
+    : QObject(parent), m_options(options), m_link(std::make_unique<Link>(options.replyTimeoutMs))
 {
     m_link->reporter.answerYes = options.answerYes;
     m_link->reporter.onProgress = [this](int value) {
         if (onProgress && m_stepRunning) onProgress(where(), value);
     };
-    m_link->reporter.onMessage = [this](const QString &) {
-        // Messages end a login or a delete that went wrong (damaged or short reply, time-out);
-        // a paged transfer says how it ended through its own events.
-        if (!m_stepRunning) return;
-        if (m_current.kind == StepKind::OpenAndLogIn || m_current.kind == StepKind::DeleteHistory) {
-            m_facts->message = true;
-            settleSoon();
-        }
-    };
-    ReplyHandler &handler = m_link->session.handler();
-    connect(&handler, &ReplyHandler::loginReply, this, [this](const TRecValidCom &reply) {
-        m_facts->loginReply = true;
-        m_facts->loginOk = m_link->session.login().Check(SettingsCodec::devicePassword(reply.data.data()),
-                                                         m_options.password);
-        settleSoon();
-    });
-    connect(&handler, &ReplyHandler::timedOut, this, [this] {
-        m_facts->timedOut = true;
-        settleSoon();
-    });
-    connect(&m_link->session, &LinkSession::portLost, this, [this] {
-        m_facts->portLost = true;
-        settleSoon();
-    });
-    connect(&handler, &ReplyHandler::routed, this, [this](ReplyHandler::Route route) {
-        using R = ReplyHandler::Route;
-        switch (route) {
-        case R::SettingsWriteAccepted:
-        case R::NumbersWriteAccepted:
-            ++m_facts->pagesDone;
-            break;
-        case R::SettingsWriteRefused:
-        case R::NumbersWriteRefused:
-        case R::HistoryDeleteRefused:
-            m_facts->refused = true;
-            settleSoon();
-            break;
-        case R::HistoryDeleted:
-            m_facts->deleted = true;
-            settleSoon();
-            break;
-        case R::InvalidData:
-        case R::ShortPage:
-            m_facts->damaged = true;
-            break;
-        default:
-            break;
-        }
-    });
+    // Each operation ends once, with its outcome: that is the step's end.
+    connect(&m_link->session.login(), &Tpasswordverify::done, this, &UnitJob::loginDone);
+    connect(&m_link->historyInf.deleteCommand(), &Tsingalcmd::done, this, &UnitJob::deleteDone);
     for (Tsend_rec_command *t : {static_cast<Tsend_rec_command *>(&m_link->basicInf),
                                  static_cast<Tsend_rec_command *>(&m_link->telephoneSend),
                                  static_cast<Tsend_rec_command *>(&m_link->historyInf)}) {
         connect(t, &Tsend_rec_command::decoding, this, [this, t](bool on) {
-            if (!on) return;
             // The page as the unit sent it, before it is written into the table.
-            m_pages[int(t->area())].append(t->data);
-            ++m_facts->pagesDone;
+            if (on) m_pages[int(t->area())].append(t->data);
         });
-        connect(t, &Tsend_rec_command::finished, this, [this] {
-            m_facts->completed = true;
-            settleSoon();
-        });
-        connect(t, &Tsend_rec_command::ended, this, [this] {
-            m_facts->ended = true;
-            settleSoon();
-        });
+        connect(t, &Tsend_rec_command::done, this, &UnitJob::transferDone);
     }
 }
 
 UnitJob::~UnitJob()
 {
     // Nothing may reach this object while the session winds down.
-    disconnect(&m_link->session.handler(), nullptr, this, nullptr);
-    disconnect(&m_link->session, nullptr, this, nullptr);
-    m_link->reporter.onMessage = {};
+    m_stepRunning = false;
+    disconnect(&m_link->session.login(), nullptr, this, nullptr);
+    disconnect(&m_link->historyInf.deleteCommand(), nullptr, this, nullptr);
+    for (QObject *t :
+         {static_cast<QObject *>(&m_link->basicInf), static_cast<QObject *>(&m_link->telephoneSend),
+          static_cast<QObject *>(&m_link->historyInf)})
+        disconnect(t, nullptr, this, nullptr);
     m_link->reporter.onProgress = {};
     // Closed while the transfers it may still end are alive.
     m_link->session.close();
@@ -308,6 +242,8 @@ void UnitJob::interrupt(int signalNumber)
     } else {
         account = QStringLiteral("%1 while %2; nothing was being written").arg(how, where());
     }
+    // The step ends here, with this account: the outcome of what is abandoned adds nothing.
+    m_stepRunning = false;
     m_link->session.abandonAll();
     fail(code, account);
     finish();
@@ -343,7 +279,6 @@ void UnitJob::runNext()
 void UnitJob::beginStep(const Step &step)
 {
     m_current = step;
-    *m_facts = Facts{};
     m_stepRunning = true;
     Link &l = *m_link;
     switch (step.kind) {
@@ -375,12 +310,15 @@ void UnitJob::beginStep(const Step &step)
         }
         return;
     case StepKind::Save:
-        if (step.area == Area::Settings) {
-            l.basicInf.Save();
-        } else if (step.area == Area::Numbers) {
-            // The list was checked before the first frame; a refusal here is a program fault.
-            if (!l.telephoneSend.Save())
-                endStep(Exit::Usage, QStringLiteral("the number list cannot be saved"));
+        if (step.area != Area::History) {
+            // The table was checked before the first frame; a refusal here says why.
+            l.reporter.lastMessage.clear();
+            const bool started = step.area == Area::Settings ? l.basicInf.Save() : l.telephoneSend.Save();
+            if (!started)
+                endStep(Exit::Usage, QStringLiteral("the %1 cannot be saved").arg(areaName(step.area)) +
+                                         (l.reporter.lastMessage.isEmpty()
+                                              ? QString()
+                                              : QStringLiteral(": ") + l.reporter.lastMessage));
         } else {
             endStep(Exit::Usage, QStringLiteral("the history cannot be written"));
         }
@@ -395,87 +333,115 @@ void UnitJob::beginStep(const Step &step)
     }
 }
 
-void UnitJob::settleSoon()
+void UnitJob::loginDone(const Outcome &o)
 {
-    if (m_settleQueued || !m_stepRunning) return;
-    m_settleQueued = true;
-    QTimer::singleShot(0, this, &UnitJob::settle);
+    if (!m_stepRunning || m_current.kind != StepKind::OpenAndLogIn) return;
+    using K = Outcome::Kind;
+    switch (o.kind) {
+    case K::Completed: {
+        Tpasswordverify &login = m_link->session.login();
+        const bool ok =
+            login.Check(SettingsCodec::devicePassword(login.reply.data.data()), m_options.password);
+        endStep(ok ? Exit::Done : Exit::Unit,
+                ok ? QString() : QStringLiteral("the unit refused the password; nothing was written"));
+        return;
+    }
+    case K::TimedOut:
+        endStep(
+            Exit::NoReply,
+            QStringLiteral("no reply from the unit within %1 ms to the login").arg(m_options.replyTimeoutMs));
+        return;
+    case K::PortLost:
+        endStep(Exit::NoReply, QStringLiteral("the unit went away (its port closed) during the login"));
+        return;
+    case K::Stopped:
+        endStep(Exit::NoReply, QStringLiteral("the login was stopped"));
+        return;
+    case K::Refused:
+    case K::Damaged:
+        break;
+    }
+    endStep(Exit::NoReply, QStringLiteral("the unit's reply to the login was damaged or incomplete"));
 }
 
-void UnitJob::settle()
+void UnitJob::deleteDone(const Outcome &o)
 {
-    m_settleQueued = false;
-    if (!m_stepRunning) return;
-    const Facts &f = *m_facts;
-    const int ms = m_options.replyTimeoutMs;
-    const Area area = m_current.area;
-    const int count = areaMap(area).pages;
-    const int page = qMin(f.pagesDone + 1, count);
-    const QString pageText = QStringLiteral("%1 page %2 of %3").arg(areaName(area)).arg(page).arg(count);
-    // What a save that ends here left on the unit: the page whose reply never came, or came
-    // damaged, may or may not be written; a refused one is not.
-    const QString unknown = leftBehind(true, count, f.pagesDone, true);
-    const QString known = leftBehind(true, count, f.pagesDone, false);
+    if (!m_stepRunning || m_current.kind != StepKind::DeleteHistory) return;
+    using K = Outcome::Kind;
+    switch (o.kind) {
+    case K::Completed:
+        endStep(Exit::Done, {});
+        return;
+    case K::Refused:
+        endStep(Exit::Unit, QStringLiteral("the unit refused to delete its history"));
+        return;
+    case K::TimedOut:
+        endStep(Exit::NoReply,
+                QStringLiteral("no reply from the unit within %1 ms to the delete. It is unknown "
+                               "whether the unit deleted its log: read the history to see.")
+                    .arg(m_options.replyTimeoutMs));
+        return;
+    case K::Damaged:
+    case K::PortLost:
+    case K::Stopped:
+        break;
+    }
+    endStep(Exit::NoReply, QStringLiteral("the delete got no usable reply; the history may be kept"));
+}
 
-    switch (m_current.kind) {
-    case StepKind::OpenAndLogIn:
-        if (f.loginReply)
-            endStep(f.loginOk ? Exit::Done : Exit::Unit,
-                    f.loginOk ? QString()
-                              : QStringLiteral("the unit refused the password; nothing was written"));
-        else if (f.timedOut)
-            endStep(Exit::NoReply,
-                    QStringLiteral("no reply from the unit within %1 ms to the login").arg(ms));
-        else if (f.portLost)
-            endStep(Exit::NoReply, QStringLiteral("the unit went away (its port closed) during the login"));
-        else if (f.message)
-            endStep(Exit::NoReply, QStringLiteral("the unit's reply to the login was damaged or incomplete"));
-        return;
-    case StepKind::DeleteHistory:
-        if (f.deleted)
+void UnitJob::transferDone(const Outcome &o)
+{
+    const bool reading = m_current.kind == StepKind::Read;
+    if (!m_stepRunning || (!reading && m_current.kind != StepKind::Save) || o.area != m_current.area) return;
+    using K = Outcome::Kind;
+    const int ms = m_options.replyTimeoutMs;
+    const Area area = o.area;
+    const int count = areaMap(area).pages;
+    const int page = o.page > 0 ? o.page : qMin(o.pagesDone + 1, count);
+    const QString pageText = QStringLiteral("%1 page %2 of %3").arg(areaName(area)).arg(page).arg(count);
+    if (reading) {
+        if (o.completed() && m_pages[int(area)].size() == count)
             endStep(Exit::Done, {});
-        else if (f.refused)
-            endStep(Exit::Unit, QStringLiteral("the unit refused to delete its history"));
-        else if (f.timedOut)
-            endStep(Exit::NoReply, QStringLiteral("no reply from the unit within %1 ms to the delete. It is unknown "
-                                                  "whether the unit deleted its log: read the history to see.")
-                                       .arg(ms));
-        else if (f.portLost || f.message)
-            endStep(Exit::NoReply, QStringLiteral("the delete got no usable reply; the history may be kept"));
-        return;
-    case StepKind::Read:
-        if (f.completed && m_pages[int(area)].size() == count)
-            endStep(Exit::Done, {});
-        else if (f.timedOut)
+        else if (o.kind == K::TimedOut)
             endStep(Exit::NoReply,
                     QStringLiteral("no reply from the unit within %1 ms to %2").arg(ms).arg(pageText));
-        else if (f.portLost)
+        else if (o.kind == K::PortLost)
             endStep(Exit::NoReply,
                     QStringLiteral("the unit went away (its port closed) while reading %1").arg(pageText));
-        else if (f.completed || f.ended)
+        else if (o.kind == K::Stopped)
+            endStep(Exit::NoReply, QStringLiteral("reading %1 was stopped").arg(pageText));
+        else
             endStep(Exit::NoReply,
                     QStringLiteral("the unit's reply to %1 was damaged or incomplete").arg(pageText));
         return;
-    case StepKind::Save:
-        if (f.completed)
-            endStep(Exit::Done, {});
-        else if (f.refused)
-            endStep(Exit::Unit, QStringLiteral("%1 refused by the unit: %2 not saved. %3")
-                                    .arg(pageText, pageContents(area, page), known));
-        else if (f.timedOut)
-            endStep(Exit::NoReply, QStringLiteral("no reply from the unit within %1 ms to %2. %3")
-                                       .arg(ms)
-                                       .arg(pageText, unknown));
-        else if (f.portLost)
-            endStep(Exit::NoReply, QStringLiteral("the unit went away (its port closed) while saving %1. %2")
-                                       .arg(pageText, unknown));
-        else if (f.ended)
-            endStep(Exit::NoReply,
-                    QStringLiteral("the unit's reply to %1 was damaged. %2").arg(pageText, unknown));
-        return;
-    case StepKind::Check:
-        return;
     }
+    // What the save left on the unit, in the words the window uses.
+    const QString behind = o.leftBehind();
+    switch (o.kind) {
+    case K::Completed:
+        endStep(Exit::Done, {});
+        return;
+    case K::Refused:
+        endStep(Exit::Unit, QStringLiteral("%1 refused by the unit: %2 not saved. %3")
+                                .arg(pageText, pageContents(area, page), behind));
+        return;
+    case K::TimedOut:
+        endStep(
+            Exit::NoReply,
+            QStringLiteral("no reply from the unit within %1 ms to %2. %3").arg(ms).arg(pageText, behind));
+        return;
+    case K::PortLost:
+        endStep(
+            Exit::NoReply,
+            QStringLiteral("the unit went away (its port closed) while saving %1. %2").arg(pageText, behind));
+        return;
+    case K::Stopped:
+        endStep(Exit::NoReply, QStringLiteral("saving %1 was stopped. %2").arg(pageText, behind));
+        return;
+    case K::Damaged:
+        break;
+    }
+    endStep(Exit::NoReply, QStringLiteral("the unit's reply to %1 was damaged. %2").arg(pageText, behind));
 }
 
 void UnitJob::endStep(Exit code, const QString &message)
@@ -483,8 +449,7 @@ void UnitJob::endStep(Exit code, const QString &message)
     if (!m_stepRunning) return;
     m_stepRunning = false;
     if (code != Exit::Done) {
-        // Whatever still waits for a reply ends here.
-        m_link->session.abandonAll();
+        // The operation has ended (its outcome says so); the job closes its port once it stops.
         m_exit = worse(m_exit, code);
         m_messages << m_options.port + QStringLiteral(": ") + message;
     }

@@ -22,6 +22,7 @@
 #include <memory>
 
 namespace zc {
+struct Outcome;
 class SettingsModel;
 class NumbersModel;
 class HistoryModel;
@@ -124,23 +125,22 @@ private:
         Area area = Area::Settings;
         std::function<void()> check;
     };
-    struct Facts;
 
     void runNext();
     void beginStep(const Step &step);
-    void settleSoon();
-    void settle();
+    // The running step's operation ended: its outcome ends the step and gives its message.
+    void loginDone(const zc::Outcome &outcome);
+    void deleteDone(const zc::Outcome &outcome);
+    void transferDone(const zc::Outcome &outcome);
     void endStep(Exit code, const QString &message);
     void finish();
     QString where() const;
 
     Options m_options;
     std::unique_ptr<Link> m_link;
-    std::unique_ptr<Facts> m_facts;
     QList<Step> m_steps;
     int m_next = 0;
     bool m_stepRunning = false;
-    bool m_settleQueued = false;
     bool m_finished = false;
     Step m_current{StepKind::Check, Area::Settings, {}};
     Exit m_exit = Exit::Done;

@@ -32,6 +32,8 @@ public:
     const HistoryStore &store() const { return m_store; }
     // "Delete all" on the unit (the page asks the user first). The table is not touched.
     void DeleteAll() { m_delete.Send(link()); }
+    // The delete request's own end (done) tells whether the unit deleted its log.
+    Tsingalcmd &deleteCommand() { return m_delete; }
 
 protected:
     void decodePage() override;

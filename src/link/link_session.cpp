@@ -13,7 +13,6 @@ LinkSession::LinkSession(Reporter &reporter, int replyTimeoutMs, QObject *parent
     m_tmr1.setTimerType(Qt::PreciseTimer);
     m_cm1.setObjectName(QStringLiteral("cm1"));
     connect(&m_cm1, &TComm::OnReceiveChunk, &m_handler, &ReplyHandler::receiveChunk);
-    connect(&m_handler, &ReplyHandler::loginLost, this, [this] { m_login.loginPending = false; });
     connect(&m_tmr1, &QTimer::timeout, &m_handler, &ReplyHandler::tmr1Timer);
     connect(&m_cm1, &TComm::OnRequestHangup, this, &LinkSession::cm1RequestHangup);
 }
@@ -45,10 +44,10 @@ void LinkSession::close()
     }
 }
 
-bool LinkSession::abandonAll(QString *leftBehind)
+bool LinkSession::abandonAll(QString *leftBehind, Interruption why)
 {
     const bool timing = m_tmr1.isActive();
-    return m_handler.abandonAll(leftBehind) || timing;
+    return m_handler.abandonAll(leftBehind, why) || timing;
 }
 
 bool LinkSession::refuseWhileBusy()
@@ -80,7 +79,7 @@ void LinkSession::cm1RequestHangup(const QString &why)
 {
     // The port object has already closed the device; everything waiting on it ends here.
     QString behind;
-    const bool wasWaiting = abandonAll(&behind);
+    const bool wasWaiting = abandonAll(&behind, Interruption::PortLost);
     m_tmr1.stopRule();
     emit portLost(why);
     m_reporter.setStatus(QStringLiteral("Serial port lost"));

@@ -59,7 +59,7 @@ public:
     bool transferActive() const { return m_handler.activeReceiver() != nullptr; }
 
     // Ends every registered transfer and a pending login; true when one was waiting.
-    bool abandonAll(QString *leftBehind = nullptr);
+    bool abandonAll(QString *leftBehind = nullptr, Interruption why = Interruption::Abandoned);
 
 signals:
     // The device went away: the port is closed and every operation ended (the user was told).

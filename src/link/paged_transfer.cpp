@@ -5,22 +5,6 @@
 
 namespace zc {
 
-namespace {
-
-QString pages(int first, int last)
-{
-    return first == last ? QStringLiteral("page %1").arg(first)
-                         : QStringLiteral("pages %1 to %2").arg(first).arg(last);
-}
-
-QString capitalised(QString text)
-{
-    if (!text.isEmpty()) text[0] = text[0].toUpper();
-    return text;
-}
-
-} // namespace
-
 Tsend_rec_command::Step Tsend_rec_command::step() const
 {
     if (m_nextPage >= 1 && m_nextPage <= m_pageCount) return Step::SendPage;
@@ -33,20 +17,11 @@ void Tsend_rec_command::start(int pages, bool write)
     m_pageCount = pages;
     m_nextPage = 1;
     m_done = 0;
+    m_lastSent = 0;
     m_awaiting = false;
     m_writing = write;
     m_stopRequested = false;
     m_active = true;
-}
-
-void Tsend_rec_command::setCounters(int pageCount, int nextPage, bool awaiting, bool writing)
-{
-    m_pageCount = pageCount;
-    m_nextPage = nextPage;
-    m_done = qMax(0, nextPage - 1 - (awaiting ? 1 : 0));
-    m_awaiting = awaiting;
-    m_writing = writing;
-    m_active = pageCount != 0;
 }
 
 void Tsend_rec_command::startRead()
@@ -87,6 +62,7 @@ void Tsend_rec_command::sendPage(std::uint8_t command, int length, const std::ui
                                  const QString &status)
 {
     const int page = m_nextPage;
+    m_lastSent = page;
     m_awaiting = true;
     ++m_nextPage;
     sendRequest(m_link, command, std::uint32_t(pageAddress(m_area, page)), length, data256, status,
@@ -104,7 +80,7 @@ void Tsend_rec_command::requestNextPage()
         sendPage(kCmdReadBlock, 0, nullptr, readStatus());
         break;
     case Step::Complete:
-        finish(true);
+        finish(outcome(Outcome::Kind::Completed, 0, false));
         readComplete();
         break;
     case Step::Idle:
@@ -131,7 +107,7 @@ void Tsend_rec_command::sendNextPage()
         break;
     }
     case Step::Complete:
-        finish(true);
+        finish(outcome(Outcome::Kind::Completed, 0, false));
         saveComplete();
         break;
     case Step::Idle:
@@ -149,8 +125,9 @@ void Tsend_rec_command::deliver(std::uint8_t command, std::int32_t replyAddress,
         // A page read must bring a whole page: decoding a short one would mix in bytes left
         // from the previous page.
         if (length != kPageSize) {
-            const QString behind = leftBehind();
-            finish(false, behind);
+            const Outcome o = outcome(Outcome::Kind::Damaged, m_lastSent, false);
+            const QString behind = o.leftBehind();
+            finish(o);
             if (r) {
                 r->messageBox(
                     QStringLiteral("The unit sent an incomplete page (%1 of %2 bytes). The transfer was "
@@ -170,9 +147,9 @@ void Tsend_rec_command::deliver(std::uint8_t command, std::int32_t replyAddress,
     if (length == 0) {
         // An acknowledgement without data carries no verdict: the unit may or may not have
         // written the page, as with a damaged reply.
-        m_awaiting = true;
-        const QString behind = leftBehind(true);
-        finish(false, behind);
+        const Outcome o = outcome(Outcome::Kind::Damaged, m_lastSent, true);
+        const QString behind = o.leftBehind();
+        finish(o);
         if (r) {
             r->messageBox(
                 QStringLiteral("The unit's reply to the save carried no data. The save was stopped; "
@@ -198,8 +175,9 @@ void Tsend_rec_command::deliver(std::uint8_t command, std::int32_t replyAddress,
         }
         return;
     }
-    const QString behind = leftBehind();
-    finish(false, behind);
+    const Outcome o = outcome(Outcome::Kind::Refused, m_lastSent, false);
+    const QString behind = o.leftBehind();
+    finish(o);
     if (r) {
         r->messageDialog(refusedText() + (behind.isEmpty() ? QString() : QLatin1Char('\n') + behind));
         r->setLastingStatus(behind);
@@ -230,27 +208,32 @@ QString Tsend_rec_command::refusedText() const
 
 QString Tsend_rec_command::interrupt(Interruption why)
 {
-    Q_UNUSED(why);
     if (!m_active) return {};
     // The unit may have written a page whose acknowledgement never came.
-    const QString behind = leftBehind(true);
-    finish(false, behind);
-    return behind;
+    const Outcome o = outcome(outcomeKind(why), m_awaiting ? m_lastSent : 0, m_awaiting);
+    finish(o);
+    return o.leftBehind();
 }
 
 void Tsend_rec_command::stopNow()
 {
     if (!m_active) return;
-    const QString behind = leftBehind(true);
+    const Outcome o = outcome(Outcome::Kind::Stopped, m_awaiting ? m_lastSent : 0, m_awaiting);
+    const QString behind = o.leftBehind();
     const QString text = QStringLiteral("Stopped after %1 of %2 pages.").arg(m_done).arg(m_pageCount);
-    finish(false, behind);
+    finish(o);
     if (Reporter *r = m_link.reporter) {
         r->messageBox(behind.isEmpty() ? text : text + QLatin1Char('\n') + behind);
         r->setLastingStatus(behind.isEmpty() ? text : behind);
     }
 }
 
-void Tsend_rec_command::finish(bool completed, const QString &behind)
+Outcome Tsend_rec_command::outcome(Outcome::Kind kind, int page, bool inFlightUnknown) const
+{
+    return {kind, m_area, m_writing, page, m_done, m_pageCount, inFlightUnknown};
+}
+
+void Tsend_rec_command::finish(const Outcome &outcome)
 {
     m_active = false;
     m_stopRequested = false;
@@ -258,42 +241,13 @@ void Tsend_rec_command::finish(bool completed, const QString &behind)
     m_pageCount = 0;
     m_nextPage = 0;
     // No progress bar stays standing at a half-way value once the transfer is over.
-    if (!completed && m_link.reporter) m_link.reporter->setProgress(100);
-    if (completed)
-        emit finished();
-    else
-        emit ended(behind);
+    if (!outcome.completed() && m_link.reporter) m_link.reporter->setProgress(100);
+    emit done(outcome);
 }
 
 QString Tsend_rec_command::leftBehind(bool inFlightUnknown) const
 {
     return zc::leftBehind(m_writing, m_pageCount, m_done, inFlightUnknown && m_awaiting);
-}
-
-QString leftBehind(bool writing, int total, int done, bool inFlightUnknown)
-{
-    done = qBound(0, done, total);
-    if (total <= 0 || done >= total) return {};
-    if (!writing) {
-        if (done == 0) return QStringLiteral("No page was read: the table is as it was.");
-        return QStringLiteral("The table holds pages read from the unit only up to page %1 of %2.")
-            .arg(done)
-            .arg(total);
-    }
-    if (done == 0 && !inFlightUnknown)
-        return QStringLiteral("No page was saved (0 of %1): the unit keeps its earlier data; save again.")
-            .arg(total);
-    QStringList parts;
-    if (done > 0) parts << QStringLiteral("%1 of %2 saved").arg(pages(1, done)).arg(total);
-    int first = done + 1;
-    if (inFlightUnknown) {
-        parts << QStringLiteral("page %1%2 may or may not be saved")
-                     .arg(first)
-                     .arg(done == 0 ? QStringLiteral(" of %1").arg(total) : QString());
-        ++first;
-    }
-    if (first <= total) parts << pages(first, total) + QStringLiteral(" not saved");
-    return capitalised(parts.join(QStringLiteral(", "))) + QStringLiteral(": save again.");
 }
 
 } // namespace zc

@@ -1,27 +1,21 @@
 // The paged transfer shared by the settings, number list and history transfers: the page
 // counters, the step that sends the next page or completes, and the hooks an area fills in
 // (decode a page that was read, encode a page to save, what to do at the end). The reply
-// handler hands each awaited reply over through deliver(); everything else about the
-// transfer's progress is its own, and it tells watchers through its signals.
+// handler hands each awaited reply over through deliver(), or ends the transfer through
+// interrupt(); the handler also writes the per-reply status text and progress from the
+// counters shown here. The transfer counts its pages and ends once, with one Outcome (done).
 #pragma once
 
 #include "link/address_map.h"
 #include "link/frame.h"
 #include "link/link_context.h"
+#include "link/outcome.h"
 
 #include <QObject>
 #include <QString>
 #include <vector>
 
 namespace zc {
-
-// One sentence on what a paged transfer that ended early left behind: on the unit for a save
-// (writing), in the table for a read. total is the transfer's page count and done the pages
-// whose reply was handled (read, or saved and acknowledged). With inFlightUnknown the page
-// after them was sent and its reply never came or came damaged, so the unit may or may not
-// have written it. Empty when every page was done. The window, the command line and the
-// provisioning report all say it in these words.
-QString leftBehind(bool writing, int total, int done, bool inFlightUnknown);
 
 class Tsend_rec_command : public QObject, public TTemplate, public ReplyReceiver
 {
@@ -86,11 +80,9 @@ signals:
     void decoding(bool on);
     void pageRead(int page, int pages);
     void pageSaved(int page, int pages);
-    // Every page was read or saved.
-    void finished();
-    // Ended before the last page: stopped by the user, refused, damaged, timed out, lost.
-    // leftBehind says what the unit or the table now holds.
-    void ended(const QString &leftBehind);
+    // The transfer ended: every page done, or stopped early (refused, damaged, timed out,
+    // port lost, stopped). Exactly once for every transfer that started.
+    void done(const zc::Outcome &outcome);
 
 protected:
     // Writes the page held in address/data into the area's table.
@@ -119,19 +111,20 @@ protected:
     void requestNextPage();
     // The save step: sends page nextPage() of the snapshot, or completes after the last.
     void sendNextPage();
-    // Puts the counters where a transfer would have them (for tests without a unit).
-    void setCounters(int pageCount, int nextPage, bool awaiting, bool writing = false);
     void start(int pages, bool write);
 
 private:
     void sendPage(std::uint8_t command, int length, const std::uint8_t *data256, const QString &status);
-    void finish(bool completed, const QString &behind = {});
+    // The outcome of the running transfer ending now; page is the page concerned (0: none).
+    Outcome outcome(Outcome::Kind kind, int page, bool inFlightUnknown) const;
+    void finish(const Outcome &outcome);
 
     Area m_area;
     LinkContext m_link;
     int m_pageCount = 0;
     int m_nextPage = 0;
-    int m_done = 0; // pages whose reply was handled
+    int m_done = 0;     // pages whose reply was handled
+    int m_lastSent = 0; // the page of the last request sent
     bool m_awaiting = false;
     bool m_writing = false;
     bool m_active = false;

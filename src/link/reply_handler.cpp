@@ -71,7 +71,6 @@ void ReplyHandler::requestSent(std::uint8_t command, std::int32_t address, Reque
         const Outstanding before = m_out;
         m_out = {};
         if (before.receiver) before.receiver->interrupt(Interruption::Abandoned);
-        if (before.who == Requester::Login) emit loginLost();
     }
     m_out = {true, command, address, who, receiver};
 }
@@ -96,12 +95,13 @@ bool ReplyHandler::stopOutstanding()
     m_late = out;
     m_lateBehind.clear();
     if (out.who == Requester::Login) {
-        emit loginLost();
+        if (out.receiver) out.receiver->stopNow();
         m_reporter.messageBox(QStringLiteral("The login was stopped. Please log in again."));
-    } else if (out.receiver && out.receiver->active()) {
+    } else if (out.who == Requester::Transfer && out.receiver && out.receiver->active()) {
         // The page on its way may or may not be written: the transfer says so.
         out.receiver->stopNow();
     } else if (out.command == kCmdDeleteHistory) {
+        if (out.receiver) out.receiver->stopNow();
         m_lateBehind = kDeleteUnknown;
         m_reporter.messageBox(QStringLiteral("The delete was stopped.\n") + kDeleteUnknown);
         m_reporter.setLastingStatus(kDeleteUnknown);
@@ -110,18 +110,19 @@ bool ReplyHandler::stopOutstanding()
     return true;
 }
 
-bool ReplyHandler::abandonAll(QString *leftBehind)
+bool ReplyHandler::abandonAll(QString *leftBehind, Interruption why)
 {
     bool waiting = m_out.active || m_assembler.inFrame();
     const Outstanding before = m_out;
     clearOutstanding();
-    if (before.who == Requester::Login && before.active) emit loginLost();
     QString behind;
+    // The outstanding request's owner speaks first: what it left behind is what counts.
+    if (before.active && before.receiver) behind = before.receiver->interrupt(why);
     if (before.active && before.command == kCmdDeleteHistory) behind = kDeleteUnknown;
     for (ReplyReceiver *r : m_receivers)
         if (r && r->active()) {
-            const QString b = r->interrupt(Interruption::Abandoned);
-            if (r == before.receiver || behind.isEmpty()) behind = b;
+            const QString b = r->interrupt(why);
+            if (behind.isEmpty()) behind = b;
             waiting = true;
         }
     if (leftBehind) *leftBehind = behind;
@@ -251,11 +252,14 @@ void ReplyHandler::route(bool early)
     if (cmd == kCmdDeleteHistory) {
         m_reporter.setStatus(QStringLiteral("Delete command"));
         if (!isAnswer) return ignore();
+        const Outstanding out = m_out;
         clearOutstanding();
         // A reply without data carries no verdict: it counts as refused.
         emit routed(firstByteOne ? Route::HistoryDeleted : Route::HistoryDeleteRefused);
         m_reporter.messageDialog(firstByteOne ? QStringLiteral("Historical data deleted")
                                               : QStringLiteral("Historical data delet error"));
+        if (out.receiver)
+            out.receiver->deliver(cmd, m_valid.address, m_valid.data.data(), m_valid.dataLength);
         return;
     }
     if (cmd != kCmdReadBlock && cmd != kCmdWriteBlock) {
@@ -288,13 +292,14 @@ void ReplyHandler::route(bool early)
     if (out.who == Requester::Login) {
         if (m_valid.dataLength < 4) {
             emit routed(Route::ShortPage);
-            emit loginLost();
+            if (out.receiver) out.receiver->interrupt(Interruption::Damaged);
             m_reporter.messageBox(QStringLiteral("The unit's reply to the login was incomplete. "
                                                  "Please log in again."));
             return;
         }
         emit routed(Route::Login);
-        emit loginReply(m_valid);
+        if (out.receiver)
+            out.receiver->deliver(cmd, m_valid.address, m_valid.data.data(), m_valid.dataLength);
         return;
     }
     if (!t || !t->active()) {
@@ -316,12 +321,9 @@ void ReplyHandler::endOutstanding(Interruption why, const QString &text)
     clearOutstanding();
     if (why == Interruption::TimedOut) m_late = out;
     QString behind;
-    if (out.receiver)
-        behind = out.receiver->interrupt(why);
-    else if (out.active && out.command == kCmdDeleteHistory)
-        behind = kDeleteUnknown;
+    if (out.receiver) behind = out.receiver->interrupt(why);
+    if (out.active && out.command == kCmdDeleteHistory) behind = kDeleteUnknown;
     if (why == Interruption::TimedOut) m_lateBehind = behind;
-    if (out.who == Requester::Login && out.active) emit loginLost();
     if (!out.active && why != Interruption::TimedOut) return;
     m_reporter.messageBox(withLeftBehind(text, behind));
     if (!behind.isEmpty())
@@ -338,7 +340,6 @@ void ReplyHandler::tmr1Timer()
     // The request is over: a reply that still comes is late and is not continued.
     endOutstanding(Interruption::TimedOut, QStringLiteral("Receive timeout"));
     m_reporter.setProgress(100);
-    emit timedOut();
 }
 
 } // namespace zc

@@ -1,8 +1,10 @@
 // Takes received bytes, a chunk at a time, has the frame assembler turn them into frames,
 // and routes good replies. It remembers the one request that is outstanding (command,
-// address and who asked) and hands a reply over only when it answers that request: to the
-// login, or to the receiver that sent it (deliver). Anything else is shown in the status
-// line and ignored; so is every frame made of bytes received before the request was
+// address and who asked) and hands a reply over only when it answers that request, to the
+// receiver that sent it (the login, a transfer or the delete: deliver). A request that will
+// never be answered ends its receiver (interrupt); each receiver then ends once, with its own
+// outcome. Anything else is shown in the status line and ignored, and is seen by watchers
+// only as routed(Ignored); so is every frame made of bytes received before the request was
 // written, since those cannot answer it. A request ends within a bounded time: its deadline
 // is its write plus the reply timer's interval, moved once, when the header of the awaited
 // reply arrives, by that frame's time on the wire; no other byte moves it. A time-out, a
@@ -68,9 +70,9 @@ public:
     static int wireMs(int n) { return ((n + 9) * 10 * 1000 + 115199) / 115200; }
     // Forgets any half-received frame (a new request, the port opened or closed, a time-out).
     void resetAssembler();
-    // Ends every receiver and a pending login; true when one was waiting. leftBehind gets
-    // what an interrupted transfer left on the unit or in its table.
-    bool abandonAll(QString *leftBehind = nullptr);
+    // Ends every receiver and a pending login or delete; true when one was waiting.
+    // leftBehind gets what an interrupted transfer left on the unit or in its table.
+    bool abandonAll(QString *leftBehind = nullptr, Interruption why = Interruption::Abandoned);
     // The attached receiver that has started and not ended, or nullptr.
     ReplyReceiver *activeReceiver() const;
     // A request is outstanding: its reply is awaited and its time-out runs.
@@ -93,12 +95,9 @@ public:
     const FrameAssembler &assembler() const { return m_assembler; }
 
 signals:
+    // Where a completed frame went. A late or unasked reply shows here as Ignored, never as a
+    // second end of the operation it would have answered.
     void routed(zc::ReplyHandler::Route route);
-    // The reply to the login request; the password field is read by the caller.
-    void loginReply(const zc::TRecValidCom &reply);
-    // The login's reply will never be taken (time-out, damaged or short reply, another request).
-    void loginLost();
-    void timedOut();
 
 private:
     struct Outstanding

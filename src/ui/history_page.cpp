@@ -97,7 +97,9 @@ HistoryPage::HistoryPage(LinkSession &session, Reporter &reporter, FileDialogs *
     connect(showAll, &QPushButton::clicked, this, &HistoryPage::showAllClick);
     connect(m_btnChart, &QPushButton::toggled, this, &HistoryPage::setChartShown);
     // A read that ends early still leaves its records as the log to filter.
-    connect(&m_historyInf, &Tsend_rec_command::ended, this, [this] { m_historyInf.keepPartialRead(); });
+    connect(&m_historyInf, &Tsend_rec_command::done, this, [this](const Outcome &outcome) {
+        if (!outcome.completed()) m_historyInf.keepPartialRead();
+    });
     // The chart follows the table, a few times a second at most, and only while shown.
     m_chartTimer = new QTimer(this);
     m_chartTimer->setSingleShot(true);

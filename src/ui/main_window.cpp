@@ -155,7 +155,9 @@ void TForm1::FormCreate()
     }
 
     setDeviceControlsEnabled(false);
-    connect(&m_session->handler(), &ReplyHandler::loginReply, this, &TForm1::loginCheck);
+    connect(&m_session->login(), &Tpasswordverify::done, this, [this](const Outcome &outcome) {
+        if (outcome.completed()) loginCheck(m_session->login().reply);
+    });
 
     if (m_options.discoverPorts) fillPortList();
 
@@ -568,8 +570,7 @@ void TForm1::followTransfer(DevicePage *page)
     Tsend_rec_command &t = page->transfer();
     const auto update = [this] { m_btnStop->setEnabled(m_session->transferActive()); };
     connect(&t, &Tsend_rec_command::started, this, update);
-    connect(&t, &Tsend_rec_command::finished, this, update);
-    connect(&t, &Tsend_rec_command::ended, this, update);
+    connect(&t, &Tsend_rec_command::done, this, update);
     m_progressText->follow(t);
 }
 

@@ -131,11 +131,10 @@ void PageUndo::follow(Tsend_rec_command &transfer)
         if (!writing) m_readKey = newKey();
     });
     connect(&transfer, &Tsend_rec_command::decoding, this, [this](bool on) { m_decoding = on; });
-    connect(&transfer, &Tsend_rec_command::finished, this, [this] {
+    connect(&transfer, &Tsend_rec_command::done, this, [this](const Outcome &outcome) {
         m_decoding = false;
-        markUnchanged();
+        if (outcome.completed()) markUnchanged();
     });
-    connect(&transfer, &Tsend_rec_command::ended, this, [this] { m_decoding = false; });
 }
 
 void PageUndo::editStarted(int row, int column)

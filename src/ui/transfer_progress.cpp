@@ -20,8 +20,7 @@ void TransferProgressText::follow(Tsend_rec_command &t)
     });
     connect(&t, &Tsend_rec_command::pageRead, this, &TransferProgressText::showPage);
     connect(&t, &Tsend_rec_command::pageSaved, this, &TransferProgressText::showPage);
-    connect(&t, &Tsend_rec_command::finished, this, &TransferProgressText::clear);
-    connect(&t, &Tsend_rec_command::ended, this, &TransferProgressText::clear);
+    connect(&t, &Tsend_rec_command::done, this, &TransferProgressText::clear);
 }
 
 void TransferProgressText::showPage(int done, int total)

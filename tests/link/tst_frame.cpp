@@ -139,20 +139,25 @@ private slots:
         QCOMPARE(p.length(), 4);
     }
 
+    // The paged step of a real read of two pages, and its one outcome.
     void pagedStep()
     {
-        struct Steps : Tsend_rec_command
-        {
-            Tsend_rec_command::Step at(int pages, int next)
-            {
-                setCounters(pages, next, false);
-                return step();
-            }
-        } t;
+        Tsend_rec_command t(Area::Settings);
+        QList<Outcome> outcomes;
+        QObject::connect(&t, &Tsend_rec_command::done, [&](const Outcome &o) { outcomes << o; });
         QCOMPARE(t.step(), Tsend_rec_command::Step::Idle); // never started: no page 0 request
-        QCOMPARE(t.at(2, 1), Tsend_rec_command::Step::SendPage);
-        QCOMPARE(t.at(2, 3), Tsend_rec_command::Step::Complete);
-        QCOMPARE(t.at(2, 4), Tsend_rec_command::Step::Idle);
+        t.startRead();
+        QCOMPARE(t.nextPage(), 2);
+        QCOMPARE(t.step(), Tsend_rec_command::Step::SendPage);
+        const std::array<std::uint8_t, kPageSize> page{};
+        t.deliver(kCmdReadBlock, 0, page.data(), kPageSize);
+        QCOMPARE(t.step(), Tsend_rec_command::Step::Complete); // page 2 is on its way
+        t.deliver(kCmdReadBlock, 0x100, page.data(), kPageSize);
+        QCOMPARE(t.step(), Tsend_rec_command::Step::Idle);
+        t.deliver(kCmdReadBlock, 0x100, page.data(), kPageSize); // a duplicate ends nothing again
+        QCOMPARE(outcomes.size(), 1);
+        QCOMPARE(outcomes[0].kind, Outcome::Kind::Completed);
+        QCOMPARE(outcomes[0].pagesDone, 2);
         QCOMPARE(settingsPageAddress(2), 0x100);
         QCOMPARE(numberPageAddress(125), 0x8C00);
         QCOMPARE(historyPageAddress(500), 0x2F300);

@@ -53,8 +53,7 @@ bool readEnds(HistoryPage *page, int ms = 120000)
     Tsend_rec_command &t = page->transfer();
     if (!t.active()) return true;
     QEventLoop loop;
-    QObject::connect(&t, &Tsend_rec_command::finished, &loop, &QEventLoop::quit);
-    QObject::connect(&t, &Tsend_rec_command::ended, &loop, &QEventLoop::quit);
+    QObject::connect(&t, &Tsend_rec_command::done, &loop, &QEventLoop::quit);
     QTimer::singleShot(ms, &loop, &QEventLoop::quit);
     loop.exec();
     return !t.active();

@@ -1,0 +1,49 @@
+#include "link/outcome.h"
+
+#include <QStringList>
+
+namespace zc {
+
+namespace {
+
+QString pages(int first, int last)
+{
+    return first == last ? QStringLiteral("page %1").arg(first)
+                         : QStringLiteral("pages %1 to %2").arg(first).arg(last);
+}
+
+QString capitalised(QString text)
+{
+    if (!text.isEmpty()) text[0] = text[0].toUpper();
+    return text;
+}
+
+} // namespace
+
+QString leftBehind(bool writing, int total, int done, bool inFlightUnknown)
+{
+    done = qBound(0, done, total);
+    if (total <= 0 || done >= total) return {};
+    if (!writing) {
+        if (done == 0) return QStringLiteral("No page was read: the table is as it was.");
+        return QStringLiteral("The table holds pages read from the unit only up to page %1 of %2.")
+            .arg(done)
+            .arg(total);
+    }
+    if (done == 0 && !inFlightUnknown)
+        return QStringLiteral("No page was saved (0 of %1): the unit keeps its earlier data; save again.")
+            .arg(total);
+    QStringList parts;
+    if (done > 0) parts << QStringLiteral("%1 of %2 saved").arg(pages(1, done)).arg(total);
+    int first = done + 1;
+    if (inFlightUnknown) {
+        parts << QStringLiteral("page %1%2 may or may not be saved")
+                     .arg(first)
+                     .arg(done == 0 ? QStringLiteral(" of %1").arg(total) : QString());
+        ++first;
+    }
+    if (first <= total) parts << pages(first, total) + QStringLiteral(" not saved");
+    return capitalised(parts.join(QStringLiteral(", "))) + QStringLiteral(": save again.");
+}
+
+} // namespace zc
