@@ -179,12 +179,13 @@ UnitJob::Options jobOptions(const DeviceArgs &a, const std::string &port)
     return o;
 }
 
-// Reads an area back after it was written and compares it byte for byte with what was sent.
-void addVerify(UnitJob &job, Area area, const QList<PageBytes> &sent)
+// Reads an area back after it was written and compares it byte for byte with the pages the
+// save actually sent.
+void addVerify(UnitJob &job, Area area)
 {
     job.addRead(area);
-    job.addCheck([&job, area, sent] {
-        const QStringList lines = verifyDifferences(area, sent, job.pagesRead(area));
+    job.addCheck([&job, area] {
+        const QStringList lines = verifyDifferences(area, job.pagesSaved(area), job.pagesRead(area));
         if (lines.isEmpty()) {
             job.done << areaName(area) + QStringLiteral(" verified");
             return;
@@ -214,6 +215,24 @@ QString loadInto(Area area, const InputFile &in, SettingsModel &settings, Number
     if (error.isEmpty() && !warning.isEmpty())
         errLine(QStringLiteral("zarvento-cli: ") + in.named(in.path()) + QStringLiteral(": ") + warning);
     return error;
+}
+
+// A unit's table takes the file's table as it was loaded and checked: each file is read once.
+void copyTable(const SettingsModel &from, SettingsModel &to)
+{
+    for (int r = 0; r < SettingsModel::Rows; ++r)
+        for (int c = 0; c < SettingsModel::Columns; ++c)
+            to.setText(r, c, from.text(r, c));
+    for (int item = SettingsModel::FirstItem; item <= SettingsModel::LastItem; ++item)
+        if (SettingsModel::isPickItem(item)) to.setPickSelection(item, from.pickSelection(item));
+}
+
+void copyTable(const NumbersModel &from, NumbersModel &to)
+{
+    QList<NumberRow> rows;
+    for (int r = NumbersModel::FirstEntry; r <= NumbersModel::LastEntry; ++r)
+        rows << from.row(r);
+    to.setRows(NumbersModel::FirstEntry, rows, 0, NumbersModel::Columns - 1);
 }
 
 bool holdsNumbers(const NumbersModel &model)
@@ -423,16 +442,16 @@ Exit Commands::runWrite(Area area)
         return usageError(e);
     if (area == Area::Numbers && !yes && !dryRun && !holdsNumbers(job.numbers()))
         return usageError(emptyListRefusal(q(file)));
-    const QList<PageBytes> sent =
-        area == Area::Settings ? settingsPages(job.settings()) : numbersPages(job.numbers());
     job.addOpenAndLogIn();
     if (dryRun) {
-        addPreview(job, area, sent, false);
+        addPreview(job, area,
+                   area == Area::Settings ? settingsPages(job.settings()) : numbersPages(job.numbers()),
+                   false);
         return runJobs({&job});
     }
     job.addSave(area);
     addWritten(job, area);
-    if (verify) addVerify(job, area, sent);
+    if (verify) addVerify(job, area);
     return runJobs({&job});
 }
 
@@ -483,9 +502,9 @@ Exit Commands::runProvision()
     // Every file, every value and the report's folder are checked before any unit is opened:
     // exit 2 means that nothing was sent to any unit.
     const InputFile profileIn(q(profile), q(format)), numbersIn(q(numbersFile), q(format));
+    SettingsModel s;
+    NumbersModel n;
     {
-        SettingsModel s;
-        NumbersModel n;
         if (!profile.empty())
             if (const QString e = loadInto(Area::Settings, profileIn, s, n); !e.isEmpty())
                 return usageError(e);
@@ -503,25 +522,23 @@ Exit Commands::runProvision()
         auto job = std::make_unique<UnitJob>(jobOptions(dev, p));
         job->addOpenAndLogIn();
         if (!profile.empty()) {
-            loadSettings(profileIn.path(), job->settings());
-            const QList<PageBytes> pages = settingsPages(job->settings());
+            copyTable(s, job->settings());
             if (dryRun) {
-                addPreview(*job, Area::Settings, pages, true);
+                addPreview(*job, Area::Settings, settingsPages(s), true);
             } else {
                 job->addSave(Area::Settings);
                 addWritten(*job, Area::Settings);
-                if (verify) addVerify(*job, Area::Settings, pages);
+                if (verify) addVerify(*job, Area::Settings);
             }
         }
         if (!numbersFile.empty()) {
-            loadNumbers(numbersIn.path(), job->numbers());
-            const QList<PageBytes> pages = numbersPages(job->numbers());
+            copyTable(n, job->numbers());
             if (dryRun) {
-                addPreview(*job, Area::Numbers, pages, true);
+                addPreview(*job, Area::Numbers, numbersPages(n), true);
             } else {
                 job->addSave(Area::Numbers);
                 addWritten(*job, Area::Numbers);
-                if (verify) addVerify(*job, Area::Numbers, pages);
+                if (verify) addVerify(*job, Area::Numbers);
             }
         }
         list << job.get();

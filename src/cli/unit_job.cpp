@@ -178,6 +178,12 @@ HistoryModel &UnitJob::history()
     return m_link->history;
 }
 
+QList<PageBytes> UnitJob::pagesSaved(Area area) const
+{
+    const auto &saved = m_link->transfer(area).savedPages();
+    return QList<PageBytes>(saved.begin(), saved.end());
+}
+
 void UnitJob::addOpenAndLogIn()
 {
     m_steps.append({StepKind::OpenAndLogIn, Area::Settings, {}});

@@ -107,6 +107,8 @@ public:
     const QStringList &messages() const { return m_messages; }
     // The pages the last read of an area brought, in page order.
     const QList<PageBytes> &pagesRead(Area area) const { return m_pages[int(area)]; }
+    // The pages the last save of an area sent, as they were encoded when it started.
+    QList<PageBytes> pagesSaved(Area area) const;
     // What was done, in words ("settings written", "number list verified").
     QStringList done;
 
