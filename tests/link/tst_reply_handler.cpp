@@ -51,6 +51,8 @@ struct Rig
     Probe numbers{Area::Numbers, calls, "Numbers"};
     Probe history{Area::History, calls, "History"};
     Tpasswordverify login;
+    Tsingalcmd deleteHistory{0x85};
+    QList<Outcome> deleteOutcomes;
     QList<Route> routes;
 
     Rig()
@@ -66,6 +68,8 @@ struct Rig
                                                       4));
         });
         QObject::connect(&handler, &ReplyHandler::routed, [this](Route r) { routes << r; });
+        QObject::connect(&deleteHistory, &Tsingalcmd::done,
+                         [this](const Outcome &o) { deleteOutcomes << o; });
     }
     void feed(const QByteArray &bytes)
     {
@@ -173,7 +177,7 @@ private slots:
         rig.routes.clear();
         rig.reporter.clear();
         if (command == 0x85)
-            rig.handler.requestSent(0x85, 0, Requester::Single, nullptr);
+            rig.deleteHistory.Send({nullptr, &rig.reporter, &rig.timer, &rig.handler});
         else
             rig.sent(rig.transferFor(std::int32_t(address)), std::uint8_t(command), std::int32_t(address));
         if (!message.isEmpty())
@@ -183,6 +187,68 @@ private slots:
         QCOMPARE(rig.reporter.statuses().last(), status);
         QCOMPARE(rig.calls.join(','), call);
         QVERIFY(rig.reporter.allExpectedSeen());
+        if (command == 0x85) {
+            QCOMPARE(rig.deleteOutcomes.size(), 1);
+            QCOMPARE(rig.deleteOutcomes[0].kind, Route(route) == Route::HistoryDeleted
+                                                     ? Outcome::Kind::Completed
+                                                     : Outcome::Kind::Refused);
+        }
+    }
+
+    // However a transfer ends, it ends once, with the page concerned and what the unit holds;
+    // a reply that comes after that ends nothing again.
+    void oneOutcomePerTransfer_data()
+    {
+        QTest::addColumn<QString>("end");
+        QTest::addColumn<int>("kind");
+        QTest::addColumn<QString>("message");
+        QTest::addColumn<QString>("behind");
+        const QString unknown = QStringLiteral("Pages 1 to 2 of 125 saved, page 3 may or may not be saved, "
+                                               "pages 4 to 125 not saved: save again.");
+        QTest::newRow("refused") << "refused" << int(Outcome::Kind::Refused) << "Number list data error"
+                                 << "Pages 1 to 2 of 125 saved, pages 3 to 125 not saved: save again.";
+        QTest::newRow("damaged") << "damaged" << int(Outcome::Kind::Damaged)
+                                 << "The reply from the unit was damaged" << unknown;
+        QTest::newRow("timed out") << "timeout" << int(Outcome::Kind::TimedOut) << "Receive timeout"
+                                   << unknown;
+        QTest::newRow("port lost") << "portLost" << int(Outcome::Kind::PortLost) << "" << unknown;
+        QTest::newRow("stopped") << "stop" << int(Outcome::Kind::Stopped) << "Stopped after 2 of 125 pages."
+                                 << unknown;
+    }
+    void oneOutcomePerTransfer()
+    {
+        QFETCH(QString, end);
+        QFETCH(int, kind);
+        QFETCH(QString, message);
+        QFETCH(QString, behind);
+        Rig rig;
+        QObject::connect(&rig.timer, &QTimer::timeout, &rig.handler, &ReplyHandler::tmr1Timer);
+        QList<Outcome> outcomes;
+        QObject::connect(&rig.numbers, &Tsend_rec_command::done, [&](const Outcome &o) { outcomes << o; });
+        rig.startAt(rig.numbers, 3, true); // pages 1 and 2 saved, page 3 awaited
+        if (!message.isEmpty()) rig.reporter.expectStartsWith(message);
+        const QByteArray ack = frame(0x82, 0x1200, QByteArray("\x01", 1));
+        if (end == "refused") {
+            rig.feed(frame(0x82, 0x1200, QByteArray("\x00", 1)));
+        } else if (end == "damaged") {
+            QByteArray bad = ack;
+            bad[bad.size() - 1] = char(bad[bad.size() - 1] ^ 0x01);
+            rig.feed(bad);
+        } else if (end == "timeout") {
+            ZC_TRY_VERIFY(!rig.numbers.active());
+        } else if (end == "portLost") {
+            rig.handler.abandonAll(nullptr, Interruption::PortLost);
+        } else {
+            rig.handler.stopOutstanding();
+        }
+        QVERIFY(rig.reporter.allExpectedSeen());
+        rig.feed(ack);
+        QCOMPARE(outcomes.size(), 1);
+        QCOMPARE(int(outcomes[0].kind), kind);
+        QCOMPARE(outcomes[0].area, Area::Numbers);
+        QCOMPARE(outcomes[0].page, 3);
+        QCOMPARE(outcomes[0].pagesDone, 2);
+        QCOMPARE(outcomes[0].leftBehind(), behind);
     }
 
     void progressOfPagedReads()
@@ -534,13 +600,17 @@ private slots:
     {
         Rig rig;
         QObject::connect(&rig.timer, &QTimer::timeout, &rig.handler, &ReplyHandler::tmr1Timer);
+        QSignalSpy ends(&rig.login, &Tpasswordverify::done);
         rig.loginSent();
         rig.reporter.expect(QStringLiteral("Receive timeout"));
         rig.timer.startRule();
         ZC_TRY_VERIFY(rig.reporter.allExpectedSeen());
         QVERIFY(!rig.login.loginPending);
+        QCOMPARE(ends.size(), 1);
+        QCOMPARE(ends[0][0].value<Outcome>().kind, Outcome::Kind::TimedOut);
         rig.feed(frame(0x83, 0x0, QByteArray(256, 0)));
         QVERIFY(rig.calls.isEmpty());
+        QCOMPARE(ends.size(), 1);
     }
 
     // One set of sentences for every account of a transfer that ended early.
