@@ -50,7 +50,11 @@ public:
     int length() const { return (dataLength[0] << 8) | dataLength[1]; }
 };
 
-// Receive state of the reply assembler.
+// The receive state of the reply assembler (FrameAssembler keeps one): the in-frame flag,
+// the bytes held after the start byte of the frame being collected (command code first) and
+// their count, N once it is known, and for each completed frame its command, address,
+// length and data in the inherited fields, with the checksum computed over them and the
+// checksum that arrived.
 class TRecData : public TDataPackage
 {
 public:

@@ -47,39 +47,49 @@ void FrameAssembler::drain(std::vector<ReceivedFrame> &out)
 
 void FrameAssembler::step(std::uint8_t b, std::vector<ReceivedFrame> &out)
 {
-    if (!m_inFrame) {
+    if (!m_rec.GetInFrame()) {
         if (b == kStartByte) {
-            m_inFrame = true;
-            m_count = 0;
+            m_rec.SetInFrame(1);
+            m_rec.byteCount = 0;
         } else {
             ++m_skipped;
         }
         return;
     }
-    m_raw[std::size_t(m_count)] = b;
-    if (m_count == 6) {
-        m_length = (m_raw[5] << 8) | m_raw[6];
+    m_rec.raw[std::size_t(m_rec.byteCount)] = b;
+    if (m_rec.byteCount == 6) {
+        m_rec.recDataLength = (m_rec.raw[5] << 8) | m_rec.raw[6];
         // No request asks for more than one page: a longer frame is a false start, given up
         // as soon as its length is known.
-        if (m_length > kMaxData) {
+        if (m_rec.recDataLength > kMaxData) {
             const int held = 7;
-            m_inFrame = false;
-            m_count = 0;
+            m_rec.SetInFrame(0);
+            m_rec.byteCount = 0;
             if (!replayFrom(0, held)) m_skipped += std::size_t(held) + 1;
             return;
         }
     }
-    ++m_count;
-    if (m_count >= 8 && m_count == m_length + 8) complete(out);
+    ++m_rec.byteCount;
+    if (m_rec.byteCount >= 8 && m_rec.byteCount == m_rec.recDataLength + 8) complete(out);
 }
 
 void FrameAssembler::complete(std::vector<ReceivedFrame> &out)
 {
-    const int held = m_count;
-    m_inFrame = false;
-    m_count = 0;
+    const int held = m_rec.byteCount;
+    m_rec.SetInFrame(0);
+    m_rec.byteCount = 0;
+    // The completed frame's fields go into the receive record, whose checksum is computed
+    // over them and compared with the one received.
+    const int n = m_rec.recDataLength;
+    m_rec.SetCommand(m_rec.raw[0]);
+    std::copy(m_rec.raw.begin() + 1, m_rec.raw.begin() + 5, m_rec.address.begin());
+    m_rec.dataLength = {m_rec.raw[5], m_rec.raw[6]};
+    std::copy(m_rec.raw.begin() + 7, m_rec.raw.begin() + 7 + n, m_rec.data.begin());
+    m_rec.SetReceivedChecksum(m_rec.raw[std::size_t(7 + n)]);
+    m_rec.CalcChecksum();
     ReceivedFrame &f = out.emplace_back();
-    readFrame(m_raw.data(), held, f);
+    readFrame(m_rec.raw.data(), held, f);
+    f.good = m_rec.checksum == m_rec.GetReceivedChecksum();
     // A start byte inside a damaged frame may begin the real reply (the first one was noise
     // or page data): read on from there.
     if (!f.good) f.resynchronising = replayFrom(0, held);
@@ -87,7 +97,7 @@ void FrameAssembler::complete(std::vector<ReceivedFrame> &out)
 
 bool FrameAssembler::replayFrom(int from, int held)
 {
-    const auto first = m_raw.begin() + from, last = m_raw.begin() + held;
+    const auto first = m_rec.raw.begin() + from, last = m_rec.raw.begin() + held;
     const auto next = std::find(first, last, kStartByte);
     if (next == last) return false;
     m_replay.insert(m_replay.begin(), next, last);
@@ -96,39 +106,40 @@ bool FrameAssembler::replayFrom(int from, int held)
 
 bool FrameAssembler::innerFrame(ReceivedFrame &frame) const
 {
-    if (!m_inFrame) return false;
-    for (int i = 0; i < m_count; ++i)
-        if (m_raw[std::size_t(i)] == kStartByte && readFrame(m_raw.data() + i + 1, m_count - i - 1, frame) &&
-            frame.good)
+    if (!inFrame()) return false;
+    for (int i = 0; i < m_rec.byteCount; ++i)
+        if (m_rec.raw[std::size_t(i)] == kStartByte &&
+            readFrame(m_rec.raw.data() + i + 1, m_rec.byteCount - i - 1, frame) && frame.good)
             return true;
     return false;
 }
 
 void FrameAssembler::dropFalseStart(std::vector<ReceivedFrame> &out)
 {
-    if (!m_inFrame) return;
-    const int held = m_count;
-    m_inFrame = false;
-    m_count = 0;
+    if (!inFrame()) return;
+    const int held = m_rec.byteCount;
+    m_rec.SetInFrame(0);
+    m_rec.byteCount = 0;
     if (!replayFrom(0, held)) m_skipped += std::size_t(held) + 1;
     drain(out);
 }
 
 bool FrameAssembler::header(std::uint8_t &command, std::int32_t &address, int &length) const
 {
-    if (!m_inFrame || m_count < 7) return false;
-    command = m_raw[0];
-    address = std::int32_t(std::uint32_t(m_raw[1]) << 24 | std::uint32_t(m_raw[2]) << 16 |
-                           std::uint32_t(m_raw[3]) << 8 | std::uint32_t(m_raw[4]));
-    length = m_length;
+    if (!inFrame() || m_rec.byteCount < 7) return false;
+    const auto &raw = m_rec.raw;
+    command = raw[0];
+    address = std::int32_t(std::uint32_t(raw[1]) << 24 | std::uint32_t(raw[2]) << 16 |
+                           std::uint32_t(raw[3]) << 8 | std::uint32_t(raw[4]));
+    length = m_rec.recDataLength;
     return true;
 }
 
 void FrameAssembler::reset()
 {
-    m_inFrame = false;
-    m_count = 0;
-    m_length = 0;
+    m_rec.SetInFrame(0);
+    m_rec.byteCount = 0;
+    m_rec.recDataLength = 0;
     m_replay.clear();
 }
 

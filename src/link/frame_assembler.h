@@ -46,7 +46,7 @@ public:
     // Forgets a half-received frame (a new request, the port opened or closed, a time-out).
     void reset();
 
-    bool inFrame() const { return m_inFrame; }
+    bool inFrame() const { return m_rec.GetInFrame() != 0; }
     // The command, address and length of the frame being collected, once its header is in.
     bool header(std::uint8_t &command, std::int32_t &address, int &length) const;
     // Bytes dropped because they lay outside any frame, since construction.
@@ -59,10 +59,9 @@ private:
     bool replayFrom(int from, int held);
     void drain(std::vector<ReceivedFrame> &out);
 
-    bool m_inFrame = false;
-    int m_count = 0;  // bytes held after the start byte
-    int m_length = 0; // N, known once seven bytes are held
-    std::array<std::uint8_t, kMaxFrame> m_raw{};
+    // The receive state: in-frame flag, the bytes held after the start byte (raw, byteCount),
+    // N once seven bytes are held, and the fields and checksum of the last completed frame.
+    TRecData m_rec;
     std::deque<std::uint8_t> m_replay;
     std::size_t m_skipped = 0;
 };
