@@ -26,7 +26,7 @@ bool Tpasswordverify::Check(const QString &devicePasswordField, const QString &e
 void Tpasswordverify::deliver(std::uint8_t command, std::int32_t address, const std::uint8_t *payload,
                               int length)
 {
-    if (!loginPending) return;
+    if (!m_pending) return;
     reply.command = command;
     reply.address = address;
     reply.dataLength = std::uint16_t(length);
@@ -35,17 +35,18 @@ void Tpasswordverify::deliver(std::uint8_t command, std::int32_t address, const 
     end(Outcome::Kind::Completed);
 }
 
-QString Tpasswordverify::interrupt(Interruption why)
+QString SingleRequest::interrupt(Interruption why)
 {
-    if (loginPending) end(outcomeKind(why));
+    if (m_pending) end(outcomeKind(why));
     return {};
 }
 
-void Tpasswordverify::end(Outcome::Kind kind)
+void SingleRequest::end(Outcome::Kind kind)
 {
-    loginPending = false;
-    // The login reads settings page 1; it moves no page of the unit or of a table.
-    emit done({kind, Area::Settings, false, 1, 0, 0, false});
+    m_pending = false;
+    Outcome outcome = m_shape;
+    outcome.kind = kind;
+    emit done(outcome);
 }
 
 void Tsingalcmd::Send(const LinkContext &link)
@@ -61,18 +62,6 @@ void Tsingalcmd::deliver(std::uint8_t, std::int32_t replyAddress, const std::uin
     std::copy(payload, payload + qBound(0, length, kPageSize), data.begin());
     // A reply without data carries no verdict: it counts as refused.
     end(length > 0 && payload[0] == 0x01 ? Outcome::Kind::Completed : Outcome::Kind::Refused);
-}
-
-QString Tsingalcmd::interrupt(Interruption why)
-{
-    if (m_pending) end(outcomeKind(why));
-    return {};
-}
-
-void Tsingalcmd::end(Outcome::Kind kind)
-{
-    m_pending = false;
-    emit done({kind, m_area, true, 0, 0, 0, false});
 }
 
 } // namespace zc
