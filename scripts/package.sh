@@ -7,8 +7,11 @@ cd "$(dirname "$0")/.."
 bash scripts/deps.sh lintian
 launcher=()
 if command -v ccache >/dev/null; then launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache); fi
+# Debian's hardening flags: fortified libc calls, stack protector, read-only relocations.
+export DEB_BUILD_MAINT_OPTIONS=hardening=+all DEB_CXXFLAGS_MAINT_STRIP=-g
 cmake -S . -B build-release -DCMAKE_BUILD_TYPE=Release -DZC_BUILD_TESTS=OFF -DZC_BUILD_BENCH=OFF \
-  "${launcher[@]}" "$@" >/dev/null
+  -DCMAKE_CXX_FLAGS="$(dpkg-buildflags --get CPPFLAGS) $(dpkg-buildflags --get CXXFLAGS)" \
+  -DCMAKE_EXE_LINKER_FLAGS="$(dpkg-buildflags --get LDFLAGS)" "${launcher[@]}" "$@" >/dev/null
 cmake --build build-release -j"$(nproc)"
 rm -f build-release/*.deb
 (cd build-release && cpack -G DEB >/dev/null)
