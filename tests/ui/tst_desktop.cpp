@@ -42,6 +42,8 @@ struct SaveRig
         model.pressAllAlways();
         if (!rig.openAndLogIn()) qFatal("login failed");
         requestsBefore = rig.sim->requestCount();
+        // Each test saves this list over a unit it has not read.
+        rig.rec.expectStartsWith(kNumbersUnread);
     }
     static devsim::Options slowUnit()
     {
