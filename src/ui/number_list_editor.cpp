@@ -14,6 +14,7 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QCalendarWidget>
 #include <QClipboard>
 #include <QDateEdit>
 #include <QElapsedTimer>
@@ -45,6 +46,22 @@ const QString kTimeFormat = QStringLiteral("HH:mm");
 // The unit keeps the year as its last two digits after 2000.
 const QDate kFirstDate(2000, 1, 1);
 const QDate kLastDate(2099, 12, 31);
+
+// The date a date cell stands for as its picker shows it; invalid when it reads as none.
+QDate cellDate(const QString &text)
+{
+    const auto d = NumbersCodec::readDate(text);
+    if (!d || !isDigits(QStringView(text).left(4))) return {};
+    const QDate date(QStringView(text).left(4).toInt(), d->month, d->day);
+    return date.isValid() && date >= kFirstDate && date <= kLastDate ? date : QDate();
+}
+
+// The time a time cell stands for, to the minute; invalid when it reads as none.
+QTime cellTime(const QString &text)
+{
+    const auto t = NumbersCodec::readTime(text);
+    return t ? QTime(t->hour, t->minute) : QTime();
+}
 
 bool isCheckCell(const QModelIndex &index)
 {
@@ -334,6 +351,9 @@ NumberListEditor::NumberListEditor(NumbersModel *model, QWidget *parent) : QWidg
             p = t;
         }
         p->setObjectName(QString::fromLatin1(kPickerNames[i]));
+        connect(p, &QDateTimeEdit::dateTimeChanged, this, [this] { m_pickerTouched |= m_editing; });
+        if (QCalendarWidget *calendar = p->calendarWidget())
+            connect(calendar, &QCalendarWidget::clicked, this, [this] { m_pickerTouched |= m_editing; });
         p->setFrame(false);
         p->hide();
         p->installEventFilter(this);
@@ -425,16 +445,12 @@ bool NumberListEditor::loadPicker(QDateTimeEdit *picker, int column, const QStri
     // A cell that does not read as a date or time in range leaves the picker's last value.
     const QSignalBlocker block(picker);
     if (NumberEntry::isDateColumn(column)) {
-        const auto d = NumbersCodec::readDate(text);
-        if (!d || !isDigits(QStringView(text).left(4))) return false;
-        const QDate date(QStringView(text).left(4).toInt(), d->month, d->day);
-        if (!date.isValid() || date < kFirstDate || date > kLastDate) return false;
+        const QDate date = cellDate(text);
+        if (!date.isValid()) return false;
         picker->setDate(date);
         return true;
     }
-    const auto t = NumbersCodec::readTime(text);
-    if (!t) return false;
-    const QTime time(t->hour, t->minute);
+    const QTime time = cellTime(text);
     if (!time.isValid()) return false;
     picker->setTime(time);
     return true;
@@ -454,7 +470,11 @@ void NumberListEditor::writeBack(int column)
     const QString text =
         NumberEntry::isDateColumn(column) ? p->date().toString(kDateFormat) : p->time().toString(kTimeFormat);
     const QString held = m_model->text(m_pickerCell.row(), column);
-    if (held == text) return;
+    // The cell already holds this value, perhaps in another form: nothing changes.
+    const QTime shown(p->time().hour(), p->time().minute());
+    if (held == text ||
+        (NumberEntry::isDateColumn(column) ? cellDate(held) == p->date() : cellTime(held) == shown))
+        return;
     if (editRefused()) {
         // The cell keeps its text, and the picker shows it again.
         if (!loadPicker(p, column, held)) {
@@ -492,7 +512,9 @@ void NumberListEditor::commitTypedDate(QDateTimeEdit *p)
     const int column = m_pickerCell.column();
     const std::optional<QString> date = NumberCheck::typedDate(typed);
     if (date && !editRefused()) {
-        m_model->setText(m_pickerCell.row(), column, *date);
+        // The date the cell holds already, perhaps in another form, is no change.
+        if (cellDate(m_model->text(m_pickerCell.row(), column)) != cellDate(*date))
+            m_model->setText(m_pickerCell.row(), column, *date);
         loadPicker(p, column, *date);
         return;
     }
@@ -515,6 +537,7 @@ void NumberListEditor::beginPickerEdit(QDateTimeEdit *picker)
     m_typedDate.clear();
     m_pickerOriginal = m_model->text(m_pickerCell.row(), m_pickerCell.column());
     m_pickerValueBefore = picker->dateTime();
+    m_pickerTouched = false;
     showMuted(picker, false);
     // The picker's changes to its cell make one undo step.
     m_undo->editStarted(m_pickerCell.row(), m_pickerCell.column());
@@ -530,7 +553,8 @@ void NumberListEditor::commitPicker()
     } else if (p) {
         // Digits typed into a section the picker has not taken yet count too.
         p->interpretText();
-        writeBack(m_pickerCell.column());
+        // A picker left as it was changes nothing: over an empty cell it only offered its last value.
+        if (m_pickerTouched || p->dateTime() != m_pickerValueBefore) writeBack(m_pickerCell.column());
     }
     m_undo->editEnded();
 }
@@ -730,6 +754,7 @@ bool NumberListEditor::pickerEvent(QDateTimeEdit *picker, QEvent *event)
             return true;
         case Qt::Key_Return:
         case Qt::Key_Enter:
+            m_pickerTouched = true; // Enter takes the value shown
             commitPicker();
             m_grid->setFocus(Qt::OtherFocusReason);
             return true;

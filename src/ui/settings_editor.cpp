@@ -373,6 +373,10 @@ PageUndo::Table SettingsEditor::undoTable(SettingsModel *model)
     t.rows = SettingsModel::Rows;
     t.columns = PickColumn + 1;
     t.text = [model](int row, int column) {
+        // A pick item's value is its selection (the last column). The entry its pick list
+        // writes into the Content cell when it is left only shows that selection: looking
+        // through the pick lists changes nothing.
+        if (column == SettingsModel::ContentColumn && SettingsModel::isPickItem(row)) return QString();
         if (column < SettingsModel::Columns) return model->text(row, column);
         return SettingsModel::isPickItem(row) ? QString::number(model->pickSelection(row)) : QString();
     };
