@@ -206,10 +206,12 @@ void HistoryPage::showAllClick()
     m_strngrd4->setUpdatesEnabled(false);
     log.showAll(m_model);
     m_strngrd4->setUpdatesEnabled(true);
+    // The range fields say what is shown: the whole log, as a filter would take it.
+    if (const auto [first, last] = log.days(); first.isValid()) setRangeDays(first, last);
     m_reporter.setStatus(QStringLiteral("All %1 records shown").arg(log.size()));
 }
 
-void HistoryPage::filterDays(QDate first, QDate last)
+void HistoryPage::setRangeDays(QDate first, QDate last)
 {
     // The filter keeps what lies strictly inside its range: from the last second of the
     // day before to midnight after.
@@ -217,6 +219,11 @@ void HistoryPage::filterDays(QDate first, QDate last)
     m_dtp2->setTime(QTime(23, 59, 59));
     m_dtp3->setDate(last.addDays(1));
     m_dtp4->setTime(QTime(0, 0, 0));
+}
+
+void HistoryPage::filterDays(QDate first, QDate last)
+{
+    setRangeDays(first, last);
     btn20Click();
 }
 

@@ -12,6 +12,7 @@
 #include "ui/widget_placing.h"
 
 #include <QAbstractItemView>
+#include <QApplication>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QDesktopServices>
@@ -161,9 +162,11 @@ void TForm1::FormCreate()
 
     auto *undo = new QShortcut(QKeySequence::Undo, this);
     connect(undo, &QShortcut::activated, this, &TForm1::undoPage);
+    // Redo answers both keys users know from other programs, whatever the desktop binds.
     QList<QKeySequence> redoKeys = QKeySequence::keyBindings(QKeySequence::Redo);
-    if (!redoKeys.contains(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z)))
-        redoKeys << QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z);
+    for (const QKeySequence &k :
+         {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), QKeySequence(Qt::CTRL | Qt::Key_Y)})
+        if (!redoKeys.contains(k)) redoKeys << k;
     auto *redo = new QShortcut(this);
     redo->setKeys(redoKeys);
     connect(redo, &QShortcut::activated, this, &TForm1::redoPage);
@@ -249,7 +252,7 @@ void TForm1::buildPages()
     frame->setFrameShape(QFrame::Box);
     frame->setGeometry(63, 39, 761, 521);
     auto *picture = new HelpPicture(frame);
-    picture->setGeometry(1, 1, 759, 505 + 14);
+    picture->setGeometry(1, 1, 759, 505);
 
     m_devicePages = {m_settingsPage, m_numberListPage, m_historyPage};
     for (DevicePage *p : std::as_const(m_devicePages)) {
@@ -341,6 +344,14 @@ void TForm1::layoutStatusBar()
 
 bool TForm1::eventFilter(QObject *watched, QEvent *event)
 {
+    if (event->type() == QEvent::ShortcutOverride &&
+        static_cast<QKeyEvent *>(event)->keyCombination() == QKeyCombination(Qt::CTRL, Qt::Key_E)) {
+        auto *widget = qobject_cast<QWidget *>(watched);
+        if (widget && widget->window() == this) {
+            event->ignore(); // the window's shortcut takes the key
+            return true;
+        }
+    }
     if (watched == m_stat1 && event->type() == QEvent::Resize) layoutStatusBar();
     if (watched == m_statusText && event->type() == QEvent::MouseButtonRelease &&
         !m_reporter->savedFile().isEmpty()) {
@@ -376,6 +387,8 @@ void TForm1::buildShortcuts()
     void (TForm1::*const handlers[3])() = {&TForm1::readPage, &TForm1::savePage, &TForm1::exportPage};
     for (int i = 0; i < 3; ++i)
         connect(new QShortcut(keys[i], this), &QShortcut::activated, this, handlers[i]);
+    // A text field would take Ctrl+E for itself (the end of its line); in this window it exports.
+    qApp->installEventFilter(this);
     // The key is named in the tooltip of the button it presses.
     for (const PageKeys &k : kPageKeys)
         for (int i = 0; i < 3; ++i)

@@ -187,6 +187,10 @@ private slots:
         QCOMPARE(HelpPicture::steps().size(), 12);
         QVERIFY(HelpPicture::steps().join(' ').contains(QStringLiteral("dialout")));
         QVERIFY(HelpPicture::steps().join(' ').contains(QStringLiteral("ttyUSB0")));
+        // The key list, however its lines wrap, lies whole on the picture.
+        FormRig rig({}, false);
+        const auto *picture = rig.w<HelpPicture>("img_help");
+        QVERIFY(QRectF(picture->rect()).contains(picture->keysRect()));
     }
 
     void openAndCloseTheSimulatedUnit()
