@@ -57,6 +57,22 @@ public:
     }
 };
 
+// Holds the grid 7 pixels left of and 1 pixel above its own corner, where the grid was
+// laid out in its scroll box: the grid's frame there lies outside the box.
+class GridHolder : public QWidget
+{
+public:
+    using QWidget::QWidget;
+    QWidget *grid = nullptr;
+
+protected:
+    void resizeEvent(QResizeEvent *event) override
+    {
+        QWidget::resizeEvent(event);
+        if (grid) grid->setGeometry(-7, -1, width() + 7, height() + 1);
+    }
+};
+
 } // namespace
 
 HistoryPage::HistoryPage(LinkSession &session, Reporter &reporter, FileDialogs *files, Clock clock,
@@ -130,9 +146,11 @@ void HistoryPage::buildGrid()
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(4);
 
-    auto *grid = new OnScreenTableView(box);
+    auto *holder = new GridHolder(box);
+    layout->addWidget(holder, 1);
+    auto *grid = new OnScreenTableView(holder);
+    holder->grid = grid;
     grid->setObjectName(QStringLiteral("strngrd4"));
-    layout->addWidget(grid, 1);
     grid->setModel(&m_model);
     grid->setItemDelegate(new CentredCellDelegate(grid));
     grid->horizontalHeader()->hide();

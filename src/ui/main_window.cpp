@@ -29,6 +29,7 @@
 #include <QScrollArea>
 #include <QShortcut>
 #include <QSignalBlocker>
+#include <QStyle>
 #include <QTabWidget>
 #include <QTableView>
 #include <QUrl>
@@ -62,6 +63,13 @@ public:
     void showPopup() override
     {
         if (beforePopup) beforePopup();
+        // The field is narrow; its list is as wide as its longest entry.
+        int widest = 0;
+        for (int i = 0; i < count(); ++i)
+            widest = qMax(widest, view()->fontMetrics().horizontalAdvance(itemText(i)));
+        const int frame =
+            2 * view()->frameWidth() + view()->style()->pixelMetric(QStyle::PM_ScrollBarExtent) + 16;
+        view()->setMinimumWidth(qMax(width(), widest + frame));
         QComboBox::showPopup();
     }
 };
@@ -197,10 +205,12 @@ void TForm1::buildTopBar()
     m_cbb9->setObjectName(QStringLiteral("cbb9"));
     m_cbb9->setEditable(true);
     m_cbb9->setInsertPolicy(QComboBox::NoInsert);
-    m_cbb9->setGeometry(85, 8, 89 + 16, 23);
+    m_cbb9->setGeometry(85, 9, 89, 21);
     m_cbb9->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
-    if (auto *view = m_cbb9->view()) view->setMinimumWidth(220);
     connect(m_cbb9, &QComboBox::currentIndexChanged, this, &TForm1::showPortStart);
+    // The tooltip shows a typed path whole too.
+    connect(m_cbb9, &QComboBox::editTextChanged, m_cbb9,
+            [this](const QString &text) { m_cbb9->setToolTip(text); });
 
     m_btn8 = placeButton(m_pnl4, "btn8", QStringLiteral("Open"), {197, 4, 90, 30});
     QLabel *lbl4 = placeLabel(m_pnl4, "lbl4", QStringLiteral("Password:"), {319 - 14, 12, 49 + 14, 13});
@@ -209,7 +219,7 @@ void TForm1::buildTopBar()
 
     m_edt3 = new QLineEdit(QStringLiteral("8530"), m_pnl4);
     m_edt3->setObjectName(QStringLiteral("edt3"));
-    m_edt3->setGeometry(373, 8, 93, 23);
+    m_edt3->setGeometry(373, 9, 93, 21);
     m_btn1 = placeButton(m_pnl4, "btn1", QStringLiteral("Log in"), {485, 4, 90, 30});
 
     connect(m_btn8, &QPushButton::clicked, this, &TForm1::btn8Click);

@@ -242,9 +242,10 @@ SettingsEditor::SettingsEditor(SettingsModel *model, QWidget *parent)
     m_grid->setSelectionBehavior(QAbstractItemView::SelectItems);
     m_grid->setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed |
                             QAbstractItemView::AnyKeyPressed);
-    // The grid is a Tab stop; Tab leaves it rather than moving between cells.
+    // Tab skips the grid (it takes the focus by a click), and moves on rather than between
+    // cells when the grid has it.
     m_grid->setTabKeyNavigation(false);
-    m_grid->setFocusPolicy(Qt::StrongFocus);
+    m_grid->setFocusPolicy(Qt::ClickFocus);
 
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
