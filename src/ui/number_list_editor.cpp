@@ -9,6 +9,7 @@
 #include "numbers/numbers_paste.h"
 #include "ui/cell_frame.h"
 #include "ui/cell_tips.h"
+#include "ui/contrast.h"
 #include "ui/on_screen_table_view.h"
 #include "ui/page_undo.h"
 
@@ -220,7 +221,10 @@ void NumberListDelegate::initStyleOption(QStyleOptionViewItem *option, const QMo
     QStyledItemDelegate::initStyleOption(option, index);
     option->displayAlignment = Qt::AlignCenter;
     option->features &= ~QStyleOptionViewItem::WrapText;
-    if (const QBrush b = background(index); b.style() != Qt::NoBrush) option->backgroundBrush = b;
+    if (const QBrush b = background(index); b.style() != Qt::NoBrush) {
+        option->backgroundBrush = b;
+        option->palette = Contrast::onFixedColour(option->palette, b.color());
+    }
     if (changed(index)) {
         option->font.setBold(true);
         option->fontMetrics = QFontMetrics(option->font);
@@ -236,13 +240,16 @@ void NumberListDelegate::paint(QPainter *painter, const QStyleOptionViewItem &op
     }
     // A ticked box for exactly "yes", an empty one for any other text.
     const QStyle *style = option.widget ? option.widget->style() : QApplication::style();
-    // Selected rows show selected across their check cells too.
+    // Selected rows show selected across their check cells too. The box is the style's
+    // indicator in the cell's colours: on a fixed colour it takes text that reads there.
     const QBrush b = background(index);
-    painter->fillRect(option.rect, (option.state & QStyle::State_Selected) ? option.palette.highlight()
-                                   : b.style() != Qt::NoBrush              ? b
-                                                                           : option.palette.base());
+    const QColor fill = (option.state & QStyle::State_Selected) ? option.palette.color(QPalette::Highlight)
+                        : b.style() != Qt::NoBrush              ? b.color()
+                                                                : option.palette.color(QPalette::Base);
+    painter->fillRect(option.rect, fill);
     QStyleOptionButton box;
-    box.palette = option.palette;
+    box.palette =
+        b.style() != Qt::NoBrush ? Contrast::onFixedColour(option.palette, b.color()) : option.palette;
     box.state = QStyle::State_Enabled |
                 (index.data().toString() == CheckCell::kYes ? QStyle::State_On : QStyle::State_Off);
     const int w = style->pixelMetric(QStyle::PM_IndicatorWidth, nullptr, option.widget);
@@ -250,6 +257,7 @@ void NumberListDelegate::paint(QPainter *painter, const QStyleOptionViewItem &op
     const QRect &r = option.rect;
     box.rect = QRect(r.left() + (r.width() - w) / 2, r.top() + (r.height() - h) / 2, w, h);
     style->drawPrimitive(QStyle::PE_IndicatorCheckBox, &box, painter, option.widget);
+    Contrast::frameIndicatorOnDark(*painter, box.rect, box.palette, fill);
     if (changed(index)) {
         // A check box has no text to make bold: a corner mark shows the change.
         const QPointF c = r.topLeft();

@@ -8,6 +8,7 @@
 #include "settings/settings_model.h"
 #include "ui/cell_frame.h"
 #include "ui/cell_tips.h"
+#include "ui/contrast.h"
 #include "ui/page_undo.h"
 
 #include <QComboBox>
@@ -124,6 +125,7 @@ protected:
         }
         if (index.row() == 0) {
             option->backgroundBrush = kHeaderColour;
+            option->palette = Contrast::onFixedColour(option->palette, kHeaderColour);
             option->displayAlignment = Qt::AlignCenter;
             option->state &= ~QStyle::State_HasFocus;
         } else if (index.column() == 0) {
