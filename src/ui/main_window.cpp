@@ -12,6 +12,7 @@
 #include "ui/widget_placing.h"
 
 #include <QAbstractItemView>
+#include <QApplication>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QDesktopServices>
@@ -28,6 +29,7 @@
 #include <QScrollArea>
 #include <QShortcut>
 #include <QSignalBlocker>
+#include <QStyle>
 #include <QTabWidget>
 #include <QTableView>
 #include <QUrl>
@@ -61,6 +63,13 @@ public:
     void showPopup() override
     {
         if (beforePopup) beforePopup();
+        // The field is narrow; its list is as wide as its longest entry.
+        int widest = 0;
+        for (int i = 0; i < count(); ++i)
+            widest = qMax(widest, view()->fontMetrics().horizontalAdvance(itemText(i)));
+        const int frame =
+            2 * view()->frameWidth() + view()->style()->pixelMetric(QStyle::PM_ScrollBarExtent) + 16;
+        view()->setMinimumWidth(qMax(width(), widest + frame));
         QComboBox::showPopup();
     }
 };
@@ -161,9 +170,11 @@ void TForm1::FormCreate()
 
     auto *undo = new QShortcut(QKeySequence::Undo, this);
     connect(undo, &QShortcut::activated, this, &TForm1::undoPage);
+    // Redo answers both keys users know from other programs, whatever the desktop binds.
     QList<QKeySequence> redoKeys = QKeySequence::keyBindings(QKeySequence::Redo);
-    if (!redoKeys.contains(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z)))
-        redoKeys << QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z);
+    for (const QKeySequence &k :
+         {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), QKeySequence(Qt::CTRL | Qt::Key_Y)})
+        if (!redoKeys.contains(k)) redoKeys << k;
     auto *redo = new QShortcut(this);
     redo->setKeys(redoKeys);
     connect(redo, &QShortcut::activated, this, &TForm1::redoPage);
@@ -194,10 +205,12 @@ void TForm1::buildTopBar()
     m_cbb9->setObjectName(QStringLiteral("cbb9"));
     m_cbb9->setEditable(true);
     m_cbb9->setInsertPolicy(QComboBox::NoInsert);
-    m_cbb9->setGeometry(85, 8, 89 + 16, 23);
+    m_cbb9->setGeometry(85, 9, 89, 21);
     m_cbb9->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
-    if (auto *view = m_cbb9->view()) view->setMinimumWidth(220);
     connect(m_cbb9, &QComboBox::currentIndexChanged, this, &TForm1::showPortStart);
+    // The tooltip shows a typed path whole too.
+    connect(m_cbb9, &QComboBox::editTextChanged, m_cbb9,
+            [this](const QString &text) { m_cbb9->setToolTip(text); });
 
     m_btn8 = placeButton(m_pnl4, "btn8", QStringLiteral("Open"), {197, 4, 90, 30});
     QLabel *lbl4 = placeLabel(m_pnl4, "lbl4", QStringLiteral("Password:"), {319 - 14, 12, 49 + 14, 13});
@@ -206,7 +219,7 @@ void TForm1::buildTopBar()
 
     m_edt3 = new QLineEdit(QStringLiteral("8530"), m_pnl4);
     m_edt3->setObjectName(QStringLiteral("edt3"));
-    m_edt3->setGeometry(373, 8, 93, 23);
+    m_edt3->setGeometry(373, 9, 93, 21);
     m_btn1 = placeButton(m_pnl4, "btn1", QStringLiteral("Log in"), {485, 4, 90, 30});
 
     connect(m_btn8, &QPushButton::clicked, this, &TForm1::btn8Click);
@@ -249,7 +262,7 @@ void TForm1::buildPages()
     frame->setFrameShape(QFrame::Box);
     frame->setGeometry(63, 39, 761, 521);
     auto *picture = new HelpPicture(frame);
-    picture->setGeometry(1, 1, 759, 505 + 14);
+    picture->setGeometry(1, 1, 759, 505);
 
     m_devicePages = {m_settingsPage, m_numberListPage, m_historyPage};
     for (DevicePage *p : std::as_const(m_devicePages)) {
@@ -341,6 +354,14 @@ void TForm1::layoutStatusBar()
 
 bool TForm1::eventFilter(QObject *watched, QEvent *event)
 {
+    if (event->type() == QEvent::ShortcutOverride &&
+        static_cast<QKeyEvent *>(event)->keyCombination() == QKeyCombination(Qt::CTRL, Qt::Key_E)) {
+        auto *widget = qobject_cast<QWidget *>(watched);
+        if (widget && widget->window() == this) {
+            event->ignore(); // the window's shortcut takes the key
+            return true;
+        }
+    }
     if (watched == m_stat1 && event->type() == QEvent::Resize) layoutStatusBar();
     if (watched == m_statusText && event->type() == QEvent::MouseButtonRelease &&
         !m_reporter->savedFile().isEmpty()) {
@@ -376,6 +397,8 @@ void TForm1::buildShortcuts()
     void (TForm1::*const handlers[3])() = {&TForm1::readPage, &TForm1::savePage, &TForm1::exportPage};
     for (int i = 0; i < 3; ++i)
         connect(new QShortcut(keys[i], this), &QShortcut::activated, this, handlers[i]);
+    // A text field would take Ctrl+E for itself (the end of its line); in this window it exports.
+    qApp->installEventFilter(this);
     // The key is named in the tooltip of the button it presses.
     for (const PageKeys &k : kPageKeys)
         for (int i = 0; i < 3; ++i)

@@ -75,7 +75,7 @@ public slots:
     void pgc1Change(int index);
     // Stop (the button, or Escape): ends the running transfer and its outstanding request at once.
     void btnStopClick();
-    // Ctrl+Z and Ctrl+Shift+Z: undo and redo on the current page.
+    // Ctrl+Z, and Ctrl+Y or Ctrl+Shift+Z: undo and redo on the current page.
     void undoPage();
     void redoPage();
     // F5, Ctrl+S and Ctrl+E: the current page's read, save and export buttons, when enabled.
@@ -89,7 +89,8 @@ protected:
     // Asks first while an operation runs on the unit (naming it and what the unit then holds),
     // and when the settings or the number list hold changes not saved to the unit.
     void closeEvent(QCloseEvent *event) override;
-    // The status bar's width-dependent parts, and a click on a saved file's path.
+    // The status bar's width-dependent parts, a click on a saved file's path, and Ctrl+E
+    // wherever the focus is in the window.
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
