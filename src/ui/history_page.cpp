@@ -110,6 +110,7 @@ HistoryPage::HistoryPage(LinkSession &session, Reporter &reporter, FileDialogs *
     buildGrid();
     setMinimumSize(900, 47 + 297 + 30 + 8);
     m_controls = {btn19, btn20, btn23, btn13, btn18}; // Show all needs no unit: it shows what was read
+    m_keyButtons = {btn19, nullptr, btn13};
     connect(showAll, &QPushButton::clicked, this, &HistoryPage::showAllClick);
     connect(m_btnChart, &QPushButton::toggled, this, &HistoryPage::setChartShown);
     // A read that ends early still leaves its records as the log to filter.

@@ -67,6 +67,7 @@ NumberListPage::NumberListPage(LinkSession &session, Reporter &reporter, FileDia
     layout->addLayout(middle, 1);
     layout->addWidget(strip);
     m_controls = {btn10, btn9, btn14, btn15, btn3, btn6, btn7};
+    m_keyButtons = {btn10, btn9, btn15};
     connect(btn9, &QPushButton::clicked, this, &NumberListPage::btn9Click);
     connect(btn10, &QPushButton::clicked, this, &NumberListPage::btn10Click);
     connect(btn6, &QPushButton::clicked, this, &NumberListPage::btn6Click);

@@ -38,6 +38,7 @@ SettingsPage::SettingsPage(LinkSession &session, Reporter &reporter, FileDialogs
     // neither on the unit nor marked as unsaved.
     m_editor->setEditGuard([this] { return refuseWhileTransferring(m_reporter); });
     m_controls = {btn21, btn22, btn16, btn17};
+    m_keyButtons = {btn21, btn22, btn17};
     connect(btn21, &QPushButton::clicked, this, &SettingsPage::btn21Click);
     connect(btn22, &QPushButton::clicked, this, &SettingsPage::btn22Click);
     connect(btn16, &QPushButton::clicked, this, &SettingsPage::btn16Click);
