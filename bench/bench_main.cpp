@@ -13,6 +13,7 @@
 #include "link/paged_transfer.h"
 #include "link/reporter.h"
 #include "numbers/numbers_codec.h"
+#include "numbers/numbers_diff.h"
 #include "numbers/numbers_find.h"
 #include "numbers/numbers_import.h"
 #include "numbers/numbers_model.h"
@@ -255,6 +256,18 @@ void benchNumbers()
                   NumbersCodec::encodePage(p, table);
           }),
           "ms");
+    // What Save asks about: the table's pages against the unit's, unchanged and all deleted.
+    QList<PageBytes> unit;
+    for (int p = 0; p < kNumberPages; ++p) {
+        PageBytes page;
+        std::copy(bytes + p * kPageSize, bytes + (p + 1) * kPageSize, page.begin());
+        unit << page;
+    }
+    print("numbers.diff_unchanged.ms",
+          medianMs([&] { NumbersDiff::compare(unit, NumbersDiff::tablePages(table)); }), "ms");
+    table.pressDeleteAll();
+    print("numbers.diff_delete_all.ms",
+          medianMs([&] { NumbersDiff::compare(unit, NumbersDiff::tablePages(table)); }), "ms");
 }
 
 void benchHistory()

@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Builds everything with AddressSanitizer and UndefinedBehaviorSanitizer and runs every test.
+# Builds everything with AddressSanitizer and UndefinedBehaviorSanitizer and runs every test,
+# then builds the two Debian packages and checks them with lintian.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/deps.sh
@@ -10,3 +11,5 @@ ctest --output-on-failure -j2 --timeout 300
 cd ..
 # A few seconds of each fuzz target as a smoke test; scripts/fuzz.sh runs them longer.
 bash scripts/fuzz.sh 5
+# The two Debian packages, built in Release and checked with lintian, which must print nothing.
+bash scripts/package.sh

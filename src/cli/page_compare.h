@@ -15,10 +15,11 @@ namespace zc::cli {
 QList<PageBytes> settingsPages(const SettingsModel &model);
 QList<PageBytes> numbersPages(const NumbersModel &model);
 
-// Lines "7.Auto Arm …: 10 → 15" for every item whose shown content differs between the
-// unit's pages and the pages a write would send.
+// The area's diff (the window's save questions show the same): lines "7.Auto Arm …: 10 → 15"
+// for every item whose shown content differs between the unit's pages and the pages a
+// write would send.
 QStringList settingsChanges(const QList<PageBytes> &unit, const QList<PageBytes> &written);
-// Lines "row 12: old → new" for every list row whose shown cells differ.
+// Lines "row 12: old → new" for every list row whose entry differs.
 QStringList numbersChanges(const QList<PageBytes> &unit, const QList<PageBytes> &written);
 
 // Every difference between the pages sent and the pages read back, byte for byte, one line

@@ -5,7 +5,10 @@
 
 #include "history/history_model.h"
 
+#include <QDate>
 #include <QList>
+
+#include <utility>
 
 namespace zc {
 
@@ -21,6 +24,8 @@ public:
     void takeFrom(const HistoryModel &model);
     // Writes every record into the table from row 1, the rest emptied.
     void showAll(HistoryModel &model) const { model.replaceRecords(m_records); }
+    // The first and the last day a record is dated; invalid dates when no record has a date.
+    std::pair<QDate, QDate> days() const;
 
 private:
     QList<HistoryModel::Record> m_records;

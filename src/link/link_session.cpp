@@ -27,6 +27,7 @@ void LinkSession::open(const QString &path)
 {
     abandonAll();
     m_tmr1.stopRule();
+    emit portChanged();
     m_cm1.SetCommName(path);
     m_cm1.OpenPort();
 }
@@ -37,6 +38,7 @@ void LinkSession::close()
     abandonAll(&behind);
     m_tmr1.stopRule();
     m_cm1.ClosePort();
+    emit portChanged();
     // Closing the port in the middle of a save leaves the unit with part of it: say which.
     if (!behind.isEmpty()) {
         m_reporter.messageBox(QStringLiteral("The port was closed; the transfer was stopped.\n") + behind);
@@ -81,6 +83,7 @@ void LinkSession::cm1RequestHangup(const QString &why)
     QString behind;
     const bool wasWaiting = abandonAll(&behind, Interruption::PortLost);
     m_tmr1.stopRule();
+    emit portChanged();
     emit portLost(why);
     m_reporter.setStatus(QStringLiteral("Serial port lost"));
     if (!behind.isEmpty()) m_reporter.setLastingStatus(behind);

@@ -62,6 +62,8 @@ public:
     bool abandonAll(QString *leftBehind = nullptr, Interruption why = Interruption::Abandoned);
 
 signals:
+    // The port was opened, closed or lost: the unit on it may be another one now.
+    void portChanged();
     // The device went away: the port is closed and every operation ended (the user was told).
     void portLost(const QString &why);
 

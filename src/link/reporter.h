@@ -39,9 +39,11 @@ public:
     enum class Default { Ok, Cancel };
     enum class Prompt { Question, Warning };
     // A question or warning box as above, with the given default button; true for OK.
-    virtual bool confirm(const QString &text, Prompt kind, Default byDefault)
+    // details, when given, is a longer text the user can open under a Details button.
+    virtual bool confirm(const QString &text, Prompt kind, Default byDefault, const QString &details = {})
     {
         (void)byDefault;
+        (void)details;
         return kind == Prompt::Warning ? warningOkCancel(text) : question(text);
     }
     // A file was written: the status line names its whole path.

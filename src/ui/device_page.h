@@ -9,6 +9,8 @@
 
 #include <QList>
 
+#include <array>
+
 class QPushButton;
 class QWidget;
 
@@ -30,6 +32,12 @@ public:
     // about the table's changes.
     virtual void commitEdits() {}
 
+    // The keys every device page answers: F5 reads, Ctrl+S saves, Ctrl+E exports, each by
+    // pressing the page's own button for it (nullptr where the page has none).
+    enum class Key { Read, Save, Export };
+    static constexpr int KeyCount = 3;
+    QPushButton *keyButton(Key key) const { return m_keyButtons[std::size_t(key)]; }
+
     // The table holds changes not saved to the unit.
     bool hasUnsavedChanges() const
     {
@@ -46,6 +54,10 @@ public:
                                .arg(t.writing() ? QStringLiteral("A save") : QStringLiteral("A read")));
         return true;
     }
+
+protected:
+    // Set by the page when it makes its buttons, in Key order.
+    std::array<QPushButton *, KeyCount> m_keyButtons{};
 };
 
 } // namespace zc

@@ -82,9 +82,11 @@ QString PageFiles::askWorkbookToSave(const QString &prefix, const QString &dialo
         if (chosen.isEmpty()) return {};
         const QString target = WorkbookWriter::xlsxPath(chosen);
         const QFileInfo info(target);
+        // Enter keeps the file: replacing it is the choice that loses data.
         if (!info.exists() || info.isDir() ||
-            m_reporter.question(QStringLiteral("%1 already exists.\nDo you want to replace it?")
-                                    .arg(QDir::toNativeSeparators(target))))
+            m_reporter.confirm(QStringLiteral("%1 already exists.\nDo you want to replace it?")
+                                   .arg(QDir::toNativeSeparators(target)),
+                               Reporter::Prompt::Question, Reporter::Default::Cancel))
             return target;
         folder = QFileInfo(chosen).absolutePath();
         name = QFileInfo(chosen).fileName();

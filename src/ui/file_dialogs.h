@@ -59,8 +59,8 @@ public:
     QString stampedName(const QString &prefix) const;
     // The save dialog dialogName for a workbook, in the export folder with the stamped name
     // proposed. Returns the file that will really be written (x.xls chosen: x.xlsx), after
-    // asking whether to replace it when it exists (Cancel shows the dialog again); "" when
-    // cancelled.
+    // asking whether to replace it when it exists (Cancel, the default, shows the dialog
+    // again); "" when cancelled.
     QString askWorkbookToSave(const QString &prefix, const QString &dialogName = {});
     // The open dialog dialogName for a workbook, in the export folder; "" when cancelled.
     QString askWorkbookToOpen(const QString &dialogName = {});

@@ -44,7 +44,24 @@ QString HelpPicture::keys()
 {
     return QStringLiteral(
         "Keys: F5 reads the current page, Ctrl+S saves it (settings and list), Ctrl+E exports "
-        "it, Esc stops a transfer, Ctrl+Z / Ctrl+Shift+Z undo and redo.");
+        "it, Esc stops a transfer, Ctrl+Z undoes, Ctrl+Y or Ctrl+Shift+Z redoes.");
+}
+
+QRectF HelpPicture::keysRect() const
+{
+    // The key list sits at the bottom of the card, as tall as its wrapped lines need.
+    const qreal width = this->width() - 58;
+    const QRectF bounds =
+        QFontMetricsF(keysFont())
+            .boundingRect(QRectF(0, 0, width, 1000), Qt::AlignLeft | Qt::TextWordWrap, keys());
+    return QRectF(30, height() - 10 - bounds.height(), width, bounds.height());
+}
+
+QFont HelpPicture::keysFont() const
+{
+    QFont f = font();
+    f.setPixelSize(12);
+    return f;
 }
 
 void HelpPicture::paintEvent(QPaintEvent *)
@@ -65,15 +82,27 @@ void HelpPicture::paintEvent(QPaintEvent *)
     const QRectF titleRect(24, 14, width() - 48, 40);
     p.drawText(titleRect, Qt::AlignHCenter | Qt::AlignVCenter, title());
 
+    // The steps fill the room between the title and the key list; a font too large for it
+    // is made smaller, so neither is cut.
+    const QRectF keysAt = keysRect();
+    const QStringList list = steps();
+    const qreal top = 66, numWidth = 34, textLeft = 30 + numWidth, textWidth = width() - textLeft - 28;
     QFont stepFont = font();
-    stepFont.setPixelSize(14);
+    const auto heightAt = [&](qreal px) {
+        stepFont.setPixelSize(int(px));
+        const QFontMetricsF fm(stepFont);
+        qreal h = 0;
+        for (const QString &step : list)
+            h += fm.boundingRect(QRectF(0, 0, textWidth, 1000), Qt::TextWordWrap, step).height() + 8;
+        return h;
+    };
+    int px = 14;
+    while (px > 9 && top + heightAt(px) > keysAt.top())
+        --px;
+    stepFont.setPixelSize(px);
     QFont numFont = stepFont;
     numFont.setBold(true);
-    const QStringList list = steps();
-    qreal y = 66;
-    const qreal numWidth = 34;
-    const qreal textLeft = 30 + numWidth;
-    const qreal textWidth = width() - textLeft - 28;
+    qreal y = top;
     for (int i = 0; i < list.size(); ++i) {
         p.setFont(stepFont);
         const QRectF bounds = p.boundingRect(QRectF(textLeft, y, textWidth, 200), Qt::TextWordWrap, list[i]);
@@ -86,12 +115,9 @@ void HelpPicture::paintEvent(QPaintEvent *)
         p.drawText(QRectF(textLeft, y, textWidth, bounds.height()), Qt::TextWordWrap, list[i]);
         y += bounds.height() + 8;
     }
-    QFont keyFont = stepFont;
-    keyFont.setPixelSize(12);
-    p.setFont(keyFont);
+    p.setFont(keysFont());
     p.setPen(QColor(20, 80, 30));
-    p.drawText(QRectF(30, height() - 30, width() - 58, 22),
-               Qt::AlignLeft | Qt::AlignVCenter | Qt::TextWordWrap, keys());
+    p.drawText(keysAt, Qt::AlignLeft | Qt::TextWordWrap, keys());
 }
 
 } // namespace zc

@@ -15,9 +15,14 @@ public:
     static QStringList steps();
     // The keys of the pages' buttons, one line.
     static QString keys();
+    // Where the key list is drawn: at the bottom, as tall as its wrapped lines.
+    QRectF keysRect() const;
 
 protected:
     void paintEvent(QPaintEvent *) override;
+
+private:
+    QFont keysFont() const;
 };
 
 } // namespace zc

@@ -57,6 +57,22 @@ public:
     }
 };
 
+// Holds the grid 7 pixels left of and 1 pixel above its own corner, where the grid was
+// laid out in its scroll box: the grid's frame there lies outside the box.
+class GridHolder : public QWidget
+{
+public:
+    using QWidget::QWidget;
+    QWidget *grid = nullptr;
+
+protected:
+    void resizeEvent(QResizeEvent *event) override
+    {
+        QWidget::resizeEvent(event);
+        if (grid) grid->setGeometry(-7, -1, width() + 7, height() + 1);
+    }
+};
+
 } // namespace
 
 HistoryPage::HistoryPage(LinkSession &session, Reporter &reporter, FileDialogs *files, Clock clock,
@@ -94,6 +110,7 @@ HistoryPage::HistoryPage(LinkSession &session, Reporter &reporter, FileDialogs *
     buildGrid();
     setMinimumSize(900, 47 + 297 + 30 + 8);
     m_controls = {btn19, btn20, btn23, btn13, btn18}; // Show all needs no unit: it shows what was read
+    m_keyButtons = {btn19, nullptr, btn13};
     connect(showAll, &QPushButton::clicked, this, &HistoryPage::showAllClick);
     connect(m_btnChart, &QPushButton::toggled, this, &HistoryPage::setChartShown);
     // A read that ends early still leaves its records as the log to filter.
@@ -132,9 +149,11 @@ void HistoryPage::buildGrid()
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(4);
 
-    auto *grid = new OnScreenTableView(box);
+    auto *holder = new GridHolder(box);
+    layout->addWidget(holder, 1);
+    auto *grid = new OnScreenTableView(holder);
+    holder->grid = grid;
     grid->setObjectName(QStringLiteral("strngrd4"));
-    layout->addWidget(grid, 1);
     grid->setModel(&m_model);
     grid->setItemDelegate(new CentredCellDelegate(grid));
     grid->horizontalHeader()->hide();
@@ -208,10 +227,12 @@ void HistoryPage::showAllClick()
     m_strngrd4->setUpdatesEnabled(false);
     log.showAll(m_model);
     m_strngrd4->setUpdatesEnabled(true);
+    // The range fields say what is shown: the whole log, as a filter would take it.
+    if (const auto [first, last] = log.days(); first.isValid()) setRangeDays(first, last);
     m_reporter.setStatus(QStringLiteral("All %1 records shown").arg(log.size()));
 }
 
-void HistoryPage::filterDays(QDate first, QDate last)
+void HistoryPage::setRangeDays(QDate first, QDate last)
 {
     // The filter keeps what lies strictly inside its range: from the last second of the
     // day before to midnight after.
@@ -219,6 +240,11 @@ void HistoryPage::filterDays(QDate first, QDate last)
     m_dtp2->setTime(QTime(23, 59, 59));
     m_dtp3->setDate(last.addDays(1));
     m_dtp4->setTime(QTime(0, 0, 0));
+}
+
+void HistoryPage::filterDays(QDate first, QDate last)
+{
+    setRangeDays(first, last);
     btn20Click();
 }
 

@@ -59,6 +59,8 @@ protected:
     void showEvent(QShowEvent *event) override;
 
 private:
+    // Sets the filter range to hold the days first..last whole.
+    void setRangeDays(QDate first, QDate last);
     void buildGrid();
     void buildChart();
     void refreshChart();

@@ -8,10 +8,13 @@
 #include "ui/page_tabs.h"
 #include "ui/page_undo.h"
 #include "ui/settings_editor.h"
+#include "ui/status_bar.h"
+#include "ui/top_bar.h"
 #include "ui/transfer_progress.h"
 #include "ui/widget_placing.h"
 
 #include <QAbstractItemView>
+#include <QApplication>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QDesktopServices>
@@ -28,6 +31,7 @@
 #include <QScrollArea>
 #include <QShortcut>
 #include <QSignalBlocker>
+#include <QStyle>
 #include <QTabWidget>
 #include <QTableView>
 #include <QUrl>
@@ -36,49 +40,6 @@
 #include <algorithm>
 
 namespace zc {
-
-namespace {
-
-QPixmap lampPixmap(const QColor &colour)
-{
-    QPixmap pm(17, 17);
-    pm.fill(Qt::white);
-    QPainter p(&pm);
-    p.setRenderHint(QPainter::Antialiasing);
-    p.setPen(Qt::NoPen);
-    p.setBrush(colour);
-    p.drawEllipse(QRectF(0, 0, 17, 17));
-    return pm;
-}
-
-// The port list, listed again each time it opens so that a unit plugged in later appears.
-class PortBox : public QComboBox
-{
-public:
-    using QComboBox::QComboBox;
-    std::function<void()> beforePopup;
-
-    void showPopup() override
-    {
-        if (beforePopup) beforePopup();
-        QComboBox::showPopup();
-    }
-};
-
-constexpr int kStopWidth = 60;
-
-// Blanks and control characters at either end of a typed port name are dropped.
-QString trimPortName(const QString &text)
-{
-    qsizetype b = 0, e = text.size();
-    while (b < e && text.at(b).unicode() <= 0x20)
-        ++b;
-    while (e > b && text.at(e - 1).unicode() <= 0x20)
-        --e;
-    return text.mid(b, e - b);
-}
-
-} // namespace
 
 TForm1::TForm1(const Options &options, QWidget *parent)
     : QWidget(parent), m_options(options), m_tmr2(options.statusClearMs, this)
@@ -126,27 +87,31 @@ void TForm1::FormCreate()
     m_tmr2.setObjectName(QStringLiteral("tmr2"));
     m_tmr2.setTimerType(Qt::PreciseTimer);
 
-    buildTopBar();
-    buildStatusBar();
-    m_statusCtrl = std::make_unique<Tstatusbar_ctrl>(m_statusText, &m_tmr2);
-    m_progressCtrl = std::make_unique<Tprogressbar_ctrl>(m_pb1);
-    m_reporter = std::make_unique<WindowReporter>(this, m_statusText, m_statusCtrl.get(),
-                                                  m_progressCtrl.get(), m_options.dialogs);
+    m_topBar = new TopBar(m_options.discoverPorts, m_client);
+    connect(m_topBar, &TopBar::openClicked, this, &TForm1::btn8Click);
+    connect(m_topBar, &TopBar::loginClicked, this, &TForm1::btn1Click);
+    m_stat1 = new StatusBar(ClientWidth, m_client);
+    QLabel *statusText = m_stat1->statusText();
+    m_statusCtrl = std::make_unique<Tstatusbar_ctrl>(statusText, &m_tmr2);
+    m_progressCtrl = std::make_unique<Tprogressbar_ctrl>(m_stat1->progressBar());
+    m_reporter = std::make_unique<WindowReporter>(this, statusText, m_statusCtrl.get(), m_progressCtrl.get(),
+                                                  m_options.dialogs);
+    m_stat1->onPanelWidths = [this](int own, int wide) { m_reporter->setPanelWidths(own, wide); };
     m_session = std::make_unique<LinkSession>(*m_reporter, m_options.replyTimeoutMs, this);
-    m_progressText = new TransferProgressText(m_pb1, this); // page count and time left on pb1
+    // Page count and time left on pb1.
+    m_progressText = new TransferProgressText(m_stat1->progressBar(), this);
     buildPages();
-    buildStopButton();
+    m_btnStop = m_stat1->addStopButton();
+    connect(m_btnStop, &QPushButton::clicked, this, &TForm1::btnStopClick);
     auto *column = new QVBoxLayout(m_client);
     column->setContentsMargins(0, 0, 0, 0);
     column->setSpacing(0);
-    column->addWidget(m_pnl4);
+    column->addWidget(m_topBar);
     column->addWidget(m_scroll, 1);
     column->addWidget(m_stat1);
     m_scroll->setWidget(m_pgc1);
     fitPageArea();
-    m_stat1->installEventFilter(this);
-    m_statusText->installEventFilter(this);
-    layoutStatusBar();
+    statusText->installEventFilter(this);
 
     // Centre on the screen: the window's height plus 40 leaves room for a panel.
     if (const QScreen *screen = QGuiApplication::primaryScreen()) {
@@ -159,62 +124,23 @@ void TForm1::FormCreate()
         if (outcome.completed()) loginCheck(m_session->login().reply);
     });
 
-    if (m_options.discoverPorts) fillPortList();
-
     auto *undo = new QShortcut(QKeySequence::Undo, this);
     connect(undo, &QShortcut::activated, this, &TForm1::undoPage);
+    // Redo answers both keys users know from other programs, whatever the desktop binds.
     QList<QKeySequence> redoKeys = QKeySequence::keyBindings(QKeySequence::Redo);
-    if (!redoKeys.contains(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z)))
-        redoKeys << QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z);
+    for (const QKeySequence &k :
+         {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), QKeySequence(Qt::CTRL | Qt::Key_Y)})
+        if (!redoKeys.contains(k)) redoKeys << k;
     auto *redo = new QShortcut(this);
     redo->setKeys(redoKeys);
     connect(redo, &QShortcut::activated, this, &TForm1::redoPage);
     buildShortcuts();
 
-    m_statusPanel0->setText(QStringLiteral("COM Port:"));
+    m_stat1->portPanel()->setText(QStringLiteral("COM Port:"));
 
     connect(m_session.get(), &LinkSession::portLost, this, &TForm1::cm1RequestHangup);
     connect(&m_tmr2, &QTimer::timeout, this, &TForm1::tmr2Timer);
     m_tmr2.startRule();
-}
-
-void TForm1::buildTopBar()
-{
-    m_pnl4 = new QWidget(m_client);
-    m_pnl4->setObjectName(QStringLiteral("pnl4"));
-    m_pnl4->setFixedHeight(36);
-
-    QFont labelFont = font();
-    labelFont.setPixelSize(12);
-    QLabel *lbl3 = placeLabel(m_pnl4, "lbl3", QStringLiteral("COM Port:"), {28 - 14, 13, 49 + 14, 13});
-    lbl3->setFont(labelFont);
-    lbl3->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-
-    auto *ports = new PortBox(m_pnl4);
-    if (m_options.discoverPorts) ports->beforePopup = [this] { fillPortList(); };
-    m_cbb9 = ports;
-    m_cbb9->setObjectName(QStringLiteral("cbb9"));
-    m_cbb9->setEditable(true);
-    m_cbb9->setInsertPolicy(QComboBox::NoInsert);
-    m_cbb9->setGeometry(85, 8, 89 + 16, 23);
-    m_cbb9->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
-    if (auto *view = m_cbb9->view()) view->setMinimumWidth(220);
-    connect(m_cbb9, &QComboBox::currentIndexChanged, this, &TForm1::showPortStart);
-
-    m_btn8 = placeButton(m_pnl4, "btn8", QStringLiteral("Open"), {197, 4, 90, 30});
-    QLabel *lbl4 = placeLabel(m_pnl4, "lbl4", QStringLiteral("Password:"), {319 - 14, 12, 49 + 14, 13});
-    lbl4->setFont(labelFont);
-    lbl4->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-
-    m_edt3 = new QLineEdit(QStringLiteral("8530"), m_pnl4);
-    m_edt3->setObjectName(QStringLiteral("edt3"));
-    m_edt3->setGeometry(373, 8, 93, 23);
-    m_btn1 = placeButton(m_pnl4, "btn1", QStringLiteral("Log in"), {485, 4, 90, 30});
-
-    connect(m_btn8, &QPushButton::clicked, this, &TForm1::btn8Click);
-    connect(m_btn1, &QPushButton::clicked, this, &TForm1::btn1Click);
-    // Enter in the password field logs in.
-    connect(m_edt3, &QLineEdit::returnPressed, this, &TForm1::btn1Click);
 }
 
 void TForm1::buildPages()
@@ -251,7 +177,7 @@ void TForm1::buildPages()
     frame->setFrameShape(QFrame::Box);
     frame->setGeometry(63, 39, 761, 521);
     auto *picture = new HelpPicture(frame);
-    picture->setGeometry(1, 1, 759, 505 + 14);
+    picture->setGeometry(1, 1, 759, 505);
 
     m_devicePages = {m_settingsPage, m_numberListPage, m_historyPage};
     for (DevicePage *p : std::as_const(m_devicePages)) {
@@ -266,61 +192,6 @@ void TForm1::buildPages()
     connect(m_pgc1, &QTabWidget::currentChanged, this, &TForm1::fitPageArea);
 }
 
-void TForm1::buildStatusBar()
-{
-    m_stat1 = new QWidget(m_client);
-    m_stat1->setObjectName(QStringLiteral("stat1"));
-    m_stat1->setFixedHeight(24);
-
-    auto panelFrame = [this](int x, int w) {
-        auto *f = new QFrame(m_stat1);
-        f->setFrameShape(QFrame::Panel);
-        f->setFrameShadow(QFrame::Sunken);
-        f->setGeometry(x, 0, w, 24);
-        return f;
-    };
-    panelFrame(0, 100);
-    m_statusPanel0 = new QLabel(m_stat1);
-    m_statusPanel0->setObjectName(QStringLiteral("stat1_panel0"));
-    m_statusPanel0->setGeometry(0, 0, 100, 24);
-    m_statusPanel0->setAlignment(Qt::AlignCenter);
-
-    panelFrame(100, 50);
-    m_img1 = new QLabel(m_stat1);
-    m_img1->setObjectName(QStringLiteral("img1"));
-    m_img1->setPixmap(lampPixmap(QColor(255, 0, 0)));
-    m_img2 = new QLabel(m_stat1);
-    m_img2->setObjectName(QStringLiteral("img2"));
-    m_img2->setPixmap(lampPixmap(QColor(0, 255, 0)));
-    for (QLabel *img : {m_img1, m_img2})
-        img->setGeometry(100 + 15, 2 + 1, 17, 17);
-
-    panelFrame(150, 200);
-    m_statusText = new QLabel(m_stat1);
-    m_statusText->setObjectName(QStringLiteral("stat1_status"));
-    m_statusText->setGeometry(154, 0, 194, 24);
-
-    // The progress bar's panel leaves room for the Stop button at the right end.
-    m_pbPanel = panelFrame(350, ClientWidth - 350 - kStopWidth - 4);
-    m_pb1 = new QProgressBar(m_stat1);
-    m_pb1->setObjectName(QStringLiteral("pb1"));
-    m_pb1->setRange(0, 100);
-    m_pb1->setValue(0);
-    m_pb1->setTextVisible(false);
-    m_pb1->setGeometry(350, 0, ClientWidth - 350 - kStopWidth - 4 - 15, 24);
-    showLamp(false);
-}
-
-// Made after the pages, so it comes last in the Tab order.
-void TForm1::buildStopButton()
-{
-    m_btnStop = placeButton(m_stat1, "btn_stop", QStringLiteral("Stop"),
-                            {ClientWidth - kStopWidth - 2, 1, kStopWidth, 22});
-    m_btnStop->setToolTip(QStringLiteral("Stop the running transfer after the page on its way (Esc)"));
-    m_btnStop->setEnabled(false);
-    connect(m_btnStop, &QPushButton::clicked, this, &TForm1::btnStopClick);
-}
-
 void TForm1::fitPageArea()
 {
     QWidget *page = m_pgc1->currentWidget();
@@ -329,22 +200,17 @@ void TForm1::fitPageArea()
     m_pgc1->setMinimumSize(need.width() + m_tabs->sizeHint().width(), need.height());
 }
 
-// The progress panel reaches to the Stop button at the right end, whatever the width; a
-// saved file's path may use the progress panel's room too.
-void TForm1::layoutStatusBar()
-{
-    const int w = m_stat1->width();
-    const int panel = qMax(40, w - 350 - kStopWidth - 4);
-    m_pbPanel->setGeometry(350, 0, panel, 24);
-    m_pb1->setGeometry(350, 0, panel - 15, 24);
-    if (m_btnStop) m_btnStop->move(w - kStopWidth - 2, 1);
-    m_reporter->setPanelWidths(194, qMax(194, w - 154 - kStopWidth - 8));
-}
-
 bool TForm1::eventFilter(QObject *watched, QEvent *event)
 {
-    if (watched == m_stat1 && event->type() == QEvent::Resize) layoutStatusBar();
-    if (watched == m_statusText && event->type() == QEvent::MouseButtonRelease &&
+    if (event->type() == QEvent::ShortcutOverride &&
+        static_cast<QKeyEvent *>(event)->keyCombination() == QKeyCombination(Qt::CTRL, Qt::Key_E)) {
+        auto *widget = qobject_cast<QWidget *>(watched);
+        if (widget && widget->window() == this) {
+            event->ignore(); // the window's shortcut takes the key
+            return true;
+        }
+    }
+    if (watched == m_stat1->statusText() && event->type() == QEvent::MouseButtonRelease &&
         !m_reporter->savedFile().isEmpty()) {
         const QString folder = QFileInfo(m_reporter->savedFile()).absolutePath();
         if (m_options.openFolder)
@@ -356,114 +222,45 @@ bool TForm1::eventFilter(QObject *watched, QEvent *event)
     return QWidget::eventFilter(watched, event);
 }
 
-namespace {
-// The buttons F5, Ctrl+S and Ctrl+E press on each page ("" where a page has none).
-struct PageKeys
-{
-    const char *page;
-    const char *buttons[3];
-};
-constexpr PageKeys kPageKeys[] = {
-    {"ts1", {"btn21", "btn22", "btn17"}},
-    {"ts2", {"btn10", "btn9", "btn15"}},
-    {"ts3", {"btn19", "", "btn13"}},
-};
-const char *const kKeyNames[3] = {"F5", "Ctrl+S", "Ctrl+E"};
-} // namespace
-
 void TForm1::buildShortcuts()
 {
-    const QKeySequence keys[3] = {QKeySequence(Qt::Key_F5), QKeySequence(Qt::CTRL | Qt::Key_S),
-                                  QKeySequence(Qt::CTRL | Qt::Key_E)};
-    void (TForm1::*const handlers[3])() = {&TForm1::readPage, &TForm1::savePage, &TForm1::exportPage};
-    for (int i = 0; i < 3; ++i)
-        connect(new QShortcut(keys[i], this), &QShortcut::activated, this, handlers[i]);
-    // The key is named in the tooltip of the button it presses.
-    for (const PageKeys &k : kPageKeys)
-        for (int i = 0; i < 3; ++i)
-            if (auto *b = findChild<QPushButton *>(QString::fromLatin1(k.buttons[i])); b && *k.buttons[i]) {
+    const QKeySequence keys[DevicePage::KeyCount] = {
+        QKeySequence(Qt::Key_F5), QKeySequence(Qt::CTRL | Qt::Key_S), QKeySequence(Qt::CTRL | Qt::Key_E)};
+    for (int i = 0; i < DevicePage::KeyCount; ++i) {
+        connect(new QShortcut(keys[i], this), &QShortcut::activated, this,
+                [this, i] { pressPageKey(DevicePage::Key(i)); });
+        // The key is named in the tooltip of each button it presses.
+        for (const DevicePage *page : std::as_const(m_devicePages))
+            if (QPushButton *b = page->keyButton(DevicePage::Key(i))) {
                 const QString tip = b->toolTip().isEmpty() ? b->text() : b->toolTip();
-                b->setToolTip(tip + QStringLiteral(" (%1)").arg(QLatin1String(kKeyNames[i])));
+                b->setToolTip(tip + QStringLiteral(" (%1)").arg(keys[i].toString(QKeySequence::NativeText)));
             }
+    }
+    // A text field would take Ctrl+E for itself (the end of its line); in this window it exports.
+    qApp->installEventFilter(this);
 }
 
-void TForm1::clickPageButton(int which)
+void TForm1::pressPageKey(DevicePage::Key key)
 {
-    const QString page = m_pgc1->currentWidget() ? m_pgc1->currentWidget()->objectName() : QString();
-    for (const PageKeys &k : kPageKeys)
-        if (page == QLatin1String(k.page) && *k.buttons[which])
-            if (auto *b =
-                    m_pgc1->currentWidget()->findChild<QPushButton *>(QString::fromLatin1(k.buttons[which])))
-                if (b->isEnabled()) { // disabled before the login
-                    // As a click would: a cell editor still open gives its text to the table first.
-                    b->setFocus(Qt::ShortcutFocusReason);
-                    b->click();
-                }
-}
-
-void TForm1::readPage()
-{
-    clickPageButton(0);
-}
-
-void TForm1::savePage()
-{
-    clickPageButton(1);
-}
-
-void TForm1::exportPage()
-{
-    clickPageButton(2);
+    for (DevicePage *page : std::as_const(m_devicePages)) {
+        QPushButton *b = page->keyButton(key);
+        if (page->pageWidget() != m_pgc1->currentWidget() || !b || !b->isEnabled()) continue;
+        // As a click would: a cell editor still open gives its text to the table first.
+        b->setFocus(Qt::ShortcutFocusReason);
+        b->click();
+    }
 }
 
 void TForm1::showEvent(QShowEvent *event)
 {
     if (!m_shown) {
         m_shown = true;
-        showLamp(m_portOpen);
+        m_stat1->showLamp(m_portOpen);
         // The grid takes the first focus: a pick list that had it would write its entry
         // into its cell when the user clicks elsewhere.
         m_settingsPage->editor()->grid()->setFocus();
     }
     QWidget::showEvent(event);
-}
-
-void TForm1::showLamp(bool open)
-{
-    // Both lamps lie at one place; the one in front is seen.
-    (open ? m_img2 : m_img1)->raise();
-    m_img1->setVisible(!open);
-    m_img2->setVisible(open);
-}
-
-void TForm1::fillPortList()
-{
-    // A listed port that is still there stays chosen, a typed path stays typed, and a port
-    // that went away gives way to the first one listed.
-    const QString shown = m_cbb9->currentText();
-    const bool typed = !shown.isEmpty() && m_cbb9->findText(shown) < 0;
-    m_ports = Trecognitionserial().discover();
-    {
-        const QSignalBlocker block(m_cbb9);
-        m_cbb9->clear();
-        for (const PortEntry &p : m_ports)
-            m_cbb9->addItem(p.display, p.path);
-        const int again = shown.isEmpty() ? -1 : m_cbb9->findText(shown);
-        if (again >= 0)
-            m_cbb9->setCurrentIndex(again);
-        else if (typed)
-            m_cbb9->setEditText(shown);
-        else if (!m_ports.isEmpty())
-            m_cbb9->setCurrentIndex(0);
-    }
-    showPortStart();
-}
-
-void TForm1::showPortStart()
-{
-    // The field is narrow: show the start of a chosen name, and the whole of it as a tip.
-    if (QLineEdit *edit = m_cbb9->lineEdit()) edit->setCursorPosition(0);
-    m_cbb9->setToolTip(m_cbb9->currentText());
 }
 
 void TForm1::setDeviceControlsEnabled(bool enabled)
@@ -472,36 +269,30 @@ void TForm1::setDeviceControlsEnabled(bool enabled)
         b->setEnabled(enabled);
 }
 
-QString TForm1::chosenPortPath() const
-{
-    const QString typed = trimPortName(m_cbb9->currentText());
-    for (const PortEntry &p : m_ports)
-        if (p.display == typed) return p.path;
-    return typed;
-}
-
 void TForm1::btn8Click()
 {
     if (m_portOpen) {
-        m_portOpen = false;
-        m_btn8->setText(QStringLiteral("Open"));
         m_session->close();
-        showLamp(false);
+        showPortOpen(false);
         return;
     }
     try {
-        m_session->open(chosenPortPath());
+        m_session->open(m_topBar->chosenPortPath());
     } catch (const ECommsError &e) {
         QString text = QStringLiteral("COM Port error");
         if (!e.reason().isEmpty()) text += QLatin1Char('\n') + e.reason();
-        m_btn8->setText(QStringLiteral("Open"));
-        showLamp(false);
+        showPortOpen(false);
         m_reporter->messageBox(text);
         return;
     }
-    m_portOpen = true;
-    m_btn8->setText(QStringLiteral("Close"));
-    showLamp(true);
+    showPortOpen(true);
+}
+
+void TForm1::showPortOpen(bool open)
+{
+    m_portOpen = open;
+    m_topBar->showPortOpen(open);
+    m_stat1->showLamp(open);
 }
 
 void TForm1::btn1Click()
@@ -513,7 +304,7 @@ void TForm1::btn1Click()
 void TForm1::loginCheck(const TRecValidCom &reply)
 {
     const bool ok =
-        m_session->login().Check(SettingsCodec::devicePassword(reply.data.data()), m_edt3->text());
+        m_session->login().Check(SettingsCodec::devicePassword(reply.data.data()), m_topBar->password());
     if (ok) {
         m_reporter->messageBox(QStringLiteral("Password confirmed!"));
         setDeviceControlsEnabled(true);
@@ -549,9 +340,7 @@ void TForm1::tmr2Timer()
 void TForm1::cm1RequestHangup(const QString &)
 {
     // The link session has closed the port and told the user; the window follows.
-    m_portOpen = false;
-    m_btn8->setText(QStringLiteral("Open"));
-    showLamp(false);
+    showPortOpen(false);
 }
 
 void TForm1::pgc1Change(int)

@@ -75,13 +75,9 @@ public slots:
     void pgc1Change(int index);
     // Stop (the button, or Escape): ends the running transfer and its outstanding request at once.
     void btnStopClick();
-    // Ctrl+Z and Ctrl+Shift+Z: undo and redo on the current page.
+    // Ctrl+Z, and Ctrl+Y or Ctrl+Shift+Z: undo and redo on the current page.
     void undoPage();
     void redoPage();
-    // F5, Ctrl+S and Ctrl+E: the current page's read, save and export buttons, when enabled.
-    void readPage();
-    void savePage();
-    void exportPage();
 
 protected:
     void showEvent(QShowEvent *event) override;
@@ -89,56 +85,39 @@ protected:
     // Asks first while an operation runs on the unit (naming it and what the unit then holds),
     // and when the settings or the number list hold changes not saved to the unit.
     void closeEvent(QCloseEvent *event) override;
-    // The status bar's width-dependent parts, and a click on a saved file's path.
+    // The status bar's width-dependent parts, a click on a saved file's path, and Ctrl+E
+    // wherever the focus is in the window.
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     void FormCreate();
-    void buildTopBar();
     void buildPages();
-    void buildStatusBar();
-    // Lists the ports again (each time the list opens), keeping a typed path.
-    void fillPortList();
-    void showPortStart();
-    void buildStopButton();
     // The Stop button follows the page's transfer.
     void followTransfer(DevicePage *page);
     // The current page's undo, or nullptr; refused while that page's transfer runs.
     PageUndo *pageUndo();
     void buildShortcuts();
-    void clickPageButton(int which);
+    // F5, Ctrl+S and Ctrl+E: the current page's button for the key, when it is enabled.
+    void pressPageKey(DevicePage::Key key);
     // The page area is at least as large as the current page needs; beyond that it scrolls.
     void fitPageArea();
-    void layoutStatusBar();
     void setDeviceControlsEnabled(bool enabled);
     void loginCheck(const TRecValidCom &reply);
     QWidget *addPage(QWidget *page, const QString &caption);
-    void showLamp(bool open);
-    QString chosenPortPath() const;
+    // The Open button's text, the lamp and m_portOpen follow the port.
+    void showPortOpen(bool open);
 
     Options m_options;
     QScrollArea *m_scroll = nullptr;
     QWidget *m_client = nullptr; // the 1059 x 653 content
-    // Top bar
-    QWidget *m_pnl4 = nullptr;
-    QComboBox *m_cbb9 = nullptr;
-    QPushButton *m_btn8 = nullptr;
-    QLineEdit *m_edt3 = nullptr;
-    QPushButton *m_btn1 = nullptr;
+    class TopBar *m_topBar = nullptr;
     // Pages
     QTabWidget *m_pgc1 = nullptr;
     PageTabs *m_tabs = nullptr;
     SettingsPage *m_settingsPage = nullptr;
     NumberListPage *m_numberListPage = nullptr;
     HistoryPage *m_historyPage = nullptr;
-    // Status bar
-    QWidget *m_stat1 = nullptr;
-    QLabel *m_statusPanel0 = nullptr;
-    QLabel *m_statusText = nullptr;
-    QLabel *m_img1 = nullptr;
-    QLabel *m_img2 = nullptr;
-    QProgressBar *m_pb1 = nullptr;
-    QWidget *m_pbPanel = nullptr;
+    class StatusBar *m_stat1 = nullptr;
     QPushButton *m_btnStop = nullptr;
 
     RuleTimer m_tmr2;
@@ -149,7 +128,6 @@ private:
     QList<DevicePage *> m_devicePages;
     class TransferProgressText *m_progressText = nullptr;
     QList<QPushButton *> m_deviceControls;
-    QList<PortEntry> m_ports;
     bool m_portOpen = false;
     bool m_shown = false;
 };

@@ -9,11 +9,13 @@
 #include "numbers/numbers_paste.h"
 #include "ui/cell_frame.h"
 #include "ui/cell_tips.h"
+#include "ui/contrast.h"
 #include "ui/on_screen_table_view.h"
 #include "ui/page_undo.h"
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QCalendarWidget>
 #include <QClipboard>
 #include <QDateEdit>
 #include <QElapsedTimer>
@@ -45,6 +47,22 @@ const QString kTimeFormat = QStringLiteral("HH:mm");
 // The unit keeps the year as its last two digits after 2000.
 const QDate kFirstDate(2000, 1, 1);
 const QDate kLastDate(2099, 12, 31);
+
+// The date a date cell stands for as its picker shows it; invalid when it reads as none.
+QDate cellDate(const QString &text)
+{
+    const auto d = NumbersCodec::readDate(text);
+    if (!d || !isDigits(QStringView(text).left(4))) return {};
+    const QDate date(QStringView(text).left(4).toInt(), d->month, d->day);
+    return date.isValid() && date >= kFirstDate && date <= kLastDate ? date : QDate();
+}
+
+// The time a time cell stands for, to the minute; invalid when it reads as none.
+QTime cellTime(const QString &text)
+{
+    const auto t = NumbersCodec::readTime(text);
+    return t ? QTime(t->hour, t->minute) : QTime();
+}
 
 bool isCheckCell(const QModelIndex &index)
 {
@@ -203,7 +221,10 @@ void NumberListDelegate::initStyleOption(QStyleOptionViewItem *option, const QMo
     QStyledItemDelegate::initStyleOption(option, index);
     option->displayAlignment = Qt::AlignCenter;
     option->features &= ~QStyleOptionViewItem::WrapText;
-    if (const QBrush b = background(index); b.style() != Qt::NoBrush) option->backgroundBrush = b;
+    if (const QBrush b = background(index); b.style() != Qt::NoBrush) {
+        option->backgroundBrush = b;
+        option->palette = Contrast::onFixedColour(option->palette, b.color());
+    }
     if (changed(index)) {
         option->font.setBold(true);
         option->fontMetrics = QFontMetrics(option->font);
@@ -219,13 +240,16 @@ void NumberListDelegate::paint(QPainter *painter, const QStyleOptionViewItem &op
     }
     // A ticked box for exactly "yes", an empty one for any other text.
     const QStyle *style = option.widget ? option.widget->style() : QApplication::style();
-    // Selected rows show selected across their check cells too.
+    // Selected rows show selected across their check cells too. The box is the style's
+    // indicator in the cell's colours: on a fixed colour it takes text that reads there.
     const QBrush b = background(index);
-    painter->fillRect(option.rect, (option.state & QStyle::State_Selected) ? option.palette.highlight()
-                                   : b.style() != Qt::NoBrush              ? b
-                                                                           : option.palette.base());
+    const QColor fill = (option.state & QStyle::State_Selected) ? option.palette.color(QPalette::Highlight)
+                        : b.style() != Qt::NoBrush              ? b.color()
+                                                                : option.palette.color(QPalette::Base);
+    painter->fillRect(option.rect, fill);
     QStyleOptionButton box;
-    box.palette = option.palette;
+    box.palette =
+        b.style() != Qt::NoBrush ? Contrast::onFixedColour(option.palette, b.color()) : option.palette;
     box.state = QStyle::State_Enabled |
                 (index.data().toString() == CheckCell::kYes ? QStyle::State_On : QStyle::State_Off);
     const int w = style->pixelMetric(QStyle::PM_IndicatorWidth, nullptr, option.widget);
@@ -233,6 +257,7 @@ void NumberListDelegate::paint(QPainter *painter, const QStyleOptionViewItem &op
     const QRect &r = option.rect;
     box.rect = QRect(r.left() + (r.width() - w) / 2, r.top() + (r.height() - h) / 2, w, h);
     style->drawPrimitive(QStyle::PE_IndicatorCheckBox, &box, painter, option.widget);
+    Contrast::frameIndicatorOnDark(*painter, box.rect, box.palette, fill);
     if (changed(index)) {
         // A check box has no text to make bold: a corner mark shows the change.
         const QPointF c = r.topLeft();
@@ -334,6 +359,9 @@ NumberListEditor::NumberListEditor(NumbersModel *model, QWidget *parent) : QWidg
             p = t;
         }
         p->setObjectName(QString::fromLatin1(kPickerNames[i]));
+        connect(p, &QDateTimeEdit::dateTimeChanged, this, [this] { m_pickerTouched |= m_editing; });
+        if (QCalendarWidget *calendar = p->calendarWidget())
+            connect(calendar, &QCalendarWidget::clicked, this, [this] { m_pickerTouched |= m_editing; });
         p->setFrame(false);
         p->hide();
         p->installEventFilter(this);
@@ -425,16 +453,12 @@ bool NumberListEditor::loadPicker(QDateTimeEdit *picker, int column, const QStri
     // A cell that does not read as a date or time in range leaves the picker's last value.
     const QSignalBlocker block(picker);
     if (NumberEntry::isDateColumn(column)) {
-        const auto d = NumbersCodec::readDate(text);
-        if (!d || !isDigits(QStringView(text).left(4))) return false;
-        const QDate date(QStringView(text).left(4).toInt(), d->month, d->day);
-        if (!date.isValid() || date < kFirstDate || date > kLastDate) return false;
+        const QDate date = cellDate(text);
+        if (!date.isValid()) return false;
         picker->setDate(date);
         return true;
     }
-    const auto t = NumbersCodec::readTime(text);
-    if (!t) return false;
-    const QTime time(t->hour, t->minute);
+    const QTime time = cellTime(text);
     if (!time.isValid()) return false;
     picker->setTime(time);
     return true;
@@ -454,7 +478,11 @@ void NumberListEditor::writeBack(int column)
     const QString text =
         NumberEntry::isDateColumn(column) ? p->date().toString(kDateFormat) : p->time().toString(kTimeFormat);
     const QString held = m_model->text(m_pickerCell.row(), column);
-    if (held == text) return;
+    // The cell already holds this value, perhaps in another form: nothing changes.
+    const QTime shown(p->time().hour(), p->time().minute());
+    if (held == text ||
+        (NumberEntry::isDateColumn(column) ? cellDate(held) == p->date() : cellTime(held) == shown))
+        return;
     if (editRefused()) {
         // The cell keeps its text, and the picker shows it again.
         if (!loadPicker(p, column, held)) {
@@ -492,7 +520,9 @@ void NumberListEditor::commitTypedDate(QDateTimeEdit *p)
     const int column = m_pickerCell.column();
     const std::optional<QString> date = NumberCheck::typedDate(typed);
     if (date && !editRefused()) {
-        m_model->setText(m_pickerCell.row(), column, *date);
+        // The date the cell holds already, perhaps in another form, is no change.
+        if (cellDate(m_model->text(m_pickerCell.row(), column)) != cellDate(*date))
+            m_model->setText(m_pickerCell.row(), column, *date);
         loadPicker(p, column, *date);
         return;
     }
@@ -515,6 +545,7 @@ void NumberListEditor::beginPickerEdit(QDateTimeEdit *picker)
     m_typedDate.clear();
     m_pickerOriginal = m_model->text(m_pickerCell.row(), m_pickerCell.column());
     m_pickerValueBefore = picker->dateTime();
+    m_pickerTouched = false;
     showMuted(picker, false);
     // The picker's changes to its cell make one undo step.
     m_undo->editStarted(m_pickerCell.row(), m_pickerCell.column());
@@ -530,7 +561,8 @@ void NumberListEditor::commitPicker()
     } else if (p) {
         // Digits typed into a section the picker has not taken yet count too.
         p->interpretText();
-        writeBack(m_pickerCell.column());
+        // A picker left as it was changes nothing: over an empty cell it only offered its last value.
+        if (m_pickerTouched || p->dateTime() != m_pickerValueBefore) writeBack(m_pickerCell.column());
     }
     m_undo->editEnded();
 }
@@ -730,6 +762,7 @@ bool NumberListEditor::pickerEvent(QDateTimeEdit *picker, QEvent *event)
             return true;
         case Qt::Key_Return:
         case Qt::Key_Enter:
+            m_pickerTouched = true; // Enter takes the value shown
             commitPicker();
             m_grid->setFocus(Qt::OtherFocusReason);
             return true;

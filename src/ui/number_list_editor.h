@@ -5,9 +5,12 @@
 // allowed; a click on an Always or Delete cell toggles it.
 //
 // A picker never loses a value: the first keystroke on its cell edits it, Enter, Tab and
-// leaving it by any route (a click elsewhere, a scroll, another page, Save) write what it
-// shows into the cell, Escape gives the cell back its text, and a picker that loses the
-// focus to anything but the grid hides itself. Whole rows are selected over the Serial
+// leaving it by any route (a click elsewhere, a scroll, another page, Save) write a value
+// the user set into the cell, Escape gives the cell back its text, and a picker that loses
+// the focus to anything but the grid hides itself. Only a real change is an edit: a picker
+// left with the value it showed leaves its cell as it was (Enter, or a date picked from
+// the calendar, takes the shown value), and a value the cell already holds in another form
+// (2024-05-06 from a read) is not written again. Whole rows are selected over the Serial
 // column; Delete clears them, Ctrl+C copies them and Ctrl+V pastes tab-separated cells.
 #pragma once
 
@@ -157,6 +160,7 @@ private:
     QString m_pickerOriginal;           // the cell's text when the picker took the focus
     QDateTime m_pickerValueBefore;      // the picker's value then
     QString m_typedDate;                // a date being typed whole into the picker
+    bool m_pickerTouched = false;       // the user changed or confirmed the picker's value since
     int m_wheelRest = 0;                // wheel delta short of a whole step
     PageUndo *m_undo = nullptr;
     bool m_marksFollowCells = false; // the undo is taking a change of cells the grid repaints itself

@@ -2,10 +2,12 @@
 
 #include "link/link_session.h"
 #include "link/reporter.h"
+#include "link/unit_pages.h"
 #include "numbers/number_check.h"
 #include "numbers/number_list_check.h"
 #include "numbers/number_save_checks.h"
 #include "numbers/numbers_csv.h"
+#include "numbers/numbers_diff.h"
 #include "numbers/numbers_import.h"
 #include "numbers/numbers_sheet.h"
 #include "sheets/workbook_reader.h"
@@ -33,6 +35,7 @@ NumberListPage::NumberListPage(LinkSession &session, Reporter &reporter, FileDia
 {
     setObjectName(QStringLiteral("ts2"));
     session.attach(m_telephoneSend);
+    m_unitPages = new UnitPages(m_telephoneSend, session, this);
 
     auto *left = new QWidget(this);
     left->setObjectName(QStringLiteral("pnl_numbers"));
@@ -64,6 +67,7 @@ NumberListPage::NumberListPage(LinkSession &session, Reporter &reporter, FileDia
     layout->addLayout(middle, 1);
     layout->addWidget(strip);
     m_controls = {btn10, btn9, btn14, btn15, btn3, btn6, btn7};
+    m_keyButtons = {btn10, btn9, btn15};
     connect(btn9, &QPushButton::clicked, this, &NumberListPage::btn9Click);
     connect(btn10, &QPushButton::clicked, this, &NumberListPage::btn10Click);
     connect(btn6, &QPushButton::clicked, this, &NumberListPage::btn6Click);
@@ -129,6 +133,7 @@ void NumberListPage::btn9Click()
     // The same number in several rows is allowed, but only when the user says so; it is
     // asked only of a list that may be sent at all.
     if (m_telephoneSend.saveRefusal().isEmpty()) {
+        if (!askBeforeLoss()) return;
         const QString duplicates = NumberSaveChecks::duplicateQuestion(m_model);
         if (!duplicates.isEmpty() && !m_reporter.question(duplicates)) return;
     }
@@ -140,6 +145,24 @@ void NumberListPage::btn9Click()
         if (!wrong.isEmpty() || !refused.isEmpty())
             m_editor->showRow(wrong.isEmpty() ? refused.first().first : wrong.first());
     }
+}
+
+bool NumberListPage::askBeforeLoss()
+{
+    const QList<PageBytes> table = NumbersDiff::tablePages(m_model);
+    if (table.isEmpty()) return true; // the save says why it cannot send the list
+    if (!m_unitPages->known())
+        return m_reporter.confirm(
+            QStringLiteral("The number list was not read from the unit since the port was opened.\n"
+                           "This save replaces every number the unit holds with this table.\nSave anyway?"),
+            Reporter::Prompt::Question, Reporter::Default::Cancel);
+    const AreaDiff diff = NumbersDiff::compare(m_unitPages->pages(), table);
+    const int removed = diff.count(AreaDiff::Kind::Removed);
+    if (removed == 0) return true;
+    return m_reporter.confirm(QStringLiteral("This save removes %1 %2 from the unit.\nSave anyway?")
+                                  .arg(removed)
+                                  .arg(removed == 1 ? QStringLiteral("number") : QStringLiteral("numbers")),
+                              Reporter::Prompt::Question, Reporter::Default::Cancel, diff.details());
 }
 
 void NumberListPage::btn10Click()

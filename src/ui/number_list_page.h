@@ -20,6 +20,7 @@ class LinkSession;
 class NumberFindBar;
 class NumberListEditor;
 class Reporter;
+class UnitPages;
 
 class NumberListPage : public QWidget, public DevicePage
 {
@@ -54,6 +55,10 @@ protected:
     void wheelEvent(QWheelEvent *event) override;
 
 private:
+    // Before a save that would replace numbers the user never saw, or remove numbers the
+    // unit holds: asks, Cancel by default.
+    bool askBeforeLoss();
+
     LinkSession &m_session;
     Reporter &m_reporter;
     NumbersModel m_model;
@@ -61,6 +66,7 @@ private:
     PageFiles m_files;
     NumberListEditor *m_editor = nullptr;
     NumberFindBar *m_findBar = nullptr;
+    UnitPages *m_unitPages = nullptr; // what the unit holds, as far as is known
     QList<QPushButton *> m_controls;
 };
 

@@ -1,5 +1,7 @@
 #include "ui/page_tabs.h"
 
+#include "ui/contrast.h"
+
 #include <QPainter>
 #include <algorithm>
 #include <QStyleOptionTab>
@@ -47,7 +49,9 @@ void PageTabs::pgc1DrawTab(QPainter &p, int index, const QRect &rect, bool activ
         bold.setPointSizeF(f.pointSizeF());
     }
     p.setFont(f);
-    p.setPen(active ? QColor(0, 0, 255) : palette().color(QPalette::WindowText));
+    // The active tab's blue, lightened where a dark palette would swallow it.
+    const QColor tab = palette().color(QPalette::Button).lighter(104);
+    p.setPen(active ? Contrast::readableOn(QColor(0, 0, 255), tab) : palette().color(QPalette::WindowText));
     const int half = TabHeight / 2;
     const TabText t = tabText(index, QTabBar::tabText(index));
     const QFontMetrics fm(f);

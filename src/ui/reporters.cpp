@@ -229,10 +229,10 @@ bool WindowReporter::warningOkCancel(const QString &text)
     return confirm(text, Prompt::Warning, Default::Ok);
 }
 
-bool WindowReporter::confirm(const QString &text, Prompt kind, Default byDefault)
+bool WindowReporter::confirm(const QString &text, Prompt kind, Default byDefault, const QString &details)
 {
     const ModalBox modal(*this);
-    if (m_injected) return m_injected->confirm(text, kind, byDefault);
+    if (m_injected) return m_injected->confirm(text, kind, byDefault, details);
     if (kind == Prompt::Warning) {
         QMessageBox box(QMessageBox::Warning, kNoCaption, text, QMessageBox::Ok | QMessageBox::Cancel,
                         m_owner);
@@ -245,6 +245,7 @@ bool WindowReporter::confirm(const QString &text, Prompt kind, Default byDefault
     QPushButton *no = box.addButton(QStringLiteral("Cancel(&N)"), QMessageBox::NoRole);
     box.setDefaultButton(byDefault == Default::Cancel ? no : yes);
     box.setEscapeButton(no);
+    if (!details.isEmpty()) box.setDetailedText(details);
     if (const QScreen *screen = m_owner ? m_owner->screen() : QGuiApplication::primaryScreen()) {
         const QRect s = screen->geometry();
         box.move(s.x() + (s.width() - 200) / 2, s.y() + (s.height() - 200) / 2);

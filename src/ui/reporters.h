@@ -76,7 +76,7 @@ public:
     void messageDialog(const QString &text) override;
     bool question(const QString &text) override;
     bool warningOkCancel(const QString &text) override;
-    bool confirm(const QString &text, Prompt kind, Default byDefault) override;
+    bool confirm(const QString &text, Prompt kind, Default byDefault, const QString &details = {}) override;
     // Shows "Saved: " and the whole path, wide enough to read, until the next status text;
     // the status clear timer leaves it standing. A click on it opens the folder (the window).
     void fileSaved(const QString &path) override;

@@ -8,6 +8,7 @@
 #include "settings/settings_model.h"
 #include "ui/cell_frame.h"
 #include "ui/cell_tips.h"
+#include "ui/contrast.h"
 #include "ui/page_undo.h"
 
 #include <QComboBox>
@@ -124,6 +125,7 @@ protected:
         }
         if (index.row() == 0) {
             option->backgroundBrush = kHeaderColour;
+            option->palette = Contrast::onFixedColour(option->palette, kHeaderColour);
             option->displayAlignment = Qt::AlignCenter;
             option->state &= ~QStyle::State_HasFocus;
         } else if (index.column() == 0) {
@@ -242,9 +244,10 @@ SettingsEditor::SettingsEditor(SettingsModel *model, QWidget *parent)
     m_grid->setSelectionBehavior(QAbstractItemView::SelectItems);
     m_grid->setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed |
                             QAbstractItemView::AnyKeyPressed);
-    // The grid is a Tab stop; Tab leaves it rather than moving between cells.
+    // Tab skips the grid (it takes the focus by a click), and moves on rather than between
+    // cells when the grid has it.
     m_grid->setTabKeyNavigation(false);
-    m_grid->setFocusPolicy(Qt::StrongFocus);
+    m_grid->setFocusPolicy(Qt::ClickFocus);
 
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -373,6 +376,10 @@ PageUndo::Table SettingsEditor::undoTable(SettingsModel *model)
     t.rows = SettingsModel::Rows;
     t.columns = PickColumn + 1;
     t.text = [model](int row, int column) {
+        // A pick item's value is its selection (the last column). The entry its pick list
+        // writes into the Content cell when it is left only shows that selection: looking
+        // through the pick lists changes nothing.
+        if (column == SettingsModel::ContentColumn && SettingsModel::isPickItem(row)) return QString();
         if (column < SettingsModel::Columns) return model->text(row, column);
         return SettingsModel::isPickItem(row) ? QString::number(model->pickSelection(row)) : QString();
     };

@@ -2,6 +2,7 @@
 
 #include "link/link_session.h"
 #include "link/reporter.h"
+#include "link/unit_pages.h"
 #include "settings/settings_check.h"
 #include "settings/settings_profile.h"
 #include "ui/page_undo.h"
@@ -20,6 +21,7 @@ SettingsPage::SettingsPage(LinkSession &session, Reporter &reporter, FileDialogs
 {
     setObjectName(QStringLiteral("ts1"));
     session.attach(m_basicInf);
+    m_unitPages = new UnitPages(m_basicInf, session, this);
 
     auto *left = new QWidget(this);
     left->setObjectName(QStringLiteral("pnl_settings"));
@@ -36,6 +38,7 @@ SettingsPage::SettingsPage(LinkSession &session, Reporter &reporter, FileDialogs
     // neither on the unit nor marked as unsaved.
     m_editor->setEditGuard([this] { return refuseWhileTransferring(m_reporter); });
     m_controls = {btn21, btn22, btn16, btn17};
+    m_keyButtons = {btn21, btn22, btn17};
     connect(btn21, &QPushButton::clicked, this, &SettingsPage::btn21Click);
     connect(btn22, &QPushButton::clicked, this, &SettingsPage::btn22Click);
     connect(btn16, &QPushButton::clicked, this, &SettingsPage::btn16Click);
@@ -66,10 +69,21 @@ void SettingsPage::btn22Click()
         m_reporter.messageDialog(SettingsCheck::itemLines(refused));
         return;
     }
+    if (!askBeforeLoss()) return;
     // A text the unit cannot hold whole is named, and saved cut only when the user agrees.
     if (const QString cut = SettingsCheck::cutQuestion(m_model); !cut.isEmpty() && !m_reporter.question(cut))
         return;
     m_basicInf.Save(SettingsCheck::Cut::Allow);
+}
+
+bool SettingsPage::askBeforeLoss()
+{
+    if (m_unitPages->known()) return true;
+    return m_reporter.confirm(
+        QStringLiteral("The settings were not read from the unit since the port was opened.\n"
+                       "This save replaces everything the unit holds with this table, its password "
+                       "included.\nSave anyway?"),
+        Reporter::Prompt::Question, Reporter::Default::Cancel);
 }
 
 void SettingsPage::btn17Click()

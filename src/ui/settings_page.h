@@ -17,6 +17,7 @@ namespace zc {
 class LinkSession;
 class Reporter;
 class SettingsEditor;
+class UnitPages;
 
 class SettingsPage : public QWidget, public DevicePage
 {
@@ -41,14 +42,17 @@ public slots:
     void btn17Click(); // Export profile
 
 private:
+    // Before a save that would replace settings the user never saw: asks, Cancel by default.
+    bool askBeforeLoss();
+
     LinkSession &m_session;
     Reporter &m_reporter;
     SettingsModel m_model;
     TBasicInf m_basicInf;
     PageFiles m_files;
     SettingsEditor *m_editor = nullptr;
+    UnitPages *m_unitPages = nullptr; // what the unit holds, as far as is known
     QList<QPushButton *> m_controls;
 };
-
 
 } // namespace zc

@@ -1,5 +1,7 @@
 #include "ui/widget_placing.h"
 
+#include "ui/time_typing.h"
+
 #include <QDateEdit>
 #include <QLabel>
 #include <QPushButton>
@@ -41,6 +43,7 @@ QTimeEdit *placeTime(QWidget *parent, const char *name, QTime time, QRect geomet
 {
     auto *t = placed(new QTimeEdit(time, parent), name, geometry);
     t->setDisplayFormat(QStringLiteral("H:mm:ss"));
+    WholeTimeTyping::install(t);
     return t;
 }
 

@@ -20,7 +20,8 @@ QPushButton *placeButton(QWidget *parent, const char *name, const QString &capti
 // A label with an object name at a fixed place.
 QLabel *placeLabel(QWidget *parent, const char *name, const QString &caption, QRect geometry);
 
-// A date field (yyyy-MM-dd, with a calendar) and a time field (H:mm:ss) at fixed places.
+// A date field (yyyy-MM-dd, with a calendar) and a time field (H:mm:ss, a whole time typed
+// over its selected text replaces it) at fixed places.
 QDateEdit *placeDate(QWidget *parent, const char *name, QDate date, QRect geometry);
 QTimeEdit *placeTime(QWidget *parent, const char *name, QTime time, QRect geometry);
 

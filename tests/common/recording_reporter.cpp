@@ -25,9 +25,10 @@ bool RecordingReporter::lastPromptDefaultsToCancel() const
     return false;
 }
 
-bool RecordingReporter::modal(Event::Kind kind, const QString &text, bool cancelByDefault)
+bool RecordingReporter::modal(Event::Kind kind, const QString &text, bool cancelByDefault,
+                              const QString &details)
 {
-    m_events.push_back({kind, text, 0, cancelByDefault});
+    m_events.push_back({kind, text, 0, cancelByDefault, details});
     if (m_expected.empty()) {
         QTest::qFail(qPrintable(QStringLiteral("unexpected message: \"%1\"").arg(text)), __FILE__, __LINE__);
         return false;
@@ -37,7 +38,7 @@ bool RecordingReporter::modal(Event::Kind kind, const QString &text, bool cancel
     if (e.prefix ? !text.startsWith(e.text) : e.text != text)
         QTest::qFail(qPrintable(QStringLiteral("message \"%1\", expected \"%2\"").arg(text, e.text)),
                      __FILE__, __LINE__);
-    return e.answer;
+    return e.enter ? !cancelByDefault : e.answer;
 }
 
 } // namespace zc::test

@@ -21,6 +21,7 @@ public:
         int value = 0;
         // For questions and warnings: the box offered Cancel as its default button.
         bool cancelByDefault = false;
+        QString details = {}; // what the box offered under its Details button
     };
 
     // Expect a modal message (box, dialog, question or warning) with this text next.
@@ -31,6 +32,9 @@ public:
     {
         m_expected.push_back({prefix, answer, true});
     }
+    // Expect a question or warning whose text starts with prefix, answered as Enter answers
+    // it: with the box's default button.
+    void expectEnter(const QString &prefix) { m_expected.push_back({prefix, false, true, true}); }
     bool allExpectedSeen() const { return m_expected.empty(); }
 
     void setStatus(const QString &text) override
@@ -52,10 +56,10 @@ public:
     void messageDialog(const QString &text) override { modal(Event::Dialog, text); }
     bool question(const QString &text) override { return modal(Event::Question, text); }
     bool warningOkCancel(const QString &text) override { return modal(Event::Warning, text); }
-    bool confirm(const QString &text, Prompt kind, Default byDefault) override
+    bool confirm(const QString &text, Prompt kind, Default byDefault, const QString &details = {}) override
     {
         return modal(kind == Prompt::Warning ? Event::Warning : Event::Question, text,
-                     byDefault == Default::Cancel);
+                     byDefault == Default::Cancel, details);
     }
 
     const std::vector<Event> &events() const { return m_events; }
@@ -73,13 +77,15 @@ public:
 
 private:
     void record(Event::Kind kind, const QString &text) { m_events.push_back({kind, text, 0}); }
-    bool modal(Event::Kind kind, const QString &text, bool cancelByDefault = false);
+    bool modal(Event::Kind kind, const QString &text, bool cancelByDefault = false,
+               const QString &details = {});
 
     struct Expected
     {
         QString text;
         bool answer;
         bool prefix;
+        bool enter = false; // answered by the default button
     };
     std::deque<Expected> m_expected;
     std::vector<Event> m_events;

@@ -5,6 +5,7 @@
 #include "numbers/number_save_checks.h"
 #include "numbers/numbers_codec.h"
 #include "numbers/numbers_csv.h"
+#include "numbers/numbers_diff.h"
 #include "numbers/numbers_import.h"
 #include "numbers/numbers_model.h"
 #include "numbers/numbers_sheet.h"
@@ -67,6 +68,8 @@ private slots:
     void doubtful();
     void saveChecks_data();
     void saveChecks();
+    void diff_data();
+    void diff();
 };
 
 void TestNumbers::entry_data()
@@ -540,6 +543,48 @@ void TestNumbers::saveChecks()
     QCOMPARE(question.contains(QStringLiteral("%1 is in rows 5, 9").arg(cells[0])), duplicate);
     QCOMPARE(question.isEmpty(), !duplicate);
     QCOMPARE(NumberSaveChecks::windowEnded(m.row(5), QDateTime(QDate(2025, 1, 1), QTime(12, 0))), ended);
+}
+
+void TestNumbers::diff_data()
+{
+    // Row 5 as the unit holds it and as the table would send it (Number..Delete).
+    QTest::addColumn<QStringList>("unit");
+    QTest::addColumn<QStringList>("table");
+    QTest::addColumn<QString>("line"); // "" when the save changes nothing there
+    QTest::addColumn<int>("kind");
+    const QStringList empty{"", "", "", "", "", "no", "no"};
+    const QStringList always{"555", "", "", "", "", "yes", "no"};
+    const auto kind = [](AreaDiff::Kind k) { return int(k); };
+    QTest::newRow("same") << always << always << QString() << -1;
+    QTest::newRow("added") << empty << always << "row 5: (empty) → 555 always" << kind(AreaDiff::Kind::Added);
+    QTest::newRow("marked for deletion") << always << QStringList{"555", "", "", "", "", "yes", "yes"}
+                                         << "row 5: 555 always → (empty)" << kind(AreaDiff::Kind::Removed);
+    QTest::newRow("number cleared") << always << QStringList{"", "", "", "", "", "yes", "no"}
+                                    << "row 5: 555 always → (empty)" << kind(AreaDiff::Kind::Removed);
+    QTest::newRow("window instead of always")
+        << always << QStringList{"555", "2031/12/09", "8:5", "2032/01/01", "23:59", "no", "no"}
+        << "row 5: 555 always → 555 2031-12-09 08:05 – 2032-01-01 23:59" << kind(AreaDiff::Kind::Changed);
+    QTest::newRow("nothing either way")
+        << QStringList{"", "", "", "", "", "yes", "no"} << empty << QString() << -1;
+}
+
+void TestNumbers::diff()
+{
+    QFETCH(QStringList, unit);
+    QFETCH(QStringList, table);
+    QFETCH(QString, line);
+    QFETCH(int, kind);
+    NumbersModel before, after;
+    fillRow(before, 5, unit);
+    fillRow(after, 5, table);
+    fillRow(before, 700, {"+4930", "", "", "", "", "yes"}); // the same far away: no line
+    fillRow(after, 700, {"+4930", "", "", "", "", "yes"});
+    const AreaDiff d = NumbersDiff::compare(NumbersDiff::tablePages(before), NumbersDiff::tablePages(after));
+    QCOMPARE(d.texts(), line.isEmpty() ? QStringList() : QStringList{line});
+    if (line.isEmpty()) return;
+    QCOMPARE(int(d.lines.first().kind), kind);
+    QCOMPARE(d.lines.first().at, 5);
+    QVERIFY(d.details().endsWith(QStringLiteral(" (1):\n") + line));
 }
 
 QTEST_GUILESS_MAIN(TestNumbers)

@@ -125,7 +125,7 @@ void TestSettingsEditor::startUpState()
     for (int r = 0; r < SettingsModel::Rows; ++r)
         QCOMPARE(m_grid->rowHeight(r), r == 1 ? 22 : r == 8 ? 26 : 24);
     QVERIFY(!m_grid->tabKeyNavigation());
-    QVERIFY(m_grid->focusPolicy() & Qt::TabFocus);
+    QVERIFY(!(m_grid->focusPolicy() & Qt::TabFocus));
 }
 
 void TestSettingsEditor::modelContract()

@@ -21,6 +21,11 @@ inline const QString kSettingsReadAsk =
     QStringLiteral("Read the GSM device basic parameters to PC software?");
 inline const QString kSettingsReadOk = QStringLiteral("Basic settings read to PC software success.");
 inline const QString kSettingsSaveOk = QStringLiteral("Basic setting saved success");
+// How the questions before a save over what the unit holds start: the page was not read
+// since the port was opened; the save removes numbers the unit holds.
+inline const QString kSettingsUnread = QStringLiteral("The settings were not read from the unit");
+inline const QString kNumbersUnread = QStringLiteral("The number list was not read from the unit");
+inline const QString kNumbersRemoved = QStringLiteral("This save removes ");
 
 struct FormRig
 {

@@ -1,5 +1,6 @@
 // The window as a desktop tool: one device operation at a time and Stop, the closed-port
-// message, Escape in a cell, undo of a read, and the timers' type.
+// message, Escape in a cell, looking that changes nothing, undo of a read, and the timers'
+// type.
 #include "link/address_map.h"
 #include "numbers/numbers_codec.h"
 #include "settings/settings_model.h"
@@ -9,7 +10,10 @@
 #include "ui/page_undo.h"
 #include "ui/settings_editor.h"
 
+#include <QComboBox>
+#include <QDateTimeEdit>
 #include <QRegularExpression>
+#include <QShortcut>
 #include <QTableView>
 #include <QTimer>
 
@@ -42,6 +46,8 @@ struct SaveRig
         model.pressAllAlways();
         if (!rig.openAndLogIn()) qFatal("login failed");
         requestsBefore = rig.sim->requestCount();
+        // Each test saves this list over a unit it has not read.
+        rig.rec.expectStartsWith(kNumbersUnread);
     }
     static devsim::Options slowUnit()
     {
@@ -277,6 +283,66 @@ private slots:
         QCOMPARE(rig.form->findChild<SettingsEditor *>()->undo()->stack()->count(), 0);
     }
 
+    // Tabbing through the pick lists, opening one and closing it, and leaving the pickers
+    // of a read row as they were change nothing: F5 then reads without a word of edits.
+    void lookingIsNoEdit()
+    {
+        devsim::Options o;
+        o.preset = devsim::Preset::Demo;
+        FormRig rig(o);
+        QVERIFY(QTest::qWaitForWindowActive(rig.form.get()));
+        QVERIFY(rig.openAndLogIn());
+        const auto noEdits = [&](PageUndo *undo, int steps) {
+            return !undo->hasChanges() && undo->stack()->count() == steps;
+        };
+
+        PageUndo *settings = rig.form->findChild<SettingsEditor *>()->undo();
+        rig.w<QComboBox>("cbb1")->setFocus();
+        for (const char *name : {"cbb1", "cbb2", "cbb4", "cbb3", "cbb10", "cbb12"}) {
+            QVERIFY2(rig.w<QComboBox>(name)->hasFocus(), name);
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        }
+        rig.w<QComboBox>("cbb10")->setFocus();
+        rig.w<QComboBox>("cbb10")->showPopup();
+        QTest::keyClick(QApplication::activePopupWidget(), Qt::Key_Escape);
+        rig.form->activateWindow(); // the offscreen platform leaves no window active after a popup
+        QVERIFY(QTest::qWaitForWindowActive(rig.form.get()));
+        rig.w<QTableView>("strngrd_write")->setFocus();
+        QCOMPARE(rig.form->settingsModel().content(3), QStringLiteral("1:NO")); // the entry is written back
+        QVERIFY(noEdits(settings, 0));
+        rig.rec.expect(kSettingsReadAsk);
+        rig.rec.expect(kSettingsReadOk);
+        QTest::keyClick(rig.form.get(), Qt::Key_F5);
+        QVERIFY(waitUntil([&] { return rig.rec.allExpectedSeen(); }));
+        QVERIFY(!rig.rec.lastPromptDefaultsToCancel());
+
+        auto *page = rig.form->findChild<NumberListPage *>();
+        rig.w<QTabWidget>("pgc1")->setCurrentWidget(page);
+        rig.rec.expect(QStringLiteral("Read the Authorized number list from GSM device to PC software?"));
+        rig.rec.expect(QStringLiteral("Authorized number list read to PC software success."));
+        QVERIFY(rig.clickAndWait("btn10", 60000));
+        PageUndo *numbers = page->editor()->undo();
+        const int steps = numbers->stack()->count(); // the read is one
+        QTableView *grid = page->editor()->grid();
+        const NumberRow before = page->model().row(2); // a window read from the unit: 20YY-MM-DD
+        QVERIFY(!before[NumberColumn::EndTime].isEmpty());
+        for (int c = NumberColumn::StartDate; c <= NumberColumn::EndTime; ++c) {
+            QTest::mouseClick(grid->viewport(), Qt::LeftButton, {},
+                              grid->visualRect(page->model().index(2, c)).center());
+            QDateTimeEdit *picker = page->editor()->picker(c);
+            QTest::mouseClick(picker, Qt::LeftButton, {}, QPoint(4, picker->height() / 2));
+            QVERIFY(picker->hasFocus());
+            QTest::keyClick(picker, Qt::Key_Tab);
+        }
+        QCOMPARE(page->model().row(2), before);
+        QVERIFY(noEdits(numbers, steps));
+        rig.rec.expect(QStringLiteral("Read the Authorized number list from GSM device to PC software?"),
+                       false);
+        QTest::keyClick(rig.form.get(), Qt::Key_F5);
+        QVERIFY(rig.rec.allExpectedSeen());
+        QVERIFY(!rig.rec.lastPromptDefaultsToCancel());
+    }
+
     void undoOfAReadRestoresTheTable()
     {
         devsim::Options o;
@@ -307,6 +373,16 @@ private slots:
         QVERIFY(undo->hasChanges());
         QTest::keyClick(rig.w<QTableView>("strngrd_write"), Qt::Key_Z,
                         Qt::ControlModifier | Qt::ShiftModifier);
+        QCOMPARE(table(), afterRead);
+        // Ctrl+Y redoes as well, whatever the platform binds to redo.
+        bool ctrlY = false;
+        for (const QShortcut *shortcut : rig.form->findChildren<QShortcut *>())
+            ctrlY |= shortcut->keys().contains(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z)) &&
+                     shortcut->keys().contains(QKeySequence(Qt::CTRL | Qt::Key_Y));
+        QVERIFY(ctrlY);
+        QTest::keyClick(rig.w<QTableView>("strngrd_write"), Qt::Key_Z, Qt::ControlModifier);
+        QCOMPARE(table(), beforeRead);
+        QTest::keyClick(rig.w<QTableView>("strngrd_write"), Qt::Key_Y, Qt::ControlModifier);
         QCOMPARE(table(), afterRead);
     }
 };

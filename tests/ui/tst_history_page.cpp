@@ -11,6 +11,7 @@
 #include <QDateEdit>
 #include <QFileInfo>
 #include <QProgressBar>
+#include <QTabWidget>
 #include <QTableView>
 #include <QTemporaryDir>
 #include <QTimeEdit>
@@ -141,6 +142,21 @@ private slots:
         rig.click("btn_showall");
         QCOMPARE(compactedRows(*grid), records);
         QCOMPARE(rig.sim->requestCount(), afterRead);
+        // The range fields now hold the whole log as a bar holds its days: the last second of
+        // the day before the first record to midnight after the last, so filtering keeps all.
+        QDate firstDay, lastDay;
+        for (int row = 1; row <= records; ++row) {
+            const QDate d = QDate::fromString(grid->index(row, HistoryModel::DateColumn).data().toString(),
+                                              QStringLiteral("yyyy-MM-dd"));
+            firstDay = firstDay.isValid() ? qMin(firstDay, d) : d;
+            lastDay = lastDay.isValid() ? qMax(lastDay, d) : d;
+        }
+        QCOMPARE(rig.w<QDateEdit>("dtp1")->date(), firstDay.addDays(-1));
+        QCOMPARE(rig.w<QTimeEdit>("dtp2")->time(), QTime(23, 59, 59));
+        QCOMPARE(rig.w<QDateEdit>("dtp3")->date(), lastDay.addDays(1));
+        QCOMPARE(rig.w<QTimeEdit>("dtp4")->time(), QTime(0, 0));
+        rig.click("btn20");
+        QCOMPARE(compactedRows(*grid), records);
 
         // Delete the log on the unit, then read the empty log. The warning suggests an export
         // first and Enter alone cancels it.
@@ -266,6 +282,32 @@ private slots:
         TransferEta eta;
         eta.start(total, 1000);
         QCOMPARE(eta.pageDone(done, 1000 + elapsedMs), text);
+    }
+
+    // A whole time typed over the selected text of a range time field replaces it.
+    void typingAWholeTime_data()
+    {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QTime>("time");
+        QTest::newRow("08:30:00") << "08:30:00" << QTime(8, 30);
+        QTest::newRow("8:30:00") << "8:30:00" << QTime(8, 30);
+        QTest::newRow("083000") << "083000" << QTime(8, 30);
+        QTest::newRow("8:3:7") << "8:3:7" << QTime(8, 3, 7);
+        QTest::newRow("a minute too many is not taken") << "23:60" << QTime(23, 6);
+    }
+    void typingAWholeTime()
+    {
+        QFETCH(QString, typed);
+        QFETCH(QTime, time);
+        FormRig rig({}, false);
+        rig.w<QTabWidget>("pgc1")->setCurrentIndex(2);
+        QVERIFY(QTest::qWaitForWindowActive(rig.form.get()));
+        auto *field = rig.w<QTimeEdit>("dtp2");
+        field->setTime(QTime(23, 45, 12));
+        field->setFocus();
+        QTest::keyClick(field, Qt::Key_A, Qt::ControlModifier);
+        QTest::keyClicks(field, typed);
+        QCOMPARE(field->time(), time);
     }
 };
 

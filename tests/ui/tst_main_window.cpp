@@ -1,10 +1,13 @@
 // The main window driven by its real widgets: start-up state, tabs, opening ports,
 // login, delete history and a unit that disappears.
+#include "link/rule_timer.h"
+#include "ui/contrast.h"
 #include "ui/form_rig.h"
 #include "ui/help_page.h"
+#include "ui/number_list_editor.h"
+#include "ui/number_list_page.h"
 #include "ui/page_tabs.h"
 #include "ui/reporters.h"
-#include "link/rule_timer.h"
 
 #include <QFile>
 #include <QImage>
@@ -12,6 +15,7 @@
 #include <QProgressBar>
 #include <QRandomGenerator>
 #include <QTabWidget>
+#include <QTableView>
 
 using namespace zc;
 using namespace zc::test;
@@ -182,11 +186,49 @@ private slots:
         QVERIFY(!rig.button("btn19")->isEnabled());
     }
 
+    // Under a dark palette the active tab's blue, text on the fixed colours and the check
+    // boxes of the number list stay readable.
+    void darkPalette()
+    {
+        const QColor darkTab(0x3a, 0x3a, 0x3a), lightTab(0xf8, 0xf8, 0xf8), blue(0, 0, 255);
+        QVERIFY(Contrast::ratio(Contrast::readableOn(blue, darkTab), darkTab) >= 4.5);
+        QCOMPARE(Contrast::readableOn(blue, lightTab), blue);
+        for (const QColor fixed : {QColor(166, 202, 240), NumberListDelegate::warningColour(),
+                                   NumberListDelegate::foundColour(), NumberListDelegate::endedColour()})
+            QVERIFY(Contrast::ratio(Contrast::onFixedColour({}, fixed).color(QPalette::Text), fixed) >= 4.5);
+
+        FormRig rig({}, false);
+        QPalette dark;
+        for (const auto &[role, colour] : {std::pair{QPalette::Window, QColor(0x35, 0x35, 0x35)},
+                                           {QPalette::Base, QColor(0x2d, 0x2d, 0x2d)},
+                                           {QPalette::Button, QColor(0x35, 0x35, 0x35)},
+                                           {QPalette::Text, QColor(Qt::white)},
+                                           {QPalette::WindowText, QColor(Qt::white)},
+                                           {QPalette::ButtonText, QColor(Qt::white)}})
+            dark.setColor(role, colour);
+        rig.form->setPalette(dark);
+        auto *page = rig.form->findChild<NumberListPage *>();
+        rig.w<QTabWidget>("pgc1")->setCurrentWidget(page);
+        QTableView *grid = page->editor()->grid();
+        const QRect cell = grid->visualRect(page->model().index(1, NumberColumn::Delete));
+        const QImage img = grid->viewport()->grab().toImage();
+        // The unticked box shows an edge that stands out from the dark cell.
+        double best = 1;
+        for (int y = cell.top() + 2; y < cell.bottom() - 1; ++y)
+            for (int x = cell.left() + 2; x < cell.right() - 1; ++x)
+                best = qMax(best, Contrast::ratio(img.pixelColor(x, y), dark.color(QPalette::Base)));
+        QVERIFY2(best >= 3, qPrintable(QString::number(best)));
+    }
+
     void helpPage()
     {
         QCOMPARE(HelpPicture::steps().size(), 12);
         QVERIFY(HelpPicture::steps().join(' ').contains(QStringLiteral("dialout")));
         QVERIFY(HelpPicture::steps().join(' ').contains(QStringLiteral("ttyUSB0")));
+        // The key list, however its lines wrap, lies whole on the picture.
+        FormRig rig({}, false);
+        const auto *picture = rig.w<HelpPicture>("img_help");
+        QVERIFY(QRectF(picture->rect()).contains(picture->keysRect()));
     }
 
     void openAndCloseTheSimulatedUnit()

@@ -162,7 +162,8 @@ private slots:
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
         ZC_TRY_COMPARE(p.model.text(3, NumberColumn::Number), QStringLiteral("+4930"));
 
-        // Each picker lies over its current cell and writes its value back on leaving it.
+        // Each picker lies over its current cell and writes a value set in it back on leaving
+        // it. Left as it was it changes nothing; Enter takes the value it shows.
         p.click(3, NumberColumn::StartDate);
         QDateTimeEdit *start = p.picker("dtp_startdate");
         QVERIFY(start->isVisible());
@@ -170,7 +171,12 @@ private slots:
         p.clickPicker("dtp_startdate");
         QVERIFY(start->hasFocus());
         p.click(3, NumberColumn::EndDate);
+        QVERIFY(p.model.text(3, NumberColumn::StartDate).isEmpty());
+        p.click(3, NumberColumn::StartDate);
+        p.clickPicker("dtp_startdate");
+        QTest::keyClick(start, Qt::Key_Return);
         QCOMPARE(p.model.text(3, NumberColumn::StartDate), QStringLiteral("2015/03/06"));
+        p.click(3, NumberColumn::EndDate);
         QVERIFY(!start->isVisible());
         p.clickPicker("dtp_enddate");
         p.picker("dtp_enddate")->setDate(QDate(2031, 12, 9));
@@ -287,6 +293,7 @@ private slots:
         QCOMPARE(shown, 11);                         // 1199, 1990..1999
         QCOMPARE(p.grid->currentIndex().row(), 199); // the row keeps its slot number
         QVERIFY(rig.openAndLogIn());
+        rig.rec.expectStartsWith(kNumbersUnread);
         rig.rec.expect(kSaveOk);
         rig.click("btn9");
         // While the save runs the page's table stays as it was when Save was pressed.
@@ -471,6 +478,7 @@ private slots:
         // Save with a picker open sends what it shows; a read brings every value back.
         p.click(3, NumberColumn::EndTime);
         PageRig::type(QStringLiteral("1830"));
+        rig.rec.expectStartsWith(kNumbersUnread);
         rig.rec.expect(kSaveOk);
         QVERIFY(rig.clickAndWait("btn9", 60000));
         QCOMPARE(p.model.text(3, NumberColumn::EndTime), QStringLiteral("18:30"));
@@ -500,6 +508,7 @@ private slots:
         p.model.setText(50, NumberColumn::EndDate, QStringLiteral("2032/01/01"));
         p.model.setText(50, NumberColumn::EndTime, QStringLiteral("23:59"));
         p.model.toggleCheck(2, NumberColumn::Delete);
+        rig.rec.expectStartsWith(kNumbersRemoved + QStringLiteral("1 number from the unit."));
         rig.rec.expect(kSaveOk);
         QVERIFY(rig.clickAndWait("btn9", 60000));
         QVERIFY(p.unitHoldsTable(true));
@@ -518,6 +527,7 @@ private slots:
         p.model.toggleCheck(312, NumberColumn::Always);
         p.model.toggleCheck(313, NumberColumn::Always);
         QVERIFY(rig.openAndLogIn());
+        rig.rec.expectStartsWith(kNumbersUnread);
         rig.rec.expectStartsWith(QStringLiteral("Number list data error"));
         QVERIFY(rig.clickAndWait("btn9", 60000));
         QVERIFY(rig.rec.messages().last().section(u'\n', 1).startsWith(QStringLiteral("Pages 1 to 39 ")));

@@ -29,6 +29,7 @@ private slots:
         o.lateMs = 700;  // the rig's reply timer is 400 ms
         auto rig = FormRig::loggedIn(o);
         const QByteArray page2Before = rig->sim->memory(0x100, 256);
+        rig->rec.expectStartsWith(kSettingsUnread);
         rig->rec.expect(QStringLiteral("Receive timeout\nPage 1 of 2 may or may not be saved, page 2 not saved: save "
                                        "again."));
         rig->click("btn22");
@@ -54,6 +55,7 @@ private slots:
         rig->click("btn1");
         QVERIFY(waitAll(*rig));
         rig->form->settingsModel().setContent(5, QStringLiteral("Saved after a lost login"));
+        rig->rec.expectStartsWith(kSettingsUnread);
         rig->rec.expect(kSettingsSaveOk);
         rig->click("btn22");
         QVERIFY(waitAll(*rig));

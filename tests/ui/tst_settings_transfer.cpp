@@ -66,6 +66,7 @@ private slots:
         m.setContent(10, QStringLiteral("25"));
         m.setContent(19, QStringLiteral("80"));
         m.setContent(22, QStringLiteral("abc"));
+        rig->rec.expectStartsWith(kSettingsUnread);
         rig->rec.expect(kSettingsSaveOk);
         QVERIFY(rig->clickAndWait("btn22"));
         const QByteArray p1 = rig->sim->memory(0, 256);
@@ -118,6 +119,7 @@ private slots:
         m.setContent(6, QStringLiteral("Back door"));
         const QString item5 = m.content(5);
         const int pick = m.pickSelection(3);
+        rig->rec.expectStartsWith(kSettingsUnread);
         rig->rec.expect(kSettingsSaveOk);
         rig->click("btn22");
         QTableView *grid = editor->grid();
@@ -142,6 +144,7 @@ private slots:
         o.refuseWrite = 3; // login, page 1, page 2
         auto rig = FormRig::loggedIn(o);
         rig->form->settingsModel().setContent(6, QStringLiteral("Back door"));
+        rig->rec.expectStartsWith(kSettingsUnread);
         rig->rec.expect(QStringLiteral("Basic setting error\nPage 1 of 2 saved, page 2 not saved: save again."));
         QVERIFY(rig->clickAndWait("btn22"));
         QCOMPARE(rig->sim->memory(68, 10), QByteArray("Back door\0", 10)); // page 1 stays written

@@ -15,12 +15,13 @@ using namespace zc::devsim;
 namespace {
 
 constexpr const char *kUsage =
-    "usage: zarvento-devsim --link PATH [--publish NAME] [--preset factory|blank|demo]\n"
+    "usage: zarvento-devsim --link PATH | --publish NAME [--preset factory|blank|demo]\n"
     "                       [--image FILE] [--baud N] [--delay MS] [--refuse-write K]\n"
     "                       [--drop-reply K] [--corrupt-reply K] [--corrupt-store K]\n"
     "                       [--split] [--noise]\n"
     "                       [--vanish-after K] [--late K:MS] [--inject K:HEX[:OFFSET]]\n"
-    "                       [--false-headers] [--duplicate-reply K] [--stray-ack K]\n";
+    "                       [--false-headers] [--duplicate-reply K] [--stray-ack K]\n"
+    "                       [--trickle-from K]\n";
 
 int usageError(const QString &message)
 {
