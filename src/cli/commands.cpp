@@ -373,6 +373,21 @@ struct Commands
 
     QString onlyPort() const { return q(dev.ports.front()); }
 
+    // The steps that write the area's table to the job's unit: save it, and read it back
+    // with --verify; with --dry-run, read the unit and print what writing would change.
+    void addWriteSteps(UnitJob &job, Area area, bool namePort) const
+    {
+        if (dryRun) {
+            addPreview(job, area,
+                       area == Area::Settings ? settingsPages(job.settings()) : numbersPages(job.numbers()),
+                       namePort);
+            return;
+        }
+        job.addSave(area);
+        addWritten(job, area);
+        if (verify) addVerify(job, area);
+    }
+
     void addFormatOption(CLI::App *cmd)
     {
         cmd->add_option("--format", format, "The type of standard input's file (FILE -)")
@@ -443,15 +458,7 @@ Exit Commands::runWrite(Area area)
     if (area == Area::Numbers && !yes && !dryRun && !holdsNumbers(job.numbers()))
         return usageError(emptyListRefusal(q(file)));
     job.addOpenAndLogIn();
-    if (dryRun) {
-        addPreview(job, area,
-                   area == Area::Settings ? settingsPages(job.settings()) : numbersPages(job.numbers()),
-                   false);
-        return runJobs({&job});
-    }
-    job.addSave(area);
-    addWritten(job, area);
-    if (verify) addVerify(job, area);
+    addWriteSteps(job, area, false);
     return runJobs({&job});
 }
 
@@ -523,23 +530,11 @@ Exit Commands::runProvision()
         job->addOpenAndLogIn();
         if (!profile.empty()) {
             copyTable(s, job->settings());
-            if (dryRun) {
-                addPreview(*job, Area::Settings, settingsPages(s), true);
-            } else {
-                job->addSave(Area::Settings);
-                addWritten(*job, Area::Settings);
-                if (verify) addVerify(*job, Area::Settings);
-            }
+            addWriteSteps(*job, Area::Settings, true);
         }
         if (!numbersFile.empty()) {
             copyTable(n, job->numbers());
-            if (dryRun) {
-                addPreview(*job, Area::Numbers, numbersPages(n), true);
-            } else {
-                job->addSave(Area::Numbers);
-                addWritten(*job, Area::Numbers);
-                if (verify) addVerify(*job, Area::Numbers);
-            }
+            addWriteSteps(*job, Area::Numbers, true);
         }
         list << job.get();
         jobs.push_back(std::move(job));
