@@ -32,22 +32,6 @@ Qt::ItemFlags NumbersModel::flags(const QModelIndex &index) const
     return Qt::ItemIsEnabled | Qt::ItemIsSelectable;
 }
 
-QString NumbersModel::text(int row, int column) const
-{
-    if (row < 0 || row >= Rows || column < 0 || column >= Columns) return {};
-    return m_rows[row][column];
-}
-
-void NumbersModel::setText(int row, int column, const QString &text)
-{
-    if (row < 0 || row >= Rows || column < 0 || column >= Columns) return;
-    QString &cell = m_rows[row][column];
-    if (cell == text) return;
-    cell = text;
-    const QModelIndex i = index(row, column);
-    emit dataChanged(i, i, kTextRoles);
-}
-
 NumberRow NumbersModel::row(int row) const
 {
     return row >= 0 && row < Rows ? m_rows[row] : NumberRow{};

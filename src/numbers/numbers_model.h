@@ -27,8 +27,6 @@ public:
     // check cells: selectable, changed by the pickers and by clicks, never typed into.
     Qt::ItemFlags flags(const QModelIndex &index) const override;
 
-    QString text(int row, int column) const override;
-    void setText(int row, int column, const QString &text) override;
     NumberRow row(int row) const;
     // Writes columns firstColumn..lastColumn of consecutive entry rows from firstRow on, with one
     // change notification over the block. Rows that would fall outside 1..1000 are dropped.
@@ -56,6 +54,9 @@ public:
     // The start-up table: headers, serials 1..1000, "no" in both check columns, the rest
     // empty; both button flags cleared.
     void resetToDefaults();
+
+protected:
+    const QString &cellText(int row, int column) const override { return m_rows[row][column]; }
 
 private:
     bool pressCheckAll(bool &flag, int column);

@@ -25,22 +25,6 @@ Qt::ItemFlags SettingsModel::flags(const QModelIndex &index) const
     return Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsEditable;
 }
 
-QString SettingsModel::text(int row, int column) const
-{
-    if (row < 0 || row >= Rows || column < 0 || column >= Columns) return {};
-    return m_texts[row][column];
-}
-
-void SettingsModel::setText(int row, int column, const QString &text)
-{
-    if (row < 0 || row >= Rows || column < 0 || column >= Columns) return;
-    QString &cell = m_texts[row][column];
-    if (cell == text) return;
-    cell = text;
-    const QModelIndex i = index(row, column);
-    emit dataChanged(i, i, {Qt::DisplayRole, Qt::EditRole});
-}
-
 void SettingsModel::setContent(int item, const QString &text)
 {
     if (item >= FirstItem && item <= LastItem) setText(item, ContentColumn, text);

@@ -26,8 +26,6 @@ public:
 
     Qt::ItemFlags flags(const QModelIndex &index) const override;
 
-    QString text(int row, int column) const override;
-    void setText(int row, int column, const QString &text) override;
     QString content(int item) const { return text(item, ContentColumn); }
     void setContent(int item, const QString &text);
 
@@ -47,6 +45,9 @@ public:
 
 signals:
     void pickSelectionChanged(int item);
+
+protected:
+    const QString &cellText(int row, int column) const override { return m_texts[row][column]; }
 
 private:
     static int pickSlot(int item);

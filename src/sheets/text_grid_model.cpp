@@ -24,6 +24,23 @@ bool TextGridModel::isCell(const QModelIndex &index) const
     return index.isValid() && index.model() == this && index.row() < m_rows && index.column() < m_columns;
 }
 
+QString TextGridModel::text(int row, int column) const
+{
+    if (row < 0 || row >= m_rows || column < 0 || column >= m_columns) return {};
+    return cellText(row, column);
+}
+
+void TextGridModel::setText(int row, int column, const QString &text)
+{
+    if (row < 0 || row >= m_rows || column < 0 || column >= m_columns) return;
+    // The subclass owns its cells; it hands them out read-only so only this write changes one.
+    QString &cell = const_cast<QString &>(cellText(row, column));
+    if (cell == text) return;
+    cell = text;
+    const QModelIndex i = index(row, column);
+    emit dataChanged(i, i, {Qt::DisplayRole, Qt::EditRole});
+}
+
 QVariant TextGridModel::data(const QModelIndex &index, int role) const
 {
     if (!isCell(index)) return {};

@@ -20,13 +20,16 @@ public:
     QVariant data(const QModelIndex &index, int role = Qt::DisplayRole) const final;
     bool setData(const QModelIndex &index, const QVariant &value, int role = Qt::EditRole) final;
 
-    // Any cell; out-of-range cells read as empty and ignore writes.
-    virtual QString text(int row, int column) const = 0;
-    virtual void setText(int row, int column, const QString &text) = 0;
+    // Any cell; out-of-range cells read as empty and ignore writes. A write that changes the
+    // text tells the views (display and edit roles).
+    QString text(int row, int column) const;
+    void setText(int row, int column, const QString &text);
 
 protected:
     // A valid index of this model inside its rows and columns.
     bool isCell(const QModelIndex &index) const;
+    // The stored text of a cell inside the rows and columns.
+    virtual const QString &cellText(int row, int column) const = 0;
 
 private:
     int m_rows;
