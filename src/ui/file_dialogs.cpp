@@ -106,10 +106,15 @@ void PageFiles::reportSaved(const SheetSaveResult &result)
         m_reporter.messageDialog(result.error);
 }
 
-void PageFiles::writeTextFile(const QString &prefix, const std::function<QByteArray()> &build)
+void PageFiles::writeCsvExport(const QString &prefix, int last,
+                               const std::function<QByteArray(const RowDone &)> &build)
 {
     const QString path = QDir(m_dialogs->exportFolder()).filePath(stampedName(prefix));
-    if (const QString error = ExportFolder::writeFile(path, build()); !error.isEmpty())
+    const QByteArray bytes = build([this, last](int row) {
+        m_reporter.setProgress(row * 100 / (last + 1));
+        m_reporter.setStatus(QStringLiteral("Export.csv:%1/%2").arg(row - 1).arg(last));
+    });
+    if (const QString error = ExportFolder::writeFile(path, bytes); !error.isEmpty())
         m_reporter.messageDialog(error);
     else
         reportWritten(path);

@@ -66,10 +66,13 @@ public:
     QString askWorkbookToOpen(const QString &dialogName = {});
     // After a workbook was saved: the whole path of the file written in the status line, or the error.
     void reportSaved(const SheetSaveResult &result);
-    // Writes a text file named prefix + the time stamp taken now into the export folder;
-    // the file written in the status line, or the error. The caller builds the bytes in
-    // build, after the name was taken.
-    void writeTextFile(const QString &prefix, const std::function<QByteArray()> &build);
+    // Writes a CSV export of table rows 1..last named prefix + the time stamp taken now into
+    // the export folder; the file written in the status line, or the error. build makes the
+    // bytes after the name was taken, calling its argument with each row it has done: the
+    // progress bar and "Export.csv:k/last" follow it.
+    using RowDone = std::function<void(int row)>;
+    void writeCsvExport(const QString &prefix, int last,
+                        const std::function<QByteArray(const RowDone &)> &build);
 
 private:
     void reportWritten(const QString &path);

@@ -398,13 +398,9 @@ void HistoryPage::btn13Click()
 
 void HistoryPage::btn18Click()
 {
-    constexpr int last = HistoryModel::LastRecordRow;
-    m_files.writeTextFile(QStringLiteral("hisinf_CSV"), [this] {
-        return HistoryCsv::fileBytes(m_model, [this](int row) {
-            m_reporter.setProgress(row * 100 / (last + 1));
-            m_reporter.setStatus(QStringLiteral("Export.csv:%1/%2").arg(row - 1).arg(last));
-        });
-    });
+    m_files.writeCsvExport(
+        QStringLiteral("hisinf_CSV"), HistoryModel::LastRecordRow,
+        [this](const PageFiles::RowDone &rowDone) { return HistoryCsv::fileBytes(m_model, rowDone); });
 }
 
 } // namespace zc

@@ -232,13 +232,9 @@ void NumberListPage::btn14Click()
 void NumberListPage::btn3Click()
 {
     m_editor->commitPicker();
-    constexpr int last = NumbersModel::LastEntry;
-    m_files.writeTextFile(QStringLiteral("telinf_CSV"), [this] {
-        return NumbersCsv::exportBytes(m_model, [this](int line) {
-            m_reporter.setProgress(line * 100 / (last + 1));
-            m_reporter.setStatus(QStringLiteral("Export.csv:%1/%2").arg(line - 1).arg(last));
-        });
-    });
+    m_files.writeCsvExport(
+        QStringLiteral("telinf_CSV"), NumbersModel::LastEntry,
+        [this](const PageFiles::RowDone &rowDone) { return NumbersCsv::exportBytes(m_model, rowDone); });
 }
 
 } // namespace zc
