@@ -158,16 +158,10 @@ protected:
         event->accept();
     }
 
-    void updateGeometries() override
+    void placeOverlays(bool scrolled) override
     {
-        QTableView::updateGeometries();
-        m_owner->placePicker();
-    }
-
-    void scrollContentsBy(int dx, int dy) override
-    {
-        QTableView::scrollContentsBy(dx, dy);
-        m_owner->leavePicker();
+        // A picker whose cell scrolled away gives its value to the cell first.
+        if (scrolled) m_owner->leavePicker();
         m_owner->placePicker();
     }
 

@@ -17,6 +17,20 @@ public:
 protected:
     void dataChanged(const QModelIndex &topLeft, const QModelIndex &bottomRight,
                      const QList<int> &roles = QList<int>()) override;
+
+    // Editors laid over cells (pickers, pick lists) follow them: called after the view's
+    // geometry changed (scrolled false) or its contents scrolled (scrolled true).
+    virtual void placeOverlays(bool scrolled) { (void)scrolled; }
+    void updateGeometries() override
+    {
+        QTableView::updateGeometries();
+        placeOverlays(false);
+    }
+    void scrollContentsBy(int dx, int dy) override
+    {
+        QTableView::scrollContentsBy(dx, dy);
+        placeOverlays(true);
+    }
 };
 
 } // namespace zc

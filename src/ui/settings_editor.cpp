@@ -8,6 +8,7 @@
 #include "ui/cell_frame.h"
 #include "ui/cell_tips.h"
 #include "ui/contrast.h"
+#include "ui/on_screen_table_view.h"
 #include "ui/page_undo.h"
 #include "words/reporter.h"
 
@@ -139,10 +140,10 @@ private:
 
 // The grid itself: the fixed row and column cannot become the current cell through the
 // mouse or the cursor keys, and the pick lists follow their cells whenever cells move.
-class Grid : public QTableView
+class Grid : public OnScreenTableView
 {
 public:
-    Grid(SettingsEditor *owner) : QTableView(owner), m_owner(owner) {}
+    Grid(SettingsEditor *owner) : OnScreenTableView(owner), m_owner(owner) {}
 
 protected:
     QModelIndex moveCursor(CursorAction action, Qt::KeyboardModifiers modifiers) override
@@ -162,39 +163,27 @@ protected:
         return QTableView::edit(index, trigger, event);
     }
 
+    // A press or drag on a fixed cell selects nothing.
     void mousePressEvent(QMouseEvent *event) override
     {
-        const QModelIndex at = indexAt(event->position().toPoint());
-        if (at.isValid() && isFixed(at)) {
-            event->accept();
-            return;
-        }
-        QTableView::mousePressEvent(event);
+        if (!onFixedCell(event)) QTableView::mousePressEvent(event);
     }
-
     void mouseMoveEvent(QMouseEvent *event) override
     {
-        const QModelIndex at = indexAt(event->position().toPoint());
-        if (at.isValid() && isFixed(at)) {
-            event->accept();
-            return;
-        }
-        QTableView::mouseMoveEvent(event);
+        if (!onFixedCell(event)) QTableView::mouseMoveEvent(event);
     }
 
-    void updateGeometries() override
-    {
-        QTableView::updateGeometries();
-        m_owner->placePickLists();
-    }
-
-    void scrollContentsBy(int dx, int dy) override
-    {
-        QTableView::scrollContentsBy(dx, dy);
-        m_owner->placePickLists();
-    }
+    void placeOverlays(bool) override { m_owner->placePickLists(); }
 
 private:
+    bool onFixedCell(QMouseEvent *event)
+    {
+        const QModelIndex at = indexAt(event->position().toPoint());
+        if (!at.isValid() || !isFixed(at)) return false;
+        event->accept();
+        return true;
+    }
+
     SettingsEditor *m_owner;
 };
 
