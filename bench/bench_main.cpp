@@ -153,7 +153,7 @@ ChainResult read125(int baud)
     });
     rig.session.attach(numbers);
     clock.start();
-    numbers.startRead();
+    numbers.Read();
     r.ok = rig.wait(QStringLiteral("complete"));
     r.totalS = clock.nsecsElapsed() / 1e9;
     return r;

@@ -12,16 +12,12 @@ namespace zc {
 
 class HistoryModel;
 
-class THistoryInf : public Tsend_rec_command
+// "Read data" reads all 500 pages, then runs the finishing pass.
+class THistoryInf : public TableTransfer<HistoryModel, Area::History>
 {
 public:
-    explicit THistoryInf(HistoryModel &model, const LinkContext &link = {})
-        : Tsend_rec_command(Area::History, link), m_model(model)
-    {
-    }
+    using TableTransfer::TableTransfer;
 
-    // "Read data": reads all 500 pages, then runs the finishing pass.
-    void Read() { startRead(); }
     // The finishing pass, before the read ends: the kept records become the whole log (the
     // store); returns how many were kept.
     int FinishHistoryRead();
@@ -40,7 +36,6 @@ protected:
     void readComplete() override { FinishHistoryRead(); }
 
 private:
-    HistoryModel &m_model;
     HistoryStore m_store;
     int m_kept = 0;
     Tsingalcmd m_delete{kCmdDeleteHistory};

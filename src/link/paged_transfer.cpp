@@ -24,7 +24,7 @@ void Tsend_rec_command::start(int pages, bool write)
     m_active = true;
 }
 
-void Tsend_rec_command::startRead()
+void Tsend_rec_command::Read()
 {
     start(areaMap(m_area).pages, false);
     requestNextPage();

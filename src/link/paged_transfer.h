@@ -51,13 +51,13 @@ public:
     // Which action the counters call for: send page nextPage(), complete, or nothing.
     Step step() const;
 
-    // Starts reading every page of the area.
-    void startRead();
+    // "Read": reads every page of the area into its table (the page asks the user first).
+    void Read();
     // Encodes every page of the table as it is now (the snapshot), then sends them one by
     // one: what the unit receives is the table as it was when the save started, whatever
     // happens to it meanwhile. False when the table cannot be encoded: nothing is sent, and
     // refusal() says why.
-    bool startSave() { return prepareSave() && sendPrepared(); }
+    bool Save() { return prepareSave() && sendPrepared(); }
     // The two halves of startSave, for a caller that asks the user between them: encoding
     // is the save's one check of the table, and the prepared pages are what it would send.
     bool prepareSave();
@@ -138,6 +138,19 @@ private:
     std::vector<Page> m_snapshot;
     bool m_prepared = false;
     QString m_refusal;
+};
+
+// A transfer between the unit and one area's table: the only copy of that area's data.
+template <class Model, Area kArea> class TableTransfer : public Tsend_rec_command
+{
+public:
+    explicit TableTransfer(Model &model, const LinkContext &link = {})
+        : Tsend_rec_command(kArea, link), m_model(model)
+    {
+    }
+
+protected:
+    Model &m_model;
 };
 
 } // namespace zc

@@ -12,20 +12,13 @@ namespace zc {
 
 class NumbersModel;
 
-class TtelephoneSend : public Tsend_rec_command
+// "Save" encodes the whole list, which checks every row once; a list that may not or cannot
+// be sent is refused (refusal() says why, refusedRows() which rows) and nothing is sent.
+class TtelephoneSend : public TableTransfer<NumbersModel, Area::Numbers>
 {
 public:
-    explicit TtelephoneSend(NumbersModel &model, const LinkContext &link = {})
-        : Tsend_rec_command(Area::Numbers, link), m_model(model)
-    {
-    }
+    using TableTransfer::TableTransfer;
 
-    // "Save": encodes the whole list, which checks every row once; a list that may not or
-    // cannot be sent is refused (refusal() says why, refusedRows() which rows) and nothing
-    // is sent. True when the save started.
-    bool Save() { return startSave(); }
-    // "Read": reads all 125 pages (the page asks the user first).
-    void Read() { startRead(); }
     // The rows the last prepared save refused, the one to show first in front.
     const QList<int> &refusedRows() const { return m_refusedRows; }
 
@@ -34,7 +27,6 @@ protected:
     bool encodePages(std::vector<Page> &pages, QString &refusal) override;
 
 private:
-    NumbersModel &m_model;
     QList<int> m_refusedRows;
 };
 

@@ -11,23 +11,18 @@ namespace zc {
 
 class SettingsModel;
 
-class TBasicInf : public Tsend_rec_command
+class TBasicInf : public TableTransfer<SettingsModel, Area::Settings>
 {
 public:
-    explicit TBasicInf(SettingsModel &model, const LinkContext &link = {})
-        : Tsend_rec_command(Area::Settings, link), m_model(model)
-    {
-    }
+    using TableTransfer::TableTransfer;
 
-    // "Read Settings": reads both pages (the page asks the user first).
-    void Read() { startRead(); }
     // "Save Settings": encodes both pages as they are now, then sends them. False when an
     // item cannot be stored (refusal() says why); nothing is sent then. A text longer than
     // its field is cut only with Cut::Allow, after the user agreed to it.
     bool Save(SettingsCheck::Cut cut = SettingsCheck::Cut::Refuse)
     {
         m_cut = cut;
-        return startSave();
+        return Tsend_rec_command::Save();
     }
 
 protected:
@@ -36,7 +31,6 @@ protected:
     bool encodePage(int page, QString &refusal) override;
 
 private:
-    SettingsModel &m_model;
     SettingsCheck::Cut m_cut = SettingsCheck::Cut::Refuse;
 };
 

@@ -84,7 +84,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
         w->telephone.Read();
         break;
     case 5:
-        w->telephone.startSave();
+        w->telephone.Save();
         break;
     case 6:
         w->historyInf.Read();

@@ -1,8 +1,8 @@
 // Request frames byte for byte, the paged transfer step, and the device text codec.
+#include "common/frames.h"
 #include "link/device_text.h"
 #include "link/frame.h"
 #include "link/frame_assembler.h"
-#include "common/frames.h"
 #include "link/paged_transfer.h"
 
 #include <QRandomGenerator>
@@ -46,7 +46,8 @@ private slots:
             }
             std::vector<ReceivedFrame> whole, cut;
             FrameAssembler a, b;
-            a.feed(reinterpret_cast<const std::uint8_t *>(stream.constData()), std::size_t(stream.size()), whole);
+            a.feed(reinterpret_cast<const std::uint8_t *>(stream.constData()), std::size_t(stream.size()),
+                   whole);
             for (qsizetype at = 0; at < stream.size();) {
                 const qsizetype n = qMin<qsizetype>(1 + rng.bounded(40), stream.size() - at);
                 b.feed(reinterpret_cast<const std::uint8_t *>(stream.constData() + at), std::size_t(n), cut);
@@ -87,7 +88,8 @@ private slots:
         QTest::newRow("delete history") << 0x85 << 0u << QByteArray::fromHex("238500000000000085");
         QTest::newRow("0x23 in address") << 0x83 << 0x23232323u << QByteArray::fromHex("238323232323000083");
         QTest::newRow("0x23 as checksum") << 0x83 << 0xA0u << QByteArray::fromHex("2383000000a0000023");
-        QTest::newRow("last history page") << 0x83 << uint(historyPageAddress(500)) << QByteArray::fromHex("23830002f300000072");
+        QTest::newRow("last history page")
+            << 0x83 << uint(historyPageAddress(500)) << QByteArray::fromHex("23830002f300000072");
     }
     void goldenRequests()
     {
@@ -108,7 +110,9 @@ private slots:
         const FrameBytes f = buildRequest(kCmdWriteBlock, 0x8C00, 256, page.data());
         QCOMPARE(f.size, 265);
         const QByteArray b = bytesOf(f);
-        QCOMPARE(b.left(8).toHex(), QByteArray("2382" "00008c00" "0100"));
+        QCOMPARE(b.left(8).toHex(), QByteArray("2382"
+                                               "00008c00"
+                                               "0100"));
         QCOMPARE(quint8(b[8 + 7]), quint8(0x23)); // sent as is, no escaping
         QCOMPARE(quint8(b[264]), quint8(0x82 ^ 0x8C ^ 0x01 ^ x));
     }
@@ -146,7 +150,7 @@ private slots:
         QList<Outcome> outcomes;
         QObject::connect(&t, &Tsend_rec_command::done, [&](const Outcome &o) { outcomes << o; });
         QCOMPARE(t.step(), Tsend_rec_command::Step::Idle); // never started: no page 0 request
-        t.startRead();
+        t.Read();
         QCOMPARE(t.nextPage(), 2);
         QCOMPARE(t.step(), Tsend_rec_command::Step::SendPage);
         const std::array<std::uint8_t, kPageSize> page{};

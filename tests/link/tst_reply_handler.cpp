@@ -94,9 +94,9 @@ struct Rig
         const QList<Route> routesBefore = routes;
         t.driven = true;
         if (writing)
-            t.startSave();
+            t.Save();
         else
-            t.startRead();
+            t.Read();
         for (int p = 1; p < page; ++p)
             handler.receiveChunk(
                 writing ? frame(0x82, std::uint32_t(pageAddress(t.area(), p)), QByteArray("\x01", 1))

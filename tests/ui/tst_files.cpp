@@ -412,9 +412,7 @@ private slots:
     {
         Rig rig;
         const QStringList before = rig.tables();
-        const auto running = [&rig](Tsend_rec_command &t) {
-            t.startRead();
-        };
+        const auto running = [&rig](Tsend_rec_command &t) { t.Read(); };
         running(rig.page<SettingsPage>()->transfer());
         rig.page<SettingsPage>()->btn16Click();
         running(rig.page<NumberListPage>()->transfer());
