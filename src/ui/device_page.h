@@ -5,6 +5,7 @@
 
 #include "link/paged_transfer.h"
 #include "ui/page_undo.h"
+#include "words/link_words.h"
 #include "words/reporter.h"
 
 #include <QList>
@@ -50,8 +51,9 @@ public:
     {
         Tsend_rec_command &t = transfer();
         if (!t.active()) return false;
-        reporter.setStatus(QStringLiteral("%1 is running; wait until it ends")
-                               .arg(t.writing() ? QStringLiteral("A save") : QStringLiteral("A read")));
+        reporter.setStatus(
+            LinkWords::running(t.writing() ? LinkWatcher::Busy::Save : LinkWatcher::Busy::Read) +
+            QStringLiteral("; wait until it ends"));
         return true;
     }
 

@@ -207,12 +207,7 @@ void LinkWords::transferEnded(const Outcome &o)
         if (o.cause != C::Checksum || !behind.isEmpty()) m_reporter.setLastingStatus(behind);
         return;
     case K::TimedOut:
-        m_reporter.messageBox(withLeftBehind(QStringLiteral("Receive timeout"), behind));
-        if (!behind.isEmpty())
-            m_reporter.setLastingStatus(behind);
-        else
-            m_reporter.setStatusDirect(QString());
-        m_reporter.setProgress(100);
+        timedOut(behind);
         return;
     case K::Stopped: {
         // Closing the port or losing it is told by the session; another operation taking
@@ -250,12 +245,7 @@ void LinkWords::singleEnded(const Outcome &o)
         if (!behind.isEmpty()) m_reporter.setLastingStatus(behind);
         return;
     case K::TimedOut:
-        m_reporter.messageBox(withLeftBehind(QStringLiteral("Receive timeout"), behind));
-        if (!behind.isEmpty())
-            m_reporter.setLastingStatus(behind);
-        else
-            m_reporter.setStatusDirect(QString());
-        m_reporter.setProgress(100);
+        timedOut(behind);
         return;
     case K::Stopped:
         if (o.cause != Outcome::Cause::ByUser) return;
@@ -269,6 +259,18 @@ void LinkWords::singleEnded(const Outcome &o)
     case K::PortLost:
         return;
     }
+}
+
+void LinkWords::timedOut(const QString &behind)
+{
+    m_reporter.messageBox(withLeftBehind(QStringLiteral("Receive timeout"), behind));
+    // The status line keeps what was left behind; otherwise it is emptied without starting
+    // the status clear timer.
+    if (!behind.isEmpty())
+        m_reporter.setLastingStatus(behind);
+    else
+        m_reporter.setStatusDirect(QString());
+    m_reporter.setProgress(100);
 }
 
 void LinkWords::refusedPortClosed()

@@ -35,6 +35,7 @@ public:
 private:
     void transferEnded(const Outcome &outcome);
     void singleEnded(const Outcome &outcome);
+    void timedOut(const QString &behind);
 
     Reporter &m_reporter;
 };
