@@ -427,7 +427,9 @@ void UnitJob::beginStep(const Step &step)
             l.session.open(path);
         } catch (const ECommsError &e) {
             QString why = e.reason().isEmpty() ? e.message() : e.reason();
-            if (!QFileInfo::exists(path)) why = QStringLiteral("no such port");
+            if (!QFileInfo::exists(path))
+                why = path == m_options.port ? QStringLiteral("no such port")
+                                             : QStringLiteral("no such port ") + path;
             endStep(Exit::Port, QStringLiteral("cannot open the port: ") + why);
             return;
         }
