@@ -642,11 +642,15 @@ Exit Commands::runRead(Area area)
     const QStringList types = area == Area::Settings  ? settingsOutputTypes()
                               : area == Area::Numbers ? numbersOutputTypes()
                                                       : historyOutputTypes();
+    // --format without -o: that type to standard output.
+    if (output.empty() && !format.empty()) output = "-";
     const bool toStdout = output == "-";
     if (toStdout && format.empty())
         return usageError(QStringLiteral("-o - (standard output) needs --format %1").arg(types.join(u'|')));
-    if (!toStdout && !format.empty())
-        return usageError(QStringLiteral("--format is for -o - only; a file's type comes from its suffix"));
+    if (!toStdout && !format.empty() && QFileInfo(q(output)).suffix().toLower() != q(format))
+        return usageError(
+            QStringLiteral("%1: --format %2 differs from the file's suffix, which names its type")
+                .arg(q(output), q(format)));
     if (!output.empty() && !toStdout)
         if (const QString e = checkOutputType(q(output), types); !e.isEmpty()) return usageError(e);
     UnitJob job(jobOptions(dev.ports.front()));
