@@ -11,7 +11,6 @@
 #include "history/history_sheet.h"
 #include "link/link_session.h"
 #include "link/paged_transfer.h"
-#include "link/reporter.h"
 #include "numbers/numbers_codec.h"
 #include "numbers/numbers_diff.h"
 #include "numbers/numbers_find.h"
@@ -24,6 +23,8 @@
 #include "settings/settings_model.h"
 #include "sheets/workbook_reader.h"
 #include "sheets/workbook_writer.h"
+#include "words/link_words.h"
+#include "words/reporter.h"
 
 #include <QApplication>
 #include <QCoreApplication>
@@ -79,7 +80,8 @@ struct Rig
 {
     devsim::Simulator sim;
     QuietReporter reporter;
-    LinkSession session{reporter};
+    LinkWords words{reporter};
+    LinkSession session{&words};
 
     explicit Rig(const devsim::Options &o) : sim(o)
     {
@@ -122,15 +124,11 @@ public:
         : Tsend_rec_command(Area::Numbers), m_r(r), m_afterPage(std::move(afterPage))
     {
     }
-    void readReply() override
-    {
-        Tsend_rec_command::readReply();
-        m_afterPage();
-    }
 
 protected:
+    // Called once the next request has been written.
+    void decodePage() override { m_afterPage(); }
     void readComplete() override { m_r.done(QStringLiteral("complete")); }
-    QString readStatus() const override { return QStringLiteral("Reading telephone number information"); }
 
 private:
     QuietReporter &m_r;

@@ -8,13 +8,15 @@
 #include "link/port_discovery.h"
 #include "link/published_devices.h"
 #include "link/reply_handler.h"
-#include "link/reporter.h"
 #include "numbers/numbers_model.h"
 #include "numbers/telephone_send.h"
 #include "settings/basic_inf.h"
 #include "settings/settings_codec.h"
 #include "settings/settings_items.h"
 #include "settings/settings_model.h"
+#include "words/left_behind.h"
+#include "words/link_words.h"
+#include "words/reporter.h"
 
 #include <QFileInfo>
 
@@ -138,12 +140,9 @@ public:
     {
         if (onProgress) onProgress(value);
     }
-    // The last message the window would have shown; each operation's end comes from its
-    // outcome, so only a save refused before its first frame cites it.
-    QString lastMessage;
-
-    void messageBox(const QString &text) override { lastMessage = text; }
-    void messageDialog(const QString &text) override { lastMessage = text; }
+    // Each operation's end comes from its outcome: the window's messages are not needed.
+    void messageBox(const QString &) override {}
+    void messageDialog(const QString &) override {}
     bool question(const QString &) override { return answerYes; }
     bool warningOkCancel(const QString &) override { return answerYes; }
 };
@@ -153,6 +152,8 @@ public:
 struct UnitJob::Link
 {
     CliReporter reporter;
+    // The link's facts become progress through the same words the window uses.
+    LinkWords words{reporter};
     LinkSession session;
     SettingsModel settings;
     NumbersModel numbers;
@@ -161,7 +162,7 @@ struct UnitJob::Link
     TtelephoneSend telephoneSend{numbers};
     THistoryInf historyInf{history};
 
-    explicit Link(int timeoutMs) : session(reporter, timeoutMs)
+    explicit Link(int timeoutMs) : session(&words, timeoutMs)
     {
         session.attach(basicInf);
         session.attach(telephoneSend);
@@ -313,7 +314,7 @@ void UnitJob::recordOutcome(const Outcome &o)
     r->pagesDone = o.pagesDone;
     r->pageCount = o.pageCount > 0 ? o.pageCount : r->pageCount;
     r->pageUncertain = o.inFlightUnknown;
-    if (o.writing) r->leftBehind = o.leftBehind();
+    if (o.writing) r->leftBehind = leftBehind(o);
 }
 
 void UnitJob::start()
@@ -351,12 +352,12 @@ void UnitJob::interrupt(int signalNumber)
         account = QStringLiteral("%1 between steps").arg(how);
     } else if (m_current.kind == StepKind::Save) {
         // Said before the transfer is abandoned, while it still knows what it sent.
-        const Tsend_rec_command &t = m_link->transfer(m_current.area);
-        const QString behind = t.leftBehind(true);
+        const Outcome now = m_link->transfer(m_current.area).ifStoppedNow();
+        const QString behind = leftBehind(now);
         if (StepRecord *r = runningRecord()) {
-            r->pagesDone = t.pagesDone();
-            r->pageUncertain = t.awaitingReply();
-            r->page = t.pagesDone() + 1;
+            r->pagesDone = now.pagesDone;
+            r->pageUncertain = now.inFlightUnknown;
+            r->page = now.page > 0 ? now.page : now.pagesDone + 1;
             r->leftBehind = behind;
         }
         account = QStringLiteral("%1 while saving the %2: %3")
@@ -453,13 +454,12 @@ void UnitJob::beginStep(const Step &step)
     case StepKind::Save:
         if (step.area != Area::History) {
             // The table was checked before the first frame; a refusal here says why.
-            l.reporter.lastMessage.clear();
+            Tsend_rec_command &t = l.transfer(step.area);
             const bool started = step.area == Area::Settings ? l.basicInf.Save() : l.telephoneSend.Save();
             if (!started)
-                endStep(Exit::Usage, QStringLiteral("the %1 cannot be saved").arg(areaName(step.area)) +
-                                         (l.reporter.lastMessage.isEmpty()
-                                              ? QString()
-                                              : QStringLiteral(": ") + l.reporter.lastMessage));
+                endStep(Exit::Usage,
+                        QStringLiteral("the %1 cannot be saved").arg(areaName(step.area)) +
+                            (t.refusal().isEmpty() ? QString() : QStringLiteral(": ") + t.refusal()));
         } else {
             endStep(Exit::Usage, QStringLiteral("the history cannot be written"));
         }
@@ -562,7 +562,7 @@ void UnitJob::transferDone(const Outcome &o)
         return;
     }
     // What the save left on the unit, in the words the window uses.
-    const QString behind = o.leftBehind();
+    const QString behind = leftBehind(o);
     switch (o.kind) {
     case K::Completed:
         endStep(Exit::Done, {});

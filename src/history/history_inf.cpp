@@ -2,7 +2,6 @@
 
 #include "history/history_codec.h"
 #include "history/history_model.h"
-#include "link/reporter.h"
 
 namespace zc {
 
@@ -11,12 +10,11 @@ void THistoryInf::decodePage()
     HistoryCodec::decodePage(address, data, m_model);
 }
 
-void THistoryInf::FinishHistoryRead()
+int THistoryInf::FinishHistoryRead()
 {
-    const int kept = HistoryCodec::FinishHistoryRead(m_model);
+    m_kept = HistoryCodec::FinishHistoryRead(m_model);
     m_store.takeFrom(m_model);
-    if (link().reporter)
-        link().reporter->setStatus(QStringLiteral("History read: %1 records kept").arg(kept));
+    return m_kept;
 }
 
 } // namespace zc

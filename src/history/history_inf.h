@@ -1,7 +1,7 @@
 // Reading the unit's history log into the history table: 500 pages of two records, one
-// request at a time, then the finishing pass that keeps the real records from row 1 and
-// keeps them whole in the store for later filters.
-// Also owns the single request that deletes the log on the unit.
+// request at a time (the base's requestNextPage and readReply), then the finishing pass that keeps the real
+// records from row 1 and keeps them whole in the store for later filters. Also owns the single request that
+// deletes the log on the unit.
 #pragma once
 
 #include "history/history_store.h"
@@ -22,11 +22,11 @@ public:
 
     // "Read data": reads all 500 pages, then runs the finishing pass.
     void Read() { startRead(); }
-    void RequestNextHistoryPage() { requestNextPage(); }
-    void DecodeHistoryPage() { readReply(); }
-    // The finishing pass; the kept records become the whole log (the store) and the status
-    // line says how many were kept.
-    void FinishHistoryRead();
+    // The finishing pass, before the read ends: the kept records become the whole log (the
+    // store); returns how many were kept.
+    int FinishHistoryRead();
+    // The records the last finished read kept.
+    int kept() const { return m_kept; }
     // A read that ended early: the records decoded so far become the whole log.
     void keepPartialRead() { m_store.takeFrom(m_model); }
     const HistoryStore &store() const { return m_store; }
@@ -38,11 +38,11 @@ public:
 protected:
     void decodePage() override;
     void readComplete() override { FinishHistoryRead(); }
-    QString readStatus() const override { return QStringLiteral("Reading historical data"); }
 
 private:
     HistoryModel &m_model;
     HistoryStore m_store;
+    int m_kept = 0;
     Tsingalcmd m_delete{kCmdDeleteHistory};
 };
 

@@ -1,5 +1,5 @@
 // Turns received bytes, a chunk at a time, into reply frames. Pure: no Qt object, no timer,
-// no reporter. Bytes before a start byte are skipped (and counted). A frame whose length
+// no watcher. Bytes before a start byte are skipped (and counted). A frame whose length
 // is over one page, or whose checksum fails, was a false start when a start byte lies
 // inside what it held: reading goes on from there, so noise that happens to hold 0x23
 // costs nothing when the real reply follows.

@@ -1,14 +1,14 @@
 #include "link/link_session.h"
 
+#include "link/link_watcher.h"
 #include "link/paged_transfer.h"
-#include "link/reporter.h"
 
 namespace zc {
 
-LinkSession::LinkSession(Reporter &reporter, int replyTimeoutMs, QObject *parent)
-    : QObject(parent), m_reporter(reporter), m_tmr1(replyTimeoutMs, this), m_cm1(this),
-      m_handler(reporter, m_tmr1, this)
+LinkSession::LinkSession(LinkWatcher *watcher, int replyTimeoutMs, QObject *parent)
+    : QObject(parent), m_watcher(watcher), m_tmr1(replyTimeoutMs, this), m_cm1(this), m_handler(m_tmr1, this)
 {
+    m_handler.setWatcher(watcher);
     m_tmr1.setObjectName(QStringLiteral("tmr1"));
     m_tmr1.setTimerType(Qt::PreciseTimer);
     m_cm1.setObjectName(QStringLiteral("cm1"));
@@ -34,42 +34,38 @@ void LinkSession::open(const QString &path)
 
 void LinkSession::close()
 {
-    QString behind;
-    abandonAll(&behind);
+    std::optional<Outcome> stopped;
+    abandonAll(Interruption::Closed, &stopped);
     m_tmr1.stopRule();
     m_cm1.ClosePort();
     emit portChanged();
-    // Closing the port in the middle of a save leaves the unit with part of it: say which.
-    if (!behind.isEmpty()) {
-        m_reporter.messageBox(QStringLiteral("The port was closed; the transfer was stopped.\n") + behind);
-        m_reporter.setLastingStatus(behind);
-    }
+    // Closing the port in the middle of a save leaves the unit with part of it.
+    if (m_watcher) m_watcher->portClosed(stopped);
 }
 
-bool LinkSession::abandonAll(QString *leftBehind, Interruption why)
+bool LinkSession::abandonAll(Interruption why, std::optional<Outcome> *stopped)
 {
     const bool timing = m_tmr1.isActive();
-    return m_handler.abandonAll(leftBehind, why) || timing;
+    return m_handler.abandonAll(why, stopped) || timing;
 }
 
 bool LinkSession::refuseWhileBusy()
 {
     if (!busy()) return false;
-    m_reporter.setStatus(m_handler.outstandingText() + QStringLiteral("; wait until it ends"));
+    if (m_watcher) m_watcher->refusedBusy(m_handler.outstandingOperation());
     return true;
 }
 
 bool LinkSession::refuseWhileClosed()
 {
     if (isOpen()) return false;
-    m_reporter.messageBox(QStringLiteral("The COM port is not open\n"
-                                         "Pick the unit's port in the COM Port list and press Open."));
+    if (m_watcher) m_watcher->refusedPortClosed();
     return true;
 }
 
 bool LinkSession::stop()
 {
-    // A request on its way ends now; its transfer says what the unit may hold.
+    // A request on its way ends now; its operation says what the unit may hold.
     if (m_handler.stopOutstanding()) return true;
     ReplyReceiver *t = m_handler.activeReceiver();
     if (!t) return false;
@@ -80,20 +76,12 @@ bool LinkSession::stop()
 void LinkSession::cm1RequestHangup(const QString &why)
 {
     // The port object has already closed the device; everything waiting on it ends here.
-    QString behind;
-    const bool wasWaiting = abandonAll(&behind, Interruption::PortLost);
+    std::optional<Outcome> stopped;
+    const bool wasWaiting = abandonAll(Interruption::PortLost, &stopped);
     m_tmr1.stopRule();
     emit portChanged();
     emit portLost(why);
-    m_reporter.setStatus(QStringLiteral("Serial port lost"));
-    if (!behind.isEmpty()) m_reporter.setLastingStatus(behind);
-    if (wasWaiting) {
-        m_reporter.setProgress(100);
-        QString text = QStringLiteral("The serial port was lost; the transfer was stopped.");
-        if (!behind.isEmpty()) text += QLatin1Char('\n') + behind;
-        if (!why.isEmpty()) text += QLatin1Char('\n') + why;
-        m_reporter.messageBox(text);
-    }
+    if (m_watcher) m_watcher->portLost(why, wasWaiting, stopped);
 }
 
 } // namespace zc

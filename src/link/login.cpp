@@ -1,17 +1,39 @@
 #include "link/login.h"
 
-#include "link/reporter.h"
+#include "link/link_watcher.h"
 
 #include <algorithm>
 
 namespace zc {
 
+void SingleRequest::send(const LinkContext &link, std::uint8_t command, std::uint32_t address, Requester who)
+{
+    m_pending = true;
+    m_watcher = link.watcher;
+    sendRequest(link, command, address, 0, nullptr, {who, m_shape.area, m_shape.writing, 0, 0}, this);
+}
+
+std::optional<Outcome> SingleRequest::interrupt(Interruption why)
+{
+    if (!m_pending) return std::nullopt;
+    return end(outcomeKind(why), outcomeCause(why));
+}
+
+Outcome SingleRequest::end(Outcome::Kind kind, Outcome::Cause cause, int replyLength)
+{
+    m_pending = false;
+    Outcome outcome = m_shape;
+    outcome.kind = kind;
+    outcome.cause = cause;
+    outcome.replyLength = replyLength;
+    emit done(outcome);
+    if (m_watcher) m_watcher->ended(outcome);
+    return outcome;
+}
+
 void Tpasswordverify::Start(const LinkContext &link)
 {
-    loginPending = true;
-    sendRequest(link, kCmdReadBlock, std::uint32_t(settingsPageAddress(1)), 0, nullptr,
-                QStringLiteral("Read settings"), Requester::Login, this);
-    if (link.reporter) link.reporter->setStatus(QStringLiteral("Password verifing"));
+    send(link, kCmdReadBlock, std::uint32_t(settingsPageAddress(1)), Requester::Login);
 }
 
 bool Tpasswordverify::Check(const QString &devicePasswordField, const QString &entered)
@@ -32,27 +54,16 @@ void Tpasswordverify::deliver(std::uint8_t command, std::int32_t address, const 
     reply.dataLength = std::uint16_t(length);
     reply.data.fill(0);
     std::copy(payload, payload + qBound(0, length, int(reply.data.size())), reply.data.begin());
-    end(Outcome::Kind::Completed);
-}
-
-QString SingleRequest::interrupt(Interruption why)
-{
-    if (m_pending) end(outcomeKind(why));
-    return {};
-}
-
-void SingleRequest::end(Outcome::Kind kind)
-{
-    m_pending = false;
-    Outcome outcome = m_shape;
-    outcome.kind = kind;
-    emit done(outcome);
+    // Without the whole password field there is nothing to compare.
+    if (length < 4)
+        end(Outcome::Kind::Damaged, Outcome::Cause::ShortReply, length);
+    else
+        end(Outcome::Kind::Completed);
 }
 
 void Tsingalcmd::Send(const LinkContext &link)
 {
-    m_pending = true;
-    sendRequest(link, command, 0, 0, nullptr, QStringLiteral("Password verifying"), Requester::Single, this);
+    send(link, command, 0, Requester::Single);
 }
 
 void Tsingalcmd::deliver(std::uint8_t, std::int32_t replyAddress, const std::uint8_t *payload, int length)

@@ -1,7 +1,7 @@
 // The login: a read of settings page 1 whose first four bytes are compared with the
 // password the user entered, ignoring letter case. While a login is pending, the reply to
 // its request is taken as the login reply. Also the single-request operation (delete
-// history). Each ends once, with one outcome.
+// history). Each ends once, with one outcome, which the link's watcher hears too.
 #pragma once
 
 #include "link/frame.h"
@@ -20,10 +20,9 @@ class SingleRequest : public QObject, public ReplyReceiver
 {
     Q_OBJECT
 public:
-    QString interrupt(Interruption why) override;
+    std::optional<Outcome> interrupt(Interruption why) override;
     bool active() const override { return m_pending; }
-    void requestStop() override { interrupt(Interruption::Abandoned); }
-    void stopNow() override { interrupt(Interruption::Abandoned); }
+    void requestStop() override { stopNow(); }
     int pageCount() const override { return 0; }
     int nextPage() const override { return 0; }
 
@@ -31,14 +30,17 @@ signals:
     void done(const zc::Outcome &outcome);
 
 protected:
-    // shape: the outcome's area, direction and page; end fills in the kind.
+    // shape: the outcome's operation, area, direction and page; end fills in the kind.
     explicit SingleRequest(const Outcome &shape) : m_shape(shape) {}
-    void end(Outcome::Kind kind);
+    // Sends the request and waits for its reply.
+    void send(const LinkContext &link, std::uint8_t command, std::uint32_t address, Requester who);
+    Outcome end(Outcome::Kind kind, Outcome::Cause cause = Outcome::Cause::None, int replyLength = 0);
 
     bool m_pending = false;
 
 private:
     Outcome m_shape;
+    LinkWatcher *m_watcher = nullptr;
 };
 
 // The login: Completed means the unit answered; the caller compares its reply.
@@ -47,7 +49,7 @@ class Tpasswordverify : public SingleRequest
     Q_OBJECT
 public:
     // The login reads settings page 1; it moves no page of the unit or of a table.
-    Tpasswordverify() : SingleRequest({Outcome::Kind::Completed, Area::Settings, false, 1, 0, 0, false}) {}
+    Tpasswordverify() : SingleRequest(shape()) {}
 
     // The login-pending flag: a login request was sent and its reply not yet compared.
     bool &loginPending = m_pending;
@@ -64,6 +66,15 @@ public:
 
     void deliver(std::uint8_t command, std::int32_t address, const std::uint8_t *payload,
                  int length) override;
+
+private:
+    static Outcome shape()
+    {
+        Outcome o;
+        o.operation = Outcome::Operation::Login;
+        o.page = 1;
+        return o;
+    }
 };
 
 // The single-request operation (delete history): Completed when the unit reports the deed
@@ -73,7 +84,7 @@ class Tsingalcmd : public SingleRequest, public TTemplate
     Q_OBJECT
 public:
     explicit Tsingalcmd(std::uint8_t code, Area area = Area::History)
-        : SingleRequest({Outcome::Kind::Completed, area, true, 0, 0, 0, false}), command(code)
+        : SingleRequest(shape(area)), command(code)
     {
     }
     std::uint8_t command;
@@ -81,6 +92,16 @@ public:
 
     void deliver(std::uint8_t command, std::int32_t address, const std::uint8_t *payload,
                  int length) override;
+
+private:
+    static Outcome shape(Area area)
+    {
+        Outcome o;
+        o.operation = Outcome::Operation::Delete;
+        o.area = area;
+        o.writing = true;
+        return o;
+    }
 };
 
 } // namespace zc

@@ -1,24 +1,25 @@
 // How one device operation ended: a paged transfer, the login or the history delete each
-// end exactly once, with one Outcome. It holds facts only (what kind of end, which page,
-// how far it got); the window and the command line choose their own words for it. A reply
+// end exactly once, with one Outcome. It holds facts only (what kind of end and why, which
+// page, how far it got); the window and the command line choose their own words for it
+// (words/left_behind.h says what a transfer that ended early left behind). A reply
 // that comes after the end, or that nobody asked for, never makes a second outcome.
 #pragma once
 
 #include "link/address_map.h"
-#include "link/link_context.h"
 
 #include <QMetaType>
-#include <QString>
 
 namespace zc {
 
-// One sentence on what a paged transfer that ended early left behind: on the unit for a save
-// (writing), in the table for a read. total is the transfer's page count and done the pages
-// whose reply was handled (read, or saved and acknowledged). With inFlightUnknown the page
-// after them was sent and its reply never came or came damaged, so the unit may or may not
-// have written it. Empty when every page was done. The window, the command line and the
-// provisioning report all say it in these words.
-QString leftBehind(bool writing, int total, int done, bool inFlightUnknown);
+// Why a request's reply will never be taken.
+enum class Interruption {
+    TimedOut,  // no reply in time
+    Damaged,   // the reply failed its checksum
+    PortLost,  // the device went away
+    Stopped,   // the user stopped it
+    Closed,    // the user closed the port
+    Abandoned, // another operation took over, or the port was opened again
+};
 
 struct Outcome
 {
@@ -30,6 +31,18 @@ struct Outcome
         PortLost,  // the device went away
         Stopped,   // stopped by the user, or abandoned (port closed, another operation)
     };
+    // What ended: a paged transfer, the login, the delete, or a request nobody waited for.
+    enum class Operation { Transfer, Login, Delete, Request };
+    // Why a Damaged or Stopped end came about.
+    enum class Cause {
+        None,
+        Checksum,   // Damaged: the reply failed its checksum
+        ShortReply, // Damaged: a page read without a whole page, a login reply without the password
+        NoVerdict,  // Damaged: a save's reply without data, so without a verdict
+        ByUser,     // Stopped: Stop (or Ctrl-C)
+        PortClosed, // Stopped: the user closed the port
+        Superseded, // Stopped: another operation took over, or the port was opened again
+    };
     Kind kind = Kind::Completed;
     Area area = Area::Settings;
     bool writing = false;
@@ -38,13 +51,14 @@ struct Outcome
     int pageCount = 0;
     // The page concerned was sent and the unit may or may not have written it.
     bool inFlightUnknown = false;
+    Operation operation = Operation::Transfer;
+    Cause cause = Cause::None;
+    int replyLength = 0; // for ShortReply: the data bytes the reply brought
 
     bool completed() const { return kind == Kind::Completed; }
-    // What the unit (a save) or the table (a read) holds now; empty when nothing is missing.
-    QString leftBehind() const { return zc::leftBehind(writing, pageCount, pagesDone, inFlightUnknown); }
 };
 
-// The kind of end of a request whose reply will never be taken.
+// The kind of end, and its cause, of a request whose reply will never be taken.
 constexpr Outcome::Kind outcomeKind(Interruption why)
 {
     switch (why) {
@@ -54,10 +68,29 @@ constexpr Outcome::Kind outcomeKind(Interruption why)
         return Outcome::Kind::Damaged;
     case Interruption::PortLost:
         return Outcome::Kind::PortLost;
+    case Interruption::Stopped:
+    case Interruption::Closed:
     case Interruption::Abandoned:
         break;
     }
     return Outcome::Kind::Stopped;
+}
+constexpr Outcome::Cause outcomeCause(Interruption why)
+{
+    switch (why) {
+    case Interruption::Damaged:
+        return Outcome::Cause::Checksum;
+    case Interruption::Stopped:
+        return Outcome::Cause::ByUser;
+    case Interruption::Closed:
+        return Outcome::Cause::PortClosed;
+    case Interruption::Abandoned:
+        return Outcome::Cause::Superseded;
+    case Interruption::TimedOut:
+    case Interruption::PortLost:
+        break;
+    }
+    return Outcome::Cause::None;
 }
 
 } // namespace zc

@@ -1,6 +1,6 @@
 #include "link/paged_transfer.h"
 
-#include "link/reporter.h"
+#include "link/link_watcher.h"
 #include "link/request.h"
 
 namespace zc {
@@ -32,17 +32,33 @@ void Tsend_rec_command::startRead()
     if (m_active) emit started(false);
 }
 
-bool Tsend_rec_command::startSave()
+bool Tsend_rec_command::encodePages(std::vector<Page> &pages, QString &refusal)
 {
     const int count = areaMap(m_area).pages;
-    std::vector<Page> snapshot;
-    snapshot.reserve(std::size_t(count));
+    pages.reserve(std::size_t(count));
     for (int page = 1; page <= count; ++page) {
-        if (!encodePage(page)) return false;
-        snapshot.push_back(data);
+        if (!encodePage(page, refusal)) return false;
+        pages.push_back(data);
     }
+    return true;
+}
+
+bool Tsend_rec_command::prepareSave()
+{
+    std::vector<Page> snapshot;
+    m_refusal.clear();
+    m_prepared = false;
+    if (!encodePages(snapshot, m_refusal)) return false;
     m_snapshot = std::move(snapshot);
-    start(count, true);
+    m_prepared = true;
+    return true;
+}
+
+bool Tsend_rec_command::sendPrepared()
+{
+    if (!m_prepared || m_active) return false;
+    m_prepared = false;
+    start(int(m_snapshot.size()), true);
     sendNextPage();
     if (m_active) emit started(true);
     return true;
@@ -58,15 +74,14 @@ void Tsend_rec_command::requestStop()
     m_stopRequested = true;
 }
 
-void Tsend_rec_command::sendPage(std::uint8_t command, int length, const std::uint8_t *data256,
-                                 const QString &status)
+void Tsend_rec_command::sendPage(std::uint8_t command, int length, const std::uint8_t *data256)
 {
     const int page = m_nextPage;
     m_lastSent = page;
     m_awaiting = true;
     ++m_nextPage;
-    sendRequest(m_link, command, std::uint32_t(pageAddress(m_area, page)), length, data256, status,
-                Requester::Transfer, this);
+    sendRequest(m_link, command, std::uint32_t(pageAddress(m_area, page)), length, data256,
+                {Requester::Transfer, m_area, m_writing, page, m_pageCount}, this);
 }
 
 void Tsend_rec_command::requestNextPage()
@@ -77,11 +92,13 @@ void Tsend_rec_command::requestNextPage()
             stopNow();
             return;
         }
-        sendPage(kCmdReadBlock, 0, nullptr, readStatus());
+        sendPage(kCmdReadBlock, 0, nullptr);
         break;
     case Step::Complete:
-        finish(outcome(Outcome::Kind::Completed, 0, false));
+        // The area's finishing pass runs before the end is told, so whoever hears it sees
+        // the table finished.
         readComplete();
+        finish(outcome(Outcome::Kind::Completed, 0, false));
         break;
     case Step::Idle:
         break;
@@ -100,15 +117,13 @@ void Tsend_rec_command::sendNextPage()
             abandon();
             return;
         }
-        beforeSavePage(m_nextPage);
         // The page goes out as it was encoded when the save started.
         data = m_snapshot[std::size_t(m_nextPage - 1)];
-        sendPage(kCmdWriteBlock, kPageSize, data.data(), saveStatus());
+        sendPage(kCmdWriteBlock, kPageSize, data.data());
         break;
     }
     case Step::Complete:
         finish(outcome(Outcome::Kind::Completed, 0, false));
-        saveComplete();
         break;
     case Step::Idle:
         break;
@@ -120,23 +135,14 @@ void Tsend_rec_command::deliver(std::uint8_t command, std::int32_t replyAddress,
 {
     if (!m_active || !m_awaiting) return;
     m_awaiting = false;
-    Reporter *r = m_link.reporter;
     if (command == kCmdReadBlock) {
         // A page read must bring a whole page: decoding a short one would mix in bytes left
         // from the previous page.
         if (length != kPageSize) {
-            const Outcome o = outcome(Outcome::Kind::Damaged, m_lastSent, false);
-            const QString behind = o.leftBehind();
+            Outcome o = outcome(Outcome::Kind::Damaged, m_lastSent, false);
+            o.cause = Outcome::Cause::ShortReply;
+            o.replyLength = length;
             finish(o);
-            if (r) {
-                r->messageBox(
-                    QStringLiteral("The unit sent an incomplete page (%1 of %2 bytes). The transfer was "
-                                   "stopped; please try again.")
-                        .arg(length)
-                        .arg(kPageSize) +
-                    (behind.isEmpty() ? QString() : QLatin1Char('\n') + behind));
-                r->setLastingStatus(behind);
-            }
             return;
         }
         address = replyAddress;
@@ -147,107 +153,88 @@ void Tsend_rec_command::deliver(std::uint8_t command, std::int32_t replyAddress,
     if (length == 0) {
         // An acknowledgement without data carries no verdict: the unit may or may not have
         // written the page, as with a damaged reply.
-        const Outcome o = outcome(Outcome::Kind::Damaged, m_lastSent, true);
-        const QString behind = o.leftBehind();
+        Outcome o = outcome(Outcome::Kind::Damaged, m_lastSent, true);
+        o.cause = Outcome::Cause::NoVerdict;
         finish(o);
-        if (r) {
-            r->messageBox(
-                QStringLiteral("The unit's reply to the save carried no data. The save was stopped; "
-                               "please try again.") +
-                (behind.isEmpty() ? QString() : QLatin1Char('\n') + behind));
-            r->setLastingStatus(behind);
-        }
         return;
     }
-    const bool accepted = payload[0] == 0x01;
     address = replyAddress;
     std::copy(payload, payload + qMin(length, kPageSize), data.begin());
-    if (accepted) {
-        ++m_done;
-        const int total = m_pageCount;
-        // As with reads, the next page goes out before the watchers hear of this one.
-        if (step() == Step::SendPage && !m_stopRequested) {
-            writeAccepted();
-            emit pageSaved(m_done, total);
-        } else {
-            emit pageSaved(m_done, total);
-            writeAccepted();
-        }
+    if (payload[0] != 0x01) {
+        finish(outcome(Outcome::Kind::Refused, m_lastSent, false));
         return;
     }
-    const Outcome o = outcome(Outcome::Kind::Refused, m_lastSent, false);
-    const QString behind = o.leftBehind();
-    finish(o);
-    if (r) {
-        r->messageDialog(refusedText() + (behind.isEmpty() ? QString() : QLatin1Char('\n') + behind));
-        r->setLastingStatus(behind);
+    ++m_done;
+    const int total = m_pageCount;
+    // As with reads, the next page goes out before the watchers hear of this one.
+    if (step() == Step::SendPage && !m_stopRequested) {
+        sendNextPage();
+        emit pageSaved(m_done, total);
+    } else {
+        emit pageSaved(m_done, total);
+        sendNextPage();
     }
 }
 
 void Tsend_rec_command::readReply()
 {
-    ++m_done;
+    const int page = ++m_done;
     const int total = m_pageCount;
     // The next page is asked for before this one is written into the table, so the table's
     // watchers (grid, undo, find, progress) work while the next reply is on the wire. The
     // page just read stays in address/data: the next reply is taken only by a later call.
     const bool more = step() == Step::SendPage && !m_stopRequested;
     if (more) requestNextPage();
+    LinkWatcher *w = m_link.watcher;
+    if (w) w->decoding(m_area, page, true);
     emit decoding(true);
     decodePage();
     emit decoding(false);
+    if (w) w->decoding(m_area, page, false);
     emit pageRead(m_done, total);
     if (!more) requestNextPage();
 }
 
-QString Tsend_rec_command::refusedText() const
+std::optional<Outcome> Tsend_rec_command::interrupt(Interruption why)
 {
-    return m_area == Area::Settings ? QStringLiteral("Basic setting error")
-                                    : QStringLiteral("Number list data error");
-}
-
-QString Tsend_rec_command::interrupt(Interruption why)
-{
-    if (!m_active) return {};
+    if (!m_active) return std::nullopt;
     // The unit may have written a page whose acknowledgement never came.
-    const Outcome o = outcome(outcomeKind(why), m_awaiting ? m_lastSent : 0, m_awaiting);
-    finish(o);
-    return o.leftBehind();
+    Outcome o = ifStoppedNow();
+    o.kind = outcomeKind(why);
+    o.cause = outcomeCause(why);
+    return finish(o);
 }
 
-void Tsend_rec_command::stopNow()
+Outcome Tsend_rec_command::ifStoppedNow() const
 {
-    if (!m_active) return;
-    const Outcome o = outcome(Outcome::Kind::Stopped, m_awaiting ? m_lastSent : 0, m_awaiting);
-    const QString behind = o.leftBehind();
-    const QString text = QStringLiteral("Stopped after %1 of %2 pages.").arg(m_done).arg(m_pageCount);
-    finish(o);
-    if (Reporter *r = m_link.reporter) {
-        r->messageBox(behind.isEmpty() ? text : text + QLatin1Char('\n') + behind);
-        r->setLastingStatus(behind.isEmpty() ? text : behind);
-    }
+    if (!m_active) return outcome(Outcome::Kind::Completed, 0, false);
+    return outcome(Outcome::Kind::Stopped, m_awaiting ? m_lastSent : 0, m_awaiting);
 }
 
 Outcome Tsend_rec_command::outcome(Outcome::Kind kind, int page, bool inFlightUnknown) const
 {
-    return {kind, m_area, m_writing, page, m_done, m_pageCount, inFlightUnknown};
+    Outcome o;
+    o.kind = kind;
+    o.area = m_area;
+    o.writing = m_writing;
+    o.page = page;
+    o.pagesDone = m_done;
+    o.pageCount = m_pageCount;
+    o.inFlightUnknown = inFlightUnknown;
+    return o;
 }
 
-void Tsend_rec_command::finish(const Outcome &outcome)
+Outcome Tsend_rec_command::finish(const Outcome &outcome)
 {
     m_active = false;
     m_stopRequested = false;
     m_awaiting = false;
     m_pageCount = 0;
     m_nextPage = 0;
-    // No progress bar stays standing at a half-way value once the transfer is over.
-    if (!outcome.completed() && m_link.reporter) m_link.reporter->setProgress(100);
+    // Whoever waits on the transfer hears of its end first; the watcher's words come after.
     emit done(outcome);
-}
-
-QString Tsend_rec_command::leftBehind(bool inFlightUnknown) const
-{
-    return zc::leftBehind(m_writing, m_pageCount, m_done, inFlightUnknown && m_awaiting);
+    if (m_link.watcher) m_link.watcher->ended(outcome);
+    return outcome;
 }
 
 } // namespace zc

@@ -2,8 +2,10 @@
 // counters, the step that sends the next page or completes, and the hooks an area fills in
 // (decode a page that was read, encode a page to save, what to do at the end). The reply
 // handler hands each awaited reply over through deliver(), or ends the transfer through
-// interrupt(); the handler also writes the per-reply status text and progress from the
-// counters shown here. The transfer counts its pages and ends once, with one Outcome (done).
+// interrupt(). The transfer counts its pages, reports each request and each page it
+// decodes to the link's watcher as facts, and ends once, with one Outcome (done), which the
+// watcher hears too. It knows no words: a save it cannot encode keeps the area's reason
+// (refusal()) for the caller to show.
 #pragma once
 
 #include "link/address_map.h"
@@ -51,28 +53,35 @@ public:
 
     // Starts reading every page of the area.
     void startRead();
-    // Encodes every page of the table as it is now, then sends them one by one: what the
-    // unit receives is the table as it was when the save started, whatever happens to it
-    // meanwhile. False when a page cannot be encoded (the area said why); nothing is sent.
-    bool startSave();
-    // The pages of the last save, as they were encoded when it started.
+    // Encodes every page of the table as it is now (the snapshot), then sends them one by
+    // one: what the unit receives is the table as it was when the save started, whatever
+    // happens to it meanwhile. False when the table cannot be encoded: nothing is sent, and
+    // refusal() says why.
+    bool startSave() { return prepareSave() && sendPrepared(); }
+    // The two halves of startSave, for a caller that asks the user between them: encoding
+    // is the save's one check of the table, and the prepared pages are what it would send.
+    bool prepareSave();
+    // Sends the pages prepareSave encoded; false when none are prepared or one runs.
+    bool sendPrepared();
+    // Why the last prepared save could not start (empty when it could).
+    const QString &refusal() const { return m_refusal; }
+    // The pages of the last save, as they were encoded when it was prepared.
     const std::vector<Page> &savedPages() const { return m_snapshot; }
 
     // Stop: the step that would send the next page ends the transfer instead, so a save
-    // stops between whole pages. stopNow() ends it at once. Both tell the user how many
-    // pages were done and what the unit or the table now holds.
+    // stops between whole pages. stopNow() ends it at once. Either ends it as Stopped, with
+    // the pages done and what the unit or the table now holds.
     void requestStop() override;
-    void stopNow() override;
-    // Ends the transfer without a word: nothing more is sent and no late reply is taken.
+    // Ends the transfer as superseded: nothing more is sent and no late reply is taken.
     void abandon() { interrupt(Interruption::Abandoned); }
 
     void deliver(std::uint8_t command, std::int32_t address, const std::uint8_t *payload,
                  int length) override;
-    QString interrupt(Interruption why) override;
+    std::optional<Outcome> interrupt(Interruption why) override;
 
-    // zc::leftBehind for the running transfer; empty when nothing was running. With
-    // inFlightUnknown the page whose reply is awaited may or may not have been written.
-    QString leftBehind(bool inFlightUnknown = false) const;
+    // The outcome the running transfer would end with if it were stopped now: the page whose
+    // reply is awaited may or may not have been written. Completed when nothing runs.
+    Outcome ifStoppedNow() const;
 
 signals:
     void started(bool writing);
@@ -87,37 +96,34 @@ signals:
 protected:
     // Writes the page held in address/data into the area's table.
     virtual void decodePage() {}
-    // Fills data with page `page` of the table; false stops the save (the area said why).
-    virtual bool encodePage(int page)
+    // Fills data with page `page` of the table; false stops the save, with the reason in
+    // `refusal`.
+    virtual bool encodePage(int page, QString &refusal)
     {
         Q_UNUSED(page);
+        Q_UNUSED(refusal);
         return false;
     }
+    // Every page of the table, for a save; false with the reason in `refusal` when the table
+    // cannot be sent. By default each page on its own (encodePage).
+    virtual bool encodePages(std::vector<Page> &pages, QString &refusal);
+    // Every page was read: the area's finishing pass, before the transfer ends.
     virtual void readComplete() {}
-    virtual void saveComplete() {}
-    // Called before page `page` of a save is sent (settings show progress there).
-    virtual void beforeSavePage(int page) { Q_UNUSED(page); }
-    virtual QString readStatus() const { return {}; }
-    virtual QString saveStatus() const { return {}; }
-    // The message dialog shown when the unit refuses a page.
-    virtual QString refusedText() const;
-
-    // A page read arrived in address/data: decode it and ask for the next one.
-    virtual void readReply();
-    // The unit accepted the page last sent: send the next one.
-    virtual void writeAccepted() { sendNextPage(); }
 
     // The read step: requests page nextPage(), or completes after the last page.
     void requestNextPage();
+    // A page read arrived in address/data: asks for the next one, then decodes this one.
+    void readReply();
     // The save step: sends page nextPage() of the snapshot, or completes after the last.
     void sendNextPage();
     void start(int pages, bool write);
 
 private:
-    void sendPage(std::uint8_t command, int length, const std::uint8_t *data256, const QString &status);
+    void sendPage(std::uint8_t command, int length, const std::uint8_t *data256);
     // The outcome of the running transfer ending now; page is the page concerned (0: none).
     Outcome outcome(Outcome::Kind kind, int page, bool inFlightUnknown) const;
-    void finish(const Outcome &outcome);
+    // Ends the transfer with its one outcome.
+    Outcome finish(const Outcome &outcome);
 
     Area m_area;
     LinkContext m_link;
@@ -130,6 +136,8 @@ private:
     bool m_active = false;
     bool m_stopRequested = false;
     std::vector<Page> m_snapshot;
+    bool m_prepared = false;
+    QString m_refusal;
 };
 
 } // namespace zc

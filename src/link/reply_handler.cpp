@@ -2,7 +2,6 @@
 
 #include <QScopeGuard>
 
-#include "link/reporter.h"
 #include "link/rule_timer.h"
 #include "link/traffic_log.h"
 
@@ -14,39 +13,24 @@ namespace {
 
 using Route = ReplyHandler::Route;
 
-// The routing table: what a read or write reply of each address range shows and which
-// route it takes. A range without a write status takes no writes ("Undefined address").
+// The routing table: the route a read or write reply of each address range takes. A range
+// without write routes takes no writes ("Undefined address").
 struct RouteRow
 {
-    const char *readStatus;
-    const char *writeStatus;
-    bool counted;    // the status shows the transfer's counters and the progress follows them
-    int shownOffset; // the counter shown is next page plus this
+    bool takesWrites;
     Route read, accepted, refused;
 };
 
 constexpr RouteRow kRoutes[kAreaCount] = {
-    {"Reading basic setting", "Save basic settings", false, 0, Route::SettingsRead,
-     Route::SettingsWriteAccepted, Route::SettingsWriteRefused},
-    {"Reading number list:", "Save number list:", true, 0, Route::NumbersRead, Route::NumbersWriteAccepted,
-     Route::NumbersWriteRefused},
-    {"Reading historical data:", nullptr, true, -1, Route::HistoryRead, Route::UndefinedAddress,
-     Route::UndefinedAddress},
+    {true, Route::SettingsRead, Route::SettingsWriteAccepted, Route::SettingsWriteRefused},
+    {true, Route::NumbersRead, Route::NumbersWriteAccepted, Route::NumbersWriteRefused},
+    {false, Route::HistoryRead, Route::UndefinedAddress, Route::UndefinedAddress},
 };
-
-const QString kDataCommunication = QStringLiteral("Data communication");
-const QString kDeleteUnknown =
-    QStringLiteral("It is unknown whether the unit deleted its log: read the history to see.");
-
-QString withLeftBehind(const QString &text, const QString &behind)
-{
-    return behind.isEmpty() ? text : text + QLatin1Char('\n') + behind;
-}
 
 } // namespace
 
-ReplyHandler::ReplyHandler(Reporter &reporter, RuleTimer &replyTimer, QObject *parent)
-    : QObject(parent), m_reporter(reporter), m_timer(replyTimer), m_baseMs(replyTimer.interval())
+ReplyHandler::ReplyHandler(RuleTimer &replyTimer, QObject *parent)
+    : QObject(parent), m_timer(replyTimer), m_baseMs(replyTimer.interval())
 {
 }
 
@@ -93,39 +77,26 @@ bool ReplyHandler::stopOutstanding()
     clearOutstanding();
     resetAssembler();
     m_late = out;
-    m_lateBehind.clear();
-    if (out.who == Requester::Login) {
-        if (out.receiver) out.receiver->stopNow();
-        m_reporter.messageBox(QStringLiteral("The login was stopped. Please log in again."));
-    } else if (out.who == Requester::Transfer && out.receiver && out.receiver->active()) {
-        // The page on its way may or may not be written: the transfer says so.
-        out.receiver->stopNow();
-    } else if (out.command == kCmdDeleteHistory) {
-        if (out.receiver) out.receiver->stopNow();
-        m_lateBehind = kDeleteUnknown;
-        m_reporter.messageBox(QStringLiteral("The delete was stopped.\n") + kDeleteUnknown);
-        m_reporter.setLastingStatus(kDeleteUnknown);
-    }
-    m_reporter.setProgress(100);
+    // The page or the delete on its way may or may not be done: the operation's outcome says so.
+    m_lateOutcome = out.receiver ? out.receiver->interrupt(Interruption::Stopped) : std::nullopt;
     return true;
 }
 
-bool ReplyHandler::abandonAll(QString *leftBehind, Interruption why)
+bool ReplyHandler::abandonAll(Interruption why, std::optional<Outcome> *stopped)
 {
     bool waiting = m_out.active || m_assembler.inFrame();
     const Outstanding before = m_out;
     clearOutstanding();
-    QString behind;
-    // The outstanding request's owner speaks first: what it left behind is what counts.
-    if (before.active && before.receiver) behind = before.receiver->interrupt(why);
-    if (before.active && before.command == kCmdDeleteHistory) behind = kDeleteUnknown;
+    std::optional<Outcome> first;
+    // The outstanding request's owner comes first: what it left behind is what counts.
+    if (before.active && before.receiver) first = before.receiver->interrupt(why);
     for (ReplyReceiver *r : m_receivers)
         if (r && r->active()) {
-            const QString b = r->interrupt(why);
-            if (behind.isEmpty()) behind = b;
+            const std::optional<Outcome> o = r->interrupt(why);
+            if (!first) first = o;
             waiting = true;
         }
-    if (leftBehind) *leftBehind = behind;
+    if (stopped) *stopped = first;
     resetAssembler();
     return waiting;
 }
@@ -137,18 +108,18 @@ ReplyReceiver *ReplyHandler::activeReceiver() const
     return nullptr;
 }
 
-QString ReplyHandler::outstandingText() const
+LinkWatcher::Busy ReplyHandler::outstandingOperation() const
 {
-    if (m_out.who == Requester::Login) return QStringLiteral("A login is running");
-    if (m_out.command == kCmdDeleteHistory) return QStringLiteral("A delete is running");
-    if (m_out.command == kCmdWriteBlock) return QStringLiteral("A save is running");
-    return QStringLiteral("A read is running");
+    if (m_out.who == Requester::Login) return LinkWatcher::Busy::Login;
+    if (m_out.command == kCmdDeleteHistory) return LinkWatcher::Busy::Delete;
+    if (m_out.command == kCmdWriteBlock) return LinkWatcher::Busy::Save;
+    return LinkWatcher::Busy::Read;
 }
 
 void ReplyHandler::receive(const std::uint8_t *bytes, std::size_t count)
 {
     if (count == 0) return;
-    m_reporter.setStatus(kDataCommunication);
+    if (m_watcher) m_watcher->bytesReceived();
     m_assembler.feed(bytes, count, m_frames);
     // A false start (0x23 and a plausible length in noise) that swallowed the awaited reply
     // is given up as soon as that whole reply lies inside it.
@@ -197,7 +168,7 @@ void ReplyHandler::handleFrame(const ReceivedFrame &f, bool early)
 {
     logTraffic(f.good ? "reply" : "damaged reply", reinterpret_cast<const char *>(f.bytes.data()), f.size);
     if (!f.good) {
-        m_reporter.setStatus(QStringLiteral("Invalid data"));
+        if (m_watcher) m_watcher->frameDamaged();
         emit routed(Route::InvalidData);
         if (early) return;
         // A start byte inside it may begin the real reply: reading goes on from there, unless
@@ -205,9 +176,7 @@ void ReplyHandler::handleFrame(const ReceivedFrame &f, bool early)
         // 20 of the list lives at 0x2300, so its acknowledgement holds a start byte).
         if (!m_out.active || (f.resynchronising && !isAwaitedShape(f))) return;
         // A damaged reply ends what was waiting for it; the user is told, not left waiting.
-        endOutstanding(Interruption::Damaged,
-                       QStringLiteral("The reply from the unit was damaged (checksum error). "
-                                      "The operation was stopped; please try again."));
+        endOutstanding(Interruption::Damaged);
         return;
     }
     m_valid.command = f.command;
@@ -231,70 +200,68 @@ bool ReplyHandler::isAwaitedShape(const ReceivedFrame &f) const
 
 void ReplyHandler::route(bool early)
 {
-    // The texts set while a reply is handed on show once the next request is on the wire.
-    m_reporter.holdStatus(true);
-    const auto release = qScopeGuard([this] { m_reporter.holdStatus(false); });
+    // Whatever is reported while a reply is handed on may be shown once the next request is
+    // on the wire.
+    if (m_watcher) m_watcher->handingOn(true);
+    const auto release = qScopeGuard([this] {
+        if (m_watcher) m_watcher->handingOn(false);
+    });
     const std::uint8_t cmd = m_valid.command;
-    const bool firstByteOne = m_valid.dataLength > 0 && m_valid.data[0] == 0x01;
     const bool isAnswer = !early && answers(m_out, cmd, m_valid.address);
     const bool isLate = !early && !isAnswer && answers(m_late, cmd, m_valid.address);
+    const auto notice = [this](const LinkWatcher::Reply &reply) {
+        if (m_watcher) m_watcher->replyRouted(reply);
+    };
     const auto ignore = [this, isLate, early] {
         // Bytes that came before the request was written answer nothing: a notice, no more.
-        if (early) m_reporter.setStatus(QStringLiteral("Unasked reply from the unit ignored"));
-        // What the timed-out request left behind still holds: the late reply changes nothing.
-        if (isLate)
-            m_reporter.setLastingStatus(
-                m_lateBehind.isEmpty() ? QStringLiteral("Late reply from the unit ignored")
-                                       : QStringLiteral("Late reply from the unit ignored. ") + m_lateBehind);
+        // What a request that ended left behind still holds: its late reply changes nothing.
+        if (m_watcher && (early || isLate))
+            m_watcher->replyIgnored(early, isLate ? m_lateOutcome : std::nullopt);
         emit routed(Route::Ignored);
     };
+    using Kind = LinkWatcher::Reply::Kind;
 
     if (cmd == kCmdDeleteHistory) {
-        m_reporter.setStatus(QStringLiteral("Delete command"));
+        notice({Kind::Delete, Area::History, false});
         if (!isAnswer) return ignore();
         const Outstanding out = m_out;
         clearOutstanding();
         // A reply without data carries no verdict: it counts as refused.
-        emit routed(firstByteOne ? Route::HistoryDeleted : Route::HistoryDeleteRefused);
-        m_reporter.messageDialog(firstByteOne ? QStringLiteral("Historical data deleted")
-                                              : QStringLiteral("Historical data delet error"));
+        const bool deleted = m_valid.dataLength > 0 && m_valid.data[0] == 0x01;
+        emit routed(deleted ? Route::HistoryDeleted : Route::HistoryDeleteRefused);
         if (out.receiver)
             out.receiver->deliver(cmd, m_valid.address, m_valid.data.data(), m_valid.dataLength);
         return;
     }
     if (cmd != kCmdReadBlock && cmd != kCmdWriteBlock) {
-        m_reporter.setStatus(QStringLiteral("Undefined data"));
+        notice({Kind::UndefinedData});
         emit routed(Route::UndefinedData);
         return;
     }
 
-    const RouteRow &row = kRoutes[int(routeArea(m_valid.address))];
+    const Area area = routeArea(m_valid.address);
+    const RouteRow &row = kRoutes[int(area)];
     const bool read = cmd == kCmdReadBlock;
-    const char *status = read ? row.readStatus : row.writeStatus;
-    if (!status) {
-        m_reporter.setStatus(QStringLiteral("Undefined address"));
+    if (!read && !row.takesWrites) {
+        notice({Kind::UndefinedAddress, area, false});
         emit routed(Route::UndefinedAddress);
         return;
     }
     const Outstanding out = m_out;
     ReplyReceiver *t = isAnswer && out.who == Requester::Transfer ? out.receiver : nullptr;
-    if (row.counted && t && t->pageCount() != 0) {
-        m_reporter.setStatus(
-            QString::fromLatin1(status) +
-            QStringLiteral("%1/%2").arg(t->nextPage() + row.shownOffset).arg(t->pageCount()));
-        m_reporter.setProgress(t->nextPage() * 100 / t->pageCount());
-    } else {
-        m_reporter.setStatus(QString::fromLatin1(status));
-    }
+    if (t)
+        notice({Kind::Page, area, read, t->nextPage(), t->pageCount()});
+    else
+        notice({Kind::Page, area, read});
     if (!isAnswer) return ignore();
     clearOutstanding();
 
     if (out.who == Requester::Login) {
         if (m_valid.dataLength < 4) {
+            // Without the whole password field there is nothing to compare.
             emit routed(Route::ShortPage);
-            if (out.receiver) out.receiver->interrupt(Interruption::Damaged);
-            m_reporter.messageBox(QStringLiteral("The unit's reply to the login was incomplete. "
-                                                 "Please log in again."));
+            if (out.receiver)
+                out.receiver->deliver(cmd, m_valid.address, m_valid.data.data(), m_valid.dataLength);
             return;
         }
         emit routed(Route::Login);
@@ -311,25 +278,27 @@ void ReplyHandler::route(bool early)
     else if (m_valid.dataLength == 0)
         emit routed(Route::ShortPage); // no verdict: taken as damaged
     else
-        emit routed(firstByteOne ? row.accepted : row.refused);
+        emit routed(m_valid.data[0] == 0x01 ? row.accepted : row.refused);
     t->deliver(cmd, m_valid.address, m_valid.data.data(), m_valid.dataLength);
 }
 
-void ReplyHandler::endOutstanding(Interruption why, const QString &text)
+void ReplyHandler::endOutstanding(Interruption why)
 {
     const Outstanding out = m_out;
     clearOutstanding();
-    if (why == Interruption::TimedOut) m_late = out;
-    QString behind;
-    if (out.receiver) behind = out.receiver->interrupt(why);
-    if (out.active && out.command == kCmdDeleteHistory) behind = kDeleteUnknown;
-    if (why == Interruption::TimedOut) m_lateBehind = behind;
-    if (!out.active && why != Interruption::TimedOut) return;
-    m_reporter.messageBox(withLeftBehind(text, behind));
-    if (!behind.isEmpty())
-        m_reporter.setLastingStatus(behind);
-    else if (why == Interruption::TimedOut)
-        m_reporter.setStatusDirect(QString());
+    std::optional<Outcome> ended;
+    if (out.receiver) ended = out.receiver->interrupt(why);
+    if (why == Interruption::TimedOut) {
+        m_late = out;
+        m_lateOutcome = ended;
+        // A time-out with nothing waiting on it still ends the wait for a reply.
+        if (!ended && m_watcher) {
+            Outcome idle;
+            idle.kind = Outcome::Kind::TimedOut;
+            idle.operation = Outcome::Operation::Request;
+            m_watcher->ended(idle);
+        }
+    }
 }
 
 void ReplyHandler::tmr1Timer()
@@ -338,8 +307,7 @@ void ReplyHandler::tmr1Timer()
     // A reply that stopped half way is dropped, so the next one is read from its start.
     resetAssembler();
     // The request is over: a reply that still comes is late and is not continued.
-    endOutstanding(Interruption::TimedOut, QStringLiteral("Receive timeout"));
-    m_reporter.setProgress(100);
+    endOutstanding(Interruption::TimedOut);
 }
 
 } // namespace zc

@@ -3,19 +3,19 @@
 // address and who asked) and hands a reply over only when it answers that request, to the
 // receiver that sent it (the login, a transfer or the delete: deliver). A request that will
 // never be answered ends its receiver (interrupt); each receiver then ends once, with its own
-// outcome. Anything else is shown in the status line and ignored, and is seen by watchers
-// only as routed(Ignored); so is every frame made of bytes received before the request was
-// written, since those cannot answer it. A request ends within a bounded time: its deadline
-// is its write plus the reply timer's interval, moved once, when the header of the awaited
-// reply arrives, by that frame's time on the wire; no other byte moves it. A time-out, a
-// damaged reply or Stop ends it, and a reply that comes after that is reported as late,
-// never continued.
+// outcome. Anything else is reported to the link's watcher as ignored, and is seen by
+// routed() only as Ignored; so is every frame made of bytes received before the request was
+// written, since those cannot answer it. It knows no words: what it reports are facts. A request ends within
+// a bounded time: its deadline is its write plus the reply timer's interval, moved once, when the header of
+// the awaited reply arrives, by that frame's time on the wire; no other byte moves it. A time-out, a damaged
+// reply or Stop ends it, and a reply that comes after that is reported as late, never continued.
 #pragma once
 
 #include "link/address_map.h"
 #include "link/frame.h"
 #include "link/frame_assembler.h"
 #include "link/link_context.h"
+#include "link/link_watcher.h"
 
 #include <QObject>
 #include <array>
@@ -23,7 +23,7 @@
 
 namespace zc {
 
-class Reporter;
+class LinkWatcher;
 class RuleTimer;
 
 class ReplyHandler : public QObject
@@ -51,7 +51,9 @@ public:
     };
     Q_ENUM(Route)
 
-    ReplyHandler(Reporter &reporter, RuleTimer &replyTimer, QObject *parent = nullptr);
+    explicit ReplyHandler(RuleTimer &replyTimer, QObject *parent = nullptr);
+    // Who hears what the handler reports (none: nobody).
+    void setWatcher(LinkWatcher *watcher) { m_watcher = watcher; }
 
     // The receiver of each address range: ended by abandonAll, asked by Stop.
     void attach(Area area, ReplyReceiver *receiver) { m_receivers[int(area)] = receiver; }
@@ -63,22 +65,23 @@ public:
     // assembler starts clean.
     void requestSent(std::uint8_t command, std::int32_t address, Requester who, ReplyReceiver *receiver,
                      const QByteArray &early = {});
-    // Ends the outstanding request at once (Stop): the transfer says what the unit may now
-    // hold; a reply that still comes is late. False when none was outstanding.
+    // Ends the outstanding request at once (Stop): its operation ends with its outcome; a
+    // reply that still comes is late. False when none was outstanding.
     bool stopOutstanding();
     // The time a frame with n data bytes takes on the wire at 115200 baud, in whole ms.
     static int wireMs(int n) { return ((n + 9) * 10 * 1000 + 115199) / 115200; }
     // Forgets any half-received frame (a new request, the port opened or closed, a time-out).
     void resetAssembler();
     // Ends every receiver and a pending login or delete; true when one was waiting.
-    // leftBehind gets what an interrupted transfer left on the unit or in its table.
-    bool abandonAll(QString *leftBehind = nullptr, Interruption why = Interruption::Abandoned);
+    // stopped gets the outcome of the operation that was waiting (the outstanding request's
+    // first), which says what it left on the unit or in its table.
+    bool abandonAll(Interruption why = Interruption::Abandoned, std::optional<Outcome> *stopped = nullptr);
     // The attached receiver that has started and not ended, or nullptr.
     ReplyReceiver *activeReceiver() const;
     // A request is outstanding: its reply is awaited and its time-out runs.
     bool outstanding() const { return m_out.active; }
-    // What the outstanding request belongs to, in a few words ("A save is running").
-    QString outstandingText() const;
+    // What the outstanding request belongs to.
+    LinkWatcher::Busy outstandingOperation() const;
 
     // Received bytes, in order, in any chunking.
     void receive(const std::uint8_t *bytes, std::size_t count);
@@ -119,15 +122,15 @@ private:
     void clearOutstanding();
     // Moves the deadline once, when the header of the awaited reply is in.
     void watchHeader();
-    // Ends the outstanding request with a message that says what it left behind.
-    void endOutstanding(Interruption why, const QString &text);
+    // Ends the outstanding request: its operation ends with its outcome.
+    void endOutstanding(Interruption why);
 
-    Reporter &m_reporter;
+    LinkWatcher *m_watcher = nullptr;
     RuleTimer &m_timer;
     std::array<ReplyReceiver *, kAreaCount> m_receivers{};
     Outstanding m_out;
-    Outstanding m_late;   // the last request that timed out: its reply is late
-    QString m_lateBehind; // what that request left behind
+    Outstanding m_late;                   // the last request that ended unanswered: its reply is late
+    std::optional<Outcome> m_lateOutcome; // how that request's operation ended
     FrameAssembler m_assembler;
     std::vector<ReceivedFrame> m_frames; // assembled, waiting to be routed
     std::size_t m_nextFrame = 0;

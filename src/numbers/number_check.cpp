@@ -120,7 +120,11 @@ QString rowLines(const RowReasons &rows)
 
 QString saveRefusal(const NumbersModel &model)
 {
-    const RowReasons refused = refusedRows(model);
+    return saveRefusal(refusedRows(model));
+}
+
+QString saveRefusal(const RowReasons &refused)
+{
     if (refused.isEmpty()) return {};
     return QStringLiteral("The Authorized number list was not saved: %1 %2 be sent as %3.\n")
                .arg(refused.size())

@@ -47,6 +47,8 @@ QString rowLines(const RowReasons &rows);
 // The message refusing a save of the table, naming every refused row with its reasons;
 // empty when every row can be sent.
 QString saveRefusal(const NumbersModel &model);
+// The same message for rows already found refused.
+QString saveRefusal(const RowReasons &refused);
 
 // A date as users type or paste it (20240506, 2024-05-06, 2024/05/06, 06.05.2024) in the
 // form the date picker writes, 2024/05/06; nullopt when it is no such date the unit keeps.

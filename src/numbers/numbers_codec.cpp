@@ -149,6 +149,7 @@ EncodeResult encodePage(int page, const NumbersModel &model)
             refused.append({r, reasons.join(QStringLiteral("; "))});
     if (!refused.isEmpty()) {
         result.ok = false;
+        result.refused = refused;
         result.error = QStringLiteral("The save stopped before rows %1 to %2: some cells cannot be sent.\n")
                            .arg(first)
                            .arg(first + NumberEntry::kPerPage - 1) +

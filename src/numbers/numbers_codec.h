@@ -3,6 +3,8 @@
 // Pure functions: no widgets, no I/O.
 #pragma once
 
+#include "numbers/number_check.h"
+
 #include "numbers/number_entry.h"
 
 #include <QList>
@@ -60,7 +62,8 @@ NumberRow decodeEntry(std::span<const std::uint8_t, NumberEntry::kSize> entry);
 struct EncodeResult
 {
     bool ok = true;
-    QString error; // the text to show the user when ok is false
+    QString error;                   // the text to show the user when ok is false
+    NumberCheck::RowReasons refused; // the rows the check refused, and why
     Page page{};
 };
 

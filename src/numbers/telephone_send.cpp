@@ -1,6 +1,5 @@
 #include "numbers/telephone_send.h"
 
-#include "link/reporter.h"
 #include "numbers/number_check.h"
 #include "numbers/number_list_check.h"
 #include "numbers/numbers_codec.h"
@@ -8,49 +7,36 @@
 
 namespace zc {
 
-QString TtelephoneSend::saveRefusal() const
-{
-    const QString wrong = ValidateNumberList(m_model);
-    if (!wrong.isEmpty()) return wrong;
-    // Every cell the encoder reads is checked before the first frame, so a save never
-    // stops half way and never cuts or guesses a value.
-    return NumberCheck::saveRefusal(m_model);
-}
-
-bool TtelephoneSend::Save()
-{
-    const QString refusal = saveRefusal();
-    if (!refusal.isEmpty()) {
-        link().reporter->messageBox(refusal);
-        return false;
-    }
-    return startSave();
-}
-
 void TtelephoneSend::decodePage()
 {
     NumbersCodec::decodePage(NumbersCodec::pageOfAddress(address), data, m_model);
 }
 
-bool TtelephoneSend::encodePage(int page)
+bool TtelephoneSend::encodePages(std::vector<Page> &pages, QString &refusal)
 {
-    const NumbersCodec::EncodeResult result = NumbersCodec::encodePage(page, m_model);
-    if (!result.ok) {
-        link().reporter->messageDialog(result.error);
+    m_refusedRows.clear();
+    // A row with neither "Always" nor a whole window is refused in the list's own words.
+    refusal = ValidateNumberList(m_model);
+    if (!refusal.isEmpty()) {
+        m_refusedRows = wrongRows(m_model);
         return false;
     }
-    data = result.page;
-    return true;
-}
-
-void TtelephoneSend::readComplete()
-{
-    link().reporter->messageBox(QStringLiteral("Authorized number list read to PC software success."));
-}
-
-void TtelephoneSend::saveComplete()
-{
-    link().reporter->messageBox(QStringLiteral("Authorized number list saved success"));
+    // Encoding checks every row the unit is sent, once; the refusal names every row it
+    // refuses, so a save never stops half way and never cuts or guesses a value.
+    NumberCheck::RowReasons refused;
+    pages.reserve(kNumberPages);
+    for (int page = 1; page <= kNumberPages; ++page) {
+        NumbersCodec::EncodeResult result = NumbersCodec::encodePage(page, m_model);
+        if (!result.ok)
+            refused += result.refused;
+        else if (refused.isEmpty())
+            pages.push_back(result.page);
+    }
+    if (refused.isEmpty()) return true;
+    refusal = NumberCheck::saveRefusal(refused);
+    for (const auto &[row, why] : refused)
+        m_refusedRows << row;
+    return false;
 }
 
 } // namespace zc

@@ -1,8 +1,12 @@
 // Reading the authorized number list from the unit into its table and saving it back:
-// 125 pages of eight entries, one request at a time.
+// 125 pages of eight entries, one request at a time. The paged steps are the base's:
+// requestNextPage (read), readReply (decode a page read, ask for the next), sendNextPage
+// (save).
 #pragma once
 
 #include "link/paged_transfer.h"
+
+#include <QList>
 
 namespace zc {
 
@@ -16,29 +20,22 @@ public:
     {
     }
 
-    // "Save": checks the whole list first; a list that may not or cannot be sent is
-    // reported and nothing is sent. True when the save started.
-    bool Save();
-    // Why the list may not or cannot be sent (the message Save shows); empty when it can.
-    QString saveRefusal() const;
+    // "Save": encodes the whole list, which checks every row once; a list that may not or
+    // cannot be sent is refused (refusal() says why, refusedRows() which rows) and nothing
+    // is sent. True when the save started.
+    bool Save() { return startSave(); }
     // "Read": reads all 125 pages (the page asks the user first).
     void Read() { startRead(); }
-
-    void SendNextNumberListPage() { sendNextPage(); }
-    void RequestNextNumberListPage() { requestNextPage(); }
-    bool EncodeNumberListPage(int page) { return encodePage(page); }
-    void DecodeNumberListPage() { readReply(); }
+    // The rows the last prepared save refused, the one to show first in front.
+    const QList<int> &refusedRows() const { return m_refusedRows; }
 
 protected:
     void decodePage() override;
-    bool encodePage(int page) override;
-    void readComplete() override;
-    void saveComplete() override;
-    QString readStatus() const override { return QStringLiteral("Reading telephone number information"); }
-    QString saveStatus() const override { return QStringLiteral("Save list"); }
+    bool encodePages(std::vector<Page> &pages, QString &refusal) override;
 
 private:
     NumbersModel &m_model;
+    QList<int> m_refusedRows;
 };
 
 } // namespace zc

@@ -1,6 +1,6 @@
 #include "settings/basic_inf.h"
 
-#include "link/reporter.h"
+#include "link/link_watcher.h"
 #include "settings/settings_codec.h"
 #include "settings/settings_model.h"
 
@@ -8,42 +8,25 @@ namespace zc {
 
 void TBasicInf::decodePage()
 {
-    Reporter &r = *link().reporter;
-    const auto progress = [&r](int v) { r.setProgress(v); };
-    if (address == settingsPageAddress(1)) {
-        r.setStatusDirect(QStringLiteral("The first page"));
+    LinkWatcher *w = link().watcher;
+    const auto progress = [w](int v) {
+        if (w) w->decodeProgress(Area::Settings, v);
+    };
+    if (address == settingsPageAddress(1))
         SettingsCodec::decodePage(1, data.data(), m_model, progress);
-    } else if (address == settingsPageAddress(2)) {
-        r.setStatusDirect(QStringLiteral("The second page"));
+    else if (address == settingsPageAddress(2))
         SettingsCodec::decodePage(2, data.data(), m_model, progress);
-        r.setStatusDirect(QString());
-    }
 }
 
-bool TBasicInf::encodePage(int page)
+bool TBasicInf::encodePage(int page, QString &refusal)
 {
     const SettingsCodec::EncodeResult result = SettingsCodec::encodePage(page, m_model, m_cut);
     if (!result.ok) {
-        link().reporter->messageDialog(result.error);
+        refusal = result.error;
         return false;
     }
     data = result.page;
     return true;
-}
-
-void TBasicInf::beforeSavePage(int page)
-{
-    link().reporter->setProgress(50 * page);
-}
-
-void TBasicInf::readComplete()
-{
-    link().reporter->messageBox(QStringLiteral("Basic settings read to PC software success."));
-}
-
-void TBasicInf::saveComplete()
-{
-    link().reporter->messageBox(QStringLiteral("Basic setting saved success"));
 }
 
 } // namespace zc

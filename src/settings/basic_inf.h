@@ -1,6 +1,7 @@
 // Reading the basic settings from the unit into the settings table and saving them back:
 // two 256-byte pages, one request at a time, each page requested or sent only after the
-// previous reply was handled.
+// previous reply was handled. The paged steps are the base's: requestNextPage (read),
+// readReply (decode a page read, ask for the next), sendNextPage (save).
 #pragma once
 
 #include "link/paged_transfer.h"
@@ -21,7 +22,7 @@ public:
     // "Read Settings": reads both pages (the page asks the user first).
     void Read() { startRead(); }
     // "Save Settings": encodes both pages as they are now, then sends them. False when an
-    // item cannot be stored (the user was told why); nothing is sent then. A text longer than
+    // item cannot be stored (refusal() says why); nothing is sent then. A text longer than
     // its field is cut only with Cut::Allow, after the user agreed to it.
     bool Save(SettingsCheck::Cut cut = SettingsCheck::Cut::Refuse)
     {
@@ -29,21 +30,10 @@ public:
         return startSave();
     }
 
-    void RequestNextSettingsPage() { requestNextPage(); }
-    // Decodes the reply held in address/data (page 1 at 0, page 2 at 0x100), then asks for the next page.
-    void DecodeSettingsPage() { readReply(); }
-    void SendNextSettingsPage() { sendNextPage(); }
-    // Encodes page 1 or 2 into the data buffer; on a bad number item shows why and returns false.
-    bool EncodeSettingsPage(int page) { return encodePage(page); }
-
 protected:
+    // The page in address/data (page 1 at 0, page 2 at 0x100) into the settings table.
     void decodePage() override;
-    bool encodePage(int page) override;
-    void beforeSavePage(int page) override;
-    void readComplete() override;
-    void saveComplete() override;
-    QString readStatus() const override { return QStringLiteral("Read settings"); }
-    QString saveStatus() const override { return QStringLiteral("Save settings"); }
+    bool encodePage(int page, QString &refusal) override;
 
 private:
     SettingsModel &m_model;

@@ -4,8 +4,8 @@
 #pragma once
 
 #include "link/paged_transfer.h"
-#include "link/reporter.h"
 #include "ui/page_undo.h"
+#include "words/reporter.h"
 
 #include <QList>
 

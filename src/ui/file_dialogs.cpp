@@ -1,7 +1,7 @@
 #include "ui/file_dialogs.h"
 
-#include "link/reporter.h"
 #include "sheets/export_folder.h"
+#include "words/reporter.h"
 
 #include <QDir>
 #include <QFileDialog>

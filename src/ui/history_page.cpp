@@ -6,11 +6,11 @@
 #include "history/history_sheet.h"
 #include "link/link_session.h"
 #include "link/reply_handler.h"
-#include "link/reporter.h"
 #include "sheets/workbook_writer.h"
 #include "ui/on_screen_table_view.h"
 #include "ui/reporters.h"
 #include "ui/widget_placing.h"
+#include "words/reporter.h"
 
 #include <QBarSet>
 #include <QCategoryAxis>
@@ -115,7 +115,10 @@ HistoryPage::HistoryPage(LinkSession &session, Reporter &reporter, FileDialogs *
     connect(m_btnChart, &QPushButton::toggled, this, &HistoryPage::setChartShown);
     // A read that ends early still leaves its records as the log to filter.
     connect(&m_historyInf, &Tsend_rec_command::done, this, [this](const Outcome &outcome) {
-        if (!outcome.completed()) m_historyInf.keepPartialRead();
+        if (!outcome.completed())
+            m_historyInf.keepPartialRead();
+        else
+            m_reporter.setStatus(QStringLiteral("History read: %1 records kept").arg(m_historyInf.kept()));
     });
     // The chart follows the table, a few times a second at most, and only while shown.
     m_chartTimer = new QTimer(this);

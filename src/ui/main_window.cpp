@@ -1,5 +1,8 @@
 #include "ui/main_window.h"
 
+#include "words/left_behind.h"
+#include "words/link_words.h"
+
 #include "link/paged_transfer.h"
 #include "settings/settings_codec.h"
 #include "ui/cell_tips.h"
@@ -97,7 +100,9 @@ void TForm1::FormCreate()
     m_reporter = std::make_unique<WindowReporter>(this, statusText, m_statusCtrl.get(), m_progressCtrl.get(),
                                                   m_options.dialogs);
     m_stat1->onPanelWidths = [this](int own, int wide) { m_reporter->setPanelWidths(own, wide); };
-    m_session = std::make_unique<LinkSession>(*m_reporter, m_options.replyTimeoutMs, this);
+    // What the link reports is said in the window's words, through its reporter.
+    m_linkWords = std::make_unique<LinkWords>(*m_reporter);
+    m_session = std::make_unique<LinkSession>(m_linkWords.get(), m_options.replyTimeoutMs, this);
     // Page count and time left on pb1.
     m_progressText = new TransferProgressText(m_stat1->progressBar(), this);
     buildPages();
@@ -400,7 +405,7 @@ void TForm1::closeEvent(QCloseEvent *event)
 {
     // Closing stops whatever runs on the unit: say what, and what the unit then holds.
     if (m_session->transferActive() || m_session->busy()) {
-        QString text = m_session->handler().outstandingText() + QLatin1Char('.');
+        QString text = LinkWords::running(m_session->handler().outstandingOperation()) + QLatin1Char('.');
         for (DevicePage *page : std::as_const(m_devicePages)) {
             const Tsend_rec_command &t = page->transfer();
             if (!t.active()) continue;
@@ -408,7 +413,7 @@ void TForm1::closeEvent(QCloseEvent *event)
             const QString area = QString::fromLatin1(kAreas[int(t.area())]);
             text = t.writing()
                        ? QStringLiteral("A save of the %1 is running.\nIf the window closes now: %2")
-                             .arg(area, t.leftBehind(true))
+                             .arg(area, leftBehind(t.ifStoppedNow()))
                        : QStringLiteral("A read of the %1 is running; the unit keeps its data.").arg(area);
         }
         if (!m_reporter->confirm(text + QStringLiteral("\nClose the window anyway?"),

@@ -124,6 +124,7 @@ private:
     std::unique_ptr<Tstatusbar_ctrl> m_statusCtrl;
     std::unique_ptr<Tprogressbar_ctrl> m_progressCtrl;
     std::unique_ptr<WindowReporter> m_reporter;
+    std::unique_ptr<LinkWatcher> m_linkWords;
     std::unique_ptr<LinkSession> m_session;
     QList<DevicePage *> m_devicePages;
     class TransferProgressText *m_progressText = nullptr;

@@ -1,7 +1,6 @@
 #include "ui/number_list_editor.h"
 
 #include "link/digits.h"
-#include "link/reporter.h"
 #include "numbers/number_check.h"
 #include "numbers/number_save_checks.h"
 #include "numbers/numbers_codec.h"
@@ -12,6 +11,7 @@
 #include "ui/contrast.h"
 #include "ui/on_screen_table_view.h"
 #include "ui/page_undo.h"
+#include "words/reporter.h"
 
 #include <QAbstractButton>
 #include <QApplication>

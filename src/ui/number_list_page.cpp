@@ -1,7 +1,6 @@
 #include "ui/number_list_page.h"
 
 #include "link/link_session.h"
-#include "link/reporter.h"
 #include "link/unit_pages.h"
 #include "numbers/number_check.h"
 #include "numbers/number_list_check.h"
@@ -17,6 +16,7 @@
 #include "ui/page_undo.h"
 #include "ui/reporters.h"
 #include "ui/widget_placing.h"
+#include "words/reporter.h"
 
 #include <QAction>
 #include <QHBoxLayout>
@@ -130,27 +130,25 @@ void NumberListPage::btn9Click()
     // A picker still open gives its value to its cell first: Save sends what is shown.
     m_editor->commitPicker();
     if (m_session.refuseDeviceAction()) return;
-    // The same number in several rows is allowed, but only when the user says so; it is
-    // asked only of a list that may be sent at all.
-    if (m_telephoneSend.saveRefusal().isEmpty()) {
-        if (!askBeforeLoss()) return;
-        const QString duplicates = NumberSaveChecks::duplicateQuestion(m_model);
-        if (!duplicates.isEmpty() && !m_reporter.question(duplicates)) return;
+    // Encoding the list is its one check: a refused list names its rows and shows the first.
+    if (!m_telephoneSend.prepareSave()) {
+        if (!m_telephoneSend.refusedRows().isEmpty())
+            m_editor->showRow(m_telephoneSend.refusedRows().first());
+        m_reporter.messageBox(m_telephoneSend.refusal());
+        return;
     }
-    // A refused list shows the first row it names.
-    if (!m_telephoneSend.Save()) {
-        const QList<int> wrong = wrongRows(m_model);
-        const NumberCheck::RowReasons refused =
-            wrong.isEmpty() ? NumberCheck::refusedRows(m_model) : NumberCheck::RowReasons{};
-        if (!wrong.isEmpty() || !refused.isEmpty())
-            m_editor->showRow(wrong.isEmpty() ? refused.first().first : wrong.first());
-    }
+    // The same number in several rows is allowed, but only when the user says so.
+    if (!askBeforeLoss()) return;
+    const QString duplicates = NumberSaveChecks::duplicateQuestion(m_model);
+    if (!duplicates.isEmpty() && !m_reporter.question(duplicates)) return;
+    m_telephoneSend.sendPrepared();
 }
 
 bool NumberListPage::askBeforeLoss()
 {
-    const QList<PageBytes> table = NumbersDiff::tablePages(m_model);
-    if (table.isEmpty()) return true; // the save says why it cannot send the list
+    // The pages this save would send, as encoded by its check.
+    const auto &prepared = m_telephoneSend.savedPages();
+    const QList<PageBytes> table(prepared.begin(), prepared.end());
     if (!m_unitPages->known())
         return m_reporter.confirm(
             QStringLiteral("The number list was not read from the unit since the port was opened.\n"

@@ -3,7 +3,7 @@
 // given (tests), otherwise to QMessageBox.
 #pragma once
 
-#include "link/reporter.h"
+#include "words/reporter.h"
 
 #include <QPointer>
 

@@ -2,7 +2,6 @@
 
 #include "link/device_text.h"
 #include "link/digits.h"
-#include "link/reporter.h"
 #include "settings/settings_check.h"
 #include "settings/settings_items.h"
 #include "settings/settings_model.h"
@@ -10,6 +9,7 @@
 #include "ui/cell_tips.h"
 #include "ui/contrast.h"
 #include "ui/page_undo.h"
+#include "words/reporter.h"
 
 #include <QComboBox>
 #include <QEvent>

@@ -1,7 +1,6 @@
 #include "ui/settings_page.h"
 
 #include "link/link_session.h"
-#include "link/reporter.h"
 #include "link/unit_pages.h"
 #include "settings/settings_check.h"
 #include "settings/settings_profile.h"
@@ -9,6 +8,7 @@
 #include "ui/reporters.h"
 #include "ui/settings_editor.h"
 #include "ui/widget_placing.h"
+#include "words/reporter.h"
 
 #include <QPushButton>
 
@@ -73,7 +73,7 @@ void SettingsPage::btn22Click()
     // A text the unit cannot hold whole is named, and saved cut only when the user agrees.
     if (const QString cut = SettingsCheck::cutQuestion(m_model); !cut.isEmpty() && !m_reporter.question(cut))
         return;
-    m_basicInf.Save(SettingsCheck::Cut::Allow);
+    if (!m_basicInf.Save(SettingsCheck::Cut::Allow)) m_reporter.messageDialog(m_basicInf.refusal());
 }
 
 bool SettingsPage::askBeforeLoss()

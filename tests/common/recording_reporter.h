@@ -3,7 +3,7 @@
 // dialog or question it was not told to expect.
 #pragma once
 
-#include "link/reporter.h"
+#include "words/reporter.h"
 
 #include <QStringList>
 #include <QTest>

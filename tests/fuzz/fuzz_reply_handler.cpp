@@ -7,11 +7,12 @@
 #include "history/history_model.h"
 #include "link/frame_assembler.h"
 #include "link/link_session.h"
-#include "link/reporter.h"
 #include "numbers/numbers_model.h"
 #include "numbers/telephone_send.h"
 #include "settings/basic_inf.h"
 #include "settings/settings_model.h"
+#include "words/link_words.h"
+#include "words/reporter.h"
 
 #include <QCoreApplication>
 
@@ -38,7 +39,8 @@ public:
 struct World
 {
     SilentReporter reporter;
-    LinkSession session{reporter};
+    LinkWords words{reporter};
+    LinkSession session{&words};
     SettingsModel settings;
     NumbersModel numbers;
     HistoryModel history;
@@ -63,19 +65,33 @@ extern "C" int LLVMFuzzerInitialize(int *argc, char ***argv)
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
 {
-    if (size == 0)
-        return 0;
+    if (size == 0) return 0;
     static World *w = new World;
     w->session.abandonAll();
     switch (data[0] % 8) {
-    case 0: break;
-    case 1: w->session.login().Start(w->session.context()); break;
-    case 2: w->basic.Read(); break;
-    case 3: w->basic.Save(); break;
-    case 4: w->telephone.Read(); break;
-    case 5: w->telephone.startSave(); break;
-    case 6: w->historyInf.Read(); break;
-    case 7: w->historyInf.DeleteAll(); break;
+    case 0:
+        break;
+    case 1:
+        w->session.login().Start(w->session.context());
+        break;
+    case 2:
+        w->basic.Read();
+        break;
+    case 3:
+        w->basic.Save();
+        break;
+    case 4:
+        w->telephone.Read();
+        break;
+    case 5:
+        w->telephone.startSave();
+        break;
+    case 6:
+        w->historyInf.Read();
+        break;
+    case 7:
+        w->historyInf.DeleteAll();
+        break;
     }
     if (size < 2) return 0;
     const std::size_t step = 1 + data[1] % 64;

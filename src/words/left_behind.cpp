@@ -1,4 +1,4 @@
-#include "link/outcome.h"
+#include "words/left_behind.h"
 
 #include <QStringList>
 
@@ -44,6 +44,21 @@ QString leftBehind(bool writing, int total, int done, bool inFlightUnknown)
     }
     if (first <= total) parts << pages(first, total) + QStringLiteral(" not saved");
     return capitalised(parts.join(QStringLiteral(", "))) + QStringLiteral(": save again.");
+}
+
+QString leftBehind(const Outcome &o)
+{
+    switch (o.operation) {
+    case Outcome::Operation::Transfer:
+        return leftBehind(o.writing, o.pageCount, o.pagesDone, o.inFlightUnknown);
+    case Outcome::Operation::Delete:
+        if (o.kind == Outcome::Kind::Completed || o.kind == Outcome::Kind::Refused) return {};
+        return QStringLiteral("It is unknown whether the unit deleted its log: read the history to see.");
+    case Outcome::Operation::Login:
+    case Outcome::Operation::Request:
+        break;
+    }
+    return {};
 }
 
 } // namespace zc

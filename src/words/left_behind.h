@@ -1,0 +1,21 @@
+// One sentence on what an operation that ended early left behind: on the unit for a save,
+// in the table for a read. The window, the command line and the provisioning report all
+// say it in these words.
+#pragma once
+
+#include "link/outcome.h"
+
+#include <QString>
+
+namespace zc {
+
+// total is the transfer's page count and done the pages whose reply was handled (read, or
+// saved and acknowledged). With inFlightUnknown the page after them was sent and its reply
+// never came or came damaged, so the unit may or may not have written it. Empty when every
+// page was done.
+QString leftBehind(bool writing, int total, int done, bool inFlightUnknown);
+// The sentence for an outcome: a transfer's as above; for a delete that got no verdict,
+// that it is unknown whether the unit deleted its log; empty otherwise.
+QString leftBehind(const Outcome &outcome);
+
+} // namespace zc
