@@ -791,8 +791,14 @@ Exit Commands::runUnits(const QString &command, const QString &profilePath, cons
                      .arg(job->port())
                      .arg(int(job->exit()))
                      .arg(messages.isEmpty() ? QString() : messages.last().mid(job->port().size() + 2));
-        for (const QString &area : notWritten(*job))
-            line += QStringLiteral("; the %1 was not written").arg(area);
+        // After the login, an area whose save never ran is named; before it, the line
+        // already says that nothing was written.
+        const QList<StepRecord> &steps = job->records();
+        if (!steps.isEmpty() && steps.first().outcome == QLatin1String("completed"))
+            for (const QString &area : notWritten(*job))
+                line += QStringLiteral("; the %1 %2 not written")
+                            .arg(area, area == areaName(Area::Settings) ? QStringLiteral("were")
+                                                                        : QStringLiteral("was"));
         if (reportOut || (!ok && dev.quiet))
             errLine(line);
         else
