@@ -786,7 +786,9 @@ Exit Commands::runUnits(const QString &command, const QString &profilePath, cons
         if (ok && dev.quiet) continue;
         const QStringList messages = job->messages();
         QString line =
-            ok ? QStringLiteral("%1: ok: %2").arg(job->port(), job->done.join(QStringLiteral(", ")))
+            ok ? QStringLiteral("%1: ok: %2")
+                     .arg(job->port(), job->done.isEmpty() ? QStringLiteral("nothing written (--dry-run)")
+                                                           : job->done.join(QStringLiteral(", ")))
                : QStringLiteral("%1: failed (exit %2): %3")
                      .arg(job->port())
                      .arg(int(job->exit()))

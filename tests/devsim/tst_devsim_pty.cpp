@@ -3,8 +3,10 @@
 #include "common/wait.h"
 #include "devsim/pty_client.h"
 #include "devsim/simulator.h"
+#include "link/port_discovery.h"
 #include "link/published_devices.h"
 
+#include <QDir>
 #include <QElapsedTimer>
 #include <QFileInfo>
 #include <QProcess>
@@ -263,6 +265,12 @@ private slots:
         QCOMPARE(devices[0].name + devices[1].name, QString("unit-aunit-b"));
         // The serial number stays beside its link and is no port of its own.
         QCOMPARE(devices[0].usbSerial + "|" + devices[1].usbSerial, QString("ZV0042|"));
+        // A port's stable by-id name is the link that leads to its device.
+        QVERIFY(QDir(runtime.path()).mkdir("by-id"));
+        QVERIFY(QFile::link(devices[0].path, runtime.filePath("by-id/usb-Zarvento_ZV0042-if00-port0")));
+        QCOMPARE(byIdLink(second.ptyPath(), runtime.filePath("by-id")),
+                 runtime.filePath("by-id/usb-Zarvento_ZV0042-if00-port0"));
+        QCOMPARE(byIdLink(sim.ptyPath(), runtime.filePath("by-id")), QString());
         PtyClient client(devices[1].path);
         QVERIFY(client.send(readRequest(0)));
         QCOMPARE(client.readFrame(), kFactoryPage1);
