@@ -1,5 +1,7 @@
 #include "cli/area_files.h"
 
+#include "cli/json_reports.h"
+
 #include "history/history_csv.h"
 #include "history/history_model.h"
 #include "history/history_sheet.h"
@@ -188,6 +190,7 @@ QString loadSettings(const QString &path, SettingsModel &model)
     if (suffix(path) == QLatin1String("json")) {
         QJsonObject top;
         error = readJson(path, top);
+        if (error.isEmpty()) error = jsonKindProblem(top, QStringLiteral("settings"));
         if (error.isEmpty()) error = settingsFromJson(top, model);
     } else {
         error = SettingsProfile::importFromFile(path, model);
@@ -207,6 +210,7 @@ QString loadNumbers(const QString &path, NumbersModel &model, QString *warning)
         if (type == QLatin1String("json")) {
             QJsonObject top;
             error = readJson(path, top);
+            if (error.isEmpty()) error = jsonKindProblem(top, QStringLiteral("numbers"));
             if (error.isEmpty()) error = numbersCellsFromJson(top, cells);
         } else {
             QFile file(path);
@@ -244,7 +248,9 @@ QByteArray settingsJson(const SettingsModel &model)
         o.insert(QStringLiteral("description"), model.text(item, SettingsModel::DescriptionColumn));
         items.append(o);
     }
-    return QJsonDocument(QJsonObject{{QStringLiteral("items"), items}}).toJson(QJsonDocument::Indented);
+    QJsonObject top = jsonDocument(QStringLiteral("settings"));
+    top.insert(QStringLiteral("items"), items);
+    return QJsonDocument(top).toJson(QJsonDocument::Indented);
 }
 
 QByteArray numbersJson(const NumbersModel &model)
@@ -262,7 +268,9 @@ QByteArray numbersJson(const NumbersModel &model)
                                 {QStringLiteral("end_time"), row[EndTime]},
                                 {QStringLiteral("always"), row[Always] == CheckCell::kYes}});
     }
-    return QJsonDocument(QJsonObject{{QStringLiteral("rows"), rows}}).toJson(QJsonDocument::Indented);
+    QJsonObject top = jsonDocument(QStringLiteral("numbers"));
+    top.insert(QStringLiteral("rows"), rows);
+    return QJsonDocument(top).toJson(QJsonDocument::Indented);
 }
 
 QByteArray historyJson(const HistoryModel &model)
@@ -277,7 +285,9 @@ QByteArray historyJson(const HistoryModel &model)
             o.insert(QLatin1String(keys[c]), model.text(r, c));
         records.append(o);
     }
-    return QJsonDocument(QJsonObject{{QStringLiteral("records"), records}}).toJson(QJsonDocument::Indented);
+    QJsonObject top = jsonDocument(QStringLiteral("history"));
+    top.insert(QStringLiteral("records"), records);
+    return QJsonDocument(top).toJson(QJsonDocument::Indented);
 }
 
 QString saveSettings(const SettingsModel &model, const QString &path, QString *written)

@@ -5,6 +5,7 @@
 
 #include "cli/area_files.h"
 #include "cli/input_file.h"
+#include "cli/json_reports.h"
 #include "cli/page_compare.h"
 #include "cli/signal_watch.h"
 #include "cli/unit_job.h"
@@ -23,12 +24,15 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QLoggingCategory>
 #include <QSet>
+#include <QTemporaryDir>
 
 #include <cerrno>
 #include <cstdio>
 #include <map>
 #include <memory>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace zc::cli {
@@ -85,7 +89,7 @@ Exit usageError(const QString &message)
 class ProgressLine
 {
 public:
-    ProgressLine() : m_enabled(::isatty(STDERR_FILENO) == 1) {}
+    explicit ProgressLine(bool wanted) : m_enabled(wanted && ::isatty(STDERR_FILENO) == 1) {}
 
     void attach(UnitJob &job)
     {
@@ -125,10 +129,14 @@ private:
     std::map<QString, QString> m_state;
 };
 
+// How much goes to stderr besides the errors.
+enum class Talk { Quiet, Normal, Verbose };
+
 // Runs the jobs side by side in one event loop; their messages go to stderr as each ends.
-Exit runJobs(const QList<UnitJob *> &jobs)
+// Quiet leaves out the progress line; verbose adds a line per page and per step.
+Exit runJobs(const QList<UnitJob *> &jobs, Talk talk)
 {
-    ProgressLine progress;
+    ProgressLine progress(talk != Talk::Quiet);
     QEventLoop loop;
     int left = int(jobs.size());
     // Ctrl-C and SIGTERM end every job as Stop does, each saying what its unit holds.
@@ -138,6 +146,12 @@ Exit runJobs(const QList<UnitJob *> &jobs)
     });
     for (UnitJob *job : jobs) {
         progress.attach(*job);
+        if (talk == Talk::Verbose)
+            job->onDetail = [&progress, port = job->port()](const QString &line) {
+                progress.clear();
+                errLine(port + QStringLiteral(": ") + line);
+                progress.draw();
+            };
         QObject::connect(job, &UnitJob::finished, &loop, [&, job] {
             progress.forget(job->port());
             for (const QString &m : job->messages())
@@ -157,26 +171,59 @@ Exit runJobs(const QList<UnitJob *> &jobs)
 struct DeviceArgs
 {
     std::vector<std::string> ports;
-    std::string password;
+    std::string password, passwordFile;
+    std::vector<std::string> passwordFor;
     int timeoutMs = 3000;
+    bool quiet = false, verbose = false;
 };
 
 void addDeviceOptions(CLI::App *cmd, DeviceArgs &a, const char *portHelp)
 {
     cmd->add_option("--port", a.ports, portHelp)->required()->type_name("P");
-    cmd->add_option("--password", a.password, "The unit's password (default: the factory password)")
+    cmd->add_option("--password", a.password,
+                    "The unit's password (default: ZARVENTO_PASSWORD, else the factory password); "
+                    "other users see it in ps")
         ->type_name("PW");
-    // Short reply time-outs for tests; not offered in the help.
-    cmd->add_option("--timeout-ms", a.timeoutMs)->group("")->check(CLI::Range(50, 600000));
+    cmd->add_option("--password-file", a.passwordFile, "Take the password from FILE's first line")
+        ->type_name("FILE");
+    cmd->add_option("--timeout-ms", a.timeoutMs, "How long to wait for each reply (default 3000)")
+        ->check(CLI::Range(50, 600000))
+        ->type_name("MS");
+    cmd->add_flag("--quiet", a.quiet, "Print errors only (no progress line, no result lines)");
+    cmd->add_flag("--verbose", a.verbose, "Print each page and step, and the traffic log, on stderr");
 }
 
-UnitJob::Options jobOptions(const DeviceArgs &a, const std::string &port)
+// The first line of a password file, its line end stripped; "" and why in error.
+QString readPasswordFile(const QString &path, QString &error)
 {
-    UnitJob::Options o;
-    o.port = q(port);
-    o.password = a.password.empty() ? QString::fromUtf8(SettingsItems::find(1)->content) : q(a.password);
-    o.replyTimeoutMs = a.timeoutMs;
-    return o;
+    struct stat st
+    {
+    };
+    // A pipe (as from <(...)) is fine; a folder or a device is not.
+    if (::stat(QFile::encodeName(path).constData(), &st) != 0)
+        error = QStringLiteral("%1: %2").arg(path, inputFileProblem(path));
+    else if (!S_ISREG(st.st_mode) && !S_ISFIFO(st.st_mode))
+        error = QStringLiteral("%1: %2").arg(path, inputFileProblem(path));
+    if (!error.isEmpty()) return {};
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        error = QStringLiteral("%1: %2").arg(path, file.errorString());
+        return {};
+    }
+    QByteArray line = file.readLine(4096);
+    if (line.endsWith('\n')) line.chop(1);
+    if (line.endsWith('\r')) line.chop(1);
+    return QString::fromUtf8(line);
+}
+
+// "" when the password can be the unit's: the unit compares exactly 4 characters.
+QString passwordProblem(const QString &password, const QString &source)
+{
+    if (password.size() == 4) return {};
+    return QStringLiteral("the password from %1 has %2 character%3; the unit's password has exactly 4")
+        .arg(source)
+        .arg(password.size())
+        .arg(password.size() == 1 ? QString() : QStringLiteral("s"));
 }
 
 // Reads an area back after it was written and compares it byte for byte with the pages the
@@ -184,19 +231,22 @@ UnitJob::Options jobOptions(const DeviceArgs &a, const std::string &port)
 void addVerify(UnitJob &job, Area area)
 {
     job.addRead(area);
-    job.addCheck([&job, area] {
-        const QStringList lines = verifyDifferences(area, job.pagesSaved(area), job.pagesRead(area));
-        if (lines.isEmpty()) {
-            job.done << areaName(area) + QStringLiteral(" verified");
-            return;
-        }
-        for (const QString &line : lines)
-            job.note(QStringLiteral("verify: ") + line);
-        job.fail(Exit::Unit, QStringLiteral("verification found %1 difference%2 in the %3 it holds")
-                                 .arg(lines.size())
-                                 .arg(lines.size() == 1 ? QString() : QStringLiteral("s"))
-                                 .arg(areaName(area)));
-    });
+    job.addCheck(
+        [&job, area] {
+            const QStringList lines = verifyDifferences(area, job.pagesSaved(area), job.pagesRead(area));
+            job.setDifferences(int(lines.size()));
+            if (lines.isEmpty()) {
+                job.done << areaName(area) + QStringLiteral(" verified");
+                return;
+            }
+            for (const QString &line : lines)
+                job.note(QStringLiteral("verify: ") + line);
+            job.fail(Exit::Unit, QStringLiteral("verification found %1 difference%2 in the %3 it holds")
+                                     .arg(lines.size())
+                                     .arg(lines.size() == 1 ? QString() : QStringLiteral("s"))
+                                     .arg(areaName(area)));
+        },
+        QStringLiteral("verify ") + areaName(area));
 }
 
 void addWritten(UnitJob &job, Area area)
@@ -205,14 +255,14 @@ void addWritten(UnitJob &job, Area area)
 }
 
 // Loads an area's file into its table through the checks Save makes: "" or the message.
-QString loadInto(Area area, const InputFile &in, SettingsModel &settings, NumbersModel &numbers)
+QString loadInto(Area area, const InputFile &in, SettingsModel &settings, NumbersModel &numbers, bool quiet)
 {
     if (!in.error().isEmpty()) return in.error();
     if (area == Area::Settings) return in.named(loadSettings(in.path(), settings));
     // A warning does not stop the run: it goes to stderr, naming the file.
     QString warning;
     const QString error = in.named(loadNumbers(in.path(), numbers, &warning));
-    if (error.isEmpty() && !warning.isEmpty())
+    if (error.isEmpty() && !warning.isEmpty() && !quiet)
         errLine(QStringLiteral("zarvento-cli: ") + in.named(in.path()) + QStringLiteral(": ") + warning);
     return error;
 }
@@ -266,6 +316,7 @@ void addPreview(UnitJob &job, Area area, const QList<PageBytes> &sent, bool name
 // A report file must be writable before any unit is touched: "" or why not.
 QString reportProblem(const QString &path)
 {
+    if (path == QLatin1String("-")) return {};
     const QFileInfo file(path);
     const QFileInfo folder(file.absolutePath());
     if (!folder.exists())
@@ -278,33 +329,75 @@ QString reportProblem(const QString &path)
     return {};
 }
 
+// Writes bytes to the file, or to standard output for "-": "" or why not.
+QString writeOutput(const QString &path, const QByteArray &bytes)
+{
+    if (path == QLatin1String("-")) return out(bytes) ? QString() : QStringLiteral("standard output");
+    return ExportFolder::writeFile(path, bytes);
+}
+
+// A file name made of a unit's identity: what a file system and a shell take without quotes.
+QString fileNamePart(const QString &text)
+{
+    QString s;
+    for (const QChar c : text)
+        s += c.isLetterOrNumber() || c == u'+' || c == u'-' || c == u'.' ? c : u'_';
+    while (s.startsWith(u'.'))
+        s.remove(0, 1);
+    return s.isEmpty() ? QStringLiteral("unit") : s;
+}
+
+// The newest file in folder whose name starts with prefix and ends in one of the suffixes.
+QString newestFile(const QDir &folder, const QString &prefix, const QStringList &suffixes)
+{
+    QStringList patterns;
+    for (const QString &suffix : suffixes)
+        patterns << prefix + QStringLiteral("*.") + suffix;
+    // The names end in the time they were written, so the last by name is the newest.
+    const QStringList names = folder.entryList(patterns, QDir::Files, QDir::Name);
+    return names.isEmpty() ? QString() : folder.filePath(names.last());
+}
+
 struct Commands
 {
     CLI::App app{"Reads, writes, compares and provisions Zarvento GSM relay units over their serial port.",
                  "zarvento-cli"};
     DeviceArgs dev;
-    std::string file, output, profile, numbersFile, report, format;
+    std::string file, output, profile, numbersFile, report, format, folder;
     bool json = false, verify = false, yes = false, dryRun = false;
 
-    CLI::App *ports, *settingsRead, *settingsWrite, *settingsDiff, *numbersRead, *numbersWrite, *numbersDiff,
-        *historyRead, *historyDelete, *provision, *backup;
+    CLI::App *ports, *identify, *settingsRead, *settingsWrite, *settingsDiff, *numbersRead, *numbersWrite,
+        *numbersDiff, *historyRead, *historyDelete, *provision, *backup, *restore;
+
+    // The password for each port as given, and for any other.
+    QString password;
+    std::map<QString, QString> passwords;
 
     Commands()
     {
         app.footer(kExitCodes);
         app.require_subcommand(1);
         app.set_version_flag("--version", std::string(ZC_VERSION_TEXT));
-        const char *onePort = "The unit's port: a device path or a name that 'ports' lists";
+        const char *onePort =
+            "The unit's port: a device path, a name that 'ports' lists, or serial:NUMBER (its USB serial)";
+        const char *manyPorts = "A unit's port, as for the other commands; give --port once per unit";
 
         ports = app.add_subcommand("ports", "List the ports the window would offer, one per line");
         ports->add_flag("--json", json, "Print them as JSON");
+
+        identify = app.add_subcommand("identify", "Print the unit's SIM number and its port's USB serial");
+        addDeviceOptions(identify, dev, onePort);
+        identify->add_flag("--json", json, "Print them as JSON");
 
         CLI::App *settings = app.add_subcommand("settings", "Read, write or compare the unit's settings");
         settings->require_subcommand(1);
         settingsRead = settings->add_subcommand("read", "Read the settings (JSON on stdout without -o)");
         addDeviceOptions(settingsRead, dev, onePort);
-        settingsRead->add_option("-o,--output", output, "Write FILE.xlsx (the profile workbook) or FILE.json")
+        settingsRead
+            ->add_option("-o,--output", output,
+                         "Write FILE.xlsx (the profile workbook) or FILE.json; - for stdout")
             ->type_name("FILE");
+        addFormatOption(settingsRead, "The type to write to standard output (-o -)", {"json", "xlsx"});
         settingsWrite =
             settings->add_subcommand("write", "Write a profile workbook or settings JSON to the unit");
         settingsWrite->add_option("FILE", file, "Profile .xlsx/.ods/.xls or .json, or - for stdin")
@@ -317,6 +410,7 @@ struct Commands
             ->required();
         addFormatOption(settingsDiff);
         addDeviceOptions(settingsDiff, dev, onePort);
+        settingsDiff->add_flag("--json", json, "Print the changes as JSON");
 
         CLI::App *numbers =
             app.add_subcommand("numbers", "Read, write or compare the authorized number list");
@@ -324,8 +418,10 @@ struct Commands
         numbersRead = numbers->add_subcommand("read", "Read the list (JSON on stdout without -o)");
         addDeviceOptions(numbersRead, dev, onePort);
         numbersRead
-            ->add_option("-o,--output", output, "Write FILE.xlsx (list workbook), FILE.csv or FILE.json")
+            ->add_option("-o,--output", output,
+                         "Write FILE.xlsx (list workbook), FILE.csv or FILE.json; - for stdout")
             ->type_name("FILE");
+        addFormatOption(numbersRead, "The type to write to standard output (-o -)", {"json", "csv", "xlsx"});
         numbersWrite =
             numbers->add_subcommand("write", "Write a list workbook, list CSV or JSON to the unit");
         numbersWrite->add_option("FILE", file, "List .xlsx/.ods/.xls, .csv or .json, or - for stdin")
@@ -340,38 +436,56 @@ struct Commands
             ->required();
         addFormatOption(numbersDiff);
         addDeviceOptions(numbersDiff, dev, onePort);
+        numbersDiff->add_flag("--json", json, "Print the changes as JSON");
 
         CLI::App *history = app.add_subcommand("history", "Read or delete the unit's event log");
         history->require_subcommand(1);
         historyRead = history->add_subcommand("read", "Read the log (JSON on stdout without -o)");
         addDeviceOptions(historyRead, dev, onePort);
-        historyRead->add_option("-o,--output", output, "Write FILE.xlsx, FILE.csv or FILE.json")
+        historyRead->add_option("-o,--output", output, "Write FILE.xlsx, FILE.csv or FILE.json; - for stdout")
             ->type_name("FILE");
+        addFormatOption(historyRead, "The type to write to standard output (-o -)", {"json", "csv", "xlsx"});
         historyDelete = history->add_subcommand("delete", "Delete the whole log on the unit");
         addDeviceOptions(historyDelete, dev, onePort);
         historyDelete->add_flag("--yes", yes, "Confirm the delete (without it nothing is done, exit 2)");
 
         provision = app.add_subcommand("provision", "Write a profile and/or a list to several units at once");
-        addDeviceOptions(provision, dev, "A unit's port; give --port once per unit");
-        provision->add_option("--profile", profile, "Settings profile .xlsx/.ods/.xls or .json")
+        addDeviceOptions(provision, dev, manyPorts);
+        provision
+            ->add_option("--profile", profile, "Settings profile .xlsx/.ods/.xls or .json, or - for stdin")
             ->type_name("FILE");
-        provision->add_option("--numbers", numbersFile, "Number list .xlsx/.ods/.xls, .csv or .json")
+        provision
+            ->add_option("--numbers", numbersFile,
+                         "Number list .xlsx/.ods/.xls, .csv or .json, or - for stdin")
             ->type_name("FILE");
-        provision->add_flag("--verify", verify, "Read back what was written and compare byte for byte");
-        provision->add_option("--report", report, "Write a JSON report per unit to FILE.json")
-            ->type_name("FILE");
-        addInputOptions(provision);
-        provision->add_flag("--yes", yes,
-                            "Confirm writing a list that holds no numbers (it empties each unit's list)");
+        addUnitWriteOptions(provision);
+
+        restore = app.add_subcommand("restore", "Write a backup folder's profile and list back to units");
+        restore->add_option("FOLDER", folder, "A folder that backup wrote")->required();
+        addDeviceOptions(restore, dev, manyPorts);
+        addUnitWriteOptions(restore);
 
         backup = app.add_subcommand("backup", "Save settings profile, list workbook and history CSV in DIR");
         addDeviceOptions(backup, dev, onePort);
-        backup->add_option("-o,--output", output, "The folder to write to (created when missing)")
+        backup
+            ->add_option("-o,--output", output,
+                         "The folder to write into (created when missing); the files go into a folder "
+                         "named by the unit and the time")
             ->required()
             ->type_name("DIR");
     }
 
-    QString onlyPort() const { return q(dev.ports.front()); }
+    Talk talk() const { return dev.quiet ? Talk::Quiet : dev.verbose ? Talk::Verbose : Talk::Normal; }
+
+    UnitJob::Options jobOptions(const std::string &port) const
+    {
+        UnitJob::Options o;
+        o.port = q(port);
+        const auto it = passwords.find(o.port);
+        o.password = it != passwords.end() ? it->second : password;
+        o.replyTimeoutMs = dev.timeoutMs;
+        return o;
+    }
 
     // The steps that write the area's table to the job's unit: save it, and read it back
     // with --verify; with --dry-run, read the unit and print what writing would change.
@@ -388,40 +502,139 @@ struct Commands
         if (verify) addVerify(job, area);
     }
 
-    void addFormatOption(CLI::App *cmd)
+    void addFormatOption(CLI::App *cmd, const char *help = "The type of standard input's file (FILE -)",
+                         const std::vector<std::string> &types = {"json", "csv", "xlsx", "ods", "xls"})
     {
-        cmd->add_option("--format", format, "The type of standard input's file (FILE -)")
-            ->check(CLI::IsMember({"json", "csv", "xlsx", "ods", "xls"}))
-            ->type_name("json|csv|xlsx|ods|xls");
+        std::string names;
+        for (const std::string &t : types)
+            names += (names.empty() ? "" : "|") + t;
+        cmd->add_option("--format", format, help)->check(CLI::IsMember(types))->type_name(names);
     }
     void addInputOptions(CLI::App *cmd)
     {
         addFormatOption(cmd);
         cmd->add_flag("--dry-run", dryRun, "Show what writing would change on each unit, and write nothing");
     }
+    void addUnitWriteOptions(CLI::App *cmd)
+    {
+        cmd->add_option("--password-for", dev.passwordFor,
+                        "The password of one unit, from FILE's first line; PORT as given to --port "
+                        "(split at the first =)")
+            ->type_name("PORT=FILE");
+        cmd->add_flag("--verify", verify, "Read back what was written and compare byte for byte");
+        cmd->add_option("--report", report, "Write a JSON report per unit to FILE.json; - for stdout")
+            ->type_name("FILE");
+        if (cmd == provision)
+            addInputOptions(cmd);
+        else
+            cmd->add_flag("--dry-run", dryRun,
+                          "Show what writing would change on each unit, and write nothing");
+        cmd->add_flag("--yes", yes,
+                      "Confirm writing a list that holds no numbers (it empties each unit's list)");
+    }
 
+    QString choosePasswords();
     Exit runPorts();
+    Exit runIdentify();
     Exit runRead(Area area);
     Exit runWrite(Area area);
     Exit runDiff(Area area);
     Exit runDelete();
+    Exit runUnits(const QString &command, const QString &profilePath, const QString &numbersPath);
     Exit runProvision();
+    Exit runRestore();
     Exit runBackup();
     Exit dispatch();
 };
+
+// The password for every unit: --password, --password-file or ZARVENTO_PASSWORD (else the
+// factory password), and per port --password-for. "" or why not.
+QString Commands::choosePasswords()
+{
+    if (!dev.password.empty() && !dev.passwordFile.empty())
+        return QStringLiteral("give --password or --password-file, not both");
+    QString source;
+    if (!dev.password.empty()) {
+        password = q(dev.password);
+        source = QStringLiteral("--password");
+    } else if (!dev.passwordFile.empty()) {
+        QString error;
+        password = readPasswordFile(q(dev.passwordFile), error);
+        if (!error.isEmpty()) return QStringLiteral("--password-file ") + error;
+        source = q(dev.passwordFile);
+    } else if (const QByteArray env = qgetenv("ZARVENTO_PASSWORD"); !env.isEmpty()) {
+        password = QString::fromLocal8Bit(env);
+        source = QStringLiteral("ZARVENTO_PASSWORD");
+    } else {
+        password = QString::fromUtf8(SettingsItems::find(1)->content);
+    }
+    if (!source.isEmpty())
+        if (const QString e = passwordProblem(password, source); !e.isEmpty()) return e;
+    for (const std::string &given : dev.passwordFor) {
+        // Port names never hold "="; by-path names hold ":", so ":" is never a separator.
+        const QString pair = q(given);
+        const qsizetype eq = pair.indexOf(u'=');
+        if (eq <= 0 || eq == pair.size() - 1)
+            return QStringLiteral("--password-for needs PORT=FILE, not '%1'").arg(pair);
+        const QString port = pair.left(eq), path = pair.mid(eq + 1);
+        if (std::find(dev.ports.begin(), dev.ports.end(), port.toStdString()) == dev.ports.end())
+            return QStringLiteral("--password-for names the port %1, which no --port gives").arg(port);
+        if (passwords.count(port)) return QStringLiteral("--password-for gives the port %1 twice").arg(port);
+        QString error;
+        const QString pw = readPasswordFile(path, error);
+        if (!error.isEmpty()) return QStringLiteral("--password-for ") + error;
+        if (const QString e = passwordProblem(pw, path); !e.isEmpty()) return e;
+        passwords[port] = pw;
+    }
+    return {};
+}
 
 Exit Commands::runPorts()
 {
     const QList<PortName> list = listPorts();
     if (json) {
         QJsonArray a;
+        const auto orNull = [](const QString &s) { return s.isEmpty() ? QJsonValue() : QJsonValue(s); };
         for (const PortName &p : list)
-            a.append(QJsonObject{{QStringLiteral("name"), p.name}, {QStringLiteral("path"), p.path}});
+            a.append(QJsonObject{{QStringLiteral("name"), p.name},
+                                 {QStringLiteral("path"), p.path},
+                                 {QStringLiteral("usb_serial"), orNull(p.usbSerial)},
+                                 {QStringLiteral("vid_pid"), orNull(p.vidPid)},
+                                 {QStringLiteral("by_id"), orNull(p.byId)}});
         return out(QJsonDocument(a).toJson(QJsonDocument::Indented)) ? Exit::Done : Exit::Usage;
     }
+    // Name, path, USB serial, VID:PID and by-id link, tab-separated; "-" where unknown.
+    const auto field = [](const QString &s) { return s.isEmpty() ? QStringLiteral("-") : s; };
     for (const PortName &p : list)
-        if (!outLine(p.name + u'\t' + p.path)) return Exit::Usage;
+        if (!outLine(
+                QStringList{p.name, p.path, field(p.usbSerial), field(p.vidPid), field(p.byId)}.join(u'\t')))
+            return Exit::Usage;
     return Exit::Done;
+}
+
+Exit Commands::runIdentify()
+{
+    UnitJob job(jobOptions(dev.ports.front()));
+    job.addOpenAndLogIn();
+    job.addRead(Area::Settings);
+    const Exit e = runJobs({&job}, talk());
+    if (e != Exit::Done) return e;
+    const QString sim = job.settings().content(2).trimmed();
+    const QString serial = job.resolved().usbSerial;
+    if (json) {
+        QJsonObject top = jsonDocument(QStringLiteral("identify"));
+        top.insert(QStringLiteral("port"), job.port());
+        top.insert(QStringLiteral("path"), job.resolved().path);
+        top.insert(QStringLiteral("sim_number"), sim.isEmpty() ? QJsonValue() : QJsonValue(sim));
+        top.insert(QStringLiteral("usb_serial"), serial.isEmpty() ? QJsonValue() : QJsonValue(serial));
+        return out(QJsonDocument(top).toJson(QJsonDocument::Indented)) ? Exit::Done : Exit::Usage;
+    }
+    const bool ok =
+        outLine(QStringLiteral("SIM number: ") +
+                (sim.isEmpty() ? QStringLiteral("not set (settings item 2 is empty)") : sim)) &&
+        outLine(QStringLiteral("USB serial: ") +
+                (serial.isEmpty() ? QStringLiteral("none known for %1").arg(job.resolved().path) : serial));
+    return ok ? Exit::Done : Exit::Usage;
 }
 
 Exit Commands::runRead(Area area)
@@ -429,12 +642,21 @@ Exit Commands::runRead(Area area)
     const QStringList types = area == Area::Settings  ? settingsOutputTypes()
                               : area == Area::Numbers ? numbersOutputTypes()
                                                       : historyOutputTypes();
-    if (!output.empty())
+    // --format without -o: that type to standard output.
+    if (output.empty() && !format.empty()) output = "-";
+    const bool toStdout = output == "-";
+    if (toStdout && format.empty())
+        return usageError(QStringLiteral("-o - (standard output) needs --format %1").arg(types.join(u'|')));
+    if (!toStdout && !format.empty() && QFileInfo(q(output)).suffix().toLower() != q(format))
+        return usageError(
+            QStringLiteral("%1: --format %2 differs from the file's suffix, which names its type")
+                .arg(q(output), q(format)));
+    if (!output.empty() && !toStdout)
         if (const QString e = checkOutputType(q(output), types); !e.isEmpty()) return usageError(e);
-    UnitJob job(jobOptions(dev, dev.ports.front()));
+    UnitJob job(jobOptions(dev.ports.front()));
     job.addOpenAndLogIn();
     job.addRead(area);
-    const Exit e = runJobs({&job});
+    const Exit e = runJobs({&job}, talk());
     if (e != Exit::Done) return e;
     if (output.empty())
         return out(area == Area::Settings  ? settingsJson(job.settings())
@@ -442,24 +664,32 @@ Exit Commands::runRead(Area area)
                                            : historyJson(job.history()))
                    ? Exit::Done
                    : Exit::Usage;
-    const QString path = q(output);
+    // Standard output gets the file as it would be written, through a private folder.
+    QTemporaryDir temp;
+    if (toStdout && !temp.isValid())
+        return usageError(QStringLiteral("cannot make a temporary folder: ") + temp.errorString());
+    const QString path = toStdout ? temp.filePath(QStringLiteral("out.") + q(format)) : q(output);
     const QString error = area == Area::Settings  ? saveSettings(job.settings(), path)
                           : area == Area::Numbers ? saveNumbers(job.numbers(), path)
                                                   : saveHistory(job.history(), path);
-    return error.isEmpty() ? Exit::Done : usageError(error);
+    if (!error.isEmpty()) return usageError(error);
+    if (!toStdout) return Exit::Done;
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) return usageError(path + QStringLiteral(": ") + file.errorString());
+    return out(file.readAll()) ? Exit::Done : Exit::Usage;
 }
 
 Exit Commands::runWrite(Area area)
 {
-    UnitJob job(jobOptions(dev, dev.ports.front()));
+    UnitJob job(jobOptions(dev.ports.front()));
     const InputFile in(q(file), q(format));
-    if (const QString e = loadInto(area, in, job.settings(), job.numbers()); !e.isEmpty())
+    if (const QString e = loadInto(area, in, job.settings(), job.numbers(), dev.quiet); !e.isEmpty())
         return usageError(e);
     if (area == Area::Numbers && !yes && !dryRun && !holdsNumbers(job.numbers()))
         return usageError(emptyListRefusal(q(file)));
     job.addOpenAndLogIn();
     addWriteSteps(job, area, false);
-    return runJobs({&job});
+    return runJobs({&job}, talk());
 }
 
 Exit Commands::runDiff(Area area)
@@ -467,17 +697,23 @@ Exit Commands::runDiff(Area area)
     SettingsModel settingsFile;
     NumbersModel numbersFile;
     const InputFile in(q(file), q(format));
-    if (const QString e = loadInto(area, in, settingsFile, numbersFile); !e.isEmpty()) return usageError(e);
-    UnitJob job(jobOptions(dev, dev.ports.front()));
+    if (const QString e = loadInto(area, in, settingsFile, numbersFile, dev.quiet); !e.isEmpty())
+        return usageError(e);
+    UnitJob job(jobOptions(dev.ports.front()));
     job.addOpenAndLogIn();
     job.addRead(area);
-    const Exit e = runJobs({&job});
+    const Exit e = runJobs({&job}, talk());
     if (e != Exit::Done) return e;
-    const QStringList lines = area == Area::Settings
-                                  ? settingsChanges(job.pagesRead(area), settingsPages(settingsFile))
-                                  : numbersChanges(job.pagesRead(area), numbersPages(numbersFile));
-    for (const QString &line : lines)
-        outLine(line);
+    const QList<PageBytes> written =
+        area == Area::Settings ? settingsPages(settingsFile) : numbersPages(numbersFile);
+    const QStringList lines = area == Area::Settings ? settingsChanges(job.pagesRead(area), written)
+                                                     : numbersChanges(job.pagesRead(area), written);
+    if (json) {
+        if (!out(diffJson(area, job.port(), job.pagesRead(area), written))) return Exit::Usage;
+    } else {
+        for (const QString &line : lines)
+            if (!outLine(line)) return Exit::Usage;
+    }
     return lines.isEmpty() ? Exit::Done : Exit::Unit;
 }
 
@@ -486,39 +722,41 @@ Exit Commands::runDelete()
     if (!yes)
         return usageError(
             QStringLiteral("history delete removes the whole log from the unit; add --yes to do it"));
-    UnitJob::Options o = jobOptions(dev, dev.ports.front());
+    UnitJob::Options o = jobOptions(dev.ports.front());
     o.answerYes = true;
     UnitJob job(o);
     job.addOpenAndLogIn();
     job.addDeleteHistory();
-    return runJobs({&job});
+    return runJobs({&job}, talk());
 }
 
-Exit Commands::runProvision()
+// provision and restore: the profile and/or the list written to every unit at once, a
+// result line per unit and the report.
+Exit Commands::runUnits(const QString &command, const QString &profilePath, const QString &numbersPath)
 {
-    if (profile.empty() && numbersFile.empty())
-        return usageError(QStringLiteral("provision needs --profile FILE, --numbers FILE or both"));
     QSet<QString> seen;
     for (const std::string &p : dev.ports) {
-        const QString path = QFileInfo(resolvePort(q(p))).absoluteFilePath();
+        const ResolvedPort port = resolvePort(q(p));
+        // A serial number that names no port, or several, is said when its unit is opened.
+        const QString path = port.error.isEmpty() ? QFileInfo(port.path).absoluteFilePath() : q(p);
         if (seen.contains(path)) return usageError(QStringLiteral("the port %1 is given twice").arg(q(p)));
         seen.insert(path);
     }
-    if (profile == "-" && numbersFile == "-")
+    if (profilePath == QLatin1String("-") && numbersPath == QLatin1String("-"))
         return usageError(QStringLiteral("standard input (-) can give one of --profile and --numbers"));
     // Every file, every value and the report's folder are checked before any unit is opened:
     // exit 2 means that nothing was sent to any unit.
-    const InputFile profileIn(q(profile), q(format)), numbersIn(q(numbersFile), q(format));
+    const InputFile profileIn(profilePath, q(format)), numbersIn(numbersPath, q(format));
     SettingsModel s;
     NumbersModel n;
     {
-        if (!profile.empty())
-            if (const QString e = loadInto(Area::Settings, profileIn, s, n); !e.isEmpty())
+        if (!profilePath.isEmpty())
+            if (const QString e = loadInto(Area::Settings, profileIn, s, n, dev.quiet); !e.isEmpty())
                 return usageError(e);
-        if (!numbersFile.empty()) {
-            if (const QString e = loadInto(Area::Numbers, numbersIn, s, n); !e.isEmpty())
+        if (!numbersPath.isEmpty()) {
+            if (const QString e = loadInto(Area::Numbers, numbersIn, s, n, dev.quiet); !e.isEmpty())
                 return usageError(e);
-            if (!yes && !dryRun && !holdsNumbers(n)) return usageError(emptyListRefusal(q(numbersFile)));
+            if (!yes && !dryRun && !holdsNumbers(n)) return usageError(emptyListRefusal(numbersPath));
         }
         if (!report.empty())
             if (const QString e = reportProblem(q(report)); !e.isEmpty()) return usageError(e);
@@ -526,51 +764,78 @@ Exit Commands::runProvision()
     std::vector<std::unique_ptr<UnitJob>> jobs;
     QList<UnitJob *> list;
     for (const std::string &p : dev.ports) {
-        auto job = std::make_unique<UnitJob>(jobOptions(dev, p));
+        auto job = std::make_unique<UnitJob>(jobOptions(p));
         job->addOpenAndLogIn();
-        if (!profile.empty()) {
+        if (!profilePath.isEmpty()) {
             copyTable(s, job->settings());
             addWriteSteps(*job, Area::Settings, true);
         }
-        if (!numbersFile.empty()) {
+        if (!numbersPath.isEmpty()) {
             copyTable(n, job->numbers());
             addWriteSteps(*job, Area::Numbers, true);
         }
         list << job.get();
         jobs.push_back(std::move(job));
     }
-    Exit worst = runJobs(list);
+    Exit worst = runJobs(list, talk());
 
-    QJsonArray units;
+    // With the report on standard output, the result lines go to stderr.
+    const bool reportOut = report == "-";
     for (UnitJob *job : list) {
         const bool ok = job->exit() == Exit::Done;
-        QStringList written, verified;
-        for (const QString &d : job->done) {
-            if (d.endsWith(QLatin1String(" written"))) written << d.chopped(8);
-            if (d.endsWith(QLatin1String(" verified"))) verified << d.chopped(9);
-        }
-        QStringList errors;
-        for (const QString &m : job->messages())
-            errors << m.mid(job->port().size() + 2);
-        outLine(ok ? QStringLiteral("%1: ok: %2").arg(job->port(), job->done.join(QStringLiteral(", ")))
-                   : QStringLiteral("%1: failed (exit %2): %3")
-                         .arg(job->port())
-                         .arg(int(job->exit()))
-                         .arg(errors.isEmpty() ? QString() : errors.last()));
-        QJsonObject u{
-            {QStringLiteral("port"), job->port()},
-            {QStringLiteral("exit"), int(job->exit())},
-            {QStringLiteral("written"), QJsonArray::fromStringList(written)},
-            {QStringLiteral("verified"), verify && ok},
-            {QStringLiteral("error"), errors.isEmpty() ? QJsonValue() : QJsonValue(errors.join(u'\n'))}};
-        units.append(u);
+        if (ok && dev.quiet) continue;
+        const QStringList messages = job->messages();
+        QString line =
+            ok ? QStringLiteral("%1: ok: %2")
+                     .arg(job->port(), job->done.isEmpty() ? QStringLiteral("nothing written (--dry-run)")
+                                                           : job->done.join(QStringLiteral(", ")))
+               : QStringLiteral("%1: failed (exit %2): %3")
+                     .arg(job->port())
+                     .arg(int(job->exit()))
+                     .arg(messages.isEmpty() ? QString() : messages.last().mid(job->port().size() + 2));
+        // After the login, an area whose save never ran is named; before it, the line
+        // already says that nothing was written.
+        const QList<StepRecord> &steps = job->records();
+        if (!steps.isEmpty() && steps.first().outcome == QLatin1String("completed"))
+            for (const QString &area : notWritten(*job))
+                line += QStringLiteral("; the %1 %2 not written")
+                            .arg(area, area == areaName(Area::Settings) ? QStringLiteral("were")
+                                                                        : QStringLiteral("was"));
+        if (reportOut || (!ok && dev.quiet))
+            errLine(line);
+        else
+            outLine(line);
     }
     if (!report.empty()) {
-        const QByteArray bytes = QJsonDocument(QJsonObject{{QStringLiteral("units"), units}}).toJson();
-        if (const QString e = ExportFolder::writeFile(q(report), bytes); !e.isEmpty())
-            worst = worse(worst, usageError(e));
+        const QString e = writeOutput(q(report), runReport(command, list, verify));
+        if (!e.isEmpty()) worst = worse(worst, reportOut ? Exit::Usage : usageError(e));
     }
     return worst;
+}
+
+Exit Commands::runProvision()
+{
+    if (profile.empty() && numbersFile.empty())
+        return usageError(QStringLiteral("provision needs --profile FILE, --numbers FILE or both"));
+    return runUnits(QStringLiteral("provision"), q(profile), q(numbersFile));
+}
+
+Exit Commands::runRestore()
+{
+    const QDir dir(q(folder));
+    if (!dir.exists()) return usageError(QStringLiteral("%1: no such folder").arg(q(folder)));
+    // The window's names, as backup writes them; the newest when a folder holds several.
+    const QStringList workbooks{QStringLiteral("xlsx"), QStringLiteral("ods"), QStringLiteral("xls")};
+    const QString profilePath = newestFile(dir, QStringLiteral("basicinf_R"), workbooks);
+    const QString numbersPath = newestFile(dir, QStringLiteral("telinf_R"), workbooks);
+    if (profilePath.isEmpty() && numbersPath.isEmpty())
+        return usageError(QStringLiteral("%1 holds no settings profile (basicinf_R…) and no list workbook "
+                                         "(telinf_R…)")
+                              .arg(q(folder)));
+    if (!dev.quiet)
+        for (const QString &path : {profilePath, numbersPath})
+            if (!path.isEmpty()) errLine(QStringLiteral("zarvento-cli: restoring ") + path);
+    return runUnits(QStringLiteral("restore"), profilePath, numbersPath);
 }
 
 Exit Commands::runBackup()
@@ -578,16 +843,23 @@ Exit Commands::runBackup()
     const QString dir = q(output);
     if (!QDir().mkpath(dir) || !QFileInfo(dir).isWritable())
         return usageError(QStringLiteral("%1: cannot write to this folder").arg(dir));
-    UnitJob job(jobOptions(dev, dev.ports.front()));
+    UnitJob job(jobOptions(dev.ports.front()));
     job.addOpenAndLogIn();
     job.addRead(Area::Settings);
     job.addRead(Area::Numbers);
     job.addRead(Area::History);
-    const Exit e = runJobs({&job});
+    const Exit e = runJobs({&job}, talk());
     if (e != Exit::Done) return e;
-    // The window's export names, one time stamp for the three files.
+    // One folder per unit and time: named by its SIM number, else its USB serial number,
+    // else its port; the window's export names inside, one time stamp for the three files.
     const QDateTime now = QDateTime::currentDateTime();
-    const QDir folder(dir);
+    QString unit = job.settings().content(2).trimmed();
+    if (unit.isEmpty()) unit = job.resolved().usbSerial;
+    if (unit.isEmpty()) unit = QFileInfo(job.port()).fileName();
+    const QString name = ExportFolder::stampedName(fileNamePart(unit) + u'_', now);
+    if (!QDir(dir).mkdir(name))
+        return usageError(QStringLiteral("%1: cannot make the folder %2").arg(dir, name));
+    const QDir folder(QDir(dir).filePath(name));
     QString written;
     // Every file is tried; any that failed makes the backup fail.
     Exit result = Exit::Done;
@@ -610,7 +882,7 @@ Exit Commands::runBackup()
         }
         if (!error.isEmpty())
             result = usageError(error);
-        else if (!outLine(written))
+        else if (!dev.quiet && !outLine(written))
             result = Exit::Usage;
     }
     return result;
@@ -619,8 +891,16 @@ Exit Commands::runBackup()
 Exit Commands::dispatch()
 {
     if (ports->parsed()) return runPorts();
-    if (dev.ports.size() > 1 && !provision->parsed())
-        return usageError(QStringLiteral("this command takes one --port; provision takes several"));
+    if (dev.ports.size() > 1 && !provision->parsed() && !restore->parsed())
+        return usageError(
+            QStringLiteral("this command takes one --port; provision and restore take several"));
+    if (!dev.passwordFor.empty() && !provision->parsed() && !restore->parsed())
+        return usageError(QStringLiteral("--password-for is for provision and restore; use --password-file"));
+    if (const QString e = choosePasswords(); !e.isEmpty()) return usageError(e);
+    if (dev.quiet && dev.verbose) return usageError(QStringLiteral("give --quiet or --verbose, not both"));
+    // The traffic log: every frame sent and received, as hex with a time stamp, on stderr.
+    if (dev.verbose) QLoggingCategory::setFilterRules(QStringLiteral("zarvento.link.debug=true"));
+    if (identify->parsed()) return runIdentify();
     if (settingsRead->parsed()) return runRead(Area::Settings);
     if (numbersRead->parsed()) return runRead(Area::Numbers);
     if (historyRead->parsed()) return runRead(Area::History);
@@ -630,8 +910,28 @@ Exit Commands::dispatch()
     if (numbersDiff->parsed()) return runDiff(Area::Numbers);
     if (historyDelete->parsed()) return runDelete();
     if (provision->parsed()) return runProvision();
+    if (restore->parsed()) return runRestore();
     if (backup->parsed()) return runBackup();
     return usageError(QStringLiteral("no command given; see --help"));
+}
+
+// The command words given that name no command: "" when they all do, else "foo" or
+// "settings frob". Only words before the first option count.
+QString unknownCommand(CLI::App &app, int argc, char **argv)
+{
+    CLI::App *level = &app;
+    QStringList path;
+    for (int i = 1; i < argc; ++i) {
+        const std::string word = argv[i];
+        if (word.empty() || word[0] == '-' || level->get_subcommands({}).empty()) return {};
+        path << QString::fromLocal8Bit(argv[i]);
+        CLI::App *next = nullptr;
+        for (CLI::App *sub : level->get_subcommands({}))
+            if (sub->get_name() == word) next = sub;
+        if (!next) return path.join(u' ');
+        level = next;
+    }
+    return {};
 }
 
 } // namespace
@@ -639,6 +939,11 @@ Exit Commands::dispatch()
 int run(int argc, char **argv)
 {
     Commands c;
+    if (const QString unknown = unknownCommand(c.app, argc, argv); !unknown.isEmpty()) {
+        errLine(QStringLiteral("zarvento-cli: unknown command '%1'").arg(unknown));
+        errLine(QStringLiteral("Run 'zarvento-cli --help' for the commands and options."));
+        return int(Exit::Usage);
+    }
     try {
         c.app.parse(argc, argv);
     } catch (const CLI::ParseError &e) {

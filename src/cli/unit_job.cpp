@@ -29,18 +29,51 @@ QList<PortName> listPorts()
 {
     QList<PortName> out;
     for (const PortEntry &p : Trecognitionserial().discover())
-        out.append({p.display, p.path});
+        out.append({p.display, p.path, p.usbSerial, p.vidPid(), p.byIdPath});
     return out;
 }
 
-QString resolvePort(const QString &port)
+ResolvedPort resolvePort(const QString &port)
 {
-    if (port.contains(u'/') || QFileInfo::exists(port)) return port;
-    for (const PublishedDevice &d : publishedDevices())
-        if (d.name == port) return d.path;
-    for (const PortName &p : listPorts())
-        if (p.name == port) return p.path;
-    return port;
+    const QList<PortName> ports = listPorts();
+    static const QLatin1String kSerial("serial:");
+    if (port.startsWith(kSerial)) {
+        const QString number = port.mid(kSerial.size());
+        QStringList matches;
+        ResolvedPort found;
+        for (const PortName &p : ports)
+            if (!number.isEmpty() && p.usbSerial == number) {
+                matches << p.path;
+                found = {p.path, p.usbSerial, {}};
+            }
+        if (matches.size() == 1) return found;
+        if (matches.isEmpty())
+            return {{},
+                    {},
+                    QStringLiteral("no port has the USB serial number %1 ('zarvento-cli ports' lists them)")
+                        .arg(number)};
+        return {{},
+                {},
+                QStringLiteral("%1 ports have the USB serial number %2 (%3): give the port's path instead")
+                    .arg(matches.size())
+                    .arg(number, matches.join(QStringLiteral(", ")))};
+    }
+    QString path;
+    if (port.contains(u'/')) {
+        path = QFileInfo(port).absoluteFilePath();
+    } else {
+        for (const PublishedDevice &d : publishedDevices())
+            if (d.name == port) path = d.path;
+        for (const PortName &p : ports)
+            if (path.isEmpty() && p.name == port) path = p.path;
+        if (path.isEmpty()) path = QStringLiteral("/dev/") + port;
+    }
+    // The USB serial number of the device, whichever name it was given by.
+    const QString device = QFileInfo(path).canonicalFilePath();
+    for (const PortName &p : ports)
+        if (!device.isEmpty() && QFileInfo(p.path).canonicalFilePath() == device && !p.usbSerial.isEmpty())
+            return {path, p.usbSerial, {}};
+    return {path, {}, {}};
 }
 
 QString areaName(Area area)
@@ -57,6 +90,25 @@ QString areaName(Area area)
 }
 
 namespace {
+
+QString outcomeName(Outcome::Kind kind)
+{
+    switch (kind) {
+    case Outcome::Kind::Completed:
+        return QStringLiteral("completed");
+    case Outcome::Kind::Refused:
+        return QStringLiteral("refused");
+    case Outcome::Kind::TimedOut:
+        return QStringLiteral("timed-out");
+    case Outcome::Kind::Damaged:
+        return QStringLiteral("damaged");
+    case Outcome::Kind::PortLost:
+        return QStringLiteral("port-lost");
+    case Outcome::Kind::Stopped:
+        break;
+    }
+    return QStringLiteral("stopped");
+}
 
 // What a page of an area holds, in the words a user knows: "items 1–20", "rows 313–320".
 QString pageContents(Area area, int page)
@@ -148,6 +200,16 @@ UnitJob::UnitJob(const Options &options, QObject *parent)
             if (on) m_pages[int(t->area())].append(t->data);
         });
         connect(t, &Tsend_rec_command::done, this, &UnitJob::transferDone);
+        connect(t, &Tsend_rec_command::pageRead, this, [this, t](int page, int pages) {
+            if (onDetail)
+                onDetail(
+                    QStringLiteral("%1 page %2 of %3 read").arg(areaName(t->area())).arg(page).arg(pages));
+        });
+        connect(t, &Tsend_rec_command::pageSaved, this, [this, t](int page, int pages) {
+            if (onDetail)
+                onDetail(
+                    QStringLiteral("%1 page %2 of %3 saved").arg(areaName(t->area())).arg(page).arg(pages));
+        });
     }
 }
 
@@ -187,23 +249,72 @@ QList<PageBytes> UnitJob::pagesSaved(Area area) const
 
 void UnitJob::addOpenAndLogIn()
 {
-    m_steps.append({StepKind::OpenAndLogIn, Area::Settings, {}});
+    m_steps.append({StepKind::OpenAndLogIn, Area::Settings, {}, {}});
 }
 void UnitJob::addRead(Area area)
 {
-    m_steps.append({StepKind::Read, area, {}});
+    m_steps.append({StepKind::Read, area, {}, {}});
 }
 void UnitJob::addSave(Area area)
 {
-    m_steps.append({StepKind::Save, area, {}});
+    m_steps.append({StepKind::Save, area, {}, {}});
 }
 void UnitJob::addDeleteHistory()
 {
-    m_steps.append({StepKind::DeleteHistory, Area::History, {}});
+    m_steps.append({StepKind::DeleteHistory, Area::History, {}, {}});
 }
-void UnitJob::addCheck(std::function<void()> check)
+void UnitJob::addCheck(std::function<void()> check, const QString &name)
 {
-    m_steps.append({StepKind::Check, Area::Settings, std::move(check)});
+    m_steps.append({StepKind::Check, Area::Settings, std::move(check), name});
+}
+
+void UnitJob::setDifferences(int count)
+{
+    if (StepRecord *r = runningRecord()) r->differences = count;
+}
+
+StepRecord *UnitJob::runningRecord()
+{
+    return m_runningRecord >= 0 ? &m_records[m_runningRecord] : nullptr;
+}
+
+StepRecord UnitJob::recordOf(const Step &step)
+{
+    StepRecord r;
+    r.hasArea = step.kind == StepKind::Read || step.kind == StepKind::Save;
+    r.area = step.area;
+    if (r.hasArea) r.pageCount = areaMap(step.area).pages;
+    switch (step.kind) {
+    case StepKind::OpenAndLogIn:
+        r.name = QStringLiteral("log in");
+        break;
+    case StepKind::Read:
+        r.name = QStringLiteral("read ") + areaName(step.area);
+        break;
+    case StepKind::Save:
+        r.name = QStringLiteral("save ") + areaName(step.area);
+        break;
+    case StepKind::DeleteHistory:
+        r.name = QStringLiteral("delete history");
+        break;
+    case StepKind::Check:
+        r.name = step.name;
+        break;
+    }
+    return r;
+}
+
+void UnitJob::recordOutcome(const Outcome &o)
+{
+    StepRecord *r = runningRecord();
+    if (!r) return;
+    r->outcome = outcomeName(o.kind);
+    if (!r->hasArea) return;
+    r->page = o.page;
+    r->pagesDone = o.pagesDone;
+    r->pageCount = o.pageCount > 0 ? o.pageCount : r->pageCount;
+    r->pageUncertain = o.inFlightUnknown;
+    if (o.writing) r->leftBehind = leftBehind(o);
 }
 
 void UnitJob::start()
@@ -215,6 +326,10 @@ void UnitJob::fail(Exit code, const QString &message)
 {
     m_exit = worse(m_exit, code);
     m_messages << m_options.port + QStringLiteral(": ") + message;
+    if (StepRecord *r = runningRecord()) {
+        if (r->outcome.isEmpty()) r->outcome = QStringLiteral("failed");
+        if (r->message.isEmpty()) r->message = message;
+    }
     if (m_stepRunning) {
         m_stepRunning = false;
         finish();
@@ -237,7 +352,14 @@ void UnitJob::interrupt(int signalNumber)
         account = QStringLiteral("%1 between steps").arg(how);
     } else if (m_current.kind == StepKind::Save) {
         // Said before the transfer is abandoned, while it still knows what it sent.
-        const QString behind = leftBehind(m_link->transfer(m_current.area).ifStoppedNow());
+        const Outcome now = m_link->transfer(m_current.area).ifStoppedNow();
+        const QString behind = leftBehind(now);
+        if (StepRecord *r = runningRecord()) {
+            r->pagesDone = now.pagesDone;
+            r->pageUncertain = now.inFlightUnknown;
+            r->page = now.page > 0 ? now.page : now.pagesDone + 1;
+            r->leftBehind = behind;
+        }
         account = QStringLiteral("%1 while saving the %2: %3")
                       .arg(how, areaName(m_current.area),
                            behind.isEmpty() ? QStringLiteral("nothing of it was sent") : behind);
@@ -250,6 +372,7 @@ void UnitJob::interrupt(int signalNumber)
         account = QStringLiteral("%1 while %2; nothing was being written").arg(how, where());
     }
     // The step ends here, with this account: the outcome of what is abandoned adds nothing.
+    if (StepRecord *r = runningRecord()) r->outcome = QStringLiteral("stopped");
     m_stepRunning = false;
     m_link->session.abandonAll();
     fail(code, account);
@@ -287,15 +410,27 @@ void UnitJob::beginStep(const Step &step)
 {
     m_current = step;
     m_stepRunning = true;
+    m_runningRecord = -1;
+    if (step.kind != StepKind::Check || !step.name.isEmpty()) {
+        m_records.append(recordOf(step));
+        m_runningRecord = int(m_records.size()) - 1;
+    }
     Link &l = *m_link;
     switch (step.kind) {
     case StepKind::OpenAndLogIn: {
-        const QString path = resolvePort(m_options.port);
+        m_resolved = resolvePort(m_options.port);
+        if (!m_resolved.error.isEmpty()) {
+            endStep(Exit::Port, QStringLiteral("cannot open the port: ") + m_resolved.error);
+            return;
+        }
+        const QString path = m_resolved.path;
         try {
             l.session.open(path);
         } catch (const ECommsError &e) {
             QString why = e.reason().isEmpty() ? e.message() : e.reason();
-            if (!QFileInfo::exists(path)) why = QStringLiteral("no such port");
+            if (!QFileInfo::exists(path))
+                why = path == m_options.port ? QStringLiteral("no such port")
+                                             : QStringLiteral("no such port ") + path;
             endStep(Exit::Port, QStringLiteral("cannot open the port: ") + why);
             return;
         }
@@ -342,12 +477,15 @@ void UnitJob::beginStep(const Step &step)
 void UnitJob::loginDone(const Outcome &o)
 {
     if (!m_stepRunning || m_current.kind != StepKind::OpenAndLogIn) return;
+    recordOutcome(o);
     using K = Outcome::Kind;
     switch (o.kind) {
     case K::Completed: {
         Tpasswordverify &login = m_link->session.login();
         const bool ok =
             login.Check(SettingsCodec::devicePassword(login.reply.data.data()), m_options.password);
+        // The unit answered, and the password it holds is not the one given.
+        if (!ok) runningRecord()->outcome = QStringLiteral("refused");
         endStep(ok ? Exit::Done : Exit::Unit,
                 ok ? QString() : QStringLiteral("the unit refused the password; nothing was written"));
         return;
@@ -373,6 +511,7 @@ void UnitJob::loginDone(const Outcome &o)
 void UnitJob::deleteDone(const Outcome &o)
 {
     if (!m_stepRunning || m_current.kind != StepKind::DeleteHistory) return;
+    recordOutcome(o);
     using K = Outcome::Kind;
     switch (o.kind) {
     case K::Completed:
@@ -399,6 +538,7 @@ void UnitJob::transferDone(const Outcome &o)
 {
     const bool reading = m_current.kind == StepKind::Read;
     if (!m_stepRunning || (!reading && m_current.kind != StepKind::Save) || o.area != m_current.area) return;
+    recordOutcome(o);
     using K = Outcome::Kind;
     const int ms = m_options.replyTimeoutMs;
     const Area area = o.area;
@@ -454,6 +594,14 @@ void UnitJob::endStep(Exit code, const QString &message)
 {
     if (!m_stepRunning) return;
     m_stepRunning = false;
+    if (StepRecord *r = runningRecord()) {
+        // A completed operation can still fail the step (a read that came short).
+        if (r->outcome.isEmpty() || (code != Exit::Done && r->outcome == QLatin1String("completed")))
+            r->outcome = code == Exit::Done ? QStringLiteral("completed") : QStringLiteral("failed");
+        if (code != Exit::Done) r->message = message;
+        if (onDetail) onDetail(r->name + QStringLiteral(": ") + r->outcome);
+    }
+    m_runningRecord = -1;
     if (code != Exit::Done) {
         // The operation has ended (its outcome says so); the job closes its port once it stops.
         m_exit = worse(m_exit, code);
@@ -466,6 +614,15 @@ void UnitJob::finish()
 {
     if (m_finished) return;
     m_finished = true;
+    // The steps that never ran, because an earlier one failed or the job was stopped.
+    for (int i = m_next; i < m_steps.size(); ++i)
+        if (m_steps[i].kind != StepKind::Check || !m_steps[i].name.isEmpty()) {
+            StepRecord r = recordOf(m_steps[i]);
+            r.outcome = QStringLiteral("skipped");
+            m_records.append(r);
+        }
+    m_next = int(m_steps.size());
+    m_runningRecord = -1;
     m_link->session.close();
     emit finished();
 }

@@ -47,19 +47,49 @@ inline Exit worse(Exit a, Exit b)
 
 using PageBytes = std::array<std::uint8_t, kPageSize>;
 
-// A port the window's port list would offer.
+// A port the window's port list would offer, with what identifies the unit behind it.
 struct PortName
 {
-    QString name; // what the list shows
-    QString path; // what is opened
+    QString name;      // what the list shows
+    QString path;      // what is opened
+    QString usbSerial; // the USB serial number; empty when unknown
+    QString vidPid;    // "10c4:ea60"; empty when not a USB port
+    QString byId;      // its /dev/serial/by-id link; empty when none
 };
 QList<PortName> listPorts();
-// A device path as it is, or the path of a port that listPorts() names (by its shown
-// name, or by a simulated unit's published name).
-QString resolvePort(const QString &port);
+
+// A port as the user gave it, resolved to the device to open.
+struct ResolvedPort
+{
+    QString path;      // the device to open; empty with an error
+    QString usbSerial; // the USB serial number of the port, when known
+    QString error;     // why the port names no device (serial:NUMBER matched none or several)
+};
+// "serial:NUMBER" is the one port whose USB serial number is NUMBER. A name with a "/" is
+// a path as given (a relative one from the current folder). A bare name is a simulated
+// unit's published name or a name the port list shows, else the device /dev/NAME. Port
+// names are never split at ":" otherwise: by-path names hold it.
+ResolvedPort resolvePort(const QString &port);
 
 // The area in words ("settings", "number list", "history").
 QString areaName(Area area);
+
+// How one step of a job ended: facts only, in the order the steps were added. Steps that
+// never ran because an earlier one failed end "skipped".
+struct StepRecord
+{
+    QString name;    // "log in", "read settings", "save number list", "verify settings"
+    QString outcome; // completed, refused, timed-out, damaged, port-lost, stopped, skipped, failed
+    bool hasArea = false;
+    Area area = Area::Settings;
+    int page = 0;      // the page concerned, 1-based; 0 when none
+    int pagesDone = 0; // pages read, or saved and acknowledged
+    int pageCount = 0;
+    bool pageUncertain = false; // page pagesDone + 1 was sent; the unit may or may not hold it
+    QString message;            // why it failed, as the stderr line says it (without the port)
+    int differences = -1;       // a verify step: the differences found; -1 when none was made
+    QString leftBehind;         // a save that ended early: what the unit holds, in words
+};
 
 class UnitJob : public QObject
 {
@@ -88,8 +118,11 @@ public:
     // Saves every page of the area from its table, as the window's Save does.
     void addSave(Area area);
     void addDeleteHistory();
-    // A step of the caller's own (a comparison, a file written); it may call fail().
-    void addCheck(std::function<void()> check);
+    // A step of the caller's own (a comparison, a file written); it may call fail(). A named
+    // check is a step of the report; an unnamed one is bookkeeping and is not listed.
+    void addCheck(std::function<void()> check, const QString &name = {});
+    // The running check compared what was sent with what the unit holds.
+    void setDifferences(int count);
 
     void start();
     bool isFinished() const { return m_finished; }
@@ -111,6 +144,13 @@ public:
     QList<PageBytes> pagesSaved(Area area) const;
     // What was done, in words ("settings written", "number list verified").
     QStringList done;
+    // Every step added, how it ended (or "skipped"); complete once finished.
+    const QList<StepRecord> &records() const { return m_records; }
+    // The device the port resolved to and its USB serial number, once the open step ran.
+    const ResolvedPort &resolved() const { return m_resolved; }
+
+    // With --verbose: a line for every page read or saved, and for every step's end.
+    std::function<void(const QString &line)> onDetail;
 
     // Progress of the running step: what runs and its percentage.
     std::function<void(const QString &what, int percent)> onProgress;
@@ -126,6 +166,7 @@ private:
         StepKind kind;
         Area area = Area::Settings;
         std::function<void()> check;
+        QString name; // a check's name in the report; empty: not reported
     };
 
     void runNext();
@@ -135,6 +176,10 @@ private:
     void deleteDone(const zc::Outcome &outcome);
     void transferDone(const zc::Outcome &outcome);
     void endStep(Exit code, const QString &message);
+    // The running step's record takes the operation's outcome (before endStep).
+    void recordOutcome(const zc::Outcome &outcome);
+    StepRecord *runningRecord();
+    static StepRecord recordOf(const Step &step);
     void finish();
     QString where() const;
 
@@ -144,10 +189,13 @@ private:
     int m_next = 0;
     bool m_stepRunning = false;
     bool m_finished = false;
-    Step m_current{StepKind::Check, Area::Settings, {}};
+    Step m_current{StepKind::Check, Area::Settings, {}, {}};
     Exit m_exit = Exit::Done;
     QStringList m_messages;
     std::array<QList<PageBytes>, kAreaCount> m_pages;
+    QList<StepRecord> m_records;
+    int m_runningRecord = -1; // index in m_records of the running step; -1 when none
+    ResolvedPort m_resolved;
 };
 
 } // namespace zc::cli

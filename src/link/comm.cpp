@@ -12,6 +12,8 @@
 #include <algorithm>
 #include <cerrno>
 #include <climits>
+#include <grp.h>
+#include <pwd.h>
 #include <sched.h>
 #include <sys/file.h>
 #include <sys/ioctl.h>
@@ -41,11 +43,30 @@ QString noDeviceHint(const QString &path)
     return TComm::tr("There is no serial device %1. Check the cable and the port name.").arg(path);
 }
 
+// The advice fits the device's owner and group: joining a group helps only where that
+// group may read and write the device, and never where it is root's own group.
 QString permissionHint(const QString &path)
 {
-    return TComm::tr("You are not allowed to use %1. Add your user to the dialout group "
-                     "(sudo usermod -aG dialout $USER), then log out and log in again.")
-        .arg(path);
+    struct stat st = {};
+    const bool known = ::stat(QFile::encodeName(path).constData(), &st) == 0;
+    const struct group *g = known ? ::getgrgid(st.st_gid) : nullptr;
+    const QString group = g ? QString::fromLocal8Bit(g->gr_name) : QString();
+    const bool groupMayUse = known && (st.st_mode & (S_IRGRP | S_IWGRP)) == (S_IRGRP | S_IWGRP);
+    const bool othersOwn = known && st.st_uid != ::geteuid();
+    if (othersOwn && (!groupMayUse || st.st_gid == 0 || group.isEmpty())) {
+        const struct passwd *u = ::getpwuid(st.st_uid);
+        const QString owner = u ? QString::fromLocal8Bit(u->pw_name) : QString::number(st.st_uid);
+        return TComm::tr("You are not allowed to use %1: it belongs to %2:%3 with mode %4, so joining a "
+                         "group does not help. Let a udev rule give you access (the package's "
+                         "60-zarvento-cp210x.rules does so for the unit's CP210x USB bridge), or run the "
+                         "program as root.")
+            .arg(path, owner, group.isEmpty() ? QString::number(st.st_gid) : group,
+                 QString::number(st.st_mode & 07777, 8).rightJustified(4, QLatin1Char('0')));
+    }
+    const QString name = othersOwn ? group : QStringLiteral("dialout");
+    return TComm::tr("You are not allowed to use %1. Add your user to the %2 group "
+                     "(sudo usermod -aG %2 $USER), then log out and log in again.")
+        .arg(path, name);
 }
 
 QString inUseHint(const QString &path)

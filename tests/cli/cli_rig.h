@@ -32,9 +32,10 @@ inline CliRun runCli(const QStringList &args, int timeoutMs = 30000, const QStri
     if (shell.isEmpty())
         p.start(QStringLiteral(ZC_CLI_PROGRAM), args);
     else
-        p.start(QStringLiteral("bash"), QStringList{QStringLiteral("-c"), shell + QStringLiteral("; exec \"$0\" \"$@\""),
-                                                    QStringLiteral(ZC_CLI_PROGRAM)} +
-                                            args);
+        p.start(QStringLiteral("bash"),
+                QStringList{QStringLiteral("-c"), shell + QStringLiteral("; exec \"$0\" \"$@\""),
+                            QStringLiteral(ZC_CLI_PROGRAM)} +
+                    args);
     if (!p.waitForFinished(timeoutMs)) {
         p.kill();
         p.waitForFinished();
@@ -60,6 +61,12 @@ struct Units
         }
     }
     QString port(int i) const { return sims[std::size_t(i)]->ptyPath(); }
+    // Offers unit i in the port list as `name`, with the USB serial number its options give.
+    void publish(int i, const QString &name)
+    {
+        QString error;
+        if (!sims[std::size_t(i)]->publish(name, &error)) qFatal("publish: %s", qPrintable(error));
+    }
     QByteArray area(int i, Area a) const
     {
         return sims[std::size_t(i)]->memory(areaMap(a).base, areaBytes(a));

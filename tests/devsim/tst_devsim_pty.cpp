@@ -3,8 +3,10 @@
 #include "common/wait.h"
 #include "devsim/pty_client.h"
 #include "devsim/simulator.h"
+#include "link/port_discovery.h"
 #include "link/published_devices.h"
 
+#include <QDir>
 #include <QElapsedTimer>
 #include <QFileInfo>
 #include <QProcess>
@@ -246,7 +248,9 @@ private slots:
         const auto restore = qScopeGuard([&] { qputenv("XDG_RUNTIME_DIR", saved); });
         QCOMPARE(publishDir(), runtime.path() + "/zarvento-devsim");
 
-        Simulator sim, second;
+        Options withSerial;
+        withSerial.usbSerial = QStringLiteral("ZV0042");
+        Simulator sim, second(withSerial);
         QString error;
         QVERIFY(!sim.publish("early", &error)); // not running yet
         QVERIFY(sim.start() && second.start());
@@ -259,12 +263,21 @@ private slots:
         const QList<PublishedDevice> devices = publishedDevices();
         QCOMPARE(devices.size(), 2);
         QCOMPARE(devices[0].name + devices[1].name, QString("unit-aunit-b"));
+        // The serial number stays beside its link and is no port of its own.
+        QCOMPARE(devices[0].usbSerial + "|" + devices[1].usbSerial, QString("ZV0042|"));
+        // A port's stable by-id name is the link that leads to its device.
+        QVERIFY(QDir(runtime.path()).mkdir("by-id"));
+        QVERIFY(QFile::link(devices[0].path, runtime.filePath("by-id/usb-Zarvento_ZV0042-if00-port0")));
+        QCOMPARE(byIdLink(second.ptyPath(), runtime.filePath("by-id")),
+                 runtime.filePath("by-id/usb-Zarvento_ZV0042-if00-port0"));
+        QCOMPARE(byIdLink(sim.ptyPath(), runtime.filePath("by-id")), QString());
         PtyClient client(devices[1].path);
         QVERIFY(client.send(readRequest(0)));
         QCOMPARE(client.readFrame(), kFactoryPage1);
         sim.stop();
         second.stop();
         QVERIFY(publishedDevices().isEmpty());
+        QVERIFY(!QFile::exists(publishedSerialPath("unit-a")));
 
         qputenv("XDG_RUNTIME_DIR", QFile::encodeName(runtime.filePath("missing")));
         QCOMPARE(publishDir(), QString("/tmp/zarvento-devsim-%1").arg(getuid()));

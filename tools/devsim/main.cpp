@@ -5,6 +5,7 @@
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
+#include <QRegularExpression>
 #include <csignal>
 #include <cstdio>
 #include <optional>
@@ -15,7 +16,8 @@ using namespace zc::devsim;
 namespace {
 
 constexpr const char *kUsage =
-    "usage: zarvento-devsim --link PATH | --publish NAME [--preset factory|blank|demo]\n"
+    "usage: zarvento-devsim --link PATH | --publish NAME [--usb-serial TEXT]\n"
+    "                       [--preset factory|blank|demo]\n"
     "                       [--image FILE] [--baud N] [--delay MS] [--refuse-write K]\n"
     "                       [--drop-reply K] [--corrupt-reply K] [--corrupt-store K]\n"
     "                       [--split] [--noise]\n"
@@ -64,6 +66,8 @@ int main(int argc, char *argv[])
                                   QStringLiteral("Show this help."));
     const auto link = option("link", "Make PATH a link to the unit's port.", "PATH");
     const auto publish = option("publish", "Offer the unit in the tool's port list as NAME.", "NAME");
+    const auto usbSerial = option(
+        "usb-serial", "With --publish, the USB serial number the port list shows for the unit.", "TEXT");
     const auto preset = option("preset", "Start as factory (default), blank or demo unit.", "NAME");
     const auto image =
         option("image", "Load the memory from FILE when it exists; save every change.", "FILE");
@@ -89,9 +93,9 @@ int main(int argc, char *argv[])
         option("stray-ack", "Send a write acknowledgement for another address before reply K.", "K");
     const auto trickle =
         option("trickle-from", "From request K on, answer nothing and send two stray bytes a second.", "K");
-    parser.addOptions({help,   link,   publish,      preset,       image,  baud,   delay,
-                       refuse, drop,   corrupt,      corruptStore, vanish, split,  noise,
-                       late,   inject, falseHeaders, duplicate,    stray,  trickle});
+    parser.addOptions({help,  link,   publish, usbSerial,    preset,       image,  baud,
+                       delay, refuse, drop,    corrupt,      corruptStore, vanish, split,
+                       noise, late,   inject,  falseHeaders, duplicate,    stray,  trickle});
 
     if (!parser.parse(QCoreApplication::arguments())) return usageError(parser.errorText());
     if (parser.isSet(help)) {
@@ -105,6 +109,15 @@ int main(int argc, char *argv[])
         return usageError(QStringLiteral("give --link PATH (or --publish NAME)"));
 
     Options options;
+    if (parser.isSet(usbSerial)) {
+        options.usbSerial = parser.value(usbSerial);
+        if (!parser.isSet(publish)) return usageError(QStringLiteral("--usb-serial needs --publish NAME"));
+        // One line of visible characters, as a USB serial number is.
+        static const QRegularExpression kSerial(QStringLiteral("^[!-~]{1,126}$"));
+        if (!kSerial.match(options.usbSerial).hasMatch())
+            return usageError(
+                QStringLiteral("--usb-serial needs 1 to 126 visible ASCII characters, without spaces"));
+    }
     const QString presetName = parser.isSet(preset) ? parser.value(preset) : QStringLiteral("factory");
     const auto chosen = presetFromName(presetName);
     if (!chosen) return usageError(QStringLiteral("unknown preset '%1'").arg(presetName));

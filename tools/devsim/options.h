@@ -13,6 +13,7 @@ struct Options
 {
     Preset preset = Preset::Factory;
     QString imagePath;    // load at start when present, save after every change
+    QString usbSerial;    // the USB serial number a published unit shows in the port list
     int baud = 0;         // 0: answer at once; else pace requests and replies at this line speed
     int delayMs = 0;      // pause before every reply
     int refuseWrite = 0;  // request K, when a write block or delete history, is refused

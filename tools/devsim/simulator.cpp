@@ -4,6 +4,7 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QSaveFile>
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
@@ -144,9 +145,22 @@ bool Simulator::publish(const QString &name, QString *error)
     const QString dir = publishDir();
     if (!ensurePublishDir(dir, error)) return false;
     const QString link = dir + QLatin1Char('/') + name;
-    if (!makeLink(link, m_ptyPath, error)) return false;
+    // The serial number goes beside the link first, so the link never shows another unit's.
+    const QString serialFile = publishedSerialPath(name);
+    QFile::remove(serialFile);
+    if (!m_options.usbSerial.isEmpty()) {
+        QSaveFile file(serialFile);
+        if (!file.open(QIODevice::WriteOnly) || file.write(m_options.usbSerial.toUtf8() + '\n') < 0 ||
+            !file.commit())
+            return fail(error, QStringLiteral("cannot create %1: %2").arg(serialFile, file.errorString()));
+    }
+    if (!makeLink(link, m_ptyPath, error)) {
+        QFile::remove(serialFile);
+        return false;
+    }
     std::lock_guard lock(m_mutex);
     m_links.append(link);
+    if (!m_options.usbSerial.isEmpty()) m_serialFiles.append(serialFile);
     return true;
 }
 
@@ -212,6 +226,15 @@ void Simulator::removeLinksLocked()
     for (const QString &link : std::as_const(m_links))
         removeLink(link, m_ptyPath);
     m_links.clear();
+    // Only while it still holds this unit's number: another unit may have taken the name.
+    for (const QString &serialFile : std::as_const(m_serialFiles)) {
+        QFile file(serialFile);
+        if (file.open(QIODevice::ReadOnly) && file.readAll() == m_options.usbSerial.toUtf8() + '\n') {
+            file.close();
+            file.remove();
+        }
+    }
+    m_serialFiles.clear();
 }
 
 void Simulator::vanish()

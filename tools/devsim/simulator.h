@@ -29,7 +29,8 @@ public:
     // linkPath, that path becomes a symlink to the pty (an old symlink there is replaced; any
     // other file is left alone and start fails).
     bool start(const QString &linkPath = {}, QString *error = nullptr);
-    // Links publishDir()/name to the pty, for the tool's port list. Needs a running unit.
+    // Links publishDir()/name to the pty, for the tool's port list, with the options' USB
+    // serial number beside it. Needs a running unit.
     bool publish(const QString &name, QString *error = nullptr);
     // Stops answering, removes the links and closes the pty. Safe to call more than once.
     void stop();
@@ -60,9 +61,10 @@ private:
     void closeFds();
 
     const Options m_options;
-    mutable std::mutex m_mutex; // guards m_core and m_links
+    mutable std::mutex m_mutex; // guards m_core, m_links and m_serialFiles
     DeviceCore m_core;
     QStringList m_links;
+    QStringList m_serialFiles; // the published USB serial numbers
     QString m_ptyPath;
     int m_master = -1;
     int m_slave = -1;
