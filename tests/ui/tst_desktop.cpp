@@ -69,13 +69,6 @@ class TstDesktop : public QObject
 {
     Q_OBJECT
 private slots:
-    void timersArePrecise()
-    {
-        FormRig rig({}, false);
-        for (const char *name : {"tmr1", "tmr2"})
-            QCOMPARE(rig.form->findChild<QTimer *>(QString::fromLatin1(name))->timerType(), Qt::PreciseTimer);
-    }
-
     void closedPortIsSaidAtOnce_data()
     {
         QTest::addColumn<QString>("button");
