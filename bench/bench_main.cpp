@@ -120,18 +120,16 @@ struct ChainResult
 class CountingRead : public Tsend_rec_command
 {
 public:
-    CountingRead(QuietReporter &r, std::function<void()> afterPage)
-        : Tsend_rec_command(Area::Numbers), m_r(r), m_afterPage(std::move(afterPage))
+    explicit CountingRead(std::function<void()> afterPage)
+        : Tsend_rec_command(Area::Numbers), m_afterPage(std::move(afterPage))
     {
     }
 
 protected:
     // Called once the next request has been written.
     void decodePage() override { m_afterPage(); }
-    void readComplete() override { m_r.done(QStringLiteral("complete")); }
 
 private:
-    QuietReporter &m_r;
     std::function<void()> m_afterPage;
 };
 
@@ -147,14 +145,15 @@ ChainResult read125(int baud)
     QObject::connect(&rig.session.comm(), &TComm::OnReceiveData, [&](std::uint8_t) {
         if (firstByte < 0) firstByte = clock.nsecsElapsed();
     });
-    CountingRead numbers(rig.reporter, [&] {
+    CountingRead numbers([&] {
         if (firstByte >= 0) r.overheadMs.push_back((clock.nsecsElapsed() - firstByte) / 1e6);
         firstByte = -1;
     });
     rig.session.attach(numbers);
     clock.start();
     numbers.Read();
-    r.ok = rig.wait(QStringLiteral("complete"));
+    // A number list read that completes is told as the window tells it.
+    r.ok = rig.wait(QStringLiteral("Authorized number list read to PC software success."));
     r.totalS = clock.nsecsElapsed() / 1e9;
     return r;
 }
