@@ -157,8 +157,7 @@ void WindowReporter::setStatus(const QString &text)
     forgetSavedFile();
     if (text != m_status->Text()) m_tipStale = true;
     m_status->SetStatusText(text);
-    if (m_injected)
-        m_injected->setStatus(text);
+    if (m_injected) m_injected->setStatus(text);
 }
 
 void WindowReporter::holdStatus(bool hold)
@@ -186,10 +185,17 @@ void WindowReporter::setStatusDirect(const QString &text)
 
 void WindowReporter::setLastingStatus(const QString &text)
 {
+    forgetSavedFile();
     m_status->SetLastingText(text);
     m_tipStale = true;
-    if (m_injected)
-        m_injected->setLastingStatus(text);
+    // What an operation left behind is a sentence to read whole: the panel takes the width
+    // the progress bar had until the next status text.
+    if (!text.isEmpty() && m_wideWidth > 0) {
+        m_panel->resize(m_wideWidth, m_panel->height());
+        m_panel->raise();
+        m_wideSentence = true;
+    }
+    if (m_injected) m_injected->setLastingStatus(text);
 }
 
 void WindowReporter::setProgress(int value)
@@ -275,11 +281,15 @@ void WindowReporter::setPanelWidths(int normal, int wide)
 {
     m_normalWidth = normal;
     m_wideWidth = wide;
-    m_panel->resize(m_savedFile.isEmpty() ? normal : wide, m_panel->height());
+    m_panel->resize(m_savedFile.isEmpty() && !m_wideSentence ? normal : wide, m_panel->height());
 }
 
 void WindowReporter::forgetSavedFile()
 {
+    if (m_wideSentence) {
+        m_wideSentence = false;
+        if (m_normalWidth > 0 && m_savedFile.isEmpty()) m_panel->resize(m_normalWidth, m_panel->height());
+    }
     if (m_savedFile.isEmpty()) return;
     m_savedFile.clear();
     if (m_normalWidth > 0) m_panel->resize(m_normalWidth, m_panel->height());

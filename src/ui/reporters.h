@@ -69,6 +69,7 @@ public:
     ~WindowReporter() override;
     void setStatus(const QString &text) override;
     void setStatusDirect(const QString &text) override;
+    // Also widens the panel over the (hidden) progress bar until the next status text.
     void setLastingStatus(const QString &text) override;
     void setProgress(int value) override;
     void holdStatus(bool hold) override;
@@ -98,6 +99,8 @@ private:
     Reporter *m_injected;
     QString m_savedFile;
     int m_normalWidth = 0, m_wideWidth = 0;
+    // The panel is wide for a lasting sentence (what an operation left behind).
+    bool m_wideSentence = false;
     // The status text changed since its width was last measured for the tooltip.
     bool m_tipStale = false;
     QPointer<QObject> m_tipCheck;
