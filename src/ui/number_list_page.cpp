@@ -141,6 +141,8 @@ void NumberListPage::btn9Click()
     if (!askBeforeLoss()) return;
     const QString duplicates = NumberSaveChecks::duplicateQuestion(m_model);
     if (!duplicates.isEmpty() && !m_reporter.question(duplicates)) return;
+    // The port may have gone while a question was open: nothing is sent to a closed port.
+    if (m_session.refuseDeviceAction()) return;
     m_telephoneSend.sendPrepared();
 }
 

@@ -73,6 +73,8 @@ void SettingsPage::btn22Click()
     // A text the unit cannot hold whole is named, and saved cut only when the user agrees.
     if (const QString cut = SettingsCheck::cutQuestion(m_model); !cut.isEmpty() && !m_reporter.question(cut))
         return;
+    // The port may have gone while a question was open: nothing is sent to a closed port.
+    if (m_session.refuseDeviceAction()) return;
     if (!m_basicInf.Save(SettingsCheck::Cut::Allow)) m_reporter.messageDialog(m_basicInf.refusal());
 }
 

@@ -1,5 +1,7 @@
 #include "common/recording_reporter.h"
 
+#include <utility>
+
 namespace zc::test {
 
 QStringList RecordingReporter::statuses() const
@@ -29,6 +31,7 @@ bool RecordingReporter::modal(Event::Kind kind, const QString &text, bool cancel
                               const QString &details)
 {
     m_events.push_back({kind, text, 0, cancelByDefault, details});
+    if ((kind == Event::Question || kind == Event::Warning) && whileAsking) std::exchange(whileAsking, {})();
     if (m_expected.empty()) {
         QTest::qFail(qPrintable(QStringLiteral("unexpected message: \"%1\"").arg(text)), __FILE__, __LINE__);
         return false;

@@ -8,6 +8,7 @@
 #include <QStringList>
 #include <QTest>
 #include <deque>
+#include <functional>
 
 namespace zc::test {
 
@@ -36,6 +37,9 @@ public:
     // it: with the box's default button.
     void expectEnter(const QString &prefix) { m_expected.push_back({prefix, false, true, true}); }
     bool allExpectedSeen() const { return m_expected.empty(); }
+    // Runs while a question or warning is open, before it is answered: what a modal loop
+    // would let happen meanwhile (the unit going away, say).
+    std::function<void()> whileAsking;
 
     void setStatus(const QString &text) override
     {

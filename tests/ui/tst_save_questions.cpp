@@ -3,6 +3,7 @@
 // default) sends nothing, OK saves, and an ordinary edit saves without a word. The
 // questions' boxes answer Enter and Escape with Cancel.
 #include "link/address_map.h"
+#include "link/link_session.h"
 #include "link/rule_timer.h"
 #include "numbers/numbers_diff.h"
 #include "settings/settings_diff.h"
@@ -32,6 +33,35 @@ class TstSaveQuestions : public QObject
 {
     Q_OBJECT
 private slots:
+    // The unit goes away while the save's question is open: OK then sends nothing and says
+    // the port is closed, rather than waiting for a reply that cannot come.
+    void portLostWhileAsking_data()
+    {
+        QTest::addColumn<bool>("numbers");
+        QTest::newRow("settings") << false;
+        QTest::newRow("number list") << true;
+    }
+    void portLostWhileAsking()
+    {
+        QFETCH(bool, numbers);
+        devsim::Options o;
+        o.preset = devsim::Preset::Demo;
+        auto rig = FormRig::loggedIn(o);
+        LinkSession &session = rig->form->session();
+        rig->rec.whileAsking = [&] {
+            rig->sim->stop();
+            for (int i = 0; i < 300 && session.isOpen(); ++i)
+                QTest::qWait(10);
+        };
+        rig->rec.expectStartsWith(numbers ? kNumbersUnread : kSettingsUnread);
+        rig->rec.expectStartsWith(QStringLiteral("The COM port is not open"));
+        rig->click(numbers ? "btn9" : "btn22");
+        QVERIFY(rig->rec.allExpectedSeen());
+        QVERIFY(!session.isOpen());
+        QVERIFY(!session.busy());
+        QVERIFY(!session.transferActive());
+    }
+
     void saveBeforeAnyRead_data()
     {
         QTest::addColumn<bool>("numbers");
