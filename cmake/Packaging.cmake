@@ -97,6 +97,8 @@ USB bridge. It needs no graphical libraries.")
 # Until 1.7 one zarvento-configurator package held every file of both packages.
 set(CPACK_DEBIAN_CLI_PACKAGE_BREAKS "zarvento-configurator (<< ${zc_deb_version})")
 set(CPACK_DEBIAN_CLI_PACKAGE_REPLACES "zarvento-configurator (<< ${zc_deb_version})")
+# The history archive opens its file through Qt SQL's SQLite driver, a plugin no link shows.
+set(CPACK_DEBIAN_CLI_PACKAGE_DEPENDS "libqt6sql6-sqlite")
 
 set(CPACK_DEBIAN_CONFIGURATOR_PACKAGE_NAME zarvento-configurator)
 set(CPACK_DEBIAN_CONFIGURATOR_PACKAGE_SECTION electronics)
