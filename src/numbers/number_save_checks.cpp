@@ -1,7 +1,6 @@
 #include "numbers/number_save_checks.h"
 
-#include "numbers/number_check.h"
-#include "numbers/numbers_codec.h"
+#include "numbers/number_window.h"
 #include "numbers/numbers_model.h"
 
 #include <QHash>
@@ -11,12 +10,6 @@ namespace zc::NumberSaveChecks {
 namespace {
 
 using CheckCell::kYes;
-
-bool hasWindow(const NumberRow &row)
-{
-    return !row[NumberColumn::Number].isEmpty() && row[NumberColumn::Always] != kYes &&
-           row[NumberColumn::Delete] != kYes;
-}
 
 } // namespace
 
@@ -49,15 +42,7 @@ QString duplicateQuestion(const NumbersModel &model)
 
 bool windowEnded(const NumberRow &row, const QDateTime &now)
 {
-    if (!hasWindow(row)) return false;
-    const auto date = NumberCheck::dateOf(row[NumberColumn::EndDate]);
-    const auto t = NumbersCodec::readTime(row[NumberColumn::EndTime]);
-    // Only a window the unit can keep has an end to compare.
-    if (!date || !t || t->hour > 23 || t->minute > 59) return false;
-    const QDate today = now.date();
-    if (*date != today) return *date < today;
-    const QTime clock = now.time();
-    return std::pair(t->hour, t->minute) < std::pair(clock.hour(), clock.minute());
+    return NumberWindow::ended(row, now);
 }
 
 } // namespace zc::NumberSaveChecks

@@ -17,8 +17,7 @@ namespace NumberSaveChecks {
 // (rows marked for deletion aside), naming the numbers and their rows; empty when none is.
 QString duplicateQuestion(const NumbersModel &model);
 
-// The row's window ended before now: a row with a number, neither always allowed nor
-// marked for deletion, whose end date and time read as a valid moment earlier than now.
+// The row's window ended before now (NumberWindow::ended).
 bool windowEnded(const NumberRow &row, const QDateTime &now);
 
 } // namespace NumberSaveChecks

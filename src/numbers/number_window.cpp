@@ -1,0 +1,32 @@
+#include "numbers/number_window.h"
+
+#include "numbers/number_check.h"
+#include "numbers/numbers_codec.h"
+
+namespace zc::NumberWindow {
+
+bool hasWindow(const NumberRow &row)
+{
+    return !row[NumberColumn::Number].isEmpty() && row[NumberColumn::Always] != CheckCell::kYes &&
+           row[NumberColumn::Delete] != CheckCell::kYes;
+}
+
+std::optional<QDateTime> end(const NumberRow &row)
+{
+    if (!hasWindow(row)) return std::nullopt;
+    const auto date = NumberCheck::dateOf(row[NumberColumn::EndDate]);
+    const auto t = NumbersCodec::readTime(row[NumberColumn::EndTime]);
+    // Only a window the unit can keep has an end to compare.
+    if (!date || !t || t->hour > 23 || t->minute > 59) return std::nullopt;
+    return QDateTime(*date, QTime(t->hour, t->minute));
+}
+
+bool ended(const NumberRow &row, const QDateTime &now)
+{
+    const auto e = end(row);
+    if (!e) return false;
+    const QTime clock = now.time();
+    return *e < QDateTime(now.date(), QTime(clock.hour(), clock.minute()));
+}
+
+} // namespace zc::NumberWindow
