@@ -3,6 +3,7 @@
 
 #include "cli/commands.h"
 
+#include "cli/archive_commands.h"
 #include "cli/area_files.h"
 #include "cli/input_file.h"
 #include "cli/json_reports.h"
@@ -368,6 +369,7 @@ struct Commands
 
     CLI::App *ports, *identify, *settingsRead, *settingsWrite, *settingsDiff, *numbersRead, *numbersWrite,
         *numbersDiff, *historyRead, *historyDelete, *provision, *backup, *restore;
+    ArchiveCommands archive; // history archive, expiring windows, names
 
     // The password for each port as given, and for any other.
     QString password;
@@ -473,6 +475,10 @@ struct Commands
                          "named by the unit and the time")
             ->required()
             ->type_name("DIR");
+
+        archive.add({history, historyRead, historyDelete, numbers, numbersRead, numbersDiff, &output, &format,
+                     &file, &json, &yes, &dryRun, &verify, &dev.quiet,
+                     [this, onePort](CLI::App *cmd) { addDeviceOptions(cmd, dev, onePort); }});
     }
 
     Talk talk() const { return dev.quiet ? Talk::Quiet : dev.verbose ? Talk::Verbose : Talk::Normal; }
@@ -900,6 +906,9 @@ Exit Commands::dispatch()
     if (dev.quiet && dev.verbose) return usageError(QStringLiteral("give --quiet or --verbose, not both"));
     // The traffic log: every frame sent and received, as hex with a time stamp, on stderr.
     if (dev.verbose) QLoggingCategory::setFilterRules(QStringLiteral("zarvento.link.debug=true"));
+    if (archive.takes())
+        return archive.run({[this](const std::string &port) { return jobOptions(port); },
+                            [this](const QList<UnitJob *> &jobs) { return runJobs(jobs, talk()); }, dev.ports});
     if (identify->parsed()) return runIdentify();
     if (settingsRead->parsed()) return runRead(Area::Settings);
     if (numbersRead->parsed()) return runRead(Area::Numbers);

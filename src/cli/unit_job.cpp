@@ -249,23 +249,27 @@ QList<PageBytes> UnitJob::pagesSaved(Area area) const
 
 void UnitJob::addOpenAndLogIn()
 {
-    m_steps.append({StepKind::OpenAndLogIn, Area::Settings, {}, {}});
+    m_steps.append({StepKind::OpenAndLogIn, Area::Settings, {}, {}, {}, {}});
 }
 void UnitJob::addRead(Area area)
 {
-    m_steps.append({StepKind::Read, area, {}, {}});
+    m_steps.append({StepKind::Read, area, {}, {}, {}, {}});
 }
 void UnitJob::addSave(Area area)
 {
-    m_steps.append({StepKind::Save, area, {}, {}});
+    m_steps.append({StepKind::Save, area, {}, {}, {}, {}});
+}
+void UnitJob::addSavePages(Area area, const QList<PageBytes> &pages, const std::vector<int> &only)
+{
+    m_steps.append({StepKind::Save, area, {}, {}, only, pages});
 }
 void UnitJob::addDeleteHistory()
 {
-    m_steps.append({StepKind::DeleteHistory, Area::History, {}, {}});
+    m_steps.append({StepKind::DeleteHistory, Area::History, {}, {}, {}, {}});
 }
 void UnitJob::addCheck(std::function<void()> check, const QString &name)
 {
-    m_steps.append({StepKind::Check, Area::Settings, std::move(check), name});
+    m_steps.append({StepKind::Check, Area::Settings, std::move(check), name, {}, {}});
 }
 
 void UnitJob::setDifferences(int count)
@@ -283,7 +287,7 @@ StepRecord UnitJob::recordOf(const Step &step)
     StepRecord r;
     r.hasArea = step.kind == StepKind::Read || step.kind == StepKind::Save;
     r.area = step.area;
-    if (r.hasArea) r.pageCount = areaMap(step.area).pages;
+    if (r.hasArea) r.pageCount = step.pages.empty() ? areaMap(step.area).pages : int(step.pages.size());
     switch (step.kind) {
     case StepKind::OpenAndLogIn:
         r.name = QStringLiteral("log in");
@@ -455,7 +459,10 @@ void UnitJob::beginStep(const Step &step)
         if (step.area != Area::History) {
             // The table was checked before the first frame; a refusal here says why.
             Tsend_rec_command &t = l.transfer(step.area);
-            const bool started = step.area == Area::Settings ? l.basicInf.Save() : l.telephoneSend.Save();
+            const bool started = !step.pages.empty()
+                                     ? t.SavePages({step.bytes.begin(), step.bytes.end()}, step.pages)
+                                 : step.area == Area::Settings ? l.basicInf.Save()
+                                                               : l.telephoneSend.Save();
             if (!started)
                 endStep(Exit::Usage,
                         QStringLiteral("the %1 cannot be saved").arg(areaName(step.area)) +

@@ -20,6 +20,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <vector>
 
 namespace zc {
 struct Outcome;
@@ -117,6 +118,9 @@ public:
     void addRead(Area area);
     // Saves every page of the area from its table, as the window's Save does.
     void addSave(Area area);
+    // Saves only the pages `only` (1-based, ascending) of `pages`, the area's whole pages as
+    // the caller built them; pagesSaved() then gives `pages`. May be added by a running check.
+    void addSavePages(Area area, const QList<PageBytes> &pages, const std::vector<int> &only);
     void addDeleteHistory();
     // A step of the caller's own (a comparison, a file written); it may call fail(). A named
     // check is a step of the report; an unnamed one is bookkeeping and is not listed.
@@ -166,7 +170,9 @@ private:
         StepKind kind;
         Area area = Area::Settings;
         std::function<void()> check;
-        QString name; // a check's name in the report; empty: not reported
+        QString name;           // a check's name in the report; empty: not reported
+        std::vector<int> pages; // a save of these pages of `bytes` only; empty: the table
+        QList<PageBytes> bytes;
     };
 
     void runNext();
@@ -189,7 +195,7 @@ private:
     int m_next = 0;
     bool m_stepRunning = false;
     bool m_finished = false;
-    Step m_current{StepKind::Check, Area::Settings, {}, {}};
+    Step m_current{StepKind::Check, Area::Settings, {}, {}, {}, {}};
     Exit m_exit = Exit::Done;
     QStringList m_messages;
     std::array<QList<PageBytes>, kAreaCount> m_pages;

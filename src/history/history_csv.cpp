@@ -12,14 +12,23 @@ constexpr int kTrailingEmptyFields = 2;
 
 } // namespace
 
+QByteArray line(int row, const HistoryModel::Record &record, const QStringList &more)
+{
+    QByteArray out = Csv::field(DeviceText::toBytes(QString::number(row))) + ',';
+    for (const QString &text : record)
+        out += Csv::field(DeviceText::toBytes(text)) + ',';
+    out += QByteArray(kTrailingEmptyFields - 1, ',');
+    for (const QString &text : more)
+        out += ',' + Csv::field(DeviceText::toBytes(text));
+    return out + "\r\n";
+}
+
 QByteArray fileBytes(const HistoryModel &model, const std::function<void(int row)> &lineWritten)
 {
     QByteArray out;
     for (int row = HistoryModel::FirstRecordRow; row <= HistoryModel::LastRecordRow; ++row) {
         if (model.text(row, HistoryModel::NumberColumn).isEmpty()) continue;
-        for (int column = 0; column < HistoryModel::Columns; ++column)
-            out += Csv::field(DeviceText::toBytes(model.text(row, column))) + ',';
-        out += QByteArray(kTrailingEmptyFields - 1, ',') + "\r\n";
+        out += line(row, model.record(row));
         if (lineWritten) lineWritten(row);
     }
     return out;

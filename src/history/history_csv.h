@@ -3,15 +3,20 @@
 // (1,1,2015-03-02,09:05:00,SMS,Relay ON,+4416329600,Relay ON,,). No header line.
 #pragma once
 
+#include "history/history_model.h"
+
 #include <QByteArray>
+#include <QStringList>
 
 #include <functional>
 
 namespace zc {
 
-class HistoryModel;
-
 namespace HistoryCsv {
+
+// One line: the row number, the record's seven texts and the two empty fields, then the
+// fields of `more` (a name kept beside the log), CR LF.
+QByteArray line(int row, const HistoryModel::Record &record, const QStringList &more = {});
 
 // The file's bytes; empty when no row has a record number. Texts are written as the bytes
 // the unit holds. A field holding a comma, a double quote, CR or LF is put in double quotes

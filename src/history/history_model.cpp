@@ -40,10 +40,15 @@ Qt::ItemFlags HistoryModel::flags(const QModelIndex &index) const
     return Qt::ItemIsEnabled | Qt::ItemIsSelectable;
 }
 
+QString HistoryModel::header(int column)
+{
+    return column >= 0 && column < Columns ? QString::fromLatin1(kHeaders[column]) : QString();
+}
+
 QString HistoryModel::text(int row, int column) const
 {
     if (row < 0 || row >= Rows || column < 0 || column >= Columns) return {};
-    if (row == 0) return QString::fromLatin1(kHeaders[column]);
+    if (row == 0) return header(column);
     if (column == SerialColumn) return QString::number(row);
     return m_records[row][column - 1];
 }

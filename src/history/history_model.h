@@ -40,6 +40,8 @@ public:
     QVariant data(const QModelIndex &index, int role = Qt::DisplayRole) const override;
     Qt::ItemFlags flags(const QModelIndex &index) const override;
 
+    // The header text of a column ("Serial", "No.", ...); empty outside 0..7.
+    static QString header(int column);
     // Any cell; out-of-range cells read as empty.
     QString text(int row, int column) const;
     // Columns 1..7 of a record row (empty texts outside 1..1000).

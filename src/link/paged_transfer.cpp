@@ -48,17 +48,37 @@ bool Tsend_rec_command::prepareSave()
     std::vector<Page> snapshot;
     m_refusal.clear();
     m_prepared = false;
+    m_only.clear();
     if (!encodePages(snapshot, m_refusal)) return false;
     m_snapshot = std::move(snapshot);
     m_prepared = true;
     return true;
 }
 
+bool Tsend_rec_command::SavePages(const std::vector<Page> &pages, const std::vector<int> &only)
+{
+    if (m_active || int(pages.size()) != areaMap(m_area).pages || only.empty()) return false;
+    for (int page : only)
+        if (page < 1 || std::size_t(page) > pages.size()) return false;
+    m_refusal.clear();
+    m_snapshot = pages;
+    m_only = only;
+    m_prepared = true;
+    return sendPrepared();
+}
+
+int Tsend_rec_command::areaPage(int page) const
+{
+    return m_writing && !m_only.empty() && page >= 1 && std::size_t(page) <= m_only.size()
+               ? m_only[std::size_t(page - 1)]
+               : page;
+}
+
 bool Tsend_rec_command::sendPrepared()
 {
     if (!m_prepared || m_active) return false;
     m_prepared = false;
-    start(int(m_snapshot.size()), true);
+    start(int(m_only.empty() ? m_snapshot.size() : m_only.size()), true);
     sendNextPage();
     if (m_active) emit started(true);
     return true;
@@ -80,7 +100,7 @@ void Tsend_rec_command::sendPage(std::uint8_t command, int length, const std::ui
     m_lastSent = page;
     m_awaiting = true;
     ++m_nextPage;
-    sendRequest(m_link, command, std::uint32_t(pageAddress(m_area, page)), length, data256,
+    sendRequest(m_link, command, std::uint32_t(pageAddress(m_area, areaPage(page))), length, data256,
                 {Requester::Transfer, m_area, m_writing, page, m_pageCount}, this);
 }
 
@@ -113,12 +133,13 @@ void Tsend_rec_command::sendNextPage()
             stopNow();
             return;
         }
-        if (std::size_t(m_nextPage) > m_snapshot.size()) {
+        const int page = areaPage(m_nextPage);
+        if (std::size_t(page) > m_snapshot.size()) {
             abandon();
             return;
         }
         // The page goes out as it was encoded when the save started.
-        data = m_snapshot[std::size_t(m_nextPage - 1)];
+        data = m_snapshot[std::size_t(page - 1)];
         sendPage(kCmdWriteBlock, kPageSize, data.data());
         break;
     }

@@ -58,6 +58,11 @@ public:
     // happens to it meanwhile. False when the table cannot be encoded: nothing is sent, and
     // refusal() says why.
     bool Save() { return prepareSave() && sendPrepared(); }
+    // Sends only the pages `only` (1-based, ascending) of `pages`, a whole area's pages that
+    // the caller built (from pages the unit holds, with a change of its own): the others
+    // already hold what they would send. savedPages() then gives `pages`. False, sending
+    // nothing, when a transfer runs or the pages do not fit the area.
+    bool SavePages(const std::vector<Page> &pages, const std::vector<int> &only);
     // The two halves of startSave, for a caller that asks the user between them: encoding
     // is the save's one check of the table, and the prepared pages are what it would send.
     bool prepareSave();
@@ -120,6 +125,8 @@ protected:
 
 private:
     void sendPage(std::uint8_t command, int length, const std::uint8_t *data256);
+    // The area's page that transfer page `page` stands for.
+    int areaPage(int page) const;
     // The outcome of the running transfer ending now; page is the page concerned (0: none).
     Outcome outcome(Outcome::Kind kind, int page, bool inFlightUnknown) const;
     // Ends the transfer with its one outcome.
@@ -136,6 +143,7 @@ private:
     bool m_active = false;
     bool m_stopRequested = false;
     std::vector<Page> m_snapshot;
+    std::vector<int> m_only; // the area's pages a save sends, in order; empty: all of them
     bool m_prepared = false;
     QString m_refusal;
 };
