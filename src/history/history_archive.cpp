@@ -102,8 +102,11 @@ bool HistoryArchive::open(const QString &path, bool forWriting)
     if (!d.isValid()) return fail(Error::CannotOpen, d.lastError().text());
     d.setDatabaseName(path);
     // A writer holding the file makes a second one wait rather than fail at once.
-    d.setConnectOptions(forWriting ? QStringLiteral("QSQLITE_BUSY_TIMEOUT=10000")
-                                   : QStringLiteral("QSQLITE_BUSY_TIMEOUT=10000;QSQLITE_OPEN_READONLY"));
+    // A reader opens a file it may write read-write all the same: the journal a killed merge
+    // left behind must be rolled back before the file can be read, and only a writer can.
+    const bool readOnly = !forWriting && !info.isWritable();
+    d.setConnectOptions(readOnly ? QStringLiteral("QSQLITE_BUSY_TIMEOUT=10000;QSQLITE_OPEN_READONLY")
+                                 : QStringLiteral("QSQLITE_BUSY_TIMEOUT=10000"));
     if (!d.open()) return fail(Error::CannotOpen, d.lastError().text());
 
     // The file is an archive when it holds the marker table; an empty new file becomes one.
