@@ -418,6 +418,7 @@ void benchHistoryFilterAndChart()
 } // namespace
 
 void benchProvision();                                // bench_provision.cpp
+void benchArchive();                                  // bench_archive.cpp
 void benchWindow(int runs, const QString &only = {}); // bench_window.cpp
 
 // zarvento-bench [window [RUNS [NAME]]]: every figure, or only the window's (RUNS alternating
@@ -432,6 +433,10 @@ int main(int argc, char **argv)
                     argc > 3 ? QString::fromLocal8Bit(argv[3]) : QString());
         return 0;
     }
+    if (argc > 1 && qstrcmp(argv[1], "archive") == 0) {
+        benchArchive();
+        return 0;
+    }
     benchRead125();
     benchSettings();
     benchNumbers();
@@ -440,6 +445,7 @@ int main(int argc, char **argv)
     benchNumberListPage();
     benchProvision();
     benchHistoryFilterAndChart();
+    benchArchive();
     benchWindow(5);
     return 0;
 }

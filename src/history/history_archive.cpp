@@ -20,14 +20,14 @@ constexpr int kFormatVersion = 1;
 // The columns of a record in the order of HistoryModel::Record.
 constexpr const char *kRecordColumns = "number, date, time, source, action, executant, content";
 
-// What marks the file as an archive, and the tables. The unique key is what makes a record
-// the same record; the indexes serve the queries by time, by number and by action.
+// What marks the file as an archive, and the tables. The key is what makes a record the
+// same record; records are stored in its order (date, time, number), the order queries
+// answer in, and the indexes serve the queries by number and by action.
 constexpr const char *kSchema[] = {
     "CREATE TABLE IF NOT EXISTS zarvento_archive (version INTEGER NOT NULL)",
     "CREATE TABLE IF NOT EXISTS records (number INTEGER NOT NULL, date TEXT NOT NULL, time TEXT NOT "
     "NULL, source TEXT NOT NULL, action TEXT NOT NULL, executant TEXT NOT NULL, content TEXT NOT NULL, "
-    "UNIQUE (number, date, time))",
-    "CREATE INDEX IF NOT EXISTS records_by_time ON records (date, time, number)",
+    "PRIMARY KEY (date, time, number)) WITHOUT ROWID",
     "CREATE INDEX IF NOT EXISTS records_by_executant ON records (executant, date, time)",
     "CREATE INDEX IF NOT EXISTS records_by_action ON records (action COLLATE NOCASE, date, time)",
     "CREATE TABLE IF NOT EXISTS gaps (first INTEGER NOT NULL, last INTEGER NOT NULL, "
@@ -246,7 +246,7 @@ std::optional<QList<HistoryModel::Record>> HistoryArchive::query(const Query &qu
         where << QStringLiteral("action = ? COLLATE NOCASE");
         values << query.action;
     }
-    // Row values let the (date, time) index serve the range.
+    // Row values let the key (date, time, number) serve the range.
     if (query.fromDay) {
         where << QStringLiteral("(date, time) >= (?, ?)");
         values << query.fromDay->toString(QStringLiteral("yyyy-MM-dd"))
@@ -275,10 +275,9 @@ std::optional<QList<HistoryModel::Record>> HistoryArchive::query(const Query &qu
     }
     QList<HistoryModel::Record> out;
     while (q.next()) {
-        HistoryModel::Record r;
+        HistoryModel::Record &r = out.emplaceBack();
         for (int c = 0; c < HistoryModel::RecordColumns; ++c)
             r[std::size_t(c)] = q.value(c).toString();
-        out << r;
     }
     return out;
 }
