@@ -48,13 +48,16 @@ QString archiveProblem(const HistoryArchive &a, const QString &path)
         why = QStringLiteral("cannot be read");
         break;
     }
-    return QStringLiteral("%1: %2%3").arg(path, why, a.detail().isEmpty() ? QString() : QStringLiteral(" (%1)").arg(a.detail()));
+    return QStringLiteral("%1: %2%3")
+        .arg(path, why, a.detail().isEmpty() ? QString() : QStringLiteral(" (%1)").arg(a.detail()));
 }
 
 QString gapText(const HistoryArchive::Gap &g)
 {
     return g.from == g.to ? QStringLiteral("record %1 was overwritten before it was read").arg(g.from)
-                          : QStringLiteral("records %1 to %2 were overwritten before they were read").arg(g.from).arg(g.to);
+                          : QStringLiteral("records %1 to %2 were overwritten before they were read")
+                                .arg(g.from)
+                                .arg(g.to);
 }
 
 // "2024-05-06" or "2024-05-06 08:30[:15]" (or with a "T"); the time of a day alone is
@@ -66,8 +69,9 @@ bool parseMoment(const QString &text, QDate &day, QTime &time, QTime dayStart)
     const auto m = re.match(text.trimmed());
     if (!m.hasMatch()) return false;
     day = QDate::fromString(m.captured(1), QStringLiteral("yyyy-MM-dd"));
-    time = m.captured(2).isEmpty() ? dayStart
-                                   : QTime(m.captured(2).toInt(), m.captured(3).toInt(), m.captured(4).toInt());
+    time = m.captured(2).isEmpty()
+               ? dayStart
+               : QTime(m.captured(2).toInt(), m.captured(3).toInt(), m.captured(4).toInt());
     return day.isValid() && time.isValid();
 }
 
@@ -88,18 +92,20 @@ void addMerge(UnitJob &job, HistoryArchive &archive, const QString &path, bool q
             const QList<HistoryModel::Record> records = readRecords(job.history());
             const auto merged = archive.merge(records);
             if (!merged) {
-                job.fail(Exit::Usage, archiveProblem(archive, path) + QStringLiteral("; nothing was deleted"));
+                job.fail(Exit::Usage,
+                         archiveProblem(archive, path) + QStringLiteral("; nothing was deleted"));
                 return;
             }
             if (allKept) {
                 const int missing = archive.missing(records);
                 if (missing != 0) {
                     job.fail(Exit::Usage,
-                             missing < 0 ? archiveProblem(archive, path) + QStringLiteral("; nothing was deleted")
-                                         : QStringLiteral("%1: %2 records read are not in the archive; nothing "
-                                                          "was deleted")
-                                               .arg(path)
-                                               .arg(missing));
+                             missing < 0
+                                 ? archiveProblem(archive, path) + QStringLiteral("; nothing was deleted")
+                                 : QStringLiteral("%1: %2 records read are not in the archive; nothing "
+                                                  "was deleted")
+                                       .arg(path)
+                                       .arg(missing));
                     return;
                 }
             }
@@ -118,7 +124,7 @@ void addMerge(UnitJob &job, HistoryArchive &archive, const QString &path, bool q
 QJsonObject recordJson(int row, const HistoryModel::Record &r)
 {
     static const char *const keys[HistoryModel::RecordColumns] = {"number", "date",      "time",   "from",
-                                                                   "action", "executant", "content"};
+                                                                  "action", "executant", "content"};
     QJsonObject o{{QStringLiteral("row"), row}};
     for (int c = 0; c < HistoryModel::RecordColumns; ++c)
         o.insert(QLatin1String(keys[c]), r[std::size_t(c)]);
@@ -230,10 +236,12 @@ Exit ArchiveCommands::runArchiveRead(const Runner &r)
 Exit ArchiveCommands::runArchiveDelete(const Runner &r)
 {
     if (!*m_tree.yes)
-        return refuse(QStringLiteral("history delete removes the whole log from the unit; add --yes to do it"));
+        return refuse(
+            QStringLiteral("history delete removes the whole log from the unit; add --yes to do it"));
     HistoryArchive archive;
     if (!archive.open(q(m_archive), true))
-        return refuse(archiveProblem(archive, q(m_archive)) + QStringLiteral("; nothing was read or deleted"));
+        return refuse(archiveProblem(archive, q(m_archive)) +
+                      QStringLiteral("; nothing was read or deleted"));
     UnitJob::Options o = r.jobOptions(r.ports.front());
     o.answerYes = true;
     UnitJob job(o);
@@ -253,7 +261,8 @@ Exit ArchiveCommands::runQuery()
         QDate day;
         QTime time;
         if (!parseMoment(q(m_from), day, time, QTime(0, 0, 0)))
-            return refuse(QStringLiteral("--from %1: give YYYY-MM-DD or YYYY-MM-DD HH:MM[:SS]").arg(q(m_from)));
+            return refuse(
+                QStringLiteral("--from %1: give YYYY-MM-DD or YYYY-MM-DD HH:MM[:SS]").arg(q(m_from)));
         query.fromDay = day;
         query.fromTime = time;
     }
@@ -287,7 +296,8 @@ Exit ArchiveCommands::runQuery()
         QJsonArray list;
         for (qsizetype i = 0; i < records->size(); ++i) {
             QJsonObject o = recordJson(int(i) + 1, records->at(i));
-            if (named) o.insert(QStringLiteral("name"), names[i].isEmpty() ? QJsonValue() : QJsonValue(names[i]));
+            if (named)
+                o.insert(QStringLiteral("name"), names[i].isEmpty() ? QJsonValue() : QJsonValue(names[i]));
             list.append(o);
         }
         QJsonArray gapList;
@@ -301,7 +311,8 @@ Exit ArchiveCommands::runQuery()
     const auto csv = [&] {
         QByteArray out;
         for (qsizetype i = 0; i < records->size(); ++i)
-            out += HistoryCsv::line(int(i) + 1, records->at(i), named ? QStringList{names[i]} : QStringList{});
+            out +=
+                HistoryCsv::line(int(i) + 1, records->at(i), named ? QStringList{names[i]} : QStringList{});
         return out;
     };
     const QString error = writeExport(

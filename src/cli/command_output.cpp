@@ -57,7 +57,8 @@ QString exportType(std::string &output, const std::string &format, const QString
         return QStringLiteral("%1: --format %2 differs from the file's suffix, which names its type")
             .arg(path, QString::fromStdString(format));
     if (!types.contains(type))
-        return QStringLiteral("%1: the output file must end in .%2").arg(path, types.join(QStringLiteral(", .")));
+        return QStringLiteral("%1: the output file must end in .%2")
+            .arg(path, types.join(QStringLiteral(", .")));
     return {};
 }
 
@@ -71,7 +72,8 @@ QString writeExport(const QString &path, const QString &type, const std::functio
     }
     // A workbook for standard output is written in a private folder first.
     QTemporaryDir temp;
-    if (toStdout && !temp.isValid()) return QStringLiteral("cannot make a temporary folder: ") + temp.errorString();
+    if (toStdout && !temp.isValid())
+        return QStringLiteral("cannot make a temporary folder: ") + temp.errorString();
     const QString target = toStdout ? temp.filePath(QStringLiteral("out.xlsx")) : path;
     const SheetSaveResult saved = WorkbookWriter::save(sheet(), target);
     if (!saved.error.isEmpty() || !toStdout) return saved.error;

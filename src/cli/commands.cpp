@@ -908,7 +908,8 @@ Exit Commands::dispatch()
     if (dev.verbose) QLoggingCategory::setFilterRules(QStringLiteral("zarvento.link.debug=true"));
     if (archive.takes())
         return archive.run({[this](const std::string &port) { return jobOptions(port); },
-                            [this](const QList<UnitJob *> &jobs) { return runJobs(jobs, talk()); }, dev.ports});
+                            [this](const QList<UnitJob *> &jobs) { return runJobs(jobs, talk()); },
+                            dev.ports});
     if (identify->parsed()) return runIdentify();
     if (settingsRead->parsed()) return runRead(Area::Settings);
     if (numbersRead->parsed()) return runRead(Area::Numbers);

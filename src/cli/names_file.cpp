@@ -97,11 +97,11 @@ QString NamesFile::load(const QString &path)
         const QString name = rows[i].value(1).trimmed();
         if (number.isEmpty() && name.isEmpty()) continue;
         // A header: words where the first number would be.
-        if (rowOf.isEmpty() && line == 1 && std::any_of(number.begin(), number.end(), [](QChar c) {
-                return c.isLetter();
-            }))
+        if (rowOf.isEmpty() && line == 1 &&
+            std::any_of(number.begin(), number.end(), [](QChar c) { return c.isLetter(); }))
             continue;
-        if (number.isEmpty()) return QStringLiteral("%1: row %2: the name %3 has no number").arg(path).arg(line).arg(name);
+        if (number.isEmpty())
+            return QStringLiteral("%1: row %2: the name %3 has no number").arg(path).arg(line).arg(name);
         if (const QString why = NumberCheck::cellRefusal(NumberColumn::Number, number); !why.isEmpty())
             return QStringLiteral("%1: row %2: %3").arg(path).arg(line).arg(why);
         const QString k = key(number);

@@ -58,7 +58,8 @@ QList<Ending> endingRows(const NumbersModel &model, const QDateTime &now, int da
         const bool ended = NumberWindow::ended(row, now);
         if (ended || *end <= horizon) rows << Ending{r, row[NumberColumn::Number], *end, ended};
     }
-    std::stable_sort(rows.begin(), rows.end(), [](const Ending &a, const Ending &b) { return a.end < b.end; });
+    std::stable_sort(rows.begin(), rows.end(),
+                     [](const Ending &a, const Ending &b) { return a.end < b.end; });
     return rows;
 }
 
@@ -80,7 +81,8 @@ Exit ArchiveCommands::runExpiring(const Runner &r)
 {
     const bool fromFile = !m_tree.file->empty();
     if (fromFile == !r.ports.empty())
-        return refuse(QStringLiteral("numbers expiring reads a unit (--port) or a list FILE: give one of them"));
+        return refuse(
+            QStringLiteral("numbers expiring reads a unit (--port) or a list FILE: give one of them"));
     NumbersModel fileModel;
     std::unique_ptr<UnitJob> job;
     if (fromFile) {
@@ -100,11 +102,12 @@ Exit ArchiveCommands::runExpiring(const Runner &r)
     if (*m_tree.json) {
         QJsonArray list;
         for (const Ending &e : rows) {
-            QJsonObject o{{QStringLiteral("row"), e.row},
-                          {QStringLiteral("number"), e.number},
-                          {QStringLiteral("end_date"), e.end.toString(QStringLiteral("yyyy-MM-dd"))},
-                          {QStringLiteral("end_time"), e.end.toString(QStringLiteral("HH:mm"))},
-                          {QStringLiteral("state"), e.ended ? QStringLiteral("ended") : QStringLiteral("ending")}};
+            QJsonObject o{
+                {QStringLiteral("row"), e.row},
+                {QStringLiteral("number"), e.number},
+                {QStringLiteral("end_date"), e.end.toString(QStringLiteral("yyyy-MM-dd"))},
+                {QStringLiteral("end_time"), e.end.toString(QStringLiteral("HH:mm"))},
+                {QStringLiteral("state"), e.ended ? QStringLiteral("ended") : QStringLiteral("ending")}};
             if (named) o.insert(QStringLiteral("name"), nameValue(m_namesFile, e.number));
             list.append(o);
         }
@@ -126,14 +129,16 @@ Exit ArchiveCommands::runExpiring(const Runner &r)
 
 Exit ArchiveCommands::runSweep(const Runner &r)
 {
-    static const QRegularExpression re(QStringLiteral("^(\\d{4}-\\d{2}-\\d{2})(?:[ T](\\d{1,2}):(\\d{2}))?$"));
+    static const QRegularExpression re(
+        QStringLiteral("^(\\d{4}-\\d{2}-\\d{2})(?:[ T](\\d{1,2}):(\\d{2}))?$"));
     const auto m = re.match(q(m_endedBefore).trimmed());
     const QDate day = m.hasMatch() ? QDate::fromString(m.captured(1), QStringLiteral("yyyy-MM-dd")) : QDate();
     const QTime time = m.hasMatch() && !m.captured(2).isEmpty()
                            ? QTime(m.captured(2).toInt(), m.captured(3).toInt())
                            : QTime(0, 0);
     if (!day.isValid() || !time.isValid())
-        return refuse(QStringLiteral("--ended-before %1: give YYYY-MM-DD or YYYY-MM-DD HH:MM").arg(q(m_endedBefore)));
+        return refuse(
+            QStringLiteral("--ended-before %1: give YYYY-MM-DD or YYYY-MM-DD HH:MM").arg(q(m_endedBefore)));
     const QDateTime cutoff(day, time);
     const bool dryRun = *m_tree.dryRun, verify = *m_tree.verify, quiet = *m_tree.quiet;
 
@@ -161,14 +166,17 @@ Exit ArchiveCommands::runSweep(const Runner &r)
             PageBytes &bytes = pages[page];
             if (std::any_of(bytes.begin() + at, bytes.begin() + at + NumberEntry::kSize,
                             [](std::uint8_t b) { return b != NumberEntry::kDeletedByte; })) {
-                std::fill(bytes.begin() + at, bytes.begin() + at + NumberEntry::kSize, NumberEntry::kDeletedByte);
+                std::fill(bytes.begin() + at, bytes.begin() + at + NumberEntry::kSize,
+                          NumberEntry::kDeletedByte);
                 changed.insert(page + 1);
             }
         }
         if (dryRun || changed.empty()) {
             if (!quiet)
-                job.note(freed == 0 ? QStringLiteral("no window ended before %1; nothing written").arg(minuteText(cutoff))
-                                    : QStringLiteral("%1 rows would be freed (--dry-run: nothing written)").arg(freed));
+                job.note(
+                    freed == 0
+                        ? QStringLiteral("no window ended before %1; nothing written").arg(minuteText(cutoff))
+                        : QStringLiteral("%1 rows would be freed (--dry-run: nothing written)").arg(freed));
             return;
         }
         job.addSavePages(Area::Numbers, pages, std::vector<int>(changed.begin(), changed.end()));
@@ -179,8 +187,8 @@ Exit ArchiveCommands::runSweep(const Runner &r)
         job.addRead(Area::Numbers);
         job.addCheck(
             [&job] {
-                const QStringList lines =
-                    verifyDifferences(Area::Numbers, job.pagesSaved(Area::Numbers), job.pagesRead(Area::Numbers));
+                const QStringList lines = verifyDifferences(Area::Numbers, job.pagesSaved(Area::Numbers),
+                                                            job.pagesRead(Area::Numbers));
                 job.setDifferences(int(lines.size()));
                 if (lines.isEmpty()) {
                     job.done << QStringLiteral("number list verified");
@@ -188,7 +196,9 @@ Exit ArchiveCommands::runSweep(const Runner &r)
                 }
                 for (const QString &line : lines)
                     job.note(QStringLiteral("verify: ") + line);
-                job.fail(Exit::Unit, QStringLiteral("verification found %1 differences in the number list").arg(lines.size()));
+                job.fail(
+                    Exit::Unit,
+                    QStringLiteral("verification found %1 differences in the number list").arg(lines.size()));
             },
             QStringLiteral("verify number list"));
     });
@@ -219,7 +229,8 @@ Exit ArchiveCommands::runNamedNumbersRead(const Runner &r)
             QJsonArray rows = top.value(QStringLiteral("rows")).toArray();
             for (qsizetype i = 0; i < rows.size(); ++i) {
                 QJsonObject o = rows[i].toObject();
-                o.insert(QStringLiteral("name"), nameValue(m_namesFile, o.value(QStringLiteral("number")).toString()));
+                o.insert(QStringLiteral("name"),
+                         nameValue(m_namesFile, o.value(QStringLiteral("number")).toString()));
                 rows[i] = o;
             }
             top.insert(QStringLiteral("rows"), rows);
@@ -232,7 +243,8 @@ Exit ArchiveCommands::runNamedNumbersRead(const Runner &r)
             line.chop(1); // the CR
             const int row = int(i) + 1;
             out += line + ',' +
-                   (row <= NumbersModel::LastEntry ? Csv::field(nameOfRow(row).toUtf8()) : QByteArray()) + "\r\n";
+                   (row <= NumbersModel::LastEntry ? Csv::field(nameOfRow(row).toUtf8()) : QByteArray()) +
+                   "\r\n";
         }
         return out;
     };
@@ -266,10 +278,12 @@ Exit ArchiveCommands::runNamedDiff(const Runner &r)
     // The name of the number the row will hold, else of the one it held.
     const auto nameAt = [&](int row) {
         const QString file = m_namesFile.nameOf(NumbersDiff::rowOf(written, row)[NumberColumn::Number]);
-        return file.isEmpty() ? m_namesFile.nameOf(NumbersDiff::rowOf(unit, row)[NumberColumn::Number]) : file;
+        return file.isEmpty() ? m_namesFile.nameOf(NumbersDiff::rowOf(unit, row)[NumberColumn::Number])
+                              : file;
     };
     if (*m_tree.json) {
-        QJsonObject top = QJsonDocument::fromJson(diffJson(Area::Numbers, job.port(), unit, written)).object();
+        QJsonObject top =
+            QJsonDocument::fromJson(diffJson(Area::Numbers, job.port(), unit, written)).object();
         QJsonArray changes = top.value(QStringLiteral("changes")).toArray();
         for (qsizetype i = 0; i < changes.size(); ++i) {
             QJsonObject o = changes[i].toObject();
@@ -282,7 +296,8 @@ Exit ArchiveCommands::runNamedDiff(const Runner &r)
     } else {
         for (const AreaDiff::Line &l : diff.lines) {
             const QString name = nameAt(l.at);
-            if (!outText(l.text + (name.isEmpty() ? QString() : QStringLiteral(" (%1)").arg(name)))) return Exit::Usage;
+            if (!outText(l.text + (name.isEmpty() ? QString() : QStringLiteral(" (%1)").arg(name))))
+                return Exit::Usage;
         }
     }
     return diff.isEmpty() ? Exit::Done : Exit::Unit;

@@ -133,7 +133,8 @@ bool HistoryArchive::open(const QString &path, bool forWriting)
         for (const char *sql : kSchema)
             ok = ok && exec(QLatin1String(sql));
         if (ok && !marked)
-            ok = exec(QStringLiteral("INSERT INTO zarvento_archive (version) VALUES (%1)").arg(kFormatVersion));
+            ok = exec(
+                QStringLiteral("INSERT INTO zarvento_archive (version) VALUES (%1)").arg(kFormatVersion));
         if (!ok || !d.commit()) {
             const QString why = m_detail.isEmpty() ? d.lastError().text() : m_detail;
             d.rollback();
@@ -259,10 +260,11 @@ std::optional<QList<HistoryModel::Record>> HistoryArchive::query(const Query &qu
     }
     QSqlQuery q(db(m_connection));
     q.setForwardOnly(true);
-    const QString sql = QStringLiteral("SELECT %1 FROM records%2 ORDER BY date, time, number")
-                            .arg(QLatin1String(kRecordColumns),
-                                 where.isEmpty() ? QString()
-                                                 : QStringLiteral(" WHERE ") + where.join(QStringLiteral(" AND ")));
+    const QString sql =
+        QStringLiteral("SELECT %1 FROM records%2 ORDER BY date, time, number")
+            .arg(QLatin1String(kRecordColumns),
+                 where.isEmpty() ? QString()
+                                 : QStringLiteral(" WHERE ") + where.join(QStringLiteral(" AND ")));
     if (!q.prepare(sql)) {
         fail(Error::CannotRead, q.lastError().text());
         return std::nullopt;

@@ -38,19 +38,19 @@ public:
 
     struct MergeResult
     {
-        int read = 0;      // records given
-        int added = 0;     // records the file did not hold before
-        QList<Gap> gaps;   // the gaps this merge found
+        int read = 0;    // records given
+        int added = 0;   // records the file did not hold before
+        QList<Gap> gaps; // the gaps this merge found
     };
 
     // What a query keeps; unset parts match everything.
     struct Query
     {
-        QString executant;           // the telephone number, as the record holds it
-        QString action;              // the action text, compared without regard to case
+        QString executant;            // the telephone number, as the record holds it
+        QString action;               // the action text, compared without regard to case
         std::optional<QDate> fromDay; // records at or after fromDay fromTime
         QTime fromTime{0, 0, 0};
-        std::optional<QDate> toDay;   // records at or before toDay toTime
+        std::optional<QDate> toDay; // records at or before toDay toTime
         QTime toTime{23, 59, 59};
     };
 

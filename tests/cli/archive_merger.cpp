@@ -17,10 +17,13 @@ int main(int argc, char **argv)
     for (qint64 first = archive.count() + 1;; first += batch) {
         QList<zc::HistoryModel::Record> records;
         for (qint64 n = first; n < first + batch; ++n)
-            records << zc::HistoryModel::Record{QString::number(n), QStringLiteral("2024-05-06"),
+            records << zc::HistoryModel::Record{QString::number(n),
+                                                QStringLiteral("2024-05-06"),
                                                 QStringLiteral("08:%1:00").arg(n % 60, 2, 10, QChar(u'0')),
-                                                QStringLiteral("Telephone"), QStringLiteral("Relay ON"),
-                                                QStringLiteral("+4415550%1").arg(n % 100), QStringLiteral("Relay ON")};
+                                                QStringLiteral("Telephone"),
+                                                QStringLiteral("Relay ON"),
+                                                QStringLiteral("+4415550%1").arg(n % 100),
+                                                QStringLiteral("Relay ON")};
         if (!archive.merge(records)) return 1;
         std::printf("%lld\n", first + batch - 1);
         std::fflush(stdout);

@@ -33,7 +33,7 @@ QByteArray historyRecord(int n)
     const QDateTime at = QDateTime(QDate(2024, 1, 1), QTime(0, 0)).addSecs(qint64(n) * 60);
     for (int i = 0; i < 4; ++i)
         r[i] = char((n >> (8 * i)) & 0xFF);
-    const int parts[] = {at.date().year() - 2000, at.date().month(), at.date().day(),
+    const int parts[] = {at.date().year() - 2000, at.date().month(),  at.date().day(),
                          at.time().hour(),        at.time().minute(), at.time().second()};
     for (int i = 0; i < 6; ++i)
         r[4 + i] = char(parts[i]);
@@ -48,8 +48,8 @@ QByteArray historyRecord(int n)
 void logRecords(devsim::Simulator &sim, int first, int last)
 {
     for (int n = first; n <= last; ++n)
-        QVERIFY(sim.setMemory(quint32(areaMap(Area::History).base + ((n - 1) % HistoryRecord::kCapacity) *
-                                                                        HistoryRecord::kSize),
+        QVERIFY(sim.setMemory(quint32(areaMap(Area::History).base +
+                                      ((n - 1) % HistoryRecord::kCapacity) * HistoryRecord::kSize),
                               historyRecord(n)));
 }
 
@@ -132,8 +132,8 @@ private slots:
         QCOMPARE(gaps[1].toObject(), (QJsonObject{{"from", 3101}, {"to", 3250}}));
 
         // A filter: one telephone number in one day, as CSV.
-        r = runCli({"history", "query", "--archive", archive, "--number", "+441555042", "--from", "2024-01-02",
-                    "--to", "2024-01-02", "--format", "csv"});
+        r = runCli({"history", "query", "--archive", archive, "--number", "+441555042", "--from",
+                    "2024-01-02", "--to", "2024-01-02", "--format", "csv"});
         QCOMPARE(r.code, 0);
         const QList<QByteArray> lines = r.out.split('\n');
         QCOMPARE(lines.size() - 1, 15); // records 1442, 1542 .. 2842 (1440..2879 lie on Jan 2)
@@ -236,15 +236,21 @@ private slots:
             r[NumberColumn::Delete] = CheckCell::kNo;
             return r;
         };
-        put(137, [&](int i) { return window(now.addDays(-1 - i % 200).addSecs(-3600 * (i % 7))); }, &ended);
-        put(25, [&](int i) { return window(now.addDays(1 + i % 12).addSecs(3600 * (i % 5))); }, &ending);
-        put(30, [&](int i) { return window(now.addDays(20 + i)); }, nullptr);
-        put(20, [&](int) {
-            NumberRow r;
-            r[NumberColumn::Always] = CheckCell::kYes;
-            r[NumberColumn::Delete] = CheckCell::kNo;
-            return r;
-        }, nullptr);
+        put(
+            137, [&](int i) { return window(now.addDays(-1 - i % 200).addSecs(-3600 * (i % 7))); }, &ended);
+        put(
+            25, [&](int i) { return window(now.addDays(1 + i % 12).addSecs(3600 * (i % 5))); }, &ending);
+        put(
+            30, [&](int i) { return window(now.addDays(20 + i)); }, nullptr);
+        put(
+            20,
+            [&](int) {
+                NumberRow r;
+                r[NumberColumn::Always] = CheckCell::kYes;
+                r[NumberColumn::Delete] = CheckCell::kNo;
+                return r;
+            },
+            nullptr);
         const QByteArray before = unit.area(0, Area::Numbers);
 
         CliRun r = runCli({"numbers", "expiring", "--port", unit.port(0), "--within", "14", "--json"});
@@ -267,8 +273,9 @@ private slots:
         QCOMPARE(r.code, 0);
         QSet<int> named;
         for (const QByteArray &line : r.out.split('\n'))
-            if (const auto m = QRegularExpression(R"(^row (\d+): \+44155\d{4} ended \d{4}-\d\d-\d\d \d\d:\d\d$)")
-                                   .match(QString::fromUtf8(line));
+            if (const auto m =
+                    QRegularExpression(R"(^row (\d+): \+44155\d{4} ended \d{4}-\d\d-\d\d \d\d:\d\d$)")
+                        .match(QString::fromUtf8(line));
                 m.hasMatch())
                 named.insert(m.captured(1).toInt());
         QCOMPARE(named, ended);
