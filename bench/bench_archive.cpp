@@ -63,7 +63,7 @@ void benchArchive()
     print("archive.merge_1000_into_100000", t.nsecsElapsed() / 1e6, "ms");
 
     HistoryArchive::Query byNumber;
-    byNumber.executant = QStringLiteral("+447700900042");
+    byNumber.executants = {QStringLiteral("+447700900042"), QStringLiteral("00447700900042")};
     byNumber.fromDay = QDate(2024, 6, 1);
     byNumber.toDay = QDate(2024, 6, 30);
     print("archive.query_number_month_100000", bestMs([&] { archive.query(byNumber); }), "ms");

@@ -255,7 +255,12 @@ Exit ArchiveCommands::runArchiveDelete(const Runner &r)
 Exit ArchiveCommands::runQuery()
 {
     HistoryArchive::Query query;
-    query.executant = q(m_number).trimmed();
+    // The unit writes a number as it was dialled or sent: "+44..." and "0044..." are both asked for.
+    if (const QString number = q(m_number).trimmed(); !number.isEmpty()) {
+        const QString plus = NamesFile::key(number);
+        query.executants << plus;
+        if (plus.startsWith(u'+')) query.executants << QStringLiteral("00") + plus.mid(1);
+    }
     query.action = q(m_action).trimmed();
     if (!m_from.empty()) {
         QDate day;

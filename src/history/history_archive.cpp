@@ -239,9 +239,11 @@ std::optional<QList<HistoryModel::Record>> HistoryArchive::query(const Query &qu
 {
     QStringList where;
     QVariantList values;
-    if (!query.executant.isEmpty()) {
-        where << QStringLiteral("executant = ?");
-        values << query.executant;
+    if (!query.executants.isEmpty()) {
+        where << QStringLiteral("executant IN (%1)")
+                     .arg(QStringList(query.executants.size(), QStringLiteral("?")).join(u','));
+        for (const QString &e : query.executants)
+            values << e;
     }
     if (!query.action.isEmpty()) {
         where << QStringLiteral("action = ? COLLATE NOCASE");

@@ -11,6 +11,7 @@
 #include <QDate>
 #include <QList>
 #include <QString>
+#include <QStringList>
 #include <QTime>
 
 #include <optional>
@@ -46,7 +47,7 @@ public:
     // What a query keeps; unset parts match everything.
     struct Query
     {
-        QString executant;            // the telephone number, as the record holds it
+        QStringList executants;       // telephone numbers as records hold them (any of them)
         QString action;               // the action text, compared without regard to case
         std::optional<QDate> fromDay; // records at or after fromDay fromTime
         QTime fromTime{0, 0, 0};
