@@ -25,13 +25,13 @@ constexpr const char *kRecordColumns = "number, date, time, source, action, exec
 // answer in, and the indexes serve the queries by number and by action.
 constexpr const char *kSchema[] = {
     "CREATE TABLE IF NOT EXISTS zarvento_archive (version INTEGER NOT NULL)",
-    "CREATE TABLE IF NOT EXISTS records (number INTEGER NOT NULL, date TEXT NOT NULL, time TEXT NOT "
-    "NULL, source TEXT NOT NULL, action TEXT NOT NULL, executant TEXT NOT NULL, content TEXT NOT NULL, "
-    "PRIMARY KEY (date, time, number)) WITHOUT ROWID",
+    ("CREATE TABLE IF NOT EXISTS records (number INTEGER NOT NULL, date TEXT NOT NULL, time TEXT NOT "
+     "NULL, source TEXT NOT NULL, action TEXT NOT NULL, executant TEXT NOT NULL, content TEXT NOT NULL, "
+     "PRIMARY KEY (date, time, number)) WITHOUT ROWID"),
     "CREATE INDEX IF NOT EXISTS records_by_executant ON records (executant, date, time)",
     "CREATE INDEX IF NOT EXISTS records_by_action ON records (action COLLATE NOCASE, date, time)",
-    "CREATE TABLE IF NOT EXISTS gaps (first INTEGER NOT NULL, last INTEGER NOT NULL, "
-    "PRIMARY KEY (first, last))",
+    ("CREATE TABLE IF NOT EXISTS gaps (first INTEGER NOT NULL, last INTEGER NOT NULL, "
+     "PRIMARY KEY (first, last))"),
 };
 
 QSqlDatabase db(const QString &connection)
