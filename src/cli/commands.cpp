@@ -7,9 +7,9 @@
 #include "cli/input_file.h"
 #include "cli/json_reports.h"
 #include "cli/page_compare.h"
-#include "cli/signal_watch.h"
 #include "cli/unit_job.h"
 #include "history/history_csv.h"
+#include "link/signal_watch.h"
 #include "numbers/number_entry.h"
 #include "numbers/numbers_model.h"
 #include "settings/settings_items.h"
@@ -47,7 +47,7 @@ constexpr const char *kExitCodes =
     "  2  usage or input-file error; nothing was sent\n"
     "  3  port error (absent, no permission, busy)\n"
     "  4  no reply (time-out, damaged replies, the unit went away)\n"
-    "  130, 143  stopped by Ctrl-C or SIGTERM: each unit's line says what it holds\n";
+    "  129, 130, 143  stopped by SIGHUP, Ctrl-C or SIGTERM: each unit's line says what it holds\n";
 
 QString q(const std::string &s)
 {
@@ -139,7 +139,7 @@ Exit runJobs(const QList<UnitJob *> &jobs, Talk talk)
     ProgressLine progress(talk != Talk::Quiet);
     QEventLoop loop;
     int left = int(jobs.size());
-    // Ctrl-C and SIGTERM end every job as Stop does, each saying what its unit holds.
+    // Ctrl-C, SIGTERM and SIGHUP end every job as Stop does, each saying what its unit holds.
     SignalWatch watch([&jobs](int signalNumber) {
         for (UnitJob *job : jobs)
             job->interrupt(signalNumber);

@@ -1,11 +1,14 @@
 // zarvento-cli: the command-line program for scripts and fleets of units.
 #include "cli/commands.h"
+#include "link/signal_watch.h"
 
 #include <QCoreApplication>
 
 int main(int argc, char *argv[])
 {
     QCoreApplication app(argc, argv);
+    // A reader that quits (`--verbose 2>&1 | head`) must not end a save half-way.
+    zc::SignalWatch::ignoreBrokenPipes();
     QCoreApplication::setApplicationName(QStringLiteral("zarvento-cli"));
     return zc::cli::run(argc, argv);
 }

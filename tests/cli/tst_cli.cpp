@@ -385,31 +385,50 @@ private slots:
             QCOMPARE(sim->requestCount(), 0);
     }
 
-    // Ctrl-C during a write ends it at once, exit 130, with an account of the pages the unit
-    // holds that its memory bears out.
+    // Ctrl-C or SIGHUP during a write ends it at once, exit 128 + the signal's number, with
+    // an account of the pages the unit holds that its memory bears out; provision still
+    // writes its report.
+    void interruptedWriteTellsWhatTheUnitHolds_data()
+    {
+        QTest::addColumn<int>("signalNumber");
+        QTest::addColumn<QString>("how");
+        QTest::addColumn<QStringList>("args");
+        QTest::newRow("Ctrl-C") << int(SIGINT) << "interrupted \\(Ctrl-C\\)"
+                                << QStringList{"numbers", "write", "{dir}/n-all.csv"};
+        QTest::newRow("SIGHUP, numbers write")
+            << int(SIGHUP) << "hung up \\(SIGHUP\\)" << QStringList{"numbers", "write", "{dir}/n-all.csv"};
+        QTest::newRow("SIGHUP, provision --report")
+            << int(SIGHUP) << "hung up \\(SIGHUP\\)"
+            << QStringList{"provision", "--numbers", "{dir}/n-all.csv", "--report", "{dir}/hup.json"};
+    }
     void interruptedWriteTellsWhatTheUnitHolds()
     {
+        QFETCH(int, signalNumber);
+        QFETCH(QString, how);
+        QFETCH(QStringList, args);
         QByteArray csv;
         for (int r = 1; r <= 1000; ++r)
             csv += QByteArray::number(r) + ",+49" + QByteArray::number(7000000 + r) + ",,,,,yes,no,,\r\n";
         write(path("n-all.csv"), csv + ",,,,,,,,,\r\n");
+        QFile::remove(path("hup.json"));
         devsim::Options o = preset(devsim::Preset::Demo);
         o.baud = 115200; // a list save takes about 3 s
         Units units({o});
         const QByteArray before = units.area(0, Area::Numbers);
         QProcess p;
-        p.start(QStringLiteral(ZC_CLI_PROGRAM),
-                {"numbers", "write", path("n-all.csv"), "--port", units.port(0)});
+        p.start(QStringLiteral(ZC_CLI_PROGRAM), expand(args, units.port(0)) << "--port" << units.port(0));
         QVERIFY(waitUntil([&] { return units.sims[0]->requestCount() > 20; }, 10000));
-        QVERIFY(::kill(pid_t(p.processId()), SIGINT) == 0);
+        QVERIFY(::kill(pid_t(p.processId()), signalNumber) == 0);
         QVERIFY(p.waitForFinished(5000));
-        QCOMPARE(p.exitCode(), 130);
+        QCOMPARE(p.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(p.exitCode(), 128 + signalNumber);
         const QString err = QString::fromUtf8(p.readAllStandardError());
         const QRegularExpressionMatch m =
             QRegularExpression(
                 QStringLiteral(
-                    "interrupted \\(Ctrl-C\\) while saving the number list: Pages 1 to (\\d+) of 125 saved, "
-                    "page (\\d+) may or may not be saved, pages \\d+ to 125 not saved: save again."))
+                    "%1 while saving the number list: Pages 1 to (\\d+) of 125 saved, "
+                    "page (\\d+) may or may not be saved, pages \\d+ to 125 not saved: save again.")
+                    .arg(how))
                 .match(err);
         QVERIFY2(m.hasMatch(), qPrintable(err));
         const int saved = m.captured(1).toInt();
@@ -423,6 +442,41 @@ private slots:
             else if (page > saved + 1)
                 QCOMPARE(held, before.mid((page - 1) * 256, 256));
         }
+        if (args.contains("--report")) {
+            const QJsonObject unit = QJsonDocument::fromJson(readAll(path("hup.json")))
+                                         .object()["units"]
+                                         .toArray()
+                                         .at(0)
+                                         .toObject();
+            // The report holds the same account of the pages.
+            const QByteArray behind = m.captured(0).section(QStringLiteral(": "), 1).toUtf8();
+            QVERIFY2(QJsonDocument(unit).toJson().contains(behind), readAll(path("hup.json")));
+        }
+    }
+
+    // A reader of the output that quits early (`| head`) takes nothing from the save: it
+    // goes on to the end and verifies.
+    void closedOutputKeepsTheSaveGoing()
+    {
+        QByteArray csv;
+        for (int r = 1; r <= 1000; ++r)
+            csv += QByteArray::number(r) + ",+49" + QByteArray::number(7100000 + r) + ",,,,,yes,no,,\r\n";
+        write(path("n-head.csv"), csv + ",,,,,,,,,\r\n");
+        devsim::Options o = preset(devsim::Preset::Demo);
+        o.baud = 115200; // the reader is gone long before the save ends
+        Units units({o});
+        QProcess p;
+        p.start(QStringLiteral("bash"),
+                {"-c",
+                 "\"$0\" numbers write \"$1\" --port \"$2\" --verify --verbose 2>&1 | head -5 >/dev/null; "
+                 "exit ${PIPESTATUS[0]}",
+                 QStringLiteral(ZC_CLI_PROGRAM), path("n-head.csv"), units.port(0)});
+        QVERIFY(p.waitForFinished(30000));
+        QCOMPARE(p.exitCode(), 0);
+        const QByteArray held = units.area(0, Area::Numbers);
+        for (int row = 1; row <= 1000; ++row)
+            QVERIFY2(held.mid((row - 1) * 32).startsWith("+49" + QByteArray::number(7100000 + row)),
+                     qPrintable(QString::number(row)));
     }
 
     // Four units chosen by their USB serial numbers, two with a password of their own: the
