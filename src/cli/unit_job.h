@@ -37,6 +37,7 @@ enum class Exit {
     Usage = 2,         // usage or input-file error; nothing was sent
     Port = 3,          // the port is absent, not permitted or busy
     NoReply = 4,       // time-out, damaged replies or a unit that went away
+    ReportLost = 5,    // the units were reached, but the report could not be written
     HungUp = 129,      // stopped by SIGHUP
     Interrupted = 130, // stopped by Ctrl-C (SIGINT)
     Terminated = 143,  // stopped by SIGTERM
