@@ -5,9 +5,14 @@
 #include <QIcon>
 #include <QStyleFactory>
 
+#include <clocale>
+
 int main(int argc, char **argv)
 {
     QApplication app(argc, argv);
+    // The application took the user's locale for everything; numbers in the workbooks
+    // written (the workbook writer formats them with the C library) keep a decimal point.
+    std::setlocale(LC_NUMERIC, "C");
     // No display name is set: the title bar shows the window's caption alone.
     QApplication::setApplicationName(QStringLiteral("Zarvento Configurator"));
     QGuiApplication::setDesktopFileName(QStringLiteral("zarvento-configurator"));

@@ -5,6 +5,7 @@
 #include "common/frames.h"
 #include "common/wait.h"
 #include "devsim/presets.h"
+#include "sheets/zip_parts.h"
 
 #include <QDir>
 #include <QFile>
@@ -15,6 +16,7 @@
 #include <QStandardPaths>
 #include <QTemporaryDir>
 
+#include <clocale>
 #include <csignal>
 #include <grp.h>
 #include <sys/stat.h>
@@ -456,6 +458,40 @@ private slots:
             const QByteArray behind = m.captured(0).section(QStringLiteral(": "), 1).toUtf8();
             QVERIFY2(QJsonDocument(unit).toJson().contains(behind), readAll(path("hup.json")));
         }
+    }
+
+    // A workbook written under a locale with decimal commas is the one written under C but
+    // for its time stamps: the file format takes decimal points only.
+    void workbookSameUnderEveryLocale()
+    {
+        if (locale_t de = ::newlocale(LC_ALL_MASK, "de_DE.UTF-8", nullptr))
+            ::freelocale(de);
+        else
+            QSKIP("the de_DE.UTF-8 locale is not installed (scripts/deps.sh makes it)");
+        Units units({preset(devsim::Preset::Demo)});
+        const QStringList names{"[Content_Types].xml", "_rels/.rels",         "docProps/app.xml",
+                                "docProps/core.xml",   "xl/workbook.xml",     "xl/_rels/workbook.xml.rels",
+                                "xl/styles.xml",       "xl/theme/theme1.xml", "xl/worksheets/sheet1.xml",
+                                "xl/sharedStrings.xml"};
+        QStringList parts[2];
+        for (int i : {0, 1}) {
+            const QString file = path(QStringLiteral("locale-%1.xlsx").arg(i));
+            const CliRun r = runCli({"numbers", "read", "--port", units.port(0), "-o", file}, 30000,
+                                    i == 0 ? "export LC_ALL=C" : "export LC_ALL=de_DE.UTF-8");
+            QVERIFY2(r.code == 0, r.err.constData());
+            ZipParts zip;
+            QCOMPARE(zip.open(readAll(file)), QString());
+            for (const QString &name : names) {
+                QString error;
+                const QByteArray part = zip.contains(name) ? zip.read(name, &error) : QByteArray("absent");
+                QVERIFY2(error.isEmpty(), qPrintable(error));
+                parts[i] << QString::fromUtf8(part).replace(
+                    QRegularExpression(QStringLiteral("\\d{4}-\\d\\d-\\d\\dT\\d\\d:\\d\\d:\\d\\dZ")), "TIME");
+            }
+        }
+        QVERIFY(parts[0][names.indexOf("xl/worksheets/sheet1.xml")].contains("left=\"0.7\""));
+        for (int k = 0; k < names.size(); ++k)
+            QVERIFY2(parts[0][k] == parts[1][k], qPrintable(names[k]));
     }
 
     // A reader of the output that quits early (`| head`) takes nothing from the save: it
