@@ -1,5 +1,6 @@
 // Starts Zarvento Configurator: one main window for the whole run.
 #include "ui/main_window.h"
+#include "ui/window_signals.h"
 
 #include <QApplication>
 #include <QIcon>
@@ -21,6 +22,7 @@ int main(int argc, char **argv)
     QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
     QApplication::setFont(zc::TForm1::windowFont());
     zc::TForm1 window;
+    zc::endWindowOnSignals(window);
     window.show();
     return app.exec();
 }
