@@ -30,11 +30,12 @@ QString reportFolderProblem(const QString &folder)
 
 Exit reportLost(const QString &path, const QString &why)
 {
-    const QString where = path == QLatin1String("-") ? QStringLiteral("to standard output") : path;
+    // A file's failure names the file; standard output's was said as it happened.
+    const QString what = path == QLatin1String("-") ? QStringLiteral("standard output did not take it") : why;
     const QByteArray line =
         QStringLiteral(
-            "zarvento-cli: the units were written as their lines say, but the report %1 was not: %2\n")
-            .arg(where, why)
+            "zarvento-cli: the units were written as their lines say, but the report was not: %1\n")
+            .arg(what)
             .toUtf8();
     std::fwrite(line.constData(), 1, size_t(line.size()), stderr);
     std::fflush(stderr);

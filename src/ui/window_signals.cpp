@@ -5,8 +5,10 @@
 #include "words/left_behind.h"
 
 #include <QCoreApplication>
+#include <QStringList>
 
 #include <cstdio>
+#include <optional>
 
 namespace zc {
 
@@ -18,8 +20,7 @@ QString areaName(Area area)
     return QString::fromLatin1(kAreas[int(area)]);
 }
 
-} // namespace
-
+// The lines for standard error: what the running operation left behind, and the edits lost.
 QStringList signalAccount(int signalNumber, const std::optional<Outcome> &stopped, bool unsavedEdits)
 {
     const QString how = endedBySignal(signalNumber);
@@ -53,6 +54,8 @@ QStringList signalAccount(int signalNumber, const std::optional<Outcome> &stoppe
                      .arg(how);
     return lines;
 }
+
+} // namespace
 
 void endWindowOnSignals(TForm1 &window)
 {
