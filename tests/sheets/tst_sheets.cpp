@@ -1,5 +1,6 @@
 // Workbook files: the settings profile through a real file and back, hostile files and
 // targets, workbooks written by other programs, and the texts shown for stored values.
+#include "biff_book.h"
 #include "settings/settings_model.h"
 #include "settings/settings_profile.h"
 #include "sheets/cell_text.h"
@@ -64,6 +65,8 @@ private slots:
     void cellTexts();
     void cellKinds_data();
     void cellKinds();
+    void xlsFormulas_data();
+    void xlsFormulas();
     void wholeFileOrNothing();
 };
 
@@ -182,8 +185,8 @@ void TestSheets::hostileFiles()
         if (bytes.startsWith("[fixture:")) {
             QVERIFY(QFile::copy(fixture(QString::fromLatin1(bytes.mid(9).chopped(1))), path));
         } else if (bytes.startsWith("[corpus:")) {
-            QVERIFY(QFile::copy(QStringLiteral(ZC_WORKBOOK_CORPUS "/") + QString::fromLatin1(bytes.mid(8).chopped(1)),
-                                path));
+            QVERIFY(QFile::copy(
+                QStringLiteral(ZC_WORKBOOK_CORPUS "/") + QString::fromLatin1(bytes.mid(8).chopped(1)), path));
         } else if (bytes.startsWith('[')) {
             Sheet sheet = profile;
             if (bytes == "[huge]") sheet.setText(SheetFiller::MaxRows + 1, 1, QStringLiteral("x"));
@@ -358,6 +361,44 @@ void TestSheets::cellKinds()
         if (c.text) QCOMPARE(s.text(c.row, c.column), QString::fromUtf8(c.text));
     }
     QCOMPARE(s.rowCount(), 2);
+}
+
+// The .xls library leaves formula cells out; their stored results are read from the records.
+void TestSheets::xlsFormulas_data()
+{
+    using namespace BiffBook;
+    QTest::addColumn<QByteArray>("records"); // the sheet's records after A1 "Items"
+    QTest::addColumn<QString>("text");       // what B2 reads as
+    QTest::addColumn<int>("kind");
+    const QByteArray textResult = formula(2, 2, otherResult(0));
+    QTest::newRow("text") << textResult + string(QStringLiteral("00491701234")) << "00491701234"
+                          << int(CellKind::Text);
+    QTest::newRow("text after a shared formula")
+        << textResult + record(0x04BC, QByteArray(10, '\0')) + string(QStringLiteral("Tür")) << "Tür"
+        << int(CellKind::Text);
+    QTest::newRow("number") << formula(2, 2, numberResult(8530)) << "8530" << int(CellKind::Number);
+    QTest::newRow("date") << formula(2, 2, numberResult(46362), 1) << "2026/12/06" << int(CellKind::Number);
+    QTest::newRow("truth value") << formula(2, 2, otherResult(1, 1)) << "TRUE" << int(CellKind::Text);
+    QTest::newRow("error") << formula(2, 2, otherResult(2, 0x07)) << "#DIV/0!" << int(CellKind::Text);
+    QTest::newRow("empty text") << formula(2, 2, otherResult(3)) << "" << int(CellKind::Text);
+    // Results that cannot be had: the importers refuse the cell.
+    QTest::newRow("text record missing") << textResult + number(3, 1, 1) << "" << int(CellKind::Formula);
+    QTest::newRow("unknown result") << formula(2, 2, otherResult(9)) << "" << int(CellKind::Formula);
+}
+
+void TestSheets::xlsFormulas()
+{
+    QFETCH(QByteArray, records);
+    QFETCH(QString, text);
+    QFETCH(int, kind);
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("f.xls"));
+    QVERIFY(writeFile(path, BiffBook::book(BiffBook::label(1, 1, 0) + records, {QStringLiteral("Items")})));
+    const SheetReadResult read = WorkbookReader::read(path);
+    QVERIFY2(read.ok(), qPrintable(read.error));
+    QCOMPARE(read.sheet.text(1, 1), QStringLiteral("Items"));
+    QCOMPARE(read.sheet.text(2, 2), text);
+    QCOMPARE(int(read.sheet.kind(2, 2)), kind);
 }
 
 // Every export is written whole or not at all: when the disk's room ends part way (here a
