@@ -123,6 +123,7 @@ QString settingsFromJson(const QJsonObject &top, SettingsModel &model)
             QString content, description;
             if (!jsonText(o, "content", content) || !jsonText(o, "description", description))
                 return QStringLiteral("item %1: \"content\" and \"description\" must be texts").arg(item);
+            sheet.setText(item + 1, SettingsModel::NameColumn + 1, SettingsCheck::itemName(item));
             sheet.setText(item + 1, SettingsModel::ContentColumn + 1, content);
             sheet.setText(item + 1, SettingsModel::DescriptionColumn + 1, description);
             return QString();

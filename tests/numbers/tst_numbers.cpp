@@ -451,6 +451,20 @@ void TestNumbers::importCellKinds()
     QCOMPARE(r.message.section(u'\n', 1),
              QStringLiteral("Row 5: Authorized number holds a formula with no saved value"));
     QCOMPARE(r.firstWrongRow, 5);
+    // A number past the 15 digits a spreadsheet keeps is not what was typed: refused.
+    sheet.setText(6, 2, QStringLiteral("491701234567889984"), CellKind::Number);
+    r = NumbersImport::check(NumbersSheet::cells(sheet), &sheet);
+    QVERIFY(r.verdict == NumbersImport::Result::Verdict::WrongRows);
+    QVERIFY2(r.message.section(u'\n', 1).startsWith(
+                 "Row 5: Authorized number: a number cell of more than 15 digits (491701234567889984)"),
+             qPrintable(r.message));
+    // An entry past row 1000 is refused, not left out.
+    sheet.setText(6, 2, QString());
+    sheet.setText(1003, 2, QStringLiteral("555"));
+    r = NumbersImport::check(NumbersSheet::cells(sheet), &sheet);
+    QVERIFY(r.verdict == NumbersImport::Result::Verdict::WrongFormat);
+    QVERIFY2(r.message.contains("sheet row 1003 (entry 1002) is past the list's last row 1001"),
+             qPrintable(r.message));
 }
 
 void TestNumbers::model()
