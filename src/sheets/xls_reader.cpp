@@ -94,7 +94,7 @@ QString read(const QString &path, const QByteArray &bytes, SheetFiller &out)
             return out.error();
     // The library leaves formula cells out: their stored results come from the records.
     for (const XlsLayout::FormulaCell &f : layout.formulas)
-        if (!out.add(f.row, f.column, f.text, f.kind)) return out.error();
+        if (!out.spend(f.text.size()) || !out.add(f.row, f.column, f.text, f.kind)) return out.error();
     return {};
 }
 
