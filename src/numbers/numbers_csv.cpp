@@ -56,15 +56,11 @@ QList<QStringList> cells(const QByteArray &fileBytes, QString *error)
         const int row = isNumber && lead.size() <= 6 ? lead.toInt() : 0;
         if (!isNumber || row < NumbersModel::FirstEntry)
             return QStringLiteral("line %1 starts with \"%2\", not with a row number from %3 to %4")
-                .arg(lineNumber)
-                .arg(lead.left(40))
-                .arg(NumbersModel::FirstEntry)
-                .arg(NumbersModel::LastEntry);
+                .arg(QString::number(lineNumber), lead.left(40), QString::number(NumbersModel::FirstEntry),
+                     QString::number(NumbersModel::LastEntry));
         if (row > NumbersModel::LastEntry || lead.size() > 6)
             return QStringLiteral("line %1 holds row %2, past the list's last row %3")
-                .arg(lineNumber)
-                .arg(lead.left(40))
-                .arg(NumbersModel::LastEntry);
+                .arg(QString::number(lineNumber), lead.left(40), QString::number(NumbersModel::LastEntry));
         if (lineOfRow[row] != 0)
             return QStringLiteral("line %1 gives row %2 again (first on line %3)")
                 .arg(lineNumber)

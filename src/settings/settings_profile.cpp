@@ -69,13 +69,14 @@ QString layoutFaults(const Sheet &sheet)
         const int a = firstPast(sheet.cells()), b = firstPast(sheet.kinds());
         past = a && b ? qMin(a, b) : qMax(a, b);
     }
-    if (past > 0)
-        lines << QStringLiteral("row %1: a profile ends with item %2 on row %3; row %1 must be empty "
-                                "(column A: \"%4\")")
+    if (past > 0) {
+        const QString name = sheet.text(past, SettingsModel::NameColumn + 1).left(60);
+        lines << QStringLiteral("row %1: a profile ends with item %2 on row %3; row %1 must be empty%4")
                      .arg(past)
                      .arg(SettingsModel::LastItem)
                      .arg(lastRow)
-                     .arg(sheet.text(past, SettingsModel::NameColumn + 1).left(60));
+                     .arg(name.isEmpty() ? QString() : QStringLiteral(" (column A: \"%1\")").arg(name));
+    }
     if (lines.isEmpty()) return {};
     return QStringLiteral("The profile's rows are not its items in order (row 2 holds item 1, row 23 item "
                           "22, each named in column A):\n") +
