@@ -575,7 +575,10 @@ QString inspect(const QByteArray &file, Layout *layout)
             for (Record next; record(s, r.data + r.size, next) && next.type == kContinue; r = next)
                 parts.push_back(next);
             FormulaCell &cell = layout->formulas.back();
-            if (readString(s, parts, formats.biff8, cell.text)) cell.kind = CellKind::Text;
+            if (readString(s, parts, formats.biff8, cell.text))
+                cell.kind = CellKind::Text;
+            else
+                cell.text.clear(); // cut off: the result cannot be had
             textPending = false;
             continue;
         }
