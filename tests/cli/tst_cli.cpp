@@ -741,6 +741,82 @@ private slots:
                  (QJsonArray{"settings", "number list"}));
     }
 
+    // On a terminal 40 columns wide the progress line of two units is cut to fit, so that
+    // each redraw overwrites the last instead of wrapping onto a new line.
+    void progressLineFitsTheTerminal()
+    {
+        devsim::Options paced = preset(devsim::Preset::Factory);
+        paced.baud = 115200;
+        Units units({paced, paced});
+        QProcess p;
+        p.start("script",
+                {"-qfec",
+                 QStringLiteral("stty cols 40; '%1' provision --numbers '%2' --port %3 --port %4")
+                     .arg(QStringLiteral(ZC_CLI_PROGRAM), path("n.csv"), units.port(0), units.port(1)),
+                 "/dev/null"});
+        QVERIFY(p.waitForFinished(30000));
+        QCOMPARE(p.exitCode(), 0);
+        const QString shown = QString::fromUtf8(p.readAllStandardOutput());
+        int drawn = 0;
+        for (const QString &piece : shown.split(QStringLiteral("\r\033[K"))) {
+            const QString line = piece.section(u'\r', 0, 0).section(u'\n', 0, 0);
+            if (!line.contains(u'%')) continue;
+            ++drawn;
+            QVERIFY2(line.size() < 40, qPrintable(line));
+        }
+        QVERIFY(drawn > 2);
+    }
+
+    // The bash completion offers serial:NUMBER and published names for --port (bash splits
+    // a word at ":"), and the types each command's --format takes.
+    void completion_data()
+    {
+        QTest::addColumn<QStringList>("words"); // the bash words after the program; the last is completed
+        QTest::addColumn<QStringList>("offered");
+        QTest::newRow("serial number after the colon")
+            << QStringList{"identify", "--port", "serial", ":", "ZV"} << QStringList{"ZV-1", "ZV-2"};
+        QTest::newRow("serial: alone")
+            << QStringList{"identify", "--port", "serial", ":"} << QStringList{"ZV-1", "ZV-2"};
+        QTest::newRow("serial before the colon")
+            << QStringList{"identify", "--port", "ser"} << QStringList{"serial:ZV-1", "serial:ZV-2"};
+        QTest::newRow("published name")
+            << QStringList{"identify", "--port", "comp"} << QStringList{"comp-1", "comp-2"};
+        QTest::newRow("after a serial port")
+            << QStringList{"restore", "--port", "serial", ":", "ZV-1", "--ver"}
+            << QStringList{"--verify", "--verbose"};
+        QTest::newRow("list formats") << QStringList{"numbers", "write", "--format", ""}
+                                      << QStringList{"json", "csv", "xlsx", "ods", "xls"};
+        QTest::newRow("settings read formats")
+            << QStringList{"settings", "read", "--format", ""} << QStringList{"json", "xlsx"};
+        QTest::newRow("command") << QStringList{"prov"} << QStringList{"provision"};
+    }
+    void completion()
+    {
+        QFETCH(QStringList, words);
+        QFETCH(QStringList, offered);
+        QList<devsim::Options> options(2, preset(devsim::Preset::Factory));
+        options[0].usbSerial = "ZV-1";
+        options[1].usbSerial = "ZV-2";
+        Units units(options);
+        units.publish(0, "comp-1");
+        units.publish(1, "comp-2");
+        QStringList quoted{QStringLiteral("'%1'").arg(QStringLiteral(ZC_CLI_PROGRAM))};
+        for (const QString &w : words)
+            quoted << "'" + w + "'";
+        const QString script =
+            QStringLiteral(". '%1'; COMP_WORDBREAKS=$' \\t\\n\"\\'><=;|&(:'; COMP_WORDS=(%2); "
+                           "COMP_CWORD=%3; _zarvento_cli; printf '%s\\n' \"${COMPREPLY[@]}\"")
+                .arg(QStringLiteral(ZC_COMPLETION_FILE), quoted.join(u' '))
+                .arg(words.size());
+        QProcess bash;
+        bash.start("bash", {"--norc", "-c", script});
+        QVERIFY(bash.waitForFinished(30000));
+        QStringList got = QString::fromUtf8(bash.readAllStandardOutput()).split(u'\n', Qt::SkipEmptyParts);
+        got.sort();
+        offered.sort();
+        QCOMPARE(got, offered);
+    }
+
     // A port the user may not open gets the advice that fits its owner and group. The
     // program runs as nobody, so this needs root to set it up.
     void permissionAdvice_data()
