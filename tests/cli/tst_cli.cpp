@@ -817,6 +817,31 @@ private slots:
         QCOMPARE(got, offered);
     }
 
+    // Installed, the .xls reader is a helper in libexec/zarvento beside the bin folder: the
+    // program finds it there as well as beside itself.
+    void xlsHelperFromLibexec()
+    {
+        const QString prefix = path("prefix");
+        QVERIFY(QDir().mkpath(prefix + "/bin") && QDir().mkpath(prefix + "/libexec/zarvento"));
+        const QString program = prefix + "/bin/zarvento-cli";
+        QVERIFY(QFile::copy(QStringLiteral(ZC_CLI_PROGRAM), program));
+        const QStringList args{"settings", "diff", QStringLiteral(ZC_FIXTURES "/xlwt.xls"), "--port",
+                               "/dev/zc-none"};
+        QProcess p;
+        p.start(program, args);
+        QVERIFY(p.waitForFinished(30000));
+        QVERIFY2(p.readAllStandardError().contains("the .xls reader program " + prefix.toUtf8() +
+                                                   "/bin/zarvento-xls-read is missing"),
+                 "without the helper");
+        QVERIFY(QFile::copy(QStringLiteral(ZC_XLS_HELPER), prefix + "/libexec/zarvento/zarvento-xls-read"));
+        p.start(program, args);
+        QVERIFY(p.waitForFinished(30000));
+        QCOMPARE(p.exitCode(), 2);
+        const QByteArray err = p.readAllStandardError();
+        // The workbook was read: what it holds is no profile.
+        QVERIFY2(!err.contains("is missing") && err.contains("xlwt.xls"), err.constData());
+    }
+
     // A port the user may not open gets the advice that fits its owner and group. The
     // program runs as nobody, so this needs root to set it up.
     void permissionAdvice_data()
