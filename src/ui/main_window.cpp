@@ -1,6 +1,5 @@
 #include "ui/main_window.h"
 
-#include "words/left_behind.h"
 #include "words/link_words.h"
 
 #include "link/paged_transfer.h"
@@ -401,39 +400,69 @@ void TForm1::keyPressEvent(QKeyEvent *event)
     QWidget::keyPressEvent(event);
 }
 
-void TForm1::closeEvent(QCloseEvent *event)
+QString TForm1::closeQuestion()
 {
-    // Closing stops whatever runs on the unit: say what, and what the unit then holds.
+    static const char *const kAreas[] = {"settings", "number list", "history"};
+    const auto areaName = [](const Tsend_rec_command &t) {
+        return QString::fromLatin1(kAreas[int(t.area())]);
+    };
+    // The words hold for as long as the operation runs: they name no page count that the
+    // next reply would make untrue.
+    QStringList parts;
     if (m_session->transferActive() || m_session->busy()) {
-        QString text = LinkWords::running(m_session->handler().outstandingOperation()) + QLatin1Char('.');
+        QString running = LinkWords::running(m_session->handler().outstandingOperation()) +
+                          QStringLiteral(". Closing the window stops it.");
         for (DevicePage *page : std::as_const(m_devicePages)) {
             const Tsend_rec_command &t = page->transfer();
             if (!t.active()) continue;
-            static const char *const kAreas[] = {"settings", "number list", "history"};
-            const QString area = QString::fromLatin1(kAreas[int(t.area())]);
-            text = t.writing()
-                       ? QStringLiteral("A save of the %1 is running.\nIf the window closes now: %2")
-                             .arg(area, leftBehind(t.ifStoppedNow()))
-                       : QStringLiteral("A read of the %1 is running; the unit keeps its data.").arg(area);
+            running = t.writing()
+                          ? QStringLiteral("A save of the %1 is running. Closing the window stops it: on "
+                                           "the unit the pages saved until then hold this table, the "
+                                           "pages after them what they held before; save the %1 again to "
+                                           "make it whole.")
+                                .arg(areaName(t))
+                          : QStringLiteral("A read of the %1 is running. Closing the window stops it; "
+                                           "the unit keeps its data.")
+                                .arg(areaName(t));
         }
-        if (!m_reporter->confirm(text + QStringLiteral("\nClose the window anyway?"),
-                                 Reporter::Prompt::Question, Reporter::Default::Cancel)) {
+        parts << running;
+    }
+    QStringList changed;
+    for (DevicePage *page : std::as_const(m_devicePages)) {
+        page->commitEdits();
+        if (page->hasUnsavedChanges()) changed << QStringLiteral("the ") + areaName(page->transfer());
+    }
+    if (!changed.isEmpty()) {
+        QString who = changed.join(QStringLiteral(" and "));
+        who[0] = who[0].toUpper();
+        parts << QStringLiteral(
+                     "%1 %2 changes that were not saved to the unit; closing the window loses them.")
+                     .arg(who, changed.size() == 1 && !who.endsWith(u's') ? QStringLiteral("holds")
+                                                                          : QStringLiteral("hold"));
+    }
+    if (parts.isEmpty()) return {};
+    return parts.join(QLatin1Char('\n')) + QStringLiteral("\nClose the window anyway?");
+}
+
+void TForm1::closeEvent(QCloseEvent *event)
+{
+    // One question covers what runs on the unit and the edits not saved. While it is open the
+    // transfer goes on: when it has ended by the answer, or the edits were saved, what the
+    // question said no longer holds and the new state is asked about (or, with nothing left
+    // at stake, the window closes).
+    QString answered;
+    for (;;) {
+        const QString question = closeQuestion();
+        if (question.isEmpty() || question == answered) break;
+        if (!m_reporter->confirm(question, Reporter::Prompt::Question, Reporter::Default::Cancel)) {
+            // Nothing was stopped: the window stays as it was.
             event->ignore();
             return;
         }
-        m_session->abandonAll();
+        answered = question;
     }
-    for (DevicePage *page : std::as_const(m_devicePages))
-        page->commitEdits();
-    const bool changed = std::any_of(m_devicePages.cbegin(), m_devicePages.cend(),
-                                     [](const DevicePage *page) { return page->hasUnsavedChanges(); });
-    if (changed &&
-        !m_reporter->confirm(QStringLiteral("The settings or the number list hold changes that were "
-                                            "not saved to the unit.\nClose the window and lose them?"),
-                             Reporter::Prompt::Question, Reporter::Default::Cancel)) {
-        event->ignore();
-        return;
-    }
+    // Only now, with the window going, does whatever runs on the unit stop.
+    m_session->abandonAll();
     QWidget::closeEvent(event);
 }
 

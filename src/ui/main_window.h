@@ -85,6 +85,9 @@ protected:
     // Asks first while an operation runs on the unit (naming it and what the unit then holds),
     // and when the settings or the number list hold changes not saved to the unit.
     void closeEvent(QCloseEvent *event) override;
+    // The close question: what runs on the unit and what closing does to it, and which pages
+    // hold edits not saved; empty when closing loses nothing.
+    QString closeQuestion();
     // The status bar's width-dependent parts, a click on a saved file's path, and Ctrl+E
     // wherever the focus is in the window.
     bool eventFilter(QObject *watched, QEvent *event) override;

@@ -182,8 +182,9 @@ private slots:
         FormRig rig(o);
         QVERIFY(rig.openAndLogIn());
         rig.rec.expectStartsWith(kDeleteWarning);
-        rig.rec.expect(QStringLiteral("Receive timeout\nIt is unknown whether the unit deleted its log: read the "
-                                      "history to see."));
+        rig.rec.expect(
+            QStringLiteral("Receive timeout\nIt is unknown whether the unit deleted its log: read the "
+                           "history to see."));
         QVERIFY(rig.clickAndWait("btn23"));
         QVERIFY(rig.status().startsWith(QStringLiteral("It is unknown")));
     }
@@ -211,7 +212,10 @@ private slots:
         QTest::keyClick(rig.form.get(), Qt::Key_F5);
         QVERIFY(rig.rec.allExpectedSeen());
 
-        rig.rec.expectStartsWith(QStringLiteral("The settings or the number list hold changes"), false);
+        rig.rec.expect(
+            QStringLiteral("The settings hold changes that were not saved to the unit; closing the "
+                           "window loses them.\nClose the window anyway?"),
+            false);
         QVERIFY(!rig.form->close());
         QVERIFY(rig.rec.lastPromptDefaultsToCancel());
         QVERIFY(rig.form->isVisible());
