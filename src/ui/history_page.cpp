@@ -220,7 +220,12 @@ void HistoryPage::btn20Click()
         FilterHistory(log.records(), m_model, m_dtp1->date(), m_dtp2->time(), m_dtp3->date(), m_dtp4->time());
     m_strngrd4->setUpdatesEnabled(true);
     if (!r.status.isEmpty()) m_reporter.setStatus(r.status);
-    if (!r.message.isEmpty()) m_reporter.messageDialog(r.message);
+    if (!r.message.isEmpty()) {
+        m_reporter.messageDialog(r.message);
+        return;
+    }
+    // The matches are written from the first row on: show them, not the rows left empty.
+    m_strngrd4->scrollToTop();
 }
 
 void HistoryPage::showAllClick()

@@ -10,6 +10,7 @@
 
 #include <QDateEdit>
 #include <QFileInfo>
+#include <QLineEdit>
 #include <QProgressBar>
 #include <QTabWidget>
 #include <QTableView>
@@ -111,8 +112,12 @@ private slots:
         rig.w<QTimeEdit>("dtp2")->setTime(QTime(23, 59, 59));
         rig.w<QDateEdit>("dtp3")->setDate(first.addMonths(1));
         rig.w<QTimeEdit>("dtp4")->setTime(QTime(0, 0, 0));
+        auto *view = rig.w<QTableView>("strngrd4");
+        view->scrollToBottom();
         rig.click("btn20");
         QCOMPARE(compactedRows(*grid), inMonth);
+        // The view shows the matches from the first, not the rows the filter emptied.
+        QVERIFY(view->rowAt(0) <= 1);
         QString previous;
         for (int row = 1; row <= inMonth; ++row) {
             const QString date = grid->index(row, HistoryModel::DateColumn).data().toString();
@@ -286,6 +291,27 @@ private slots:
         TransferEta eta;
         eta.start(total, 1000);
         QCOMPARE(eta.pageDone(done, 1000 + elapsedMs), text);
+    }
+
+    // A click into a range field selects the part under it: digits typed next replace it.
+    void clickIntoAFieldAndType()
+    {
+        FormRig rig({}, false);
+        rig.w<QTabWidget>("pgc1")->setCurrentIndex(2);
+        QVERIFY(QTest::qWaitForWindowActive(rig.form.get()));
+        auto *date = rig.w<QDateEdit>("dtp1");
+        auto *line = date->findChild<QLineEdit *>();
+        QTest::mouseClick(line, Qt::LeftButton, {}, QPoint(4, line->height() / 2));
+        QTest::qWait(20);
+        QTest::keyClicks(date, QStringLiteral("2024"));
+        QCOMPARE(date->date(), QDate(2024, 3, 3));
+        auto *time = rig.w<QTimeEdit>("dtp4");
+        time->setTime(QTime(12, 0, 0));
+        line = time->findChild<QLineEdit *>();
+        QTest::mouseClick(line, Qt::LeftButton, {}, QPoint(4, line->height() / 2));
+        QTest::qWait(20);
+        QTest::keyClicks(time, QStringLiteral("9"));
+        QCOMPARE(time->time(), QTime(9, 0, 0));
     }
 
     // A whole time typed over the selected text of a range time field replaces it.
