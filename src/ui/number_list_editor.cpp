@@ -184,8 +184,30 @@ QBrush NumberListDelegate::background(const QModelIndex &index) const
     if (model->isDoubtful(index.row(), index.column())) return warningColour();
     if (m_found && std::size_t(index.row()) < m_found->size() && (*m_found)[std::size_t(index.row())])
         return foundColour();
-    if (NumberSaveChecks::windowEnded(model->row(index.row()), now())) return endedColour();
+    if (NumberSaveChecks::windowEnded(model->row(index.row()), now())) {
+        const auto *view = qobject_cast<const QWidget *>(parent());
+        return endedColour(view ? view->palette() : QPalette());
+    }
     return {};
+}
+
+QColor NumberListDelegate::endedColour(const QPalette &palette)
+{
+    const QColor base = palette.color(QPalette::Base), text = palette.color(QPalette::Text);
+    const auto mix = [](int b, int t) { return (b * 88 + t * 12) / 100; };
+    return QColor(mix(base.red(), text.red()), mix(base.green(), text.green()),
+                  mix(base.blue(), text.blue()));
+}
+
+QString NumberListDelegate::note(const QModelIndex &index) const
+{
+    const auto *model = qobject_cast<const NumbersModel *>(index.model());
+    if (!model || index.row() < NumbersModel::FirstEntry) return {};
+    const NumberRow row = model->row(index.row());
+    if (!NumberSaveChecks::windowEnded(row, now())) return {};
+    return QStringLiteral("Grey: this row's window ended on %1 %2, so the unit no longer lets %3 in.\n"
+                          "Give it a new end, tick Always, or tick Delete.")
+        .arg(row[NumberColumn::EndDate], row[NumberColumn::EndTime], row[NumberColumn::Number]);
 }
 
 void NumberListDelegate::setModelData(QWidget *editor, QAbstractItemModel *model,
@@ -288,7 +310,7 @@ NumberListEditor::NumberListEditor(NumbersModel *model, QWidget *parent) : QWidg
             Qt::QueuedConnection);
     });
     m_grid->setItemDelegate(m_delegate);
-    WholeTextTips::install(m_grid);
+    WholeTextTips::install(m_grid, [this](const QModelIndex &index) { return m_delegate->note(index); });
     PageUndo::Table table;
     table.rows = NumbersModel::Rows;
     table.columns = NumbersModel::Columns;

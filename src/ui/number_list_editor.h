@@ -50,7 +50,11 @@ public:
 
     static QColor warningColour() { return {192, 220, 192}; }
     static QColor foundColour() { return {255, 236, 140}; }
-    static QColor endedColour() { return {226, 226, 232}; }
+    // Rows whose window has ended: a shade just off the grid's base colour, towards its text,
+    // so that they stay quiet and readable under a light or a dark palette.
+    static QColor endedColour(const QPalette &palette);
+    // Why a cell is drawn as it is, for its tooltip; empty when there is nothing to say.
+    QString note(const QModelIndex &index) const;
     // The background a cell is painted on; no brush for the grid's normal colour.
     QBrush background(const QModelIndex &index) const;
 
