@@ -31,6 +31,7 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QScrollArea>
+#include <QScrollBar>
 #include <QShortcut>
 #include <QSignalBlocker>
 #include <QStyle>
@@ -110,7 +111,19 @@ void TForm1::FormCreate()
     auto *column = new QVBoxLayout(m_client);
     column->setContentsMargins(0, 0, 0, 0);
     column->setSpacing(0);
-    column->addWidget(m_topBar);
+    // On a screen narrower than the top bar (a small display at 2x scale) the bar scrolls
+    // sideways, so that Log in stays within reach (the Tab key scrolls to it as well).
+    m_topScroll = new QScrollArea(m_client);
+    m_topScroll->setObjectName(QStringLiteral("topArea"));
+    m_topScroll->setFrameShape(QFrame::NoFrame);
+    m_topScroll->setFocusPolicy(Qt::NoFocus);
+    m_topScroll->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    m_topScroll->setWidgetResizable(true);
+    m_topBar->setMinimumWidth(m_topBar->childrenRect().right() + 8);
+    m_topScroll->setWidget(m_topBar);
+    m_topScroll->installEventFilter(this);
+    fitTopBar();
+    column->addWidget(m_topScroll);
     column->addWidget(m_scroll, 1);
     column->addWidget(m_stat1);
     m_scroll->setWidget(m_pgc1);
@@ -204,8 +217,16 @@ void TForm1::fitPageArea()
     m_pgc1->setMinimumSize(need.width() + m_tabs->sizeHint().width(), need.height());
 }
 
+void TForm1::fitTopBar()
+{
+    const bool narrow = m_topScroll->width() < m_topBar->minimumWidth();
+    const int bar = narrow ? m_topScroll->horizontalScrollBar()->sizeHint().height() : 0;
+    m_topScroll->setFixedHeight(m_topBar->height() + bar);
+}
+
 bool TForm1::eventFilter(QObject *watched, QEvent *event)
 {
+    if (watched == m_topScroll && event->type() == QEvent::Resize) fitTopBar();
     if (event->type() == QEvent::ShortcutOverride &&
         static_cast<QKeyEvent *>(event)->keyCombination() == QKeyCombination(Qt::CTRL, Qt::Key_E)) {
         auto *widget = qobject_cast<QWidget *>(watched);

@@ -104,6 +104,8 @@ private:
     void pressPageKey(DevicePage::Key key);
     // The page area is at least as large as the current page needs; beyond that it scrolls.
     void fitPageArea();
+    // The top bar's room: its own height, and a scroll bar under it when it is cut.
+    void fitTopBar();
     void setDeviceControlsEnabled(bool enabled);
     void loginCheck(const TRecValidCom &reply);
     QWidget *addPage(QWidget *page, const QString &caption);
@@ -114,6 +116,7 @@ private:
     QScrollArea *m_scroll = nullptr;
     QWidget *m_client = nullptr; // the 1059 x 653 content
     class TopBar *m_topBar = nullptr;
+    QScrollArea *m_topScroll = nullptr; // the top bar, scrolling sideways on a narrow screen
     // Pages
     QTabWidget *m_pgc1 = nullptr;
     PageTabs *m_tabs = nullptr;
