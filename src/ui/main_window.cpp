@@ -475,12 +475,31 @@ void TForm1::closeEvent(QCloseEvent *event)
     for (;;) {
         const QString question = closeQuestion();
         if (question.isEmpty() || question == answered) break;
-        if (!m_reporter->confirm(question, Reporter::Prompt::Question, Reporter::Default::Cancel)) {
+        // A transfer that starts or ends while the question is open changes its words at once
+        // where the question box allows it.
+        QString shown = question;
+        QList<QMetaObject::Connection> watching;
+        const auto retext = [this, &shown] {
+            QString now = closeQuestion();
+            if (now.isEmpty())
+                now = QStringLiteral(
+                    "Nothing runs on the unit now and nothing is left unsaved.\nClose the window?");
+            if (m_reporter->retextOpenQuestion(now)) shown = now;
+        };
+        for (DevicePage *page : std::as_const(m_devicePages)) {
+            watching << connect(&page->transfer(), &Tsend_rec_command::started, this, retext);
+            watching << connect(&page->transfer(), &Tsend_rec_command::done, this, retext);
+        }
+        const bool ok = m_reporter->confirm(question, Reporter::Prompt::Question, Reporter::Default::Cancel);
+        for (const QMetaObject::Connection &c : std::as_const(watching))
+            disconnect(c);
+        if (!ok) {
             // Nothing was stopped: the window stays as it was.
             event->ignore();
             return;
         }
-        answered = question;
+        answered = closeQuestion().isEmpty() ? QString() : shown;
+        if (answered.isEmpty()) break;
     }
     // Only now, with the window going, does whatever runs on the unit stop.
     m_session->abandonAll();
