@@ -2,6 +2,8 @@
 
 #include <QStringList>
 
+#include <csignal>
+
 namespace zc {
 
 namespace {
@@ -86,6 +88,21 @@ QString unknownPagesSentence(const QString &area, const QList<int> &pages, int t
                           "there, or it was not read since the port was opened.")
         .arg(area, pageRuns(pages))
         .arg(total);
+}
+
+QString endedBySignal(int signalNumber)
+{
+    switch (signalNumber) {
+    case SIGTERM:
+        return QStringLiteral("terminated");
+    case SIGHUP:
+        return QStringLiteral("hung up (SIGHUP)");
+    case SIGINT:
+        return QStringLiteral("interrupted (Ctrl-C)");
+    default:
+        break;
+    }
+    return QStringLiteral("ended by signal %1").arg(signalNumber);
 }
 
 } // namespace zc

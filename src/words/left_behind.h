@@ -25,4 +25,8 @@ QString pageRuns(const QList<int> &pages);
 // while others are: what is unknown and why it can be.
 QString unknownPagesSentence(const QString &area, const QList<int> &pages, int total);
 
+// How a signal ended the program, in the words both programs put before that sentence:
+// "terminated" (SIGTERM), "hung up (SIGHUP)", "interrupted (Ctrl-C)" (SIGINT).
+QString endedBySignal(int signalNumber);
+
 } // namespace zc
