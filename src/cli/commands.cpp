@@ -6,6 +6,7 @@
 #include "cli/area_files.h"
 #include "cli/input_file.h"
 #include "cli/json_reports.h"
+#include "cli/remote_options.h"
 #include "cli/page_compare.h"
 #include "cli/signal_watch.h"
 #include "cli/unit_job.h"
@@ -175,6 +176,7 @@ struct DeviceArgs
     std::vector<std::string> passwordFor;
     int timeoutMs = 3000;
     bool quiet = false, verbose = false;
+    RemoteArgs remote;
 };
 
 void addDeviceOptions(CLI::App *cmd, DeviceArgs &a, const char *portHelp)
@@ -191,6 +193,7 @@ void addDeviceOptions(CLI::App *cmd, DeviceArgs &a, const char *portHelp)
         ->type_name("MS");
     cmd->add_flag("--quiet", a.quiet, "Print errors only (no progress line, no result lines)");
     cmd->add_flag("--verbose", a.verbose, "Print each page and step, and the traffic log, on stderr");
+    addRemoteOptions(cmd, a.remote);
 }
 
 // The first line of a password file, its line end stripped; "" and why in error.
@@ -484,6 +487,7 @@ struct Commands
         const auto it = passwords.find(o.port);
         o.password = it != passwords.end() ? it->second : password;
         o.replyTimeoutMs = dev.timeoutMs;
+        o.tls = dev.remote.files();
         return o;
     }
 
@@ -897,6 +901,7 @@ Exit Commands::dispatch()
     if (!dev.passwordFor.empty() && !provision->parsed() && !restore->parsed())
         return usageError(QStringLiteral("--password-for is for provision and restore; use --password-file"));
     if (const QString e = choosePasswords(); !e.isEmpty()) return usageError(e);
+    if (const QString e = remoteProblem(dev.ports, dev.remote); !e.isEmpty()) return usageError(e);
     if (dev.quiet && dev.verbose) return usageError(QStringLiteral("give --quiet or --verbose, not both"));
     // The traffic log: every frame sent and received, as hex with a time stamp, on stderr.
     if (dev.verbose) QLoggingCategory::setFilterRules(QStringLiteral("zarvento.link.debug=true"));

@@ -9,6 +9,8 @@
 // naming its port and the page concerned.
 #pragma once
 
+#include "link/port_address.h"
+
 #include "link/address_map.h"
 
 #include <QList>
@@ -100,6 +102,7 @@ public:
         QString port;     // as the user gave it: messages name the unit by it
         QString password; // compared as the window's login compares it
         int replyTimeoutMs = 3000;
+        TlsFiles tls; // for a +tls:// port
         bool answerYes = false; // the answer to any question a transfer would ask
     };
 

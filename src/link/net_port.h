@@ -1,0 +1,57 @@
+// The network side of TComm: a unit behind a network serial server (ser2net on a gate
+// host), raw TCP or RFC 2217 telnet, either one over TLS. Opening blocks for at most five
+// seconds in all and either gives a connected port or throws ECommsError with the reason;
+// afterwards it runs on the event loop like the serial port. Received data (telnet commands
+// taken out) comes out of `received`; a connection that ends while open raises `lost`.
+#pragma once
+
+#include "link/port_address.h"
+#include "link/telnet_codec.h"
+
+#include <QByteArray>
+#include <QObject>
+#include <QSslSocket>
+
+namespace zc {
+
+class NetPort : public QObject
+{
+    Q_OBJECT
+public:
+    // The bound on reaching the server, and on its handshake, in all.
+    static constexpr int kConnectMs = 5000;
+
+    explicit NetPort(QObject *parent = nullptr);
+    ~NetPort() override;
+
+    // Throws ECommsError("Error opening serial port", reason).
+    void open(const PortAddress &address, const TlsFiles &tls);
+    void close();
+    bool isOpen() const { return m_open; }
+    const PortAddress &address() const { return m_address; }
+
+    // Sends data (0xFF doubled on a telnet connection) now; false when closed.
+    bool write(const char *data, qint64 count);
+    // The data received and not yet given out, without waiting.
+    QByteArray readNow();
+
+signals:
+    void received(const QByteArray &data);
+    // The server closed the connection or the network failed; the port is closed already.
+    void lost(const QString &why);
+
+private:
+    void onReadyRead();
+    void onGone();
+    QByteArray takeData();
+    void configureTls(const TlsFiles &tls);
+    QString tlsRefusal(const TlsFiles &tls) const;
+
+    QSslSocket m_socket;
+    PortAddress m_address;
+    TelnetCodec m_telnet;
+    bool m_open = false;
+    bool m_opening = false;
+};
+
+} // namespace zc
