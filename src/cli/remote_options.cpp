@@ -36,15 +36,17 @@ QString remoteProblem(const std::vector<std::string> &ports, const RemoteArgs &a
         if (!address.remote()) return QStringLiteral("the port %1: %2").arg(given, error);
         anyTls = anyTls || address.tls;
         if (address.plaintextAcrossNetwork() && !a.plaintext)
-            return QStringLiteral("%1 is a plain connection to another machine: the unit's password would cross "
-                                  "the network readable by anyone on the way. Use %2 (TLS) or an ssh tunnel, or "
-                                  "give --plaintext to allow it")
+            return QStringLiteral(
+                       "%1 is a plain connection to another machine: the unit's password would cross "
+                       "the network readable by anyone on the way. Use %2 (TLS) or an ssh tunnel, or "
+                       "give --plaintext to allow it")
                 .arg(given, given.left(given.indexOf(QLatin1String("://"))) + QStringLiteral("+tls://") +
                                 given.mid(given.indexOf(QLatin1String("://")) + 3));
     }
     const TlsFiles f = a.files();
     if ((!f.ca.isEmpty() || !f.cert.isEmpty() || !f.key.isEmpty()) && !anyTls)
-        return QStringLiteral("--tls-ca, --tls-cert and --tls-key are for socket+tls:// and rfc2217+tls:// ports");
+        return QStringLiteral(
+            "--tls-ca, --tls-cert and --tls-key are for socket+tls:// and rfc2217+tls:// ports");
     if (f.cert.isEmpty() != f.key.isEmpty()) return QStringLiteral("give --tls-cert and --tls-key together");
     for (const QString &file : {f.ca, f.cert, f.key})
         if (!file.isEmpty() && !QFileInfo(file).isReadable())

@@ -74,7 +74,8 @@ void NetPort::configureTls(const TlsFiles &tls)
         fail(tr("This computer offers Qt no TLS library (OpenSSL 3 is needed for %1).").arg(m_address.given));
     QSslConfiguration conf = QSslConfiguration::defaultConfiguration();
     if (!tls.ca.isEmpty()) {
-        if (!QFileInfo(tls.ca).isReadable()) fail(tr("The certificate authority file %1 cannot be read.").arg(tls.ca));
+        if (!QFileInfo(tls.ca).isReadable())
+            fail(tr("The certificate authority file %1 cannot be read.").arg(tls.ca));
         const QList<QSslCertificate> cas = QSslCertificate::fromPath(tls.ca, QSsl::Pem);
         if (cas.isEmpty()) fail(tr("%1 holds no certificate (PEM).").arg(tls.ca));
         // Only this authority: the server must be the site's, not any the system trusts.
@@ -164,9 +165,10 @@ void NetPort::open(const PortAddress &address, const TlsFiles &tls)
         case QAbstractSocket::HostNotFoundError:
             fail(tr("The host %1 is not known. Check its name.").arg(address.host));
         case QAbstractSocket::SocketTimeoutError:
-            fail(tr("%1 did not answer within %2 seconds. Check the address and that the host can be reached.")
-                     .arg(at)
-                     .arg(kConnectMs / 1000));
+            fail(
+                tr("%1 did not answer within %2 seconds. Check the address and that the host can be reached.")
+                    .arg(at)
+                    .arg(kConnectMs / 1000));
         default:
             fail(tr("%1: %2").arg(at, text));
         }
@@ -209,7 +211,8 @@ void NetPort::open(const PortAddress &address, const TlsFiles &tls)
     early += takeData();
     const bool closed = m_socket.state() != QAbstractSocket::ConnectedState;
     if (const qsizetype at2 = early.indexOf(kDeviceFailure); at2 >= 0) {
-        const QString detail = QString::fromUtf8(early.mid(at2 + kDeviceFailure.size())).remove(u':').trimmed();
+        const QString detail =
+            QString::fromUtf8(early.mid(at2 + kDeviceFailure.size())).remove(u':').trimmed();
         m_socket.abort();
         fail(tr("The serial server at %1 cannot open its serial device (%2).").arg(at, detail));
     }

@@ -13,9 +13,9 @@ struct PortAddress
     enum class Kind { Serial, Socket, Rfc2217 };
     Kind kind = Kind::Serial;
     bool tls = false;
-    QString host;      // without brackets for an IPv6 address
-    quint16 port = 0;  // the TCP port
-    QString given;     // the port as written
+    QString host;     // without brackets for an IPv6 address
+    quint16 port = 0; // the TCP port
+    QString given;    // the port as written
 
     bool remote() const { return kind != Kind::Serial; }
     // The host is this machine (localhost, 127.0.0.0/8, ::1): nothing crosses a network.

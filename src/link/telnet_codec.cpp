@@ -52,7 +52,7 @@ QByteArray TelnetCodec::lineSettings(std::uint32_t baud)
     const char rate[4] = {char(baud >> 24), char(baud >> 16), char(baud >> 8), char(baud)};
     subnegotiation(out, SET_BAUDRATE, QByteArray(rate, 4));
     subnegotiation(out, SET_DATASIZE, QByteArray(1, char(8)));
-    subnegotiation(out, SET_PARITY, QByteArray(1, char(1)));  // none
+    subnegotiation(out, SET_PARITY, QByteArray(1, char(1)));   // none
     subnegotiation(out, SET_STOPSIZE, QByteArray(1, char(1))); // one stop bit
     subnegotiation(out, SET_CONTROL, QByteArray(1, char(1)));  // no flow control
     return out;

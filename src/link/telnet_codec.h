@@ -29,7 +29,13 @@ public:
         COM_PORT_OPTION = 44,
     };
     // COM-PORT-OPTION subnegotiation commands (client to server).
-    enum : std::uint8_t { SET_BAUDRATE = 1, SET_DATASIZE = 2, SET_PARITY = 3, SET_STOPSIZE = 4, SET_CONTROL = 5 };
+    enum : std::uint8_t {
+        SET_BAUDRATE = 1,
+        SET_DATASIZE = 2,
+        SET_PARITY = 3,
+        SET_STOPSIZE = 4,
+        SET_CONTROL = 5
+    };
 
     // What the client sends as soon as the connection stands.
     QByteArray opening();
@@ -48,8 +54,8 @@ private:
     enum class State { Data, Iac, Verb, Sub, SubIac };
     State m_state = State::Data;
     std::uint8_t m_verb = 0;
-    std::bitset<256> m_willSent, m_doSent;     // what we asked for or agreed to
-    std::bitset<256> m_wontSent, m_dontSent;   // what we refused
+    std::bitset<256> m_willSent, m_doSent;   // what we asked for or agreed to
+    std::bitset<256> m_wontSent, m_dontSent; // what we refused
     bool m_settingsSent = false;
 };
 

@@ -86,8 +86,12 @@ private slots:
         // Agreement to what the opening asked for needs no answer; the COM-port option brings
         // the line settings: 115200 baud, 8 bits, no parity, one stop bit, no flow control.
         row("server agrees to binary", "fffd00fffb00", "", "");
-        row("server agrees to the COM-port option", "fffd2c",  "",
-            "fffa2c010001c200fff0" "fffa2c0208fff0" "fffa2c0301fff0" "fffa2c0401fff0" "fffa2c0501fff0");
+        row("server agrees to the COM-port option", "fffd2c", "",
+            "fffa2c010001c200fff0"
+            "fffa2c0208fff0"
+            "fffa2c0301fff0"
+            "fffa2c0401fff0"
+            "fffa2c0501fff0");
         row("settings go once", "fffd2cfffd2c", "",
             "fffa2c010001c200fff0fffa2c0208fff0fffa2c0301fff0fffa2c0401fff0fffa2c0501fff0");
         row("echo is refused once", "fffb01fffb01", "", "fffe01");
