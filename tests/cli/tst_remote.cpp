@@ -1,6 +1,7 @@
 // Units behind a real ser2net on loopback, reached by zarvento-cli through socket://,
 // rfc2217:// and both over TLS: what arrives is checked in the simulated unit's memory.
 #include "cli_rig.h"
+#include "common/delay_proxy.h"
 #include "common/ser2net_rig.h"
 
 #include <QJsonArray>
@@ -146,6 +147,23 @@ private slots:
         QCOMPARE(cli.exitCode(), 4);
         QVERIFY2(err.contains("went away (its port closed) while saving number list page"), err.constData());
         QVERIFY2(err.contains("pages 1–") || err.contains("page 1"), err.constData());
+    }
+
+    // Behind a network, each reply may take the login's round trip longer than the reply
+    // time allows on a cable: a page answered 1.2 s after its request, through a link with a
+    // 0.6 s round trip, still counts with a 1 s reply time.
+    void deadlineGrowsByRoundTrip()
+    {
+        devsim::Options late = preset(devsim::Preset::Demo);
+        late.lateReply = 2; // the first settings page, after the login
+        late.lateMs = 600;
+        Units units({late});
+        Ser2net gate(units.port(0));
+        DelayProxy far(gate.port(Ser2net::Raw), 300);
+        const CliRun r = runCli({"settings", "read", "--timeout-ms", "1000", "--port",
+                                 QStringLiteral("socket://127.0.0.1:%1").arg(far.port())});
+        QVERIFY2(r.code == 0, r.err.constData());
+        QVERIFY(r.ms > 600 + 1200);
     }
 
     // Several units behind their own servers at once, with their own passwords: the
