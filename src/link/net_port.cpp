@@ -7,6 +7,7 @@
 #include <QFileInfo>
 #include <QSslConfiguration>
 #include <QSslKey>
+#include <QThread>
 
 #include <sys/ioctl.h>
 
@@ -134,17 +135,31 @@ void NetPort::open(const PortAddress &address, const TlsFiles &tls)
 {
     close();
     m_address = address;
-    m_telnet = TelnetCodec();
     m_opening = true;
     struct Opening
     {
         bool &flag;
         ~Opening() { flag = false; }
     } opening{m_opening};
-    const QString at = where(address);
-
     QElapsedTimer clock;
     clock.start();
+    // A server lets its device go a moment after its last client left: a program that
+    // closed the port and opens it again at once (a script's next command) would be told
+    // that the port is in use. Asking again for a second tells that from a real holder.
+    while (!connectOnce(address, tls, clock)) {
+        if (clock.elapsed() > kInUseRetryMs)
+            fail(tr("%1 is in use by another program. Close that program and try again.").arg(address.given));
+        QThread::msleep(100);
+    }
+    m_open = true;
+}
+
+bool NetPort::connectOnce(const PortAddress &address, const TlsFiles &tls, const QElapsedTimer &clock)
+{
+    m_telnet = TelnetCodec();
+    const QString at = where(address);
+    QElapsedTimer attempt;
+    attempt.start();
     const auto left = [&clock] { return int(qMax<qint64>(1, kConnectMs - clock.elapsed())); };
     m_socket.setSocketOption(QAbstractSocket::LowDelayOption, 1);
     if (address.tls) {
@@ -173,7 +188,7 @@ void NetPort::open(const PortAddress &address, const TlsFiles &tls)
             fail(tr("%1: %2").arg(at, text));
         }
     }
-    const qint64 connectMs = clock.elapsed();
+    const qint64 connectMs = attempt.elapsed();
     // Each request is one small frame: it must leave at once, not wait for the last one's
     // acknowledgement (Nagle), or every page costs a delayed-acknowledgement time.
     m_socket.setSocketOption(QAbstractSocket::LowDelayOption, 1);
@@ -218,11 +233,11 @@ void NetPort::open(const PortAddress &address, const TlsFiles &tls)
     }
     if (early.contains(kInUse) || closed) {
         m_socket.abort();
-        fail(tr("%1 is in use by another program. Close that program and try again.").arg(address.given));
+        return false;
     }
     // Anything that came before the first request is not a reply to it (as on a serial
     // port, whose input is cleared on opening).
-    m_open = true;
+    return true;
 }
 
 void NetPort::close()

@@ -9,6 +9,7 @@
 #include "link/telnet_codec.h"
 
 #include <QByteArray>
+#include <QElapsedTimer>
 #include <QObject>
 #include <QSslSocket>
 
@@ -20,6 +21,8 @@ class NetPort : public QObject
 public:
     // The bound on reaching the server, and on its handshake, in all.
     static constexpr int kConnectMs = 5000;
+    // How long a port the server says is in use is asked for again.
+    static constexpr int kInUseRetryMs = 1000;
 
     explicit NetPort(QObject *parent = nullptr);
     ~NetPort() override;
@@ -41,6 +44,9 @@ signals:
     void lost(const QString &why);
 
 private:
+    // One connection: true when it stands, false when the server will not serve it now
+    // (in use); throws ECommsError on anything else. clock runs from the open's start.
+    bool connectOnce(const PortAddress &address, const TlsFiles &tls, const QElapsedTimer &clock);
     void onReadyRead();
     void onGone();
     QByteArray takeData();

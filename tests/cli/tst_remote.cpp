@@ -3,6 +3,7 @@
 #include "cli_rig.h"
 #include "common/delay_proxy.h"
 #include "common/ser2net_rig.h"
+#include "link/comm.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -123,6 +124,26 @@ private slots:
         r = runCli({"identify", "--port", "socket://gate-7"});
         QCOMPARE(r.code, 2);
         QVERIFY2(r.err.contains("has no port number"), r.err.constData());
+    }
+
+    // A port closed and opened again at once is not taken for one in use, though ser2net
+    // lets its device go a moment after the client left.
+    void reopenAtOnce()
+    {
+        Units units({preset(devsim::Preset::Demo)});
+        Ser2net gate(units.port(0));
+        TComm port;
+        port.SetCommName(gate.address(Ser2net::Telnet));
+        for (int i = 0; i < 3; ++i) {
+            try {
+                port.OpenPort();
+            } catch (const ECommsError &e) {
+                QFAIL(qPrintable(e.reason()));
+            }
+            QVERIFY(port.PortRemote());
+            port.ClosePort();
+            QVERIFY(!port.PortOpen());
+        }
     }
 
     // A connection lost in the middle of a save is a lost port: the job says what the unit

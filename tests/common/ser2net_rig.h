@@ -11,7 +11,6 @@
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QTemporaryDir>
-#include <QTest>
 #include <QThread>
 
 #include <csignal>
@@ -69,15 +68,29 @@ class Ser2net
 {
 public:
     enum Layer { Raw, Telnet, TlsRaw, TlsTelnet };
+    struct Accepter
+    {
+        QString device;
+        Layer layer = Raw;
+    };
 
-    // One accepter per layer, each on its own free port, all in front of device.
+    // One accepter per layer, each on its own free port, all in front of device: port(layer).
     explicit Ser2net(const QString &device, const SiteCertificates *tls = nullptr)
+        : Ser2net(
+              tls ? QList<Accepter>{{device, Raw}, {device, Telnet}, {device, TlsRaw}, {device, TlsTelnet}}
+                  : QList<Accepter>{{device, Raw}, {device, Telnet}},
+              tls)
+    {
+    }
+    // The accepters given, each on its own free port: port(index).
+    explicit Ser2net(const QList<Accepter> &accepters, const SiteCertificates *tls = nullptr)
+        : m_accepters(accepters)
     {
         QString yaml;
-        for (int layer = Raw; layer <= TlsTelnet; ++layer) {
-            if (layer >= TlsRaw && !tls) break;
-            m_ports[layer] = freeLoopbackPort();
-            QString accepter = QStringLiteral("tcp(nodelay),127.0.0.1,%1").arg(m_ports[layer]);
+        for (int i = 0; i < accepters.size(); ++i) {
+            const Layer layer = accepters[i].layer;
+            m_ports.append(freeLoopbackPort());
+            QString accepter = QStringLiteral("tcp(nodelay),127.0.0.1,%1").arg(m_ports[i]);
             if (layer >= TlsRaw)
                 accepter =
                     QStringLiteral("ssl(key=%1,cert=%2),").arg(tls->serverKey, tls->serverCert) + accepter;
@@ -89,8 +102,8 @@ public:
                                    "  options:\n"
                                    "    chardelay: false\n"
                                    "    max-connections: 1\n")
-                        .arg(layer)
-                        .arg(accepter, device);
+                        .arg(i)
+                        .arg(accepter, accepters[i].device);
         }
         QFile f(m_dir.filePath(QStringLiteral("ser2net.yaml")));
         if (!f.open(QIODevice::WriteOnly)) qFatal("ser2net.yaml");
@@ -105,7 +118,7 @@ public:
         // Listening once a connection is accepted; closed at once, it costs ser2net nothing.
         for (int tries = 0; tries < 200; ++tries) {
             QTcpSocket probe;
-            probe.connectToHost(QHostAddress::LocalHost, m_ports[Raw]);
+            probe.connectToHost(QHostAddress::LocalHost, m_ports.last());
             if (probe.waitForConnected(100)) {
                 probe.abort();
                 QThread::msleep(50); // ser2net lets the device go
@@ -122,19 +135,20 @@ public:
         m_process.kill();
         m_process.waitForFinished(5000);
     }
-    quint16 port(Layer layer) const { return m_ports[layer]; }
-    QString address(Layer layer, const char *host = "127.0.0.1") const
+    quint16 port(int index) const { return m_ports[index]; }
+    QString address(int index, const char *host = "127.0.0.1") const
     {
         static const char *schemes[] = {"socket", "rfc2217", "socket+tls", "rfc2217+tls"};
         return QStringLiteral("%1://%2:%3")
-            .arg(QLatin1String(schemes[layer]), QLatin1String(host))
-            .arg(m_ports[layer]);
+            .arg(QLatin1String(schemes[m_accepters[index].layer]), QLatin1String(host))
+            .arg(m_ports[index]);
     }
 
 private:
+    QList<Accepter> m_accepters;
     QTemporaryDir m_dir;
     QProcess m_process;
-    quint16 m_ports[4] = {};
+    QList<quint16> m_ports;
 };
 
 } // namespace zc::test
