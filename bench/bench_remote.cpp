@@ -181,10 +181,16 @@ void benchRemote()
             for (int u = 0; u < 4; ++u)
                 all << gates.back()->address(u);
         }
+        QStringList ptys;
+        for (const auto &sim : sims)
+            ptys << sim->ptyPath();
         const double one = provisionSeconds({all.front()});
         const double sixteen = provisionSeconds(all);
+        // The same sixteen on their pseudo-terminals: what this machine allows without a network.
+        const double sixteenPty = provisionSeconds(ptys);
         print("remote.provision_16x4.one_unit", one, "s");
         print("remote.provision_16x4.sixteen_units", sixteen, "s");
         print("remote.provision_16x4.ratio", one > 0 ? sixteen / one : 0, "x (target <= 1.1)");
+        print("remote.provision_16_pty.sixteen_units", sixteenPty, "s");
     }
 }

@@ -210,8 +210,10 @@ bool NetPort::connectOnce(const PortAddress &address, const TlsFiles &tls, const
     }
 
     // A server that will not serve this client (ser2net while another client holds the
-    // device) says so at once and closes: listen a few round trips for that.
-    const int window = int(qBound(qint64(100), 3 * connectMs + 100, qint64(1500)));
+    // device) says so at once and closes: listen for a round trip and a little more for
+    // that. Every open of a fleet's units waits this long in turn, so it stays short; a
+    // refusal that comes later still ends the port as in use (onGone).
+    const int window = int(qBound(qint64(25), 2 * connectMs + 25, qint64(1000)));
     QElapsedTimer listen;
     listen.start();
     QByteArray early;
@@ -237,6 +239,7 @@ bool NetPort::connectOnce(const PortAddress &address, const TlsFiles &tls, const
     }
     // Anything that came before the first request is not a reply to it (as on a serial
     // port, whose input is cleared on opening).
+    m_head.clear();
     return true;
 }
 
@@ -287,6 +290,7 @@ void NetPort::onReadyRead()
 {
     if (!m_open || m_opening) return;
     const QByteArray data = takeData();
+    if (m_head.size() < kInUse.size() + 2) m_head += data.left(kInUse.size() + 2 - m_head.size());
     if (!data.isEmpty()) emit received(data);
 }
 
@@ -298,7 +302,8 @@ void NetPort::onGone()
     if (!last.isEmpty()) emit received(last);
     if (!m_open) return;
     m_open = false;
-    const QString why = m_socket.errorString();
+    const QString why = m_head.contains(kInUse) ? tr("the serial server says it is in use by another program")
+                                                : m_socket.errorString();
     m_socket.abort();
     emit lost(why);
 }

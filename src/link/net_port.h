@@ -56,6 +56,7 @@ private:
     QSslSocket m_socket;
     PortAddress m_address;
     TelnetCodec m_telnet;
+    QByteArray m_head; // the first bytes received after opening (a late refusal is told by them)
     bool m_open = false;
     bool m_opening = false;
 };
