@@ -153,7 +153,7 @@ void TComm::failOpen(const QString &message, const QString &reason)
 void TComm::OpenPort()
 {
     m_openError.clear();
-    if (PortAddress::looksRemote(m_name)) return openRemote();
+    if (PortAddress::looksRemote(m_name) || PortRemote()) return openRemote();
     if (m_port.isOpen()) {
         m_openError = kAlreadyOpen;
         return;
@@ -350,7 +350,7 @@ bool TComm::PortRemote() const
 
 void TComm::openRemote()
 {
-    if (PortRemote()) {
+    if (PortOpen()) {
         m_openError = kAlreadyOpen;
         return;
     }

@@ -112,8 +112,13 @@ private slots:
             QVERIFY2(r.err.contains("is in use by another program"), r.err.constData());
         }
         holder.abort();
+        // The gate host's unit is unplugged: ser2net cannot open its device.
+        Ser2net unplugged({{path("no-such-unit"), Ser2net::Raw}});
+        CliRun r = runCli({"identify", "--port", unplugged.address(0)});
+        QCOMPARE(r.code, 3);
+        QVERIFY2(r.err.contains("cannot open its serial device"), r.err.constData());
         const QString nobody = QStringLiteral("socket://127.0.0.1:%1").arg(freeLoopbackPort());
-        CliRun r = runCli({"identify", "--port", nobody});
+        r = runCli({"identify", "--port", nobody});
         QCOMPARE(r.code, 3);
         QVERIFY(r.ms < 5000);
         QVERIFY2(r.err.contains("Nothing listens at 127.0.0.1:"), r.err.constData());
