@@ -9,9 +9,8 @@
 // naming its port and the page concerned.
 #pragma once
 
-#include "link/port_address.h"
-
 #include "link/address_map.h"
+#include "link/port_address.h"
 
 #include <QList>
 #include <QObject>
