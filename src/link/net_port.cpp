@@ -147,6 +147,11 @@ void NetPort::open(const PortAddress &address, const TlsFiles &tls)
     // closed the port and opens it again at once (a script's next command) would be told
     // that the port is in use. Asking again for a second tells that from a real holder.
     while (!connectOnce(address, tls, clock)) {
+        if (clock.elapsed() > kInUseRetryMs && m_closedSilently)
+            fail(
+                tr("%1 closed the connection at once: it is in use by another program, or the server did not "
+                   "accept this computer's client certificate.")
+                    .arg(address.given));
         if (clock.elapsed() > kInUseRetryMs)
             fail(tr("%1 is in use by another program. Close that program and try again.").arg(address.given));
         QThread::msleep(100);
@@ -234,6 +239,9 @@ bool NetPort::connectOnce(const PortAddress &address, const TlsFiles &tls, const
         fail(tr("The serial server at %1 cannot open its serial device (%2).").arg(at, detail));
     }
     if (early.contains(kInUse) || closed) {
+        // Closed at once without a word after a TLS handshake: the server may as well have
+        // refused the client certificate (TLS 1.3 checks it after the handshake ends).
+        m_closedSilently = address.tls && !early.contains(kInUse);
         m_socket.abort();
         return false;
     }

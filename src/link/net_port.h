@@ -59,6 +59,7 @@ private:
     QByteArray m_head; // the first bytes received after opening (a late refusal is told by them)
     bool m_open = false;
     bool m_opening = false;
+    bool m_closedSilently = false; // the last refused try: closed after a TLS handshake, without a word
 };
 
 } // namespace zc
