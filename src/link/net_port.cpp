@@ -17,8 +17,9 @@ namespace {
 
 const QString kOpenFailed = QStringLiteral("Error opening serial port");
 
-// What ser2net says to a client it will not serve, before it closes the connection.
-const QByteArray kInUse = QByteArrayLiteral("Port already in use");
+// What ser2net says to a client it will not serve, before it closes the connection ("Port
+// already in use", "Port's device already in use" when another accepter holds the device).
+const QByteArray kInUse = QByteArrayLiteral("already in use");
 const QByteArray kDeviceFailure = QByteArrayLiteral("Device open failure");
 
 [[noreturn]] void fail(const QString &reason)
@@ -298,7 +299,7 @@ void NetPort::onReadyRead()
 {
     if (!m_open || m_opening) return;
     const QByteArray data = takeData();
-    if (m_head.size() < kInUse.size() + 2) m_head += data.left(kInUse.size() + 2 - m_head.size());
+    if (m_head.size() < 64) m_head += data.left(64 - m_head.size());
     if (!data.isEmpty()) emit received(data);
 }
 
