@@ -260,13 +260,15 @@ void addWritten(UnitJob &job, Area area)
 }
 
 // Loads an area's file into its table through the checks Save makes: "" or the message.
-QString loadInto(Area area, const InputFile &in, SettingsModel &settings, NumbersModel &numbers, bool quiet)
+QString loadInto(Area area, const InputFile &in, SettingsModel &settings, NumbersModel &numbers, bool quiet,
+                 bool acceptNumberCells = true)
 {
     if (!in.error().isEmpty()) return in.error();
-    if (area == Area::Settings) return in.named(loadSettings(in.path(), settings));
+    const LoadOptions options{in.format(), acceptNumberCells};
+    if (area == Area::Settings) return in.named(loadSettings(in.path(), settings, options));
     // A warning does not stop the run: it goes to stderr, naming the file.
     QString warning;
-    const QString error = in.named(loadNumbers(in.path(), numbers, &warning));
+    const QString error = in.named(loadNumbers(in.path(), numbers, &warning, options));
     if (error.isEmpty() && !warning.isEmpty() && !quiet)
         errLine(QStringLiteral("zarvento-cli: ") + in.named(in.path()) + QStringLiteral(": ") + warning);
     return error;
@@ -371,7 +373,7 @@ struct Commands
                  "zarvento-cli"};
     DeviceArgs dev;
     std::string file, output, profile, numbersFile, report, format, folder;
-    bool json = false, verify = false, yes = false, dryRun = false;
+    bool json = false, verify = false, yes = false, dryRun = false, acceptNumberCells = false;
 
     CLI::App *ports, *identify, *settingsRead, *settingsWrite, *settingsDiff, *numbersRead, *numbersWrite,
         *numbersDiff, *historyRead, *historyDelete, *provision, *backup, *restore;
@@ -510,7 +512,7 @@ struct Commands
         if (verify) addVerify(job, area);
     }
 
-    void addFormatOption(CLI::App *cmd, const char *help = "The type of standard input's file (FILE -)",
+    void addFormatOption(CLI::App *cmd, const char *help = "The input file's type (needed for FILE -)",
                          const std::vector<std::string> &types = {"json", "csv", "xlsx", "ods", "xls"})
     {
         std::string names;
@@ -522,6 +524,10 @@ struct Commands
     {
         addFormatOption(cmd);
         cmd->add_flag("--dry-run", dryRun, "Show what writing would change on each unit, and write nothing");
+        if (cmd != numbersWrite)
+            cmd->add_flag(
+                "--accept-number-cells", acceptNumberCells,
+                "Write a profile whose password or SIM number is a number cell (a leading 0 may be lost)");
     }
     void addUnitWriteOptions(CLI::App *cmd)
     {
@@ -691,7 +697,8 @@ Exit Commands::runWrite(Area area)
 {
     UnitJob job(jobOptions(dev.ports.front()));
     const InputFile in(q(file), q(format));
-    if (const QString e = loadInto(area, in, job.settings(), job.numbers(), dev.quiet); !e.isEmpty())
+    if (const QString e = loadInto(area, in, job.settings(), job.numbers(), dev.quiet, acceptNumberCells);
+        !e.isEmpty())
         return usageError(e);
     if (area == Area::Numbers && !yes && !dryRun && !holdsNumbers(job.numbers()))
         return usageError(emptyListRefusal(q(file)));
@@ -759,7 +766,8 @@ Exit Commands::runUnits(const QString &command, const QString &profilePath, cons
     NumbersModel n;
     {
         if (!profilePath.isEmpty())
-            if (const QString e = loadInto(Area::Settings, profileIn, s, n, dev.quiet); !e.isEmpty())
+            if (const QString e = loadInto(Area::Settings, profileIn, s, n, dev.quiet, acceptNumberCells);
+                !e.isEmpty())
                 return usageError(e);
         if (!numbersPath.isEmpty()) {
             if (const QString e = loadInto(Area::Numbers, numbersIn, s, n, dev.quiet); !e.isEmpty())

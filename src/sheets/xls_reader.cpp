@@ -92,6 +92,9 @@ QString read(const QString &path, const QByteArray &bytes, SheetFiller &out)
         if (kind == CellKind::Formula && !sheet.cells().count(pos) &&
             !out.add(pos.first, pos.second, {}, kind))
             return out.error();
+    // The library leaves formula cells out: their stored results come from the records.
+    for (const XlsLayout::FormulaCell &f : layout.formulas)
+        if (!out.spend(f.text.size()) || !out.add(f.row, f.column, f.text, f.kind)) return out.error();
     return {};
 }
 

@@ -1,6 +1,7 @@
 // zarvento-cli against simulated units: every command's success path and exit code,
 // provisioning several units at once, verification after a write, bad input files and
 // units that fail.
+#include "../sheets/biff_book.h"
 #include "cli_rig.h"
 #include "common/frames.h"
 #include "common/wait.h"
@@ -87,7 +88,33 @@ private slots:
         lines = list.split('\n');
         lines[1] = fields.join(',');
         write(path("n-rev.csv"), lines.join('\n'));
-        write(path("n-half.csv"), list.split('\n').mid(0, 500).join('\n'));
+        write(path("n-1001.csv"), list + "1001,555,,,,,yes,no,,\r\n");
+        // Files a technician has: the window's Export .CSV file (no suffix), the list workbook
+        // saved as CSV by a spreadsheet program (a header row, eight fields, LF), a CSV named
+        // .xlsx (read with --format csv).
+        write(path("telinf_CSV2026-12-06_10-15-30"), list);
+        QByteArray office =
+            "Serial,Authorized number,Start Date,Start Time ,End Date,End Time,Always(V),Delete(V)\n";
+        for (const QByteArray &line : list.split('\n').mid(0, 1000))
+            office += line.chopped(3) + '\n'; // without ",,\r"
+        write(path("n-office.csv"), office);
+        write(path("csv-named.xlsx"), list);
+        // A profile workbook whose password is a number cell (123, typed as 0123 perhaps).
+        QByteArray records = BiffBook::label(1, 1, 0);
+        QStringList texts{"Items"};
+        for (const QJsonValue &v : QJsonDocument::fromJson(settings).object().value("items").toArray()) {
+            const int row = v["item"].toInt() + 1;
+            for (int c = 1; c <= 3; ++c) {
+                const QString text = v[c == 1 ? "name" : c == 2 ? "content" : "description"].toString();
+                if (row == 2 && c == 2) {
+                    records += BiffBook::number(row, c, 123);
+                } else if (!text.isEmpty()) {
+                    records += BiffBook::label(row, c, int(texts.size()));
+                    texts << text;
+                }
+            }
+        }
+        write(path("pw-number.xls"), BiffBook::book(records, texts));
         write(path("n-none.json"), "{\"rows\": []}");
         QVERIFY(::mkfifo(QFile::encodeName(path("fifo.csv")).constData(), 0600) == 0);
         QVERIFY(QFile::link(path("loop-a.csv"), path("loop-b.csv")) &&
@@ -118,6 +145,14 @@ private slots:
             {"numbers", "write", "{dir}/n.xlsx", "--port", "{port}", "--verify"}, 0);
         row("numbers write csv", factory, {"numbers", "write", "{dir}/n.csv", "--port", "{port}", "--verify"},
             0);
+        row("numbers write the window's CSV export", factory,
+            {"numbers", "write", "{dir}/telinf_CSV2026-12-06_10-15-30", "--port", "{port}", "--verify"}, 0);
+        row("numbers write a spreadsheet's CSV", factory,
+            {"numbers", "write", "{dir}/n-office.csv", "--port", "{port}", "--verify"}, 0);
+        row("numbers write --format csv", factory,
+            {"numbers", "write", "{dir}/csv-named.xlsx", "--format", "csv", "--port", "{port}"}, 0);
+        row("settings write a number-cell password", factory,
+            {"settings", "write", "{dir}/pw-number.xls", "--accept-number-cells", "--port", "{port}"}, 0);
         row("numbers write json", factory,
             {"numbers", "write", "{dir}/n.json", "--port", "{port}", "--verify"}, 0);
         row("numbers diff same", demo, {"numbers", "diff", "{dir}/n.xlsx", "--port", "{port}"}, 0, "");
@@ -148,6 +183,9 @@ private slots:
                 QVERIFY2(r.out.contains(output.toUtf8()), r.out.constData());
         }
         if (code == 0) QCOMPARE(r.err, QByteArray());
+        // The number cell is written as the unit keeps a password: its digits, then 0.
+        if (args.contains("--accept-number-cells"))
+            QCOMPARE(units.area(0, Area::Settings).left(4), QByteArray("123\0", 4));
         // What the commands leave behind: the history is gone, the backup is restorable.
         if (args.contains("delete") && code == 0)
             QCOMPARE(units.area(0, Area::History), QByteArray(areaBytes(Area::History), char(0xFF)));
@@ -352,9 +390,16 @@ private slots:
         QTest::newRow("window ends before it starts") << "--numbers"
                                                       << "n-rev.csv"
                                                       << "Row 2: the window ends";
-        QTest::newRow("half a list file") << "--numbers"
-                                          << "n-half.csv"
-                                          << "the file ends after line 500";
+        QTest::newRow("a list file past row 1000")
+            << "--numbers"
+            << "n-1001.csv"
+            << "line 1002 holds row 1001, past the list's last row 1000";
+        QTest::newRow("a profile for a list") << "--numbers"
+                                              << "s.xlsx"
+                                              << "cell A1 of a list workbook must hold \"Serial\"";
+        QTest::newRow("a number-cell password") << "--profile"
+                                                << "pw-number.xls"
+                                                << "1.Password as a number, not as text";
         QTest::newRow("a list with no numbers") << "--numbers"
                                                 << "n-none.json"
                                                 << "holds no numbers";
