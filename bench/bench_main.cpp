@@ -419,9 +419,11 @@ void benchHistoryFilterAndChart()
 
 void benchProvision();                                // bench_provision.cpp
 void benchWindow(int runs, const QString &only = {}); // bench_window.cpp
+void benchRemote();                                   // bench_remote.cpp
 
-// zarvento-bench [window [RUNS [NAME]]]: every figure, or only the window's (RUNS alternating
-// runs each, only the operations whose name contains NAME).
+// zarvento-bench [window [RUNS [NAME]] | remote]: every figure, or only the window's (RUNS
+// alternating runs each, only the operations whose name contains NAME), or only the network
+// ports' (through ser2net).
 int main(int argc, char **argv)
 {
     // The window runs on the offscreen platform unless told otherwise.
@@ -432,6 +434,10 @@ int main(int argc, char **argv)
                     argc > 3 ? QString::fromLocal8Bit(argv[3]) : QString());
         return 0;
     }
+    if (argc > 1 && qstrcmp(argv[1], "remote") == 0) {
+        benchRemote();
+        return 0;
+    }
     benchRead125();
     benchSettings();
     benchNumbers();
@@ -440,6 +446,7 @@ int main(int argc, char **argv)
     benchNumberListPage();
     benchProvision();
     benchHistoryFilterAndChart();
+    benchRemote();
     benchWindow(5);
     return 0;
 }

@@ -301,6 +301,8 @@ void TForm1::btn8Click()
         showPortOpen(false);
         return;
     }
+    if (!m_topBar->mayOpen(*m_reporter)) return;
+    m_session->comm().SetTlsFiles(m_topBar->tlsFiles());
     try {
         m_session->open(m_topBar->chosenPortPath());
     } catch (const ECommsError &e) {
