@@ -420,9 +420,11 @@ void benchHistoryFilterAndChart()
 void benchProvision();                                // bench_provision.cpp
 void benchArchive();                                  // bench_archive.cpp
 void benchWindow(int runs, const QString &only = {}); // bench_window.cpp
+void benchRemote();                                   // bench_remote.cpp
 
-// zarvento-bench [window [RUNS [NAME]]]: every figure, or only the window's (RUNS alternating
-// runs each, only the operations whose name contains NAME).
+// zarvento-bench [window [RUNS [NAME]] | remote | archive]: every figure, or only the window's (RUNS
+// alternating runs each, only the operations whose name contains NAME), or only the network
+// ports' (through ser2net), or only the history archive's.
 int main(int argc, char **argv)
 {
     // The window runs on the offscreen platform unless told otherwise.
@@ -437,6 +439,10 @@ int main(int argc, char **argv)
         benchArchive();
         return 0;
     }
+    if (argc > 1 && qstrcmp(argv[1], "remote") == 0) {
+        benchRemote();
+        return 0;
+    }
     benchRead125();
     benchSettings();
     benchNumbers();
@@ -446,6 +452,7 @@ int main(int argc, char **argv)
     benchProvision();
     benchHistoryFilterAndChart();
     benchArchive();
+    benchRemote();
     benchWindow(5);
     return 0;
 }
