@@ -47,17 +47,45 @@ QString duplicateQuestion(const NumbersModel &model)
            lines.join(u'\n') + QStringLiteral("\nSave the list anyway?");
 }
 
+namespace {
+
+std::optional<QDateTime> moment(const NumberRow &row, int dateColumn, int timeColumn)
+{
+    if (!hasWindow(row)) return std::nullopt;
+    const auto date = NumberCheck::dateOf(row[dateColumn]);
+    const auto t = NumbersCodec::readTime(row[timeColumn]);
+    // Only a window the unit can keep has a start and an end to compare.
+    if (!date || !t || t->hour > 23 || t->minute > 59) return std::nullopt;
+    return QDateTime(*date, QTime(t->hour, t->minute));
+}
+
+} // namespace
+
+std::optional<QDateTime> windowStart(const NumberRow &row)
+{
+    return moment(row, NumberColumn::StartDate, NumberColumn::StartTime);
+}
+
+std::optional<QDateTime> windowEnd(const NumberRow &row)
+{
+    return moment(row, NumberColumn::EndDate, NumberColumn::EndTime);
+}
+
 bool windowEnded(const NumberRow &row, const QDateTime &now)
 {
-    if (!hasWindow(row)) return false;
-    const auto date = NumberCheck::dateOf(row[NumberColumn::EndDate]);
-    const auto t = NumbersCodec::readTime(row[NumberColumn::EndTime]);
-    // Only a window the unit can keep has an end to compare.
-    if (!date || !t || t->hour > 23 || t->minute > 59) return false;
-    const QDate today = now.date();
-    if (*date != today) return *date < today;
+    // The unit keeps minutes: a window ending this minute has not ended yet.
+    const auto end = windowEnd(row);
     const QTime clock = now.time();
-    return std::pair(t->hour, t->minute) < std::pair(clock.hour(), clock.minute());
+    return end && *end < QDateTime(now.date(), QTime(clock.hour(), clock.minute()));
+}
+
+QString subscriberKey(const QString &number, const QString &countryCode)
+{
+    if (number.startsWith(QLatin1String("00"))) return u'+' + number.mid(2);
+    QString cc = countryCode;
+    if (cc.startsWith(u'+')) cc.remove(0, 1);
+    if (!cc.isEmpty() && number.startsWith(u'0')) return u'+' + cc + number.mid(1);
+    return number;
 }
 
 } // namespace zc::NumberSaveChecks

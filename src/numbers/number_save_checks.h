@@ -7,6 +7,8 @@
 #include <QDateTime>
 #include <QString>
 
+#include <optional>
+
 namespace zc {
 
 class NumbersModel;
@@ -20,6 +22,16 @@ QString duplicateQuestion(const NumbersModel &model);
 // The row's window ended before now: a row with a number, neither always allowed nor
 // marked for deletion, whose end date and time read as a valid moment earlier than now.
 bool windowEnded(const NumberRow &row, const QDateTime &now);
+
+// The first and the last minute of the row's window: a row with a number, neither always
+// allowed nor marked for deletion, whose date and time cells read as a moment the unit keeps.
+std::optional<QDateTime> windowStart(const NumberRow &row);
+std::optional<QDateTime> windowEnd(const NumberRow &row);
+
+// The subscriber a number names, so that two spellings of one number compare equal: a
+// leading "00" reads as "+", and with a country code (digits, "+" optional) a national
+// "0..." reads as "+CC...". Other numbers stay as they are.
+QString subscriberKey(const QString &number, const QString &countryCode = {});
 
 } // namespace NumberSaveChecks
 } // namespace zc
