@@ -4,6 +4,7 @@
 #include "cli/commands.h"
 
 #include "cli/area_files.h"
+#include "cli/audit_command.h"
 #include "cli/input_file.h"
 #include "cli/json_reports.h"
 #include "cli/page_compare.h"
@@ -367,7 +368,8 @@ struct Commands
     bool json = false, verify = false, yes = false, dryRun = false;
 
     CLI::App *ports, *identify, *settingsRead, *settingsWrite, *settingsDiff, *numbersRead, *numbersWrite,
-        *numbersDiff, *historyRead, *historyDelete, *provision, *backup, *restore;
+        *numbersDiff, *historyRead, *historyDelete, *provision, *backup, *restore, *audit;
+    AuditArgs auditArgs;
 
     // The password for each port as given, and for any other.
     QString password;
@@ -473,6 +475,21 @@ struct Commands
                          "named by the unit and the time")
             ->required()
             ->type_name("DIR");
+
+        audit = addAuditCommand(app, auditArgs);
+        addDeviceOptions(audit, dev, manyPorts);
+        audit->get_option("--port")->required(false); // a backup folder or files need no unit
+        audit->add_option("--password-for", dev.passwordFor, "The password of one unit, from FILE's first line")
+            ->type_name("PORT=FILE");
+    }
+
+    AuditHost auditHost()
+    {
+        return {dev.ports,           dev.quiet,  dev.verbose, [this] { return choosePasswords(); },
+                [this](const std::string &p) { return jobOptions(p); },
+                [this](const QList<UnitJob *> &jobs) { return runJobs(jobs, talk()); },
+                usageError,          out,        errLine,     reportProblem,
+                writeOutput};
     }
 
     Talk talk() const { return dev.quiet ? Talk::Quiet : dev.verbose ? Talk::Verbose : Talk::Normal; }
@@ -891,6 +908,7 @@ Exit Commands::runBackup()
 Exit Commands::dispatch()
 {
     if (ports->parsed()) return runPorts();
+    if (audit->parsed()) return runAudit(auditArgs, auditHost());
     if (dev.ports.size() > 1 && !provision->parsed() && !restore->parsed())
         return usageError(
             QStringLiteral("this command takes one --port; provision and restore take several"));
