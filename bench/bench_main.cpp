@@ -418,10 +418,11 @@ void benchHistoryFilterAndChart()
 } // namespace
 
 void benchProvision();                                // bench_provision.cpp
+void benchAudit();                                    // bench_audit.cpp
 void benchWindow(int runs, const QString &only = {}); // bench_window.cpp
 
-// zarvento-bench [window [RUNS [NAME]]]: every figure, or only the window's (RUNS alternating
-// runs each, only the operations whose name contains NAME).
+// zarvento-bench [window [RUNS [NAME]] | audit]: every figure, only the window's (RUNS
+// alternating runs each, only the operations whose name contains NAME), or only the audit's.
 int main(int argc, char **argv)
 {
     // The window runs on the offscreen platform unless told otherwise.
@@ -432,6 +433,10 @@ int main(int argc, char **argv)
                     argc > 3 ? QString::fromLocal8Bit(argv[3]) : QString());
         return 0;
     }
+    if (argc > 1 && qstrcmp(argv[1], "audit") == 0) {
+        benchAudit();
+        return 0;
+    }
     benchRead125();
     benchSettings();
     benchNumbers();
@@ -439,6 +444,7 @@ int main(int argc, char **argv)
     benchSheets();
     benchNumberListPage();
     benchProvision();
+    benchAudit();
     benchHistoryFilterAndChart();
     benchWindow(5);
     return 0;
