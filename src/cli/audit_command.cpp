@@ -6,6 +6,7 @@
 #include "audit/audit_rules.h"
 #include "cli/area_files.h"
 #include "cli/audit_words.h"
+#include "cli/input_file.h"
 #include "cli/json_reports.h"
 #include "history/history_csv.h"
 #include "history/history_store.h"
@@ -78,6 +79,11 @@ QString newestFile(const QDir &folder, const QString &prefix)
 QString loadFiles(const QString &profile, const QString &numbers, const QString &history, Tables &t,
                   const AuditHost &host)
 {
+    // A FIFO, a folder or an oversized file is refused before it is opened.
+    for (const QString &path : {profile, numbers, history})
+        if (!path.isEmpty())
+            if (const QString e = inputFileProblem(path); !e.isEmpty())
+                return QStringLiteral("%1: %2").arg(path, e);
     if (!profile.isEmpty()) {
         if (const QString e = loadSettings(profile, t.settings); !e.isEmpty()) return e;
         t.hasSettings = true;
@@ -93,7 +99,7 @@ QString loadFiles(const QString &profile, const QString &numbers, const QString 
         QFile file(history);
         if (!file.open(QIODevice::ReadOnly)) return QStringLiteral("%1: %2").arg(history, file.errorString());
         QString error;
-        t.history = HistoryCsv::records(file.read(4 * 1024 * 1024), &error);
+        t.history = HistoryCsv::records(file.readAll(), &error);
         if (!error.isEmpty()) return QStringLiteral("%1: %2").arg(history, error);
         t.hasHistory = true;
     }
