@@ -8,6 +8,7 @@
 #include "cli/audit_words.h"
 #include "cli/input_file.h"
 #include "cli/json_reports.h"
+#include "cli/report_file.h"
 #include "history/history_csv.h"
 #include "history/history_store.h"
 #include "numbers/numbers_model.h"
@@ -311,7 +312,7 @@ Exit runAudit(const AuditArgs &a, const AuditHost &host)
         }
     if (!a.report.empty()) {
         const QString e = host.writeOutput(q(a.report), json);
-        if (!e.isEmpty()) worst = worse(worst, reportOut ? Exit::Usage : host.usageError(e));
+        if (!e.isEmpty()) worst = worse(worst, reportLost(q(a.report), e));
     }
     return worst;
 }

@@ -8,9 +8,10 @@
 #include "cli/input_file.h"
 #include "cli/json_reports.h"
 #include "cli/page_compare.h"
-#include "cli/signal_watch.h"
+#include "cli/report_file.h"
 #include "cli/unit_job.h"
 #include "history/history_csv.h"
+#include "link/signal_watch.h"
 #include "numbers/number_entry.h"
 #include "numbers/numbers_model.h"
 #include "settings/settings_items.h"
@@ -48,7 +49,8 @@ constexpr const char *kExitCodes =
     "  2  usage or input-file error; nothing was sent\n"
     "  3  port error (absent, no permission, busy)\n"
     "  4  no reply (time-out, damaged replies, the unit went away)\n"
-    "  130, 143  stopped by Ctrl-C or SIGTERM: each unit's line says what it holds\n";
+    "  5  the units were reached as their lines say, but the report could not be written\n"
+    "  129, 130, 143  stopped by SIGHUP, Ctrl-C or SIGTERM: each unit's line says what it holds\n";
 
 QString q(const std::string &s)
 {
@@ -140,7 +142,7 @@ Exit runJobs(const QList<UnitJob *> &jobs, Talk talk)
     ProgressLine progress(talk != Talk::Quiet);
     QEventLoop loop;
     int left = int(jobs.size());
-    // Ctrl-C and SIGTERM end every job as Stop does, each saying what its unit holds.
+    // Ctrl-C, SIGTERM and SIGHUP end every job as Stop does, each saying what its unit holds.
     SignalWatch watch([&jobs](int signalNumber) {
         for (UnitJob *job : jobs)
             job->interrupt(signalNumber);
@@ -325,6 +327,8 @@ QString reportProblem(const QString &path)
     if (!folder.isDir()) return QStringLiteral("%1: %2 is not a folder").arg(path, folder.filePath());
     if (!folder.isWritable())
         return QStringLiteral("%1: the folder %2 cannot be written").arg(path, folder.filePath());
+    if (const QString why = reportFolderProblem(folder.filePath()); !why.isEmpty())
+        return QStringLiteral("%1: the folder %2 cannot be written: %3").arg(path, folder.filePath(), why);
     if (file.exists() && (!file.isFile() || !file.isWritable()))
         return QStringLiteral("%1: cannot be written over").arg(path);
     return {};
@@ -825,7 +829,7 @@ Exit Commands::runUnits(const QString &command, const QString &profilePath, cons
     }
     if (!report.empty()) {
         const QString e = writeOutput(q(report), runReport(command, list, verify));
-        if (!e.isEmpty()) worst = worse(worst, reportOut ? Exit::Usage : usageError(e));
+        if (!e.isEmpty()) worst = worse(worst, reportLost(q(report), e));
     }
     return worst;
 }

@@ -344,9 +344,10 @@ void UnitJob::note(const QString &message)
 void UnitJob::interrupt(int signalNumber)
 {
     if (m_finished) return;
-    const Exit code = signalNumber == SIGTERM ? Exit::Terminated : Exit::Interrupted;
-    const QString how =
-        signalNumber == SIGTERM ? QStringLiteral("terminated") : QStringLiteral("interrupted (Ctrl-C)");
+    const Exit code = signalNumber == SIGTERM  ? Exit::Terminated
+                      : signalNumber == SIGHUP ? Exit::HungUp
+                                               : Exit::Interrupted;
+    const QString how = endedBySignal(signalNumber);
     QString account;
     if (!m_stepRunning) {
         account = QStringLiteral("%1 between steps").arg(how);

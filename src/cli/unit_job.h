@@ -37,6 +37,8 @@ enum class Exit {
     Usage = 2,         // usage or input-file error; nothing was sent
     Port = 3,          // the port is absent, not permitted or busy
     NoReply = 4,       // time-out, damaged replies or a unit that went away
+    ReportLost = 5,    // the units were reached, but the report could not be written
+    HungUp = 129,      // stopped by SIGHUP
     Interrupted = 130, // stopped by Ctrl-C (SIGINT)
     Terminated = 143,  // stopped by SIGTERM
 };
@@ -131,7 +133,7 @@ public:
     void fail(Exit code, const QString &message);
     // A line for stderr that is no failure.
     void note(const QString &message);
-    // Ctrl-C or SIGTERM: ends the job at once, as Stop does in the window (the outstanding
+    // Ctrl-C, SIGTERM or SIGHUP: ends the job at once, as Stop does in the window (the outstanding
     // request is abandoned), and says what the unit now holds. Nothing once finished.
     void interrupt(int signalNumber);
 

@@ -12,6 +12,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <climits>
+#include <fcntl.h>
 #include <grp.h>
 #include <pwd.h>
 #include <sched.h>
@@ -169,6 +170,13 @@ void TComm::OpenPort()
     // PermissionError; whether we may use the device at all tells the two apart.
     const bool mayUse = ::access(native.constData(), R_OK | W_OK) == 0;
 
+    // One program at a time on a device, whatever name it was opened by (a by-id link and
+    // ttyUSB0, two links to one pty) and whoever runs it: a lock on the device itself, which
+    // root gets no exception from. It is taken on a descriptor of our own before QSerialPort
+    // opens the device and sets its line, so that a refused opener leaves the holder's
+    // settings and exclusive mode as they are.
+    takeDeviceLock(path, mayUse);
+
     // The line settings are held by QSerialPort while closed and applied by open().
     m_port.setPortName(path);
     applyLine();
@@ -176,6 +184,7 @@ void TComm::OpenPort()
     const bool opened = m_port.open(QIODevice::ReadWrite);
     m_opening = false;
     if (!opened) {
+        releaseDeviceLock();
         const QSerialPort::SerialPortError error = m_port.error();
         const QString text = m_port.errorString();
         m_port.clearError();
@@ -193,18 +202,7 @@ void TComm::OpenPort()
         }
         failOpen(kOpenFailed, tr("%1: %2").arg(path, text));
     }
-    if (!::isatty(m_port.handle())) {
-        m_port.close();
-        failOpen(kNotComm, notSerialHint(path));
-    }
-    // One program at a time on a device, whatever name it was opened by (a by-id link and
-    // ttyUSB0, two links to one pty) and whoever runs it: a lock on the device itself, which
-    // root gets no exception from, and the terminal's exclusive mode for openers that do
-    // not lock.
-    if (::flock(m_port.handle(), LOCK_EX | LOCK_NB) != 0) {
-        m_port.close();
-        failOpen(kOpenFailed, inUseHint(path));
-    }
+    // The terminal's exclusive mode keeps out openers that do not lock.
     ::ioctl(m_port.handle(), TIOCEXCL);
 
     ++m_session;
@@ -217,6 +215,7 @@ void TComm::OpenPort()
     if (!m_port.isOpen()) {
         // The device went away while it was being set up: report the failed open only.
         ++m_session;
+        releaseDeviceLock();
         failOpen(kOpenFailed, noDeviceHint(path));
     }
 }
@@ -224,7 +223,10 @@ void TComm::OpenPort()
 void TComm::ClosePort()
 {
     m_openError.clear();
-    if (!m_port.isOpen()) return;
+    if (!m_port.isOpen()) {
+        releaseDeviceLock();
+        return;
+    }
     ++m_session;
     m_rx.clear();
     m_rxPos = m_chunkEnd = 0;
@@ -233,6 +235,51 @@ void TComm::ClosePort()
     ::ioctl(m_port.handle(), TIOCNXCL);
     m_port.close();
     m_port.clearError();
+    releaseDeviceLock();
+}
+
+void TComm::takeDeviceLock(const QString &path, bool mayUse)
+{
+    const QByteArray native = QFile::encodeName(path);
+    // No blocking on a modem line, and the device never becomes our controlling terminal.
+    m_lockFd = ::open(native.constData(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    if (m_lockFd < 0) {
+        const int error = errno;
+        switch (error) {
+        case EBUSY: // in the exclusive mode of another program
+            failOpen(kOpenFailed, inUseHint(path));
+        case EACCES:
+        case EPERM:
+            failOpen(kOpenFailed, mayUse ? inUseHint(path) : permissionHint(path));
+        case ENOENT:
+        case ENODEV:
+        case ENXIO:
+            failOpen(kOpenFailed, noDeviceHint(path));
+        default:
+            failOpen(kOpenFailed, tr("%1: %2").arg(path, qt_error_string(error)));
+        }
+    }
+    if (!::isatty(m_lockFd)) {
+        releaseDeviceLock();
+        failOpen(kNotComm, notSerialHint(path));
+    }
+    if (::flock(m_lockFd, LOCK_EX | LOCK_NB) != 0) {
+        releaseDeviceLock();
+        failOpen(kOpenFailed, inUseHint(path));
+    }
+    // An exclusive mode found set (root opens through it) is another program's: it is set
+    // again when this port closes.
+    int exclusive = 0;
+    m_foundExclusive = ::ioctl(m_lockFd, TIOCGEXCL, &exclusive) == 0 && exclusive != 0;
+}
+
+void TComm::releaseDeviceLock()
+{
+    if (m_lockFd < 0) return;
+    if (m_foundExclusive) ::ioctl(m_lockFd, TIOCEXCL);
+    m_foundExclusive = false;
+    ::close(m_lockFd); // releases the lock
+    m_lockFd = -1;
 }
 
 bool TComm::WriteData(const std::uint8_t *bytes, std::uint16_t count)

@@ -94,6 +94,10 @@ signals:
 
 private:
     [[noreturn]] void failOpen(const QString &message, const QString &reason);
+    // Opens the device on a descriptor of our own and locks it, or throws why not; the lock
+    // and that descriptor are held until the port closes.
+    void takeDeviceLock(const QString &path, bool mayUse);
+    void releaseDeviceLock();
     void applyLine();
     void applyModemLines();
     void onReadyRead();
@@ -102,6 +106,8 @@ private:
     void hangUp();
 
     QSerialPort m_port;
+    int m_lockFd = -1;             // holds the device's lock while the port is open
+    bool m_foundExclusive = false; // the device was in exclusive mode before we opened it
     // Bytes read from the port and not yet handed to OnReceiveData; m_rxPos is the next one.
     QByteArray m_rx;
     qsizetype m_rxPos = 0;

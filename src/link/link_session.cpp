@@ -43,6 +43,16 @@ void LinkSession::close()
     if (m_watcher) m_watcher->portClosed(stopped);
 }
 
+std::optional<Outcome> LinkSession::endForExit()
+{
+    // As when another operation takes over: the watcher says nothing of it.
+    std::optional<Outcome> stopped;
+    abandonAll(Interruption::Abandoned, &stopped);
+    m_tmr1.stopRule();
+    m_cm1.ClosePort();
+    return stopped;
+}
+
 bool LinkSession::abandonAll(Interruption why, std::optional<Outcome> *stopped)
 {
     const bool timing = m_tmr1.isActive();

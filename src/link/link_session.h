@@ -60,6 +60,11 @@ public:
     // A paged transfer has started and not ended (the Stop button's state).
     bool transferActive() const { return m_handler.activeReceiver() != nullptr; }
 
+    // The program ends now (a signal): ends whatever runs without a word from the watcher
+    // to the user, closes the port, and returns how the running operation ended (what the
+    // unit may now hold), if one ran.
+    std::optional<Outcome> endForExit();
+
     // Ends every registered transfer and a pending login; true when one was waiting.
     bool abandonAll(Interruption why = Interruption::Abandoned, std::optional<Outcome> *stopped = nullptr);
 

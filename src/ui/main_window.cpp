@@ -440,4 +440,10 @@ void TForm1::closeEvent(QCloseEvent *event)
     QWidget::closeEvent(event);
 }
 
+bool TForm1::holdsUnsavedChanges() const
+{
+    return std::any_of(m_devicePages.cbegin(), m_devicePages.cend(),
+                       [](const DevicePage *page) { return page->hasUnsavedChanges(); });
+}
+
 } // namespace zc

@@ -63,6 +63,9 @@ public:
     Tpasswordverify &login() { return m_session->login(); }
     Reporter &reporter() { return *m_reporter; }
     bool portStateOpen() const { return m_portOpen; }
+    // The settings or the number list hold changes not saved to the unit (an editor still
+    // open aside).
+    bool holdsUnsavedChanges() const;
 
 public slots:
     void btn8Click();

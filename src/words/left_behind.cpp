@@ -2,6 +2,8 @@
 
 #include <QStringList>
 
+#include <csignal>
+
 namespace zc {
 
 namespace {
@@ -59,6 +61,21 @@ QString leftBehind(const Outcome &o)
         break;
     }
     return {};
+}
+
+QString endedBySignal(int signalNumber)
+{
+    switch (signalNumber) {
+    case SIGTERM:
+        return QStringLiteral("terminated");
+    case SIGHUP:
+        return QStringLiteral("hung up (SIGHUP)");
+    case SIGINT:
+        return QStringLiteral("interrupted (Ctrl-C)");
+    default:
+        break;
+    }
+    return QStringLiteral("ended by signal %1").arg(signalNumber);
 }
 
 } // namespace zc

@@ -18,4 +18,8 @@ QString leftBehind(bool writing, int total, int done, bool inFlightUnknown);
 // that it is unknown whether the unit deleted its log; empty otherwise.
 QString leftBehind(const Outcome &outcome);
 
+// How a signal ended the program, in the words both programs put before that sentence:
+// "terminated" (SIGTERM), "hung up (SIGHUP)", "interrupted (Ctrl-C)" (SIGINT).
+QString endedBySignal(int signalNumber);
+
 } // namespace zc

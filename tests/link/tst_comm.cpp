@@ -20,6 +20,7 @@
 #include <sys/ioctl.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -99,6 +100,22 @@ struct Pty
     }
 };
 
+// Opens path as an unprivileged user would (root drops to nobody in a child) and returns
+// 0 when it opened, else the errno: an exclusive mode refuses such an opener with EBUSY.
+int openAsUser(const QString &path)
+{
+    const QByteArray native = QFile::encodeName(path);
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        if (::geteuid() == 0 && (::setgid(65534) != 0 || ::setuid(65534) != 0)) ::_exit(255);
+        const int fd = ::open(native.constData(), O_RDWR | O_NOCTTY | O_NONBLOCK);
+        ::_exit(fd >= 0 ? 0 : errno);
+    }
+    int status = 0;
+    if (pid < 0 || ::waitpid(pid, &status, 0) != pid || !WIFEXITED(status)) return -1;
+    return WEXITSTATUS(status);
+}
+
 QByteArray frame265()
 {
     QByteArray bytes(265, '\0');
@@ -144,6 +161,7 @@ private slots:
     void openFailures();
     void portHeldByAnotherProgram_data();
     void portHeldByAnotherProgram();
+    void foreignExclusiveModeKept();
     void permissionDenied();
     void writeFrameArrivesExact();
     void writeRefused();
@@ -272,9 +290,16 @@ void TstComm::portHeldByAnotherProgram()
         secondName = links.filePath(QStringLiteral("ttyLINK0"));
         QVERIFY(QFile::link(pty.path, firstName) && QFile::link(pty.path, secondName));
     }
+    // Anyone may open the device but for its exclusive mode.
+    QVERIFY(::chmod(QFile::encodeName(pty.path).constData(), 0666) == 0);
     auto first = std::make_unique<TComm>();
     first->SetCommName(firstName);
     first->OpenPort();
+    QCOMPARE(openAsUser(pty.path), EBUSY);
+    // The holder's line, as the refused opener must leave it.
+    termios held = pty.line();
+    ::cfsetspeed(&held, B9600);
+    QVERIFY(::tcsetattr(pty.slave, TCSANOW, &held) == 0);
 
     TComm second;
     second.SetCommName(secondName);
@@ -287,10 +312,38 @@ void TstComm::portHeldByAnotherProgram()
     }
     QVERIFY(!second.PortOpen());
     QVERIFY(first->PortOpen());
+    // The refused opener touched neither the holder's line nor its exclusive mode.
+    const termios after = pty.line();
+    QCOMPARE(::cfgetospeed(&after), speed_t(B9600));
+    QCOMPARE(openAsUser(pty.path), EBUSY);
 
     first.reset(); // destroying the holder closes its port
     second.OpenPort();
     QVERIFY(second.PortOpen());
+}
+
+// An exclusive mode that another program set is set again when the port closes; one this
+// port set is cleared, so that the next open is not refused.
+void TstComm::foreignExclusiveModeKept()
+{
+    if (::geteuid() != 0) QSKIP("only root opens a device in another program's exclusive mode");
+    Pty pty;
+    QVERIFY(::chmod(QFile::encodeName(pty.path).constData(), 0666) == 0);
+    QVERIFY(::ioctl(pty.slave, TIOCEXCL) == 0);
+    {
+        TComm comm;
+        comm.SetCommName(pty.path);
+        comm.OpenPort();
+    }
+    QCOMPARE(openAsUser(pty.path), EBUSY);
+    QVERIFY(::ioctl(pty.slave, TIOCNXCL) == 0);
+    {
+        TComm comm;
+        comm.SetCommName(pty.path);
+        comm.OpenPort();
+        QCOMPARE(openAsUser(pty.path), EBUSY);
+    }
+    QCOMPARE(openAsUser(pty.path), 0);
 }
 
 void TstComm::permissionDenied()

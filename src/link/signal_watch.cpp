@@ -1,21 +1,23 @@
-#include "cli/signal_watch.h"
+#include "link/signal_watch.h"
 
 #include <QSocketNotifier>
 
 #include <cerrno>
 #include <csignal>
 #include <fcntl.h>
+#include <iterator>
 #include <sys/socket.h>
 #include <unistd.h>
 
-namespace zc::cli {
+namespace zc {
 
 namespace {
 
+constexpr int kSignals[] = {SIGINT, SIGTERM, SIGHUP};
+constexpr int kSignalCount = int(std::size(kSignals));
+
 int g_writeFd = -1;
-struct sigaction g_oldInt
-{
-}, g_oldTerm{};
+struct sigaction g_old[kSignalCount] = {};
 
 extern "C" void writeSignal(int signalNumber)
 {
@@ -44,19 +46,24 @@ SignalWatch::SignalWatch(std::function<void(int)> onSignal, QObject *parent)
     sa.sa_handler = writeSignal;
     sigemptyset(&sa.sa_mask);
     sa.sa_flags = SA_RESTART;
-    ::sigaction(SIGINT, &sa, &g_oldInt);
-    ::sigaction(SIGTERM, &sa, &g_oldTerm);
+    for (int i = 0; i < kSignalCount; ++i)
+        ::sigaction(kSignals[i], &sa, &g_old[i]);
 }
 
 SignalWatch::~SignalWatch()
 {
     if (m_fds[0] < 0) return;
-    ::sigaction(SIGINT, &g_oldInt, nullptr);
-    ::sigaction(SIGTERM, &g_oldTerm, nullptr);
+    for (int i = 0; i < kSignalCount; ++i)
+        ::sigaction(kSignals[i], &g_old[i], nullptr);
     g_writeFd = -1;
     delete m_notifier;
     ::close(m_fds[0]);
     ::close(m_fds[1]);
 }
 
-} // namespace zc::cli
+void SignalWatch::ignoreBrokenPipes()
+{
+    ::signal(SIGPIPE, SIG_IGN);
+}
+
+} // namespace zc

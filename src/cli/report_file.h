@@ -1,0 +1,20 @@
+// The report file of provision and restore, before and after the units are written: its
+// folder must take a file before anything is sent, and a report that still cannot be
+// written afterwards is said as such, with a code of its own, since the units got what
+// their lines say.
+#pragma once
+
+#include "cli/unit_job.h"
+
+#include <QString>
+
+namespace zc::cli {
+
+// "" when a file can be made in folder and its disk has room left; else why not.
+QString reportFolderProblem(const QString &folder);
+
+// Writes the line on the lost report to stderr and returns Exit::ReportLost; why names
+// the failure.
+Exit reportLost(const QString &path, const QString &why);
+
+} // namespace zc::cli
