@@ -5,6 +5,7 @@
 #include "numbers/numbers_model.h"
 #include "settings/settings_model.h"
 #include "ui/findings_bar.h"
+#include "ui/history_page.h"
 #include "ui/number_list_editor.h"
 #include "ui/number_list_page.h"
 #include "ui/settings_editor.h"
@@ -76,7 +77,8 @@ private slots:
     {
         devsim::Options o;
         o.preset = devsim::Preset::Clean;
-        o.seeds = {QStringLiteral("factory-password"), QStringLiteral("window-ended")};
+        o.seeds = {QStringLiteral("factory-password"), QStringLiteral("window-ended"),
+                   QStringLiteral("relay-by-unlisted-number")};
         auto rig = FormRig::loggedIn(o);
         auto *page = rig->form->findChild<NumberListPage *>();
         rig->rec.expect(QStringLiteral("Read the Authorized number list from GSM device to PC software?"));
@@ -89,6 +91,17 @@ private slots:
                  QModelIndexList{page->model().index(4, 0)});
         page->model().setText(4, NumberColumn::Always, CheckCell::kYes);
         QTRY_VERIFY(page->findingsBar()->isHidden());
+
+        // The log's findings show on the history page, and select the records concerned.
+        auto *history = rig->form->findChild<HistoryPage *>();
+        rig->click("btn19");
+        QTRY_VERIFY_WITH_TIMEOUT(!history->findingsBar()->isHidden(), 60000);
+        QCOMPARE(rulesOf(history->findingsBar()), QStringList{QStringLiteral("relay-by-unlisted-number")});
+        choose(history->findingsBar(), QStringLiteral("relay-by-unlisted-number"));
+        const QModelIndexList chosen = history->grid()->selectionModel()->selectedIndexes();
+        QVERIFY(!chosen.isEmpty());
+        QCOMPARE(history->model().text(chosen.first().row(), HistoryModel::NumberColumn),
+                 QStringLiteral("7"));
     }
 };
 
