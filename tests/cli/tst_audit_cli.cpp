@@ -124,10 +124,14 @@ void TestAuditCli::linesAndExitCodes()
     QCOMPARE(r.code, 0);
     const QStringList lines = QString::fromUtf8(r.out).split(u'\n', Qt::SkipEmptyParts);
     QCOMPARE(lines.size(), 2);
-    QCOMPARE(lines[0], port + QStringLiteral(": info window-ends-soon: 1 row's window ends within 14 days "
-                                             "(the first %1) (row 4)")
-                                  .arg(QDateTime::currentDateTime().addDays(5).toString(
-                                      QStringLiteral("yyyy/MM/dd HH:mm"))));
+    // The first end is five days after the unit started (its minute may have turned since).
+    QVERIFY2(
+        lines[0].startsWith(port +
+                            QStringLiteral(": info window-ends-soon: 1 row's window ends within 14 "
+                                           "days (the first ") +
+                            QDateTime::currentDateTime().addDays(5).toString(QStringLiteral("yyyy/MM/dd"))),
+        qPrintable(lines[0]));
+    QVERIFY(lines[0].endsWith(QStringLiteral(") (row 4)")));
     QVERIFY(lines[1].startsWith(port + QStringLiteral(": info no-sim-number: ")));
     QVERIFY(lines[1].endsWith(QStringLiteral(" (item 2)")));
     // --within 3 leaves the window out; --ignore leaves the rule out.
