@@ -483,16 +483,24 @@ struct Commands
         audit = addAuditCommand(app, auditArgs);
         addDeviceOptions(audit, dev, manyPorts);
         audit->get_option("--port")->required(false); // a backup folder or files need no unit
-        audit->add_option("--password-for", dev.passwordFor, "The password of one unit, from FILE's first line")
+        audit
+            ->add_option("--password-for", dev.passwordFor,
+                         "The password of one unit, from FILE's first line")
             ->type_name("PORT=FILE");
     }
 
     AuditHost auditHost()
     {
-        return {dev.ports,           dev.quiet,  dev.verbose, [this] { return choosePasswords(); },
+        return {dev.ports,
+                dev.quiet,
+                dev.verbose,
+                [this] { return choosePasswords(); },
                 [this](const std::string &p) { return jobOptions(p); },
                 [this](const QList<UnitJob *> &jobs) { return runJobs(jobs, talk()); },
-                usageError,          out,        errLine,     reportProblem,
+                usageError,
+                out,
+                errLine,
+                reportProblem,
                 writeOutput};
     }
 
