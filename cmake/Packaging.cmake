@@ -1,6 +1,7 @@
 # Install rules and the two Debian packages built by `cpack -G DEB`:
-#   zarvento-cli           the command-line program, the simulated unit, the .xls reader,
-#                          the udev rule, bash completion (Qt Core and SerialPort only), so a
+#   zarvento-cli           the command-line program, the simulated unit, the .xls reader
+#                          (a helper in libexec), the udev rule, bash completion (Qt Core
+#                          and SerialPort only), so a
 #                          headless machine installs no GUI libraries;
 #   zarvento-configurator  the window, its menu entry and icons; depends on zarvento-cli,
 #                          whose zarvento-xls-read it runs for .xls imports.
@@ -25,8 +26,10 @@ endif()
 set(zc_deb_version ${zc_deb_upstream}-${zc_deb_revision})
 
 # Programs, by package.
-install(TARGETS zarvento-cli zarvento-devsim zarvento-xls-read
+install(TARGETS zarvento-cli zarvento-devsim
   RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR} COMPONENT cli)
+# The .xls reader is a helper the two programs start, not a command.
+install(TARGETS zarvento-xls-read RUNTIME DESTINATION ${CMAKE_INSTALL_LIBEXECDIR}/zarvento COMPONENT cli)
 install(TARGETS zarvento-configurator RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR} COMPONENT configurator)
 
 # Man pages, compressed reproducibly (no name or time stamp in the gzip header).
@@ -63,8 +66,8 @@ endforeach()
 
 install(FILES share/bash-completion/zarvento-cli
   DESTINATION ${CMAKE_INSTALL_DATADIR}/bash-completion/completions COMPONENT cli)
-# The optional udev rule for the unit's USB bridge (copied into /etc/udev/rules.d by hand).
-install(FILES share/udev/60-zarvento-cp210x.rules DESTINATION ${CMAKE_INSTALL_DATADIR}/zarvento-cli COMPONENT cli)
+# The udev rule for the unit's USB bridge: whoever is logged in at the computer may open it.
+install(FILES share/udev/60-zarvento-cp210x.rules DESTINATION lib/udev/rules.d COMPONENT cli)
 install(FILES share/applications/zarvento-configurator.desktop
   DESTINATION ${CMAKE_INSTALL_DATADIR}/applications COMPONENT configurator)
 install(DIRECTORY share/icons/ DESTINATION ${CMAKE_INSTALL_DATADIR}/icons COMPONENT configurator)

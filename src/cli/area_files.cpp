@@ -16,6 +16,7 @@
 #include "settings/settings_model.h"
 #include "settings/settings_profile.h"
 #include "sheets/export_folder.h"
+#include "sheets/text_file.h"
 #include "sheets/workbook_reader.h"
 #include "sheets/workbook_writer.h"
 
@@ -32,6 +33,9 @@ namespace zc::cli {
 
 namespace {
 
+// What the window says of a workbook whose cell A1 is not the one its kind starts with.
+const QString kWrongFormat = QStringLiteral("Wrong format of the setting profile");
+
 QString suffix(const QString &path)
 {
     return QFileInfo(path).suffix().toLower();
@@ -46,14 +50,42 @@ QString oneLine(QString text)
         .replace(u'\n', QStringLiteral("\n  "));
 }
 
-// The JSON object at the top of a file, or the reason it is none.
-QString readJson(const QString &path, QJsonObject &out)
+// The bytes of a text file of at most the size a workbook may have, or the reason not.
+QString readText(const QString &path, QByteArray &bytes)
 {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) return file.errorString();
-    if (file.size() > WorkbookReader::MaxFileBytes) return QStringLiteral("the file is too large");
+    if (file.size() > WorkbookReader::MaxFileBytes)
+        return QStringLiteral("the file is larger than %1 MB").arg(WorkbookReader::MaxFileBytes >> 20);
+    bytes = file.readAll();
+    if (file.error() != QFileDevice::NoError) return file.errorString();
+    return {};
+}
+
+// The type a file is read as (see LoadOptions): json, csv, or "sheet" for a workbook.
+QString inputType(const QString &path, const QString &given)
+{
+    const QString type = given.isEmpty() ? suffix(path) : given.toLower();
+    if (type == QLatin1String("json") || type == QLatin1String("csv")) return type;
+    if (type == QLatin1String("xlsx") || type == QLatin1String("ods") || type == QLatin1String("xls"))
+        return QStringLiteral("sheet");
+    QFile file(path);
+    QByteArray head;
+    if (file.open(QIODevice::ReadOnly)) head = file.read(4096);
+    if (head.startsWith("PK\x03\x04") || head.startsWith("\xD0\xCF\x11\xE0")) return QStringLiteral("sheet");
+    if (head.startsWith("\xEF\xBB\xBF")) head.remove(0, 3);
+    if (head.trimmed().startsWith('{')) return QStringLiteral("json");
+    return QStringLiteral("csv");
+}
+
+// The JSON object at the top of a file, or the reason it is none.
+QString readJson(const QString &path, QJsonObject &out)
+{
+    QByteArray bytes;
+    if (const QString why = readText(path, bytes); !why.isEmpty()) return why;
+    if (const QString why = TextFile::takeUtf8(bytes); !why.isEmpty()) return why;
     QJsonParseError error;
-    const QJsonDocument doc = QJsonDocument::fromJson(file.readAll(), &error);
+    const QJsonDocument doc = QJsonDocument::fromJson(bytes, &error);
     if (error.error != QJsonParseError::NoError)
         return QStringLiteral("not valid JSON at byte %1: %2").arg(error.offset).arg(error.errorString());
     if (!doc.isObject()) return QStringLiteral("the JSON is no object");
@@ -123,6 +155,7 @@ QString settingsFromJson(const QJsonObject &top, SettingsModel &model)
             QString content, description;
             if (!jsonText(o, "content", content) || !jsonText(o, "description", description))
                 return QStringLiteral("item %1: \"content\" and \"description\" must be texts").arg(item);
+            sheet.setText(item + 1, SettingsModel::NameColumn + 1, SettingsCheck::itemName(item));
             sheet.setText(item + 1, SettingsModel::ContentColumn + 1, content);
             sheet.setText(item + 1, SettingsModel::DescriptionColumn + 1, description);
             return QString();
@@ -184,27 +217,36 @@ QString checkOutputType(const QString &path, const QStringList &types)
     return QStringLiteral("%1: the output file must end in .%2").arg(path, types.join(QStringLiteral(", .")));
 }
 
-QString loadSettings(const QString &path, SettingsModel &model)
+QString loadSettings(const QString &path, SettingsModel &model, const LoadOptions &options)
 {
     QString error;
-    if (suffix(path) == QLatin1String("json")) {
+    const QString type = inputType(path, options.type);
+    if (type == QLatin1String("json")) {
         QJsonObject top;
         error = readJson(path, top);
         if (error.isEmpty()) error = jsonKindProblem(top, QStringLiteral("settings"));
         if (error.isEmpty()) error = settingsFromJson(top, model);
+    } else if (type == QLatin1String("csv")) {
+        error = QStringLiteral("a settings profile is a workbook (.xlsx, .ods, .xls) or JSON, not CSV");
     } else {
-        error = SettingsProfile::importFromFile(path, model);
+        QList<int> numberCells;
+        error = SettingsProfile::importFromFile(path, model, {}, SettingsCheck::Cut::Refuse, &numberCells);
+        if (error == kWrongFormat) error += QStringLiteral("\ncell A1 of a profile must hold \"Items\"");
+        // A password typed as 0123 and kept as the number 123 would lock the unit's users out.
+        if (error.isEmpty() && !numberCells.isEmpty() && !options.acceptNumberCells)
+            error = SettingsProfile::numberCellWarning(numberCells) +
+                    QStringLiteral(" To write it as it is, add --accept-number-cells.");
     }
     // The last guard Save Settings keeps: every item as the unit stores it, nothing cut.
     if (error.isEmpty()) error = SettingsCheck::itemLines(SettingsCheck::refusedItems(model));
     return error.isEmpty() ? QString() : path + QStringLiteral(": ") + oneLine(error);
 }
 
-QString loadNumbers(const QString &path, NumbersModel &model, QString *warning)
+QString loadNumbers(const QString &path, NumbersModel &model, QString *warning, const LoadOptions &options)
 {
     NumbersImport::Result result;
     QString error;
-    const QString type = suffix(path);
+    const QString type = inputType(path, options.type);
     if (type == QLatin1String("json") || type == QLatin1String("csv")) {
         QList<QStringList> cells;
         if (type == QLatin1String("json")) {
@@ -213,19 +255,16 @@ QString loadNumbers(const QString &path, NumbersModel &model, QString *warning)
             if (error.isEmpty()) error = jsonKindProblem(top, QStringLiteral("numbers"));
             if (error.isEmpty()) error = numbersCellsFromJson(top, cells);
         } else {
-            QFile file(path);
-            if (!file.open(QIODevice::ReadOnly))
-                error = file.errorString();
-            else if (file.size() > WorkbookReader::MaxFileBytes)
-                error = QStringLiteral("the file is too large");
-            else
-                cells = NumbersCsv::cells(file.readAll(), &error);
+            QByteArray bytes;
+            error = readText(path, bytes);
+            if (error.isEmpty()) cells = NumbersCsv::cells(bytes, &error);
         }
         if (error.isEmpty()) result = NumbersImport::check(cells);
     } else {
         result = NumbersImport::fromFile(path);
     }
     if (error.isEmpty() && result.verdict != NumbersImport::Result::Verdict::Apply) error = result.message;
+    if (error == kWrongFormat) error += QStringLiteral("\ncell A1 of a list workbook must hold \"Serial\"");
     if (error.isEmpty()) {
         NumbersImport::apply(result, model);
         if (warning) *warning = result.warning;

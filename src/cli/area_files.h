@@ -23,14 +23,26 @@ QStringList historyOutputTypes();
 // "" when path ends in one of the types, else the message.
 QString checkOutputType(const QString &path, const QStringList &types);
 
+// How an input file is read. type: "json", "csv", "xlsx", "ods" or "xls" as --format gives
+// it; "" = by the file's suffix when it names one of these, else by its content (a JSON
+// object, a workbook, or else the list CSV file: the window's Export .CSV file has no
+// suffix). acceptNumberCells: a profile's password or SIM number kept as a number cell is
+// taken (else refused: its leading 0 or "+" may have been lost).
+struct LoadOptions
+{
+    QString type;
+    bool acceptNumberCells = false;
+};
+
 // Loads a settings profile workbook (.xlsx, .ods, .xls) or the JSON that settingsJson
 // writes into the table, then checks that both settings pages can be encoded. Returns ""
 // or the reason (the table may then hold part of the file: do not send it).
-QString loadSettings(const QString &path, SettingsModel &model);
+QString loadSettings(const QString &path, SettingsModel &model, const LoadOptions &options = {});
 // Loads a list workbook, the list CSV file or the JSON that numbersJson writes into the
 // table, checked as the window's Import .XLS and Save check it. "" or the reason.
 // warning, when given, receives what the user should look at though the file was taken.
-QString loadNumbers(const QString &path, NumbersModel &model, QString *warning = nullptr);
+QString loadNumbers(const QString &path, NumbersModel &model, QString *warning = nullptr,
+                    const LoadOptions &options = {});
 
 QByteArray settingsJson(const SettingsModel &model);
 QByteArray numbersJson(const NumbersModel &model);

@@ -10,6 +10,7 @@
 #include "cli/page_compare.h"
 #include "cli/report_file.h"
 #include "cli/unit_job.h"
+#include "cli/unit_writes.h"
 #include "history/history_csv.h"
 #include "link/signal_watch.h"
 #include "numbers/number_entry.h"
@@ -30,10 +31,14 @@
 #include <QSet>
 #include <QTemporaryDir>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
+#include <functional>
 #include <map>
 #include <memory>
+#include <optional>
+#include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -120,7 +125,12 @@ public:
         QStringList parts;
         for (const auto &[port, text] : m_state)
             parts << text;
-        const QByteArray line = ("\r\033[K" + parts.join(QStringLiteral(" | "))).toUtf8();
+        // Wider than the terminal, the line would wrap and every redraw would add a line.
+        QString text = parts.join(QStringLiteral(" | "));
+        winsize size{};
+        if (::ioctl(STDERR_FILENO, TIOCGWINSZ, &size) == 0 && size.ws_col > 1 && text.size() >= size.ws_col)
+            text = text.left(size.ws_col - 2) + QChar(0x2026);
+        const QByteArray line = ("\r\033[K" + text).toUtf8();
         std::fwrite(line.constData(), 1, size_t(line.size()), stderr);
         std::fflush(stderr);
         m_drawn = true;
@@ -136,8 +146,10 @@ private:
 enum class Talk { Quiet, Normal, Verbose };
 
 // Runs the jobs side by side in one event loop; their messages go to stderr as each ends.
-// Quiet leaves out the progress line; verbose adds a line per page and per step.
-Exit runJobs(const QList<UnitJob *> &jobs, Talk talk)
+// Quiet leaves out the progress line; verbose adds a line per page and per step. With
+// holdFailure a failed job's last message (why it failed) is left to its result line, so
+// that it is printed once.
+Exit runJobs(const QList<UnitJob *> &jobs, Talk talk, bool holdFailure = false)
 {
     ProgressLine progress(talk != Talk::Quiet);
     QEventLoop loop;
@@ -157,7 +169,9 @@ Exit runJobs(const QList<UnitJob *> &jobs, Talk talk)
             };
         QObject::connect(job, &UnitJob::finished, &loop, [&, job] {
             progress.forget(job->port());
-            for (const QString &m : job->messages())
+            QStringList messages = job->messages();
+            if (holdFailure && job->exit() != Exit::Done && !messages.isEmpty()) messages.removeLast();
+            for (const QString &m : messages)
                 errLine(m);
             progress.draw();
             if (--left == 0) loop.quit();
@@ -182,7 +196,8 @@ struct DeviceArgs
 
 void addDeviceOptions(CLI::App *cmd, DeviceArgs &a, const char *portHelp)
 {
-    cmd->add_option("--port", a.ports, portHelp)->required()->type_name("P");
+    // One value per --port: a word after it is the command's own argument, never a second port.
+    cmd->add_option("--port", a.ports, portHelp)->required()->type_name("P")->allow_extra_args(false);
     cmd->add_option("--password", a.password,
                     "The unit's password (default: ZARVENTO_PASSWORD, else the factory password); "
                     "other users see it in ps")
@@ -249,22 +264,34 @@ void addVerify(UnitJob &job, Area area)
                                      .arg(lines.size() == 1 ? QString() : QStringLiteral("s"))
                                      .arg(areaName(area)));
         },
-        QStringLiteral("verify ") + areaName(area));
+        QStringLiteral("verify ") + areaName(area), area);
 }
 
+// "settings written", naming the items the write changed when they are known.
 void addWritten(UnitJob &job, Area area)
 {
-    job.addCheck([&job, area] { job.done << areaName(area) + QStringLiteral(" written"); });
+    job.addCheck([&job, area] {
+        QString line = areaName(area) + QStringLiteral(" written");
+        if (area == Area::Settings && job.itemsChangedKnown)
+            line += job.itemsChanged.isEmpty()
+                        ? QStringLiteral(" (no item changed)")
+                        : QStringLiteral(" (item%1 %2 changed)")
+                              .arg(job.itemsChanged.size() == 1 ? QString() : QStringLiteral("s"),
+                                   rowList(job.itemsChanged));
+        job.done << line;
+    });
 }
 
 // Loads an area's file into its table through the checks Save makes: "" or the message.
-QString loadInto(Area area, const InputFile &in, SettingsModel &settings, NumbersModel &numbers, bool quiet)
+QString loadInto(Area area, const InputFile &in, SettingsModel &settings, NumbersModel &numbers, bool quiet,
+                 bool acceptNumberCells = true)
 {
     if (!in.error().isEmpty()) return in.error();
-    if (area == Area::Settings) return in.named(loadSettings(in.path(), settings));
+    const LoadOptions options{in.format(), acceptNumberCells};
+    if (area == Area::Settings) return in.named(loadSettings(in.path(), settings, options));
     // A warning does not stop the run: it goes to stderr, naming the file.
     QString warning;
-    const QString error = in.named(loadNumbers(in.path(), numbers, &warning));
+    const QString error = in.named(loadNumbers(in.path(), numbers, &warning, options));
     if (error.isEmpty() && !warning.isEmpty() && !quiet)
         errLine(QStringLiteral("zarvento-cli: ") + in.named(in.path()) + QStringLiteral(": ") + warning);
     return error;
@@ -301,11 +328,13 @@ QString emptyListRefusal(const QString &file)
         .arg(file);
 }
 
-// --dry-run: reads the area and prints what writing the table would change on the unit.
-void addPreview(UnitJob &job, Area area, const QList<PageBytes> &sent, bool namePort)
+// --dry-run, after the area was read: prints what writing the table, as it is then, would
+// change on the unit.
+void addPreview(UnitJob &job, Area area, bool namePort)
 {
-    job.addRead(area);
-    job.addCheck([&job, area, sent, namePort] {
+    job.addCheck([&job, area, namePort] {
+        const QList<PageBytes> sent =
+            area == Area::Settings ? settingsPages(job.settings()) : numbersPages(job.numbers());
         const QString prefix = namePort ? job.port() + QStringLiteral(": ") : QString();
         const QStringList lines = area == Area::Settings ? settingsChanges(job.pagesRead(area), sent)
                                                          : numbersChanges(job.pagesRead(area), sent);
@@ -369,7 +398,8 @@ struct Commands
                  "zarvento-cli"};
     DeviceArgs dev;
     std::string file, output, profile, numbersFile, report, format, folder;
-    bool json = false, verify = false, yes = false, dryRun = false;
+    bool json = false, verify = false, yes = false, dryRun = false, acceptNumberCells = false;
+    bool setPassword = false, setSimNumber = false;
 
     CLI::App *ports, *identify, *settingsRead, *settingsWrite, *settingsDiff, *numbersRead, *numbersWrite,
         *numbersDiff, *historyRead, *historyDelete, *provision, *backup, *restore, *audit;
@@ -436,7 +466,8 @@ struct Commands
         numbersWrite->add_flag("--verify", verify, "Read the list back and compare byte for byte");
         addInputOptions(numbersWrite);
         numbersWrite->add_flag("--yes", yes,
-                               "Confirm writing a list that holds no numbers (it empties the unit's list)");
+                               "Confirm removing numbers the unit holds (without it such a write is refused, "
+                               "exit 2), or writing a list that holds no numbers");
         numbersDiff = numbers->add_subcommand("diff", "Show row by row what writing FILE would change");
         numbersDiff->add_option("FILE", file, "List .xlsx/.ods/.xls, .csv or .json, or - for stdin")
             ->required();
@@ -465,6 +496,11 @@ struct Commands
                          "Number list .xlsx/.ods/.xls, .csv or .json, or - for stdin")
             ->type_name("FILE");
         addUnitWriteOptions(provision);
+        provision->add_flag("--set-password", setPassword,
+                            "Write the profile's password (item 1) too; without it each unit keeps its own");
+        provision->add_flag(
+            "--set-sim-number", setSimNumber,
+            "Write the profile's SIM number (item 2) too; without it each unit keeps its own");
 
         restore = app.add_subcommand("restore", "Write a backup folder's profile and list back to units");
         restore->add_option("FOLDER", folder, "A folder that backup wrote")->required();
@@ -472,21 +508,19 @@ struct Commands
         addUnitWriteOptions(restore);
 
         backup = app.add_subcommand("backup", "Save settings profile, list workbook and history CSV in DIR");
-        addDeviceOptions(backup, dev, onePort);
+        addDeviceOptions(backup, dev, manyPorts);
         backup
             ->add_option("-o,--output", output,
-                         "The folder to write into (created when missing); the files go into a folder "
-                         "named by the unit and the time")
+                         "The folder to write into (created when missing); each unit's files go into a new "
+                         "folder named by the unit and the time")
             ->required()
             ->type_name("DIR");
+        addPasswordFor(backup);
 
         audit = addAuditCommand(app, auditArgs);
         addDeviceOptions(audit, dev, manyPorts);
         audit->get_option("--port")->required(false); // a backup folder or files need no unit
-        audit
-            ->add_option("--password-for", dev.passwordFor,
-                         "The password of one unit, from FILE's first line")
-            ->type_name("PORT=FILE");
+        addPasswordFor(audit);
     }
 
     AuditHost auditHost()
@@ -517,13 +551,16 @@ struct Commands
     }
 
     // The steps that write the area's table to the job's unit: save it, and read it back
-    // with --verify; with --dry-run, read the unit and print what writing would change.
-    void addWriteSteps(UnitJob &job, Area area, bool namePort) const
+    // with --verify; with --dry-run, read the unit (unless readDone: an earlier step read
+    // it) and print what writing would change. load, when given, puts the file's table
+    // into the job's first: a read of the unit decodes into that same table.
+    void addWriteSteps(UnitJob &job, Area area, bool namePort, bool readDone = false,
+                       const std::function<void()> &load = {}) const
     {
+        if (dryRun && !readDone) job.addRead(area);
+        if (load) job.addCheck(load);
         if (dryRun) {
-            addPreview(job, area,
-                       area == Area::Settings ? settingsPages(job.settings()) : numbersPages(job.numbers()),
-                       namePort);
+            addPreview(job, area, namePort);
             return;
         }
         job.addSave(area);
@@ -531,7 +568,7 @@ struct Commands
         if (verify) addVerify(job, area);
     }
 
-    void addFormatOption(CLI::App *cmd, const char *help = "The type of standard input's file (FILE -)",
+    void addFormatOption(CLI::App *cmd, const char *help = "The input file's type (needed for FILE -)",
                          const std::vector<std::string> &types = {"json", "csv", "xlsx", "ods", "xls"})
     {
         std::string names;
@@ -543,13 +580,22 @@ struct Commands
     {
         addFormatOption(cmd);
         cmd->add_flag("--dry-run", dryRun, "Show what writing would change on each unit, and write nothing");
+        if (cmd != numbersWrite)
+            cmd->add_flag(
+                "--accept-number-cells", acceptNumberCells,
+                "Write a profile whose password or SIM number is a number cell (a leading 0 may be lost)");
     }
-    void addUnitWriteOptions(CLI::App *cmd)
+    void addPasswordFor(CLI::App *cmd)
     {
         cmd->add_option("--password-for", dev.passwordFor,
                         "The password of one unit, from FILE's first line; PORT as given to --port "
                         "(split at the first =)")
-            ->type_name("PORT=FILE");
+            ->type_name("PORT=FILE")
+            ->allow_extra_args(false);
+    }
+    void addUnitWriteOptions(CLI::App *cmd)
+    {
+        addPasswordFor(cmd);
         cmd->add_flag("--verify", verify, "Read back what was written and compare byte for byte");
         cmd->add_option("--report", report, "Write a JSON report per unit to FILE.json; - for stdout")
             ->type_name("FILE");
@@ -559,7 +605,10 @@ struct Commands
             cmd->add_flag("--dry-run", dryRun,
                           "Show what writing would change on each unit, and write nothing");
         cmd->add_flag("--yes", yes,
-                      "Confirm writing a list that holds no numbers (it empties each unit's list)");
+                      cmd == restore ? "Confirm restoring onto a unit whose SIM number or USB serial differs "
+                                       "from the backup's, or writing a list that holds no numbers"
+                                     : "Confirm writing a list that holds no numbers (it empties each unit's "
+                                       "list)");
     }
 
     QString choosePasswords();
@@ -569,10 +618,13 @@ struct Commands
     Exit runWrite(Area area);
     Exit runDiff(Area area);
     Exit runDelete();
-    Exit runUnits(const QString &command, const QString &profilePath, const QString &numbersPath);
+    Exit runUnits(const QString &command, const QString &profilePath, const QString &numbersPath,
+                  std::optional<BackupIdentity> backup = {});
     Exit runProvision();
     Exit runRestore();
     Exit runBackup();
+    Exit writeBackup(UnitJob &job, const QString &dir, const QDateTime &now);
+    QString portsGivenOnce() const;
     Exit dispatch();
 };
 
@@ -630,7 +682,9 @@ Exit Commands::runPorts()
                                  {QStringLiteral("usb_serial"), orNull(p.usbSerial)},
                                  {QStringLiteral("vid_pid"), orNull(p.vidPid)},
                                  {QStringLiteral("by_id"), orNull(p.byId)}});
-        return out(QJsonDocument(a).toJson(QJsonDocument::Indented)) ? Exit::Done : Exit::Usage;
+        QJsonObject top = jsonDocument(QStringLiteral("ports"));
+        top.insert(QStringLiteral("ports"), a);
+        return out(QJsonDocument(top).toJson(QJsonDocument::Indented)) ? Exit::Done : Exit::Usage;
     }
     // Name, path, USB serial, VID:PID and by-id link, tab-separated; "-" where unknown.
     const auto field = [](const QString &s) { return s.isEmpty() ? QStringLiteral("-") : s; };
@@ -711,13 +765,29 @@ Exit Commands::runRead(Area area)
 Exit Commands::runWrite(Area area)
 {
     UnitJob job(jobOptions(dev.ports.front()));
+    SettingsModel settingsFile;
+    NumbersModel numbersFile;
     const InputFile in(q(file), q(format));
-    if (const QString e = loadInto(area, in, job.settings(), job.numbers(), dev.quiet); !e.isEmpty())
+    if (const QString e = loadInto(area, in, settingsFile, numbersFile, dev.quiet, acceptNumberCells);
+        !e.isEmpty())
         return usageError(e);
-    if (area == Area::Numbers && !yes && !dryRun && !holdsNumbers(job.numbers()))
+    if (area == Area::Numbers && !yes && !dryRun && !holdsNumbers(numbersFile))
         return usageError(emptyListRefusal(q(file)));
+    const std::function<void()> load = [&] {
+        if (area == Area::Settings)
+            copyTable(settingsFile, job.settings());
+        else
+            copyTable(numbersFile, job.numbers());
+    };
     job.addOpenAndLogIn();
-    addWriteSteps(job, area, false);
+    // Numbers the unit holds are removed only when confirmed: the unit's list is read first.
+    const bool checkRemovals = area == Area::Numbers && !yes && !dryRun;
+    if (checkRemovals) {
+        job.addRead(Area::Numbers);
+        job.addCheck(load);
+        addRemovalCheck(job, file == "-" ? QStringLiteral("standard input") : q(file), false);
+    }
+    addWriteSteps(job, area, false, checkRemovals, load);
     return runJobs({&job}, talk());
 }
 
@@ -761,16 +831,10 @@ Exit Commands::runDelete()
 
 // provision and restore: the profile and/or the list written to every unit at once, a
 // result line per unit and the report.
-Exit Commands::runUnits(const QString &command, const QString &profilePath, const QString &numbersPath)
+Exit Commands::runUnits(const QString &command, const QString &profilePath, const QString &numbersPath,
+                        std::optional<BackupIdentity> backup)
 {
-    QSet<QString> seen;
-    for (const std::string &p : dev.ports) {
-        const ResolvedPort port = resolvePort(q(p));
-        // A serial number that names no port, or several, is said when its unit is opened.
-        const QString path = port.error.isEmpty() ? QFileInfo(port.path).absoluteFilePath() : q(p);
-        if (seen.contains(path)) return usageError(QStringLiteral("the port %1 is given twice").arg(q(p)));
-        seen.insert(path);
-    }
+    if (const QString e = portsGivenOnce(); !e.isEmpty()) return usageError(e);
     if (profilePath == QLatin1String("-") && numbersPath == QLatin1String("-"))
         return usageError(QStringLiteral("standard input (-) can give one of --profile and --numbers"));
     // Every file, every value and the report's folder are checked before any unit is opened:
@@ -780,7 +844,8 @@ Exit Commands::runUnits(const QString &command, const QString &profilePath, cons
     NumbersModel n;
     {
         if (!profilePath.isEmpty())
-            if (const QString e = loadInto(Area::Settings, profileIn, s, n, dev.quiet); !e.isEmpty())
+            if (const QString e = loadInto(Area::Settings, profileIn, s, n, dev.quiet, acceptNumberCells);
+                !e.isEmpty())
                 return usageError(e);
         if (!numbersPath.isEmpty()) {
             if (const QString e = loadInto(Area::Numbers, numbersIn, s, n, dev.quiet); !e.isEmpty())
@@ -789,24 +854,34 @@ Exit Commands::runUnits(const QString &command, const QString &profilePath, cons
         }
         if (!report.empty())
             if (const QString e = reportProblem(q(report)); !e.isEmpty()) return usageError(e);
+        // A backup without its record is known by the SIM number in its profile.
+        if (backup && !backup->recorded && !profilePath.isEmpty())
+            backup->simNumber = s.content(kSimNumberItem).trimmed();
     }
     std::vector<std::unique_ptr<UnitJob>> jobs;
     QList<UnitJob *> list;
     for (const std::string &p : dev.ports) {
         auto job = std::make_unique<UnitJob>(jobOptions(p));
         job->addOpenAndLogIn();
+        // The unit's settings are read first: they tell whose unit it is, and what the
+        // profile changes on it.
+        const bool readSettings = !profilePath.isEmpty() || backup;
+        if (readSettings) job->addRead(Area::Settings);
+        if (backup) addIdentityCheck(*job, *backup, yes, dryRun);
+        // A restore writes the backup's own identity back; a profile keeps the unit's.
+        // The files' tables go into the job's after the unit's were read into them.
+        UnitJob &j = *job;
         if (!profilePath.isEmpty()) {
-            copyTable(s, job->settings());
-            addWriteSteps(*job, Area::Settings, true);
+            job->addCheck([&s, &j] { copyTable(s, j.settings()); });
+            addKeepIdentity(*job, backup || setPassword, backup || setSimNumber);
+            addWriteSteps(*job, Area::Settings, true, readSettings);
         }
-        if (!numbersPath.isEmpty()) {
-            copyTable(n, job->numbers());
-            addWriteSteps(*job, Area::Numbers, true);
-        }
+        if (!numbersPath.isEmpty())
+            addWriteSteps(*job, Area::Numbers, true, false, [&n, &j] { copyTable(n, j.numbers()); });
         list << job.get();
         jobs.push_back(std::move(job));
     }
-    Exit worst = runJobs(list, talk());
+    Exit worst = runJobs(list, talk(), true);
 
     // With the report on standard output, the result lines go to stderr.
     const bool reportOut = report == "-";
@@ -842,6 +917,20 @@ Exit Commands::runUnits(const QString &command, const QString &profilePath, cons
     return worst;
 }
 
+// "" when no unit is given twice (under any of its names), else which one is.
+QString Commands::portsGivenOnce() const
+{
+    QSet<QString> seen;
+    for (const std::string &p : dev.ports) {
+        const ResolvedPort port = resolvePort(q(p));
+        // A serial number that names no port, or several, is said when its unit is opened.
+        const QString path = port.error.isEmpty() ? QFileInfo(port.path).absoluteFilePath() : q(p);
+        if (seen.contains(path)) return QStringLiteral("the port %1 is given twice").arg(q(p));
+        seen.insert(path);
+    }
+    return {};
+}
+
 Exit Commands::runProvision()
 {
     if (profile.empty() && numbersFile.empty())
@@ -861,10 +950,13 @@ Exit Commands::runRestore()
         return usageError(QStringLiteral("%1 holds no settings profile (basicinf_R…) and no list workbook "
                                          "(telinf_R…)")
                               .arg(q(folder)));
+    BackupIdentity identity;
+    if (const QString e = readBackupIdentity(dir.path(), identity, identity.recorded); !e.isEmpty())
+        return usageError(e);
     if (!dev.quiet)
         for (const QString &path : {profilePath, numbersPath})
             if (!path.isEmpty()) errLine(QStringLiteral("zarvento-cli: restoring ") + path);
-    return runUnits(QStringLiteral("restore"), profilePath, numbersPath);
+    return runUnits(QStringLiteral("restore"), profilePath, numbersPath, identity);
 }
 
 Exit Commands::runBackup()
@@ -872,27 +964,46 @@ Exit Commands::runBackup()
     const QString dir = q(output);
     if (!QDir().mkpath(dir) || !QFileInfo(dir).isWritable())
         return usageError(QStringLiteral("%1: cannot write to this folder").arg(dir));
-    UnitJob job(jobOptions(dev.ports.front()));
-    job.addOpenAndLogIn();
-    job.addRead(Area::Settings);
-    job.addRead(Area::Numbers);
-    job.addRead(Area::History);
-    const Exit e = runJobs({&job}, talk());
-    if (e != Exit::Done) return e;
-    // One folder per unit and time: named by its SIM number, else its USB serial number,
-    // else its port; the window's export names inside, one time stamp for the three files.
+    if (const QString e = portsGivenOnce(); !e.isEmpty()) return usageError(e);
+    std::vector<std::unique_ptr<UnitJob>> jobs;
+    QList<UnitJob *> list;
+    for (const std::string &p : dev.ports) {
+        auto job = std::make_unique<UnitJob>(jobOptions(p));
+        job->addOpenAndLogIn();
+        job->addRead(Area::Settings);
+        job->addRead(Area::Numbers);
+        job->addRead(Area::History);
+        list << job.get();
+        jobs.push_back(std::move(job));
+    }
+    Exit result = runJobs(list, talk());
+    // One time for the run: units backed up together carry the same time.
     const QDateTime now = QDateTime::currentDateTime();
-    QString unit = job.settings().content(2).trimmed();
-    if (unit.isEmpty()) unit = job.resolved().usbSerial;
-    if (unit.isEmpty()) unit = QFileInfo(job.port()).fileName();
-    const QString name = ExportFolder::stampedName(fileNamePart(unit) + u'_', now);
-    if (!QDir(dir).mkdir(name))
-        return usageError(QStringLiteral("%1: cannot make the folder %2").arg(dir, name));
-    const QDir folder(QDir(dir).filePath(name));
+    for (UnitJob *job : list)
+        if (job->exit() == Exit::Done) result = worse(result, writeBackup(*job, dir, now));
+    return result;
+}
+
+// One unit's backup: a new folder named by its SIM number (with its USB serial number when
+// known), else its USB serial number, else its port, and the time (and a count when that
+// name is taken: two units may share a SIM number); the window's export names inside, one
+// time stamp for the three files, and backup.json saying whose it is.
+Exit Commands::writeBackup(UnitJob &job, const QString &dir, const QDateTime &now)
+{
+    const QString sim = job.settings().content(kSimNumberItem).trimmed();
+    const QString serial = job.resolved().usbSerial;
+    QString unit = !sim.isEmpty() ? sim : !serial.isEmpty() ? serial : QFileInfo(job.port()).fileName();
+    unit = fileNamePart(unit);
+    if (!sim.isEmpty() && !serial.isEmpty()) unit += u'_' + fileNamePart(serial);
+    QString folderPath;
+    if (const QString e = makeNewFolder(dir, ExportFolder::stampedName(unit + u'_', now), folderPath);
+        !e.isEmpty())
+        return usageError(e);
+    const QDir folder(folderPath);
     QString written;
     // Every file is tried; any that failed makes the backup fail.
     Exit result = Exit::Done;
-    for (int i = 0; i < 3; ++i) {
+    for (int i = 0; i < 4; ++i) {
         QString error;
         if (i == 0)
             error =
@@ -905,9 +1016,12 @@ Exit Commands::runBackup()
                                 folder.filePath(ExportFolder::stampedName(QStringLiteral("telinf_R"), now) +
                                                 QStringLiteral(".xlsx")),
                                 &written);
-        else {
+        else if (i == 2) {
             written = folder.filePath(ExportFolder::stampedName(QStringLiteral("hisinf_CSV"), now));
             error = ExportFolder::writeFile(written, HistoryCsv::fileBytes(job.history()));
+        } else {
+            written = folder.filePath(QStringLiteral("backup.json"));
+            error = ExportFolder::writeFile(written, backupJson(job, now));
         }
         if (!error.isEmpty())
             result = usageError(error);
@@ -921,11 +1035,12 @@ Exit Commands::dispatch()
 {
     if (ports->parsed()) return runPorts();
     if (audit->parsed()) return runAudit(auditArgs, auditHost());
-    if (dev.ports.size() > 1 && !provision->parsed() && !restore->parsed())
+    if (dev.ports.size() > 1 && !provision->parsed() && !restore->parsed() && !backup->parsed())
         return usageError(
-            QStringLiteral("this command takes one --port; provision and restore take several"));
-    if (!dev.passwordFor.empty() && !provision->parsed() && !restore->parsed())
-        return usageError(QStringLiteral("--password-for is for provision and restore; use --password-file"));
+            QStringLiteral("this command takes one --port; provision, restore and backup take several"));
+    if (!dev.passwordFor.empty() && !provision->parsed() && !restore->parsed() && !backup->parsed())
+        return usageError(
+            QStringLiteral("--password-for is for provision, restore and backup; use --password-file"));
     if (const QString e = choosePasswords(); !e.isEmpty()) return usageError(e);
     if (dev.quiet && dev.verbose) return usageError(QStringLiteral("give --quiet or --verbose, not both"));
     // The traffic log: every frame sent and received, as hex with a time stamp, on stderr.
@@ -945,9 +1060,45 @@ Exit Commands::dispatch()
     return usageError(QStringLiteral("no command given; see --help"));
 }
 
+// The number of single-character edits (insert, delete, replace, swap two neighbours) that
+// turn a into b.
+int editDistance(const QString &a, const QString &b)
+{
+    const qsizetype n = a.size(), m = b.size();
+    std::vector<std::vector<int>> d(std::size_t(n + 1), std::vector<int>(std::size_t(m + 1)));
+    for (qsizetype i = 0; i <= n; ++i)
+        d[i][0] = int(i);
+    for (qsizetype j = 0; j <= m; ++j)
+        d[0][j] = int(j);
+    for (qsizetype i = 1; i <= n; ++i)
+        for (qsizetype j = 1; j <= m; ++j) {
+            d[i][j] = std::min({d[i - 1][j] + 1, d[i][j - 1] + 1, d[i - 1][j - 1] + (a[i - 1] != b[j - 1])});
+            if (i > 1 && j > 1 && a[i - 1] == b[j - 2] && a[i - 2] == b[j - 1])
+                d[i][j] = std::min(d[i][j], d[i - 2][j - 2] + 1);
+        }
+    return d[n][m];
+}
+
+// The command at this level nearest to a mistyped word, when one is near enough.
+QString nearestCommand(CLI::App &level, const QString &word)
+{
+    QString best;
+    int bestDistance = 0;
+    for (CLI::App *sub : level.get_subcommands({})) {
+        const QString name = QString::fromStdString(sub->get_name());
+        const int distance = editDistance(word.toLower(), name);
+        if (best.isEmpty() || distance < bestDistance) {
+            best = name;
+            bestDistance = distance;
+        }
+    }
+    return !best.isEmpty() && bestDistance <= qMax<qsizetype>(1, best.size() / 3) ? best : QString();
+}
+
 // The command words given that name no command: "" when they all do, else "foo" or
-// "settings frob". Only words before the first option count.
-QString unknownCommand(CLI::App &app, int argc, char **argv)
+// "settings frob". Only words before the first option count. suggestion gets the nearest
+// command for the word that names none, if any is near.
+QString unknownCommand(CLI::App &app, int argc, char **argv, QString &suggestion)
 {
     CLI::App *level = &app;
     QStringList path;
@@ -958,7 +1109,10 @@ QString unknownCommand(CLI::App &app, int argc, char **argv)
         CLI::App *next = nullptr;
         for (CLI::App *sub : level->get_subcommands({}))
             if (sub->get_name() == word) next = sub;
-        if (!next) return path.join(u' ');
+        if (!next) {
+            suggestion = nearestCommand(*level, path.last());
+            return path.join(u' ');
+        }
         level = next;
     }
     return {};
@@ -969,8 +1123,10 @@ QString unknownCommand(CLI::App &app, int argc, char **argv)
 int run(int argc, char **argv)
 {
     Commands c;
-    if (const QString unknown = unknownCommand(c.app, argc, argv); !unknown.isEmpty()) {
-        errLine(QStringLiteral("zarvento-cli: unknown command '%1'").arg(unknown));
+    QString suggestion;
+    if (const QString unknown = unknownCommand(c.app, argc, argv, suggestion); !unknown.isEmpty()) {
+        errLine(QStringLiteral("zarvento-cli: unknown command '%1'").arg(unknown) +
+                (suggestion.isEmpty() ? QString() : QStringLiteral("; did you mean %1?").arg(suggestion)));
         errLine(QStringLiteral("Run 'zarvento-cli --help' for the commands and options."));
         return int(Exit::Usage);
     }

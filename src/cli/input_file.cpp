@@ -32,7 +32,7 @@ QString inputFileProblem(const QString &path)
     return {};
 }
 
-InputFile::InputFile(const QString &path, const QString &format) : m_given(path)
+InputFile::InputFile(const QString &path, const QString &format) : m_given(path), m_format(format)
 {
     if (path != QLatin1String("-")) {
         if (const QString problem = inputFileProblem(path); !problem.isEmpty())

@@ -17,19 +17,22 @@ class InputFile
 {
 public:
     // path: a file, or "-" for standard input, read whole into a temporary file whose
-    // suffix names `format` (json, csv, xlsx, ods or xls: the file's type cannot be told
-    // from a name there). Check error() before use.
+    // suffix names `format` (json, csv, xlsx, ods or xls: standard input has no name to tell
+    // the type by). Check error() before use.
     InputFile(const QString &path, const QString &format);
 
     // "" or why the input cannot be read, naming it.
     const QString &error() const { return m_error; }
     // The file to load from.
     QString path() const;
+    // The type --format gave ("" when none): for a file as for standard input.
+    const QString &format() const { return m_format; }
     // Puts the input's own name in place of a temporary file's path in a message.
     QString named(QString message) const;
 
 private:
     QString m_given;
+    QString m_format;
     QString m_error;
     std::unique_ptr<QTemporaryFile> m_stdin;
 };

@@ -32,6 +32,20 @@ QJsonValue textOrNull(const QString &text)
     return text.isEmpty() ? QJsonValue() : QJsonValue(text);
 }
 
+// What a save that ended early left on the unit: pages saved, the page that may or may not
+// be saved, the first page not saved, and the same in words.
+QJsonObject unitHolds(const StepRecord &r)
+{
+    const int uncertain = r.pageUncertain ? r.pagesDone + 1 : 0;
+    const int notFrom = (uncertain ? uncertain : r.pagesDone) + 1;
+    return QJsonObject{
+        {QStringLiteral("pages_saved"), r.pagesDone},
+        {QStringLiteral("page_uncertain"), uncertain ? QJsonValue(uncertain) : QJsonValue()},
+        {QStringLiteral("pages_not_saved_from"), notFrom <= r.pageCount ? QJsonValue(notFrom) : QJsonValue()},
+        {QStringLiteral("page_count"), r.pageCount},
+        {QStringLiteral("text"), r.leftBehind}};
+}
+
 QJsonObject stepJson(const StepRecord &r)
 {
     QJsonObject o{{QStringLiteral("step"), r.name}, {QStringLiteral("outcome"), r.outcome}};
@@ -44,20 +58,8 @@ QJsonObject stepJson(const StepRecord &r)
     if (r.differences >= 0) o.insert(QStringLiteral("differences"), r.differences);
     if (!r.message.isEmpty()) o.insert(QStringLiteral("message"), r.message);
     // A save that ended early: what the unit holds, as numbers and in words.
-    if (r.name.startsWith(QLatin1String("save ")) && r.outcome != QLatin1String("completed") &&
-        r.outcome != QLatin1String("skipped")) {
-        const int uncertain = r.pageUncertain ? r.pagesDone + 1 : 0;
-        o.insert(
-            QStringLiteral("unit_holds"),
-            QJsonObject{{QStringLiteral("pages_saved"), r.pagesDone},
-                        {QStringLiteral("page_uncertain"), uncertain ? QJsonValue(uncertain) : QJsonValue()},
-                        {QStringLiteral("pages_not_saved_from"),
-                         (uncertain ? uncertain : r.pagesDone) + 1 <= r.pageCount
-                             ? QJsonValue((uncertain ? uncertain : r.pagesDone) + 1)
-                             : QJsonValue()},
-                        {QStringLiteral("page_count"), r.pageCount},
-                        {QStringLiteral("text"), r.leftBehind}});
-    }
+    if (r.isSave && r.outcome != QLatin1String("completed") && r.outcome != QLatin1String("skipped"))
+        o.insert(QStringLiteral("unit_holds"), unitHolds(r));
     return o;
 }
 
@@ -117,18 +119,30 @@ QStringList notWritten(const UnitJob &job)
 {
     QStringList areas;
     for (const StepRecord &r : job.records())
-        if (r.hasArea && r.name.startsWith(QLatin1String("save ")) && r.outcome == QLatin1String("skipped"))
-            areas << areaName(r.area);
+        if (r.isSave && r.held == StepRecord::Held::Nothing) areas << areaName(r.area);
     return areas;
+}
+
+bool incomplete(const UnitJob &job)
+{
+    for (const StepRecord &r : job.records())
+        if (r.isSave && r.held != StepRecord::Held::Whole) return true;
+    return false;
 }
 
 QJsonObject unitReport(const UnitJob &job, bool verifyAsked)
 {
     const bool ok = job.exit() == Exit::Done;
+    // Each area a save was asked for is written whole, partly (what the unit holds is
+    // given) or not at all; a verify step that found nothing verifies its area.
     QStringList written, verified;
-    for (const QString &d : job.done) {
-        if (d.endsWith(QLatin1String(" written"))) written << d.chopped(8);
-        if (d.endsWith(QLatin1String(" verified"))) verified << d.chopped(9);
+    QJsonArray partly;
+    for (const StepRecord &r : job.records()) {
+        if (r.isSave && r.held == StepRecord::Held::Whole) written << areaName(r.area);
+        if (r.isSave && r.held == StepRecord::Held::Part)
+            partly.append(QJsonObject{{QStringLiteral("area"), areaName(r.area)},
+                                      {QStringLiteral("unit_holds"), unitHolds(r)}});
+        if (r.differences == 0 && r.outcome == QLatin1String("completed")) verified << areaName(r.area);
     }
     QStringList errors;
     for (const QString &m : job.messages())
@@ -136,27 +150,43 @@ QJsonObject unitReport(const UnitJob &job, bool verifyAsked)
     QJsonArray steps;
     for (const StepRecord &r : job.records())
         steps.append(stepJson(r));
-    return QJsonObject{
+    QJsonObject unit{
         {QStringLiteral("port"), job.port()},
         {QStringLiteral("path"), textOrNull(job.resolved().path)},
         {QStringLiteral("usb_serial"), textOrNull(job.resolved().usbSerial)},
         {QStringLiteral("exit"), int(job.exit())},
         {QStringLiteral("result"), ok ? QStringLiteral("ok") : QStringLiteral("failed")},
         {QStringLiteral("written"), QJsonArray::fromStringList(written)},
+        {QStringLiteral("partly_written"), partly},
         {QStringLiteral("verified"), verifyAsked && ok},
         {QStringLiteral("verified_areas"), QJsonArray::fromStringList(verified)},
         {QStringLiteral("not_written"), QJsonArray::fromStringList(notWritten(job))},
         {QStringLiteral("steps"), steps},
         {QStringLiteral("error"), errors.isEmpty() ? QJsonValue() : QJsonValue(errors.join(u'\n'))}};
+    if (job.itemsChangedKnown) {
+        QJsonArray items;
+        for (int item : job.itemsChanged)
+            items.append(item);
+        unit.insert(QStringLiteral("items_changed"), items);
+    }
+    return unit;
 }
 
 QByteArray runReport(const QString &command, const QList<UnitJob *> &jobs, bool verifyAsked)
 {
     QJsonArray units;
-    for (const UnitJob *job : jobs)
+    QStringList failed, unfinished;
+    for (const UnitJob *job : jobs) {
         units.append(unitReport(*job, verifyAsked));
+        if (job->exit() != Exit::Done) failed << job->port();
+        if (incomplete(*job)) unfinished << job->port();
+    }
     QJsonObject top = jsonDocument(QStringLiteral("report"));
     top.insert(QStringLiteral("command"), command);
+    // What a script that retries needs: the units that failed, and those that hold an area
+    // not written whole.
+    top.insert(QStringLiteral("failed"), QJsonArray::fromStringList(failed));
+    top.insert(QStringLiteral("incomplete"), QJsonArray::fromStringList(unfinished));
     top.insert(QStringLiteral("units"), units);
     return QJsonDocument(top).toJson(QJsonDocument::Indented);
 }

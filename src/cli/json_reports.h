@@ -33,7 +33,10 @@ QJsonObject unitReport(const UnitJob &job, bool verifyAsked);
 // The whole report of a provision or restore run.
 QByteArray runReport(const QString &command, const QList<UnitJob *> &jobs, bool verifyAsked);
 
-// The areas whose save never ran because an earlier step failed ("number list").
+// The areas whose save left nothing on the unit: it never ran because an earlier step
+// failed, or it ended before the unit took a page ("number list").
 QStringList notWritten(const UnitJob &job);
+// A save of the job did not leave its whole area on the unit.
+bool incomplete(const UnitJob &job);
 
 } // namespace zc::cli

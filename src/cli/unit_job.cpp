@@ -126,6 +126,13 @@ QString pageContents(Area area, int page)
     return QStringLiteral("rows %1–%2").arg((page - 1) * perPage + 1).arg(page * perPage);
 }
 
+// How much of its area a save that ended this way left on the unit.
+StepRecord::Held heldAfter(const Outcome &o)
+{
+    if (o.completed()) return StepRecord::Held::Whole;
+    return o.pagesDone > 0 || o.inFlightUnknown ? StepRecord::Held::Part : StepRecord::Held::Nothing;
+}
+
 // Records what the link tells the user, never blocks, and answers questions as the
 // command's flags say.
 class CliReporter : public Reporter
@@ -186,6 +193,9 @@ UnitJob::UnitJob(const Options &options, QObject *parent)
     : QObject(parent), m_options(options), m_link(std::make_unique<Link>(options.replyTimeoutMs))
 {
     m_link->reporter.answerYes = options.answerYes;
+    // Several units share one traffic log: each line names its port as the user gave it.
+    m_link->session.comm().setTrafficLabel(options.port);
+    m_link->session.handler().setTrafficLabel(options.port);
     m_link->reporter.onProgress = [this](int value) {
         if (onProgress && m_stepRunning) onProgress(where(), value);
     };
@@ -263,9 +273,9 @@ void UnitJob::addDeleteHistory()
 {
     m_steps.append({StepKind::DeleteHistory, Area::History, {}, {}});
 }
-void UnitJob::addCheck(std::function<void()> check, const QString &name)
+void UnitJob::addCheck(std::function<void()> check, const QString &name, Area area)
 {
-    m_steps.append({StepKind::Check, Area::Settings, std::move(check), name});
+    m_steps.append({StepKind::Check, area, std::move(check), name});
 }
 
 void UnitJob::setDifferences(int count)
@@ -282,6 +292,7 @@ StepRecord UnitJob::recordOf(const Step &step)
 {
     StepRecord r;
     r.hasArea = step.kind == StepKind::Read || step.kind == StepKind::Save;
+    r.isSave = step.kind == StepKind::Save;
     r.area = step.area;
     if (r.hasArea) r.pageCount = areaMap(step.area).pages;
     switch (step.kind) {
@@ -315,6 +326,7 @@ void UnitJob::recordOutcome(const Outcome &o)
     r->pageCount = o.pageCount > 0 ? o.pageCount : r->pageCount;
     r->pageUncertain = o.inFlightUnknown;
     if (o.writing) r->leftBehind = leftBehind(o);
+    if (r->isSave) r->held = heldAfter(o);
 }
 
 void UnitJob::start()
@@ -360,6 +372,7 @@ void UnitJob::interrupt(int signalNumber)
             r->pageUncertain = now.inFlightUnknown;
             r->page = now.page > 0 ? now.page : now.pagesDone + 1;
             r->leftBehind = behind;
+            r->held = heldAfter(now);
         }
         account = QStringLiteral("%1 while saving the %2: %3")
                       .arg(how, areaName(m_current.area),

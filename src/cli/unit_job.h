@@ -91,6 +91,10 @@ struct StepRecord
     QString message;            // why it failed, as the stderr line says it (without the port)
     int differences = -1;       // a verify step: the differences found; -1 when none was made
     QString leftBehind;         // a save that ended early: what the unit holds, in words
+    // A save step: how much of the area the unit now holds from it.
+    enum class Held { Nothing, Part, Whole };
+    bool isSave = false;
+    Held held = Held::Nothing;
 };
 
 class UnitJob : public QObject
@@ -122,7 +126,8 @@ public:
     void addDeleteHistory();
     // A step of the caller's own (a comparison, a file written); it may call fail(). A named
     // check is a step of the report; an unnamed one is bookkeeping and is not listed.
-    void addCheck(std::function<void()> check, const QString &name = {});
+    // A check about an area (a verify) names it in its record.
+    void addCheck(std::function<void()> check, const QString &name = {}, Area area = Area::Settings);
     // The running check compared what was sent with what the unit holds.
     void setDifferences(int count);
 
@@ -150,6 +155,9 @@ public:
     const QList<StepRecord> &records() const { return m_records; }
     // The device the port resolved to and its USB serial number, once the open step ran.
     const ResolvedPort &resolved() const { return m_resolved; }
+    // The settings items a profile write changes on this unit, once known (sorted).
+    QList<int> itemsChanged;
+    bool itemsChangedKnown = false;
 
     // With --verbose: a line for every page read or saved, and for every step's end.
     std::function<void(const QString &line)> onDetail;

@@ -285,7 +285,7 @@ void TComm::releaseDeviceLock()
 bool TComm::WriteData(const std::uint8_t *bytes, std::uint16_t count)
 {
     if (!m_port.isOpen() || count == 0 || bytes == nullptr) return false;
-    logTraffic("sent", reinterpret_cast<const char *>(bytes), count);
+    logTraffic("sent", reinterpret_cast<const char *>(bytes), count, m_trafficLabel);
     if (m_port.write(reinterpret_cast<const char *>(bytes), count) != count) return false;
     // QSerialPort writes from its buffer on a later pass of the event loop, after whatever
     // repaints and layouts are queued: hand the request to the driver now instead.
@@ -307,7 +307,7 @@ QByteArray TComm::takeUnread()
     if (::ioctl(m_port.handle(), FIONREAD, &pending) == 0 && pending > 0) m_port.waitForReadyRead(0);
     const QByteArray in = m_port.readAll();
     if (!in.isEmpty()) {
-        logTraffic("read", in.constData(), in.size());
+        logTraffic("read", in.constData(), in.size(), m_trafficLabel);
         m_rx.append(in);
     }
     const qsizetype from = qMax(m_chunkEnd, m_rxPos);
@@ -433,7 +433,7 @@ void TComm::applyModemLines()
 void TComm::onReadyRead()
 {
     const QByteArray in = m_port.readAll();
-    logTraffic("read", in.constData(), in.size());
+    logTraffic("read", in.constData(), in.size(), m_trafficLabel);
     m_rx.append(in);
     if (m_deliveryQueued || m_rxPos >= m_rx.size()) return;
     m_deliveryQueued = true;

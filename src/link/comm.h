@@ -60,6 +60,8 @@ public:
 
     QString CommName() const { return m_name; }
     void SetCommName(const QString &name) { m_name = name; }
+    // The name the traffic log gives this port's lines; none by default.
+    void setTrafficLabel(const QString &label) { m_trafficLabel = label; }
     std::uint8_t CommPort() const { return m_commPort; }
     void SetCommPort(std::uint8_t n);
 
@@ -119,6 +121,7 @@ private:
     bool m_opening = false;          // inside QSerialPort::open: its outcome is handled there
     bool m_quietModemErrors = false; // DTR/RTS refused (a pseudo-terminal has none): not an error
     QString m_name = QStringLiteral("COM1");
+    QString m_trafficLabel;
     QString m_openError;
     std::uint8_t m_commPort = 1;
     std::uint32_t m_baud = 115200;

@@ -166,7 +166,8 @@ void ReplyHandler::routeFrames()
 
 void ReplyHandler::handleFrame(const ReceivedFrame &f, bool early)
 {
-    logTraffic(f.good ? "reply" : "damaged reply", reinterpret_cast<const char *>(f.bytes.data()), f.size);
+    logTraffic(f.good ? "reply" : "damaged reply", reinterpret_cast<const char *>(f.bytes.data()), f.size,
+               m_trafficLabel);
     if (!f.good) {
         if (m_watcher) m_watcher->frameDamaged();
         emit routed(Route::InvalidData);

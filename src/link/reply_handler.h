@@ -54,6 +54,8 @@ public:
     explicit ReplyHandler(RuleTimer &replyTimer, QObject *parent = nullptr);
     // Who hears what the handler reports (none: nobody).
     void setWatcher(LinkWatcher *watcher) { m_watcher = watcher; }
+    // The name the traffic log gives the frames assembled here; none by default.
+    void setTrafficLabel(const QString &label) { m_trafficLabel = label; }
 
     // The receiver of each address range: ended by abandonAll, asked by Stop.
     void attach(Area area, ReplyReceiver *receiver) { m_receivers[int(area)] = receiver; }
@@ -126,6 +128,7 @@ private:
     void endOutstanding(Interruption why);
 
     LinkWatcher *m_watcher = nullptr;
+    QString m_trafficLabel;
     RuleTimer &m_timer;
     std::array<ReplyReceiver *, kAreaCount> m_receivers{};
     Outstanding m_out;

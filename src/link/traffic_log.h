@@ -10,7 +10,8 @@ namespace zc {
 
 Q_DECLARE_LOGGING_CATEGORY(lcLink)
 
-// Logs one line "HH:mm:ss.zzz <what> <hex bytes>" when the category is enabled.
-void logTraffic(const char *what, const char *bytes, qsizetype count);
+// Logs one line "HH:mm:ss.zzz <what> <hex bytes>" when the category is enabled; with a
+// label (the port, when one program drives several) "HH:mm:ss.zzz <label>: <what> ...".
+void logTraffic(const char *what, const char *bytes, qsizetype count, const QString &label = {});
 
 } // namespace zc

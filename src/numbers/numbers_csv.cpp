@@ -3,6 +3,7 @@
 #include "link/device_text.h"
 #include "numbers/numbers_model.h"
 #include "sheets/csv_field.h"
+#include "sheets/text_file.h"
 
 namespace zc::NumbersCsv {
 
@@ -26,25 +27,69 @@ QByteArray exportBytes(const NumbersModel &model, const std::function<void(int l
     return out;
 }
 
-QList<QStringList> cells(const QByteArray &bytes, QString *error)
+QList<QStringList> cells(const QByteArray &fileBytes, QString *error)
 {
-    QList<QStringList> lines;
-    QStringList line;
-    QByteArray fieldBytes;
-    bool quoted = false, wasQuoted = false;
-    auto endField = [&] {
-        line << DeviceText::fromBytes(fieldBytes);
-        fieldBytes.clear();
-        wasQuoted = false;
-    };
-    auto endLine = [&] {
-        endField();
-        lines << line;
-        line.clear();
-    };
     const auto fail = [error](const QString &why) {
         if (error) *error = why;
         return QList<QStringList>{};
+    };
+    QByteArray bytes = fileBytes;
+    if (const QString why = TextFile::takeUtf8(bytes); !why.isEmpty()) return fail(why);
+
+    QList<QStringList> rows(NumbersModel::Rows);
+    rows[0] = QStringList{QStringLiteral("Serial")};
+    QList<int> lineOfRow(NumbersModel::Rows, 0);
+    int lineNumber = 0;
+    bool anyLine = false;
+    // Takes one line: blank lines and lines of empty fields (the closing line) are no rows; a
+    // first line starting with "Serial" is the header row a spreadsheet program writes.
+    const auto takeLine = [&](const QStringList &fields) -> QString {
+        ++lineNumber;
+        if (fields.join(QString()).isEmpty()) return {};
+        const bool first = !anyLine;
+        anyLine = true;
+        const QString lead = fields.value(0);
+        if (first && lead == QLatin1String("Serial")) return {};
+        bool isNumber = !lead.isEmpty();
+        for (QChar c : lead)
+            isNumber = isNumber && c >= u'0' && c <= u'9';
+        const int row = isNumber && lead.size() <= 6 ? lead.toInt() : 0;
+        if (!isNumber || row < NumbersModel::FirstEntry)
+            return QStringLiteral("line %1 starts with \"%2\", not with a row number from %3 to %4")
+                .arg(QString::number(lineNumber), lead.left(40), QString::number(NumbersModel::FirstEntry),
+                     QString::number(NumbersModel::LastEntry));
+        if (row > NumbersModel::LastEntry || lead.size() > 6)
+            return QStringLiteral("line %1 holds row %2, past the list's last row %3")
+                .arg(QString::number(lineNumber), lead.left(40), QString::number(NumbersModel::LastEntry));
+        if (lineOfRow[row] != 0)
+            return QStringLiteral("line %1 gives row %2 again (first on line %3)")
+                .arg(lineNumber)
+                .arg(row)
+                .arg(lineOfRow[row]);
+        bool extraEmpty = true;
+        for (qsizetype f = NumbersModel::Columns; f < fields.size(); ++f)
+            extraEmpty = extraEmpty && fields[f].isEmpty();
+        if (fields.size() > kFields || !extraEmpty)
+            return QStringLiteral("line %1 holds %2 fields; a row of the list file holds %3 and two "
+                                  "empty ones")
+                .arg(lineNumber)
+                .arg(fields.size())
+                .arg(NumbersModel::Columns);
+        lineOfRow[row] = lineNumber;
+        QStringList cells = fields.mid(0, NumbersModel::Columns);
+        while (cells.size() < NumbersModel::Columns)
+            cells << QString();
+        rows[row] = cells;
+        return {};
+    };
+
+    QStringList line;
+    QByteArray fieldBytes;
+    bool quoted = false, wasQuoted = false;
+    const auto endField = [&] {
+        line << DeviceText::fromBytes(fieldBytes);
+        fieldBytes.clear();
+        wasQuoted = false;
     };
     for (qsizetype i = 0; i < bytes.size(); ++i) {
         const char c = bytes[i];
@@ -60,52 +105,19 @@ QList<QStringList> cells(const QByteArray &bytes, QString *error)
         } else if (c == ',') {
             endField();
         } else if (c == '\r' || c == '\n') {
-            endLine();
+            endField();
+            if (const QString why = takeLine(line); !why.isEmpty()) return fail(why);
+            line.clear();
             if (c == '\r' && i + 1 < bytes.size() && bytes[i + 1] == '\n') ++i;
         } else {
             fieldBytes += c;
         }
-        if (lines.size() > NumbersModel::LastEntry + 2)
-            return fail(QStringLiteral("line %1: a list file ends after row %2 and its closing line")
-                            .arg(lines.size())
-                            .arg(NumbersModel::LastEntry));
     }
-    if (quoted)
-        return fail(QStringLiteral("a quoted field in line %1 is never closed").arg(lines.size() + 1));
-    if (!fieldBytes.isEmpty() || !line.isEmpty()) endLine();
-    // Blank lines after the closing line are no rows.
-    while (lines.size() > NumbersModel::LastEntry + 1 && lines.back() == QStringList{QString()})
-        lines.removeLast();
-    if (lines.size() > NumbersModel::LastEntry + 1)
-        return fail(QStringLiteral("line %1: a list file ends after row %2 and its closing line")
-                        .arg(NumbersModel::LastEntry + 2)
-                        .arg(NumbersModel::LastEntry));
-
-    const auto allEmpty = [](const QStringList &fields) { return fields.join(QString()).isEmpty(); };
-    QList<QStringList> rows{QStringList{QStringLiteral("Serial")}};
-    for (int r = NumbersModel::FirstEntry; r <= NumbersModel::LastEntry; ++r) {
-        if (r > lines.size())
-            return fail(QStringLiteral("the file ends after line %1; a list file holds rows 1 to %2 and a "
-                                       "closing line")
-                            .arg(lines.size())
-                            .arg(NumbersModel::LastEntry));
-        const QStringList &fields = lines[r - 1];
-        if (fields.value(0) != QString::number(r))
-            return fail(QStringLiteral("line %1 starts with \"%2\", not with its row number %1")
-                            .arg(r)
-                            .arg(fields.value(0).left(40)));
-        if (fields.size() < NumbersModel::Columns || fields.size() > kFields ||
-            !allEmpty(fields.mid(NumbersModel::Columns)))
-            return fail(QStringLiteral("line %1 holds %2 fields; a row of the list file holds %3 and two "
-                                       "empty ones")
-                            .arg(r)
-                            .arg(fields.size())
-                            .arg(NumbersModel::Columns));
-        rows << fields.mid(0, NumbersModel::Columns);
+    if (quoted) return fail(QStringLiteral("a quoted field in line %1 is never closed").arg(lineNumber + 1));
+    if (!fieldBytes.isEmpty() || !line.isEmpty()) {
+        endField();
+        if (const QString why = takeLine(line); !why.isEmpty()) return fail(why);
     }
-    if (lines.size() <= NumbersModel::LastEntry || !allEmpty(lines[NumbersModel::LastEntry]))
-        return fail(QStringLiteral("line %1 is not the closing line of empty fields")
-                        .arg(NumbersModel::LastEntry + 1));
     return rows;
 }
 

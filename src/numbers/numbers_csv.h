@@ -22,14 +22,16 @@ namespace NumbersCsv {
 // progress receives the line just built, 1..1001.
 QByteArray exportBytes(const NumbersModel &model, const std::function<void(int line)> &progress = {});
 
-// Reads a list file back: line i holds entry row i, its first eight fields the row's cells
-// (quoted fields unquoted, bytes read as the unit's texts). Lines may end in CR LF, LF or CR.
-// The file must be the list file whole: 1000 lines each starting with its own serial and
-// holding 8 to 10 fields (the last two empty), then the closing line of empty fields. The
-// result is laid out as NumbersImport::check takes a workbook: row 0 holds "Serial" in its
-// first cell, rows 1..1000 the lines. Anything else (a missing, extra or misnumbered line, a
-// quote left open) gives an empty list and, in error, the reason naming the first such line:
-// a short file is never read as a list whose missing rows are empty.
+// Reads a list file back: a line holds the row its first field names (1 to 1000), its
+// first eight fields the row's cells (quoted fields unquoted); rows no line gives are empty,
+// so the window's own file, a spreadsheet program's CSV of the list workbook (a first line
+// starting with "Serial", then rows) and a file of a few rows all read. Lines may end in
+// CR LF, LF or CR; lines of empty fields (the closing line) are skipped; a UTF-8
+// byte-order mark is skipped and anything but UTF-8 text refused. A row holds at most ten
+// fields, the last two empty. The result is laid out as NumbersImport::check takes a
+// workbook: row 0 holds "Serial" in its first cell, rows 1..1000 the rows. Anything else (a
+// line without its row number, a row past 1000 or given twice, a quote left open) gives an
+// empty list and, in error, the reason naming the first such line.
 QList<QStringList> cells(const QByteArray &bytes, QString *error = nullptr);
 
 } // namespace NumbersCsv

@@ -5,6 +5,7 @@
 #include "numbers/numbers_codec.h"
 #include "numbers/numbers_model.h"
 #include "numbers/numbers_sheet.h"
+#include "sheets/cell_text.h"
 #include "sheets/workbook_reader.h"
 
 #include <algorithm>
@@ -44,6 +45,33 @@ Result check(const QList<QStringList> &cells, const Sheet *sheet)
         result.message = QStringLiteral("Wrong format of the setting profile");
         return result;
     }
+    if (sheet) {
+        // The list holds 1000 entries, on sheet rows 2 to 1001: a row after them is refused
+        // rather than left out without a word.
+        const int lastRow = NumberEntry::kEntries + 1;
+        int past = 0;
+        for (const auto &[pos, text] : sheet->cells())
+            if (pos.first > lastRow && pos.second <= NumberColumn::Count) {
+                past = pos.first;
+                break;
+            }
+        for (const auto &[pos, kind] : sheet->kinds())
+            if (pos.first > lastRow && pos.second <= NumberColumn::Count && (past == 0 || pos.first < past)) {
+                past = pos.first;
+                break;
+            }
+        if (past > 0) {
+            result.verdict = Result::Verdict::WrongFormat;
+            result.message =
+                QStringLiteral("The workbook holds more than %1 entries: sheet row %2 (entry %3) is "
+                               "past the list's last row %4. Move or delete the rows after it.")
+                    .arg(NumberEntry::kEntries)
+                    .arg(past)
+                    .arg(past - 1)
+                    .arg(lastRow);
+            return result;
+        }
+    }
     QStringList wrong, numberCells;
     NumberCheck::RowReasons reasons;
     for (int i = 1; i <= NumberEntry::kEntries; ++i) {
@@ -56,10 +84,15 @@ Result check(const QList<QStringList> &cells, const Sheet *sheet)
         QStringList why;
         if (sheet) {
             // Sheet row i + 1 holds entry i, sheet column c + 1 table column c.
-            for (int c = Number; c <= Delete; ++c)
-                if (sheet->kind(i + 1, c + 1) == CellKind::Formula)
+            for (int c = Number; c <= Delete; ++c) {
+                const CellKind kind = sheet->kind(i + 1, c + 1);
+                if (kind == CellKind::Formula)
                     why << QStringLiteral("%1 holds a formula with no saved value")
                                .arg(NumberColumn::name(c));
+                if (kind != CellKind::Number) continue;
+                if (const QString lost = CellText::precisionLost(sheet->text(i + 1, c + 1)); !lost.isEmpty())
+                    why << NumberColumn::name(c) + QStringLiteral(": ") + lost;
+            }
             if (!row[Number].isEmpty() && sheet->kind(i + 1, Number + 1) == CellKind::Number)
                 numberCells << QString::number(i);
         }

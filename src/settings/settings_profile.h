@@ -28,12 +28,20 @@ using Progress = std::function<void(int percent, const QString &status)>;
 Sheet toSheet(const SettingsModel &model, const Progress &progress = {});
 
 // Loads a profile sheet into the table: contents and descriptions of items 1 to 22, then
-// the six pick lists from their column B cell (an entry's text or its index). Every item is
-// checked first (SettingsCheck; a long text is taken only with Cut::Allow, where the save
-// asks before cutting it). Returns "" or the message naming every item the unit cannot
-// hold; on any message the table and pick lists are left exactly as they were.
+// the six pick lists from their column B cell (an entry's text or its index). Rows are read
+// by position, so column A must name the item of each row (sheet row n, item n - 1) and
+// nothing may follow item 22: a profile whose names disagree or repeat, or that holds more
+// rows, is refused naming the rows. Every item is checked first (SettingsCheck; a long text
+// is taken only with Cut::Allow, where the save asks before cutting it; a number cell of
+// more than 15 digits is refused). Returns "" or the message naming every item the unit
+// cannot hold; on any message the table and pick lists are left exactly as they were.
+// numberCells, when given, receives the digit items (password, SIM number) that the sheet
+// keeps as number cells, whose leading 0 or "+" may have been lost; numberCellWarning says so.
 QString fromSheet(const Sheet &sheet, SettingsModel &model, const Progress &progress = {},
-                  SettingsCheck::Cut cut = SettingsCheck::Cut::Refuse);
+                  SettingsCheck::Cut cut = SettingsCheck::Cut::Refuse, QList<int> *numberCells = nullptr);
+
+// "The profile keeps 1.Password as a number, not as text: ..."; "" for no items.
+QString numberCellWarning(const QList<int> &items);
 
 // "Export profile" after the save dialog: writes the profile to chosenPath (see
 // WorkbookWriter::xlsxPath for the name actually used).
@@ -43,7 +51,8 @@ SheetSaveResult exportToFile(const SettingsModel &model, const QString &chosenPa
 // "Import profile" after the open dialog. Returns "" or the message for the user; the
 // table is unchanged on any message.
 QString importFromFile(const QString &path, SettingsModel &model, const Progress &progress = {},
-                       SettingsCheck::Cut cut = SettingsCheck::Cut::Refuse);
+                       SettingsCheck::Cut cut = SettingsCheck::Cut::Refuse,
+                       QList<int> *numberCells = nullptr);
 
 } // namespace SettingsProfile
 } // namespace zc

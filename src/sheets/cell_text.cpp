@@ -35,6 +35,18 @@ QString number(double value)
     return QString::number(value, 'g', 15);
 }
 
+QString precisionLost(const QString &numberText)
+{
+    const QStringView digits = QStringView(numberText).mid(numberText.startsWith(QLatin1Char('-')) ? 1 : 0);
+    if (digits.size() <= kKeptDigits) return {};
+    for (QChar c : digits)
+        if (!c.isDigit()) return {};
+    return QStringLiteral("a number cell of more than %1 digits (%2): a spreadsheet keeps only %1, so the "
+                          "rest are not what was typed; enter it as text")
+        .arg(kKeptDigits)
+        .arg(numberText);
+}
+
 DateKind formatKind(const QString &formatCode)
 {
     // Only the first section (positive numbers) matters; quoted text, escaped characters,

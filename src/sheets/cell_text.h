@@ -36,6 +36,14 @@ QString fromSerial(double serial, DateKind kind, bool date1904 = false);
 QString fromIsoDate(const QString &iso);
 QString fromIsoTime(const QString &iso);
 
+// The most significant digits a spreadsheet keeps of a number.
+inline constexpr int kKeptDigits = 15;
+
+// "" or, for the text of a number cell holding a whole number of more than 15 digits, why
+// it cannot be taken: the spreadsheet kept only its first 15 digits, so the rest are not
+// what was typed (a 18-digit phone number comes back as 491701234567889984).
+QString precisionLost(const QString &numberText);
+
 inline QString truth(bool value)
 {
     return value ? QStringLiteral("TRUE") : QStringLiteral("FALSE");

@@ -12,6 +12,7 @@
 #include <xlsxwriter.h>
 
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
 
 namespace zc {
@@ -43,9 +44,35 @@ QByteArray cellBytes(const QString &text)
     return QString(text).replace(escape, QStringLiteral("_x005F_\\1")).toUtf8();
 }
 
+// libxlsxwriter prints "[ERROR] ..." lines of its own to the C library's stderr stream when
+// a file cannot be written, where the tool's own message already says why. While the
+// library runs, that stream points at /dev/null: the C library lets a program set stderr,
+// and file descriptor 2, which everything else writes to, stays as it is.
+class QuietLibrary
+{
+public:
+    QuietLibrary() : m_saved(stderr), m_null(std::fopen("/dev/null", "w"))
+    {
+        if (m_null) stderr = m_null;
+    }
+    ~QuietLibrary()
+    {
+        if (!m_null) return;
+        stderr = m_saved;
+        std::fclose(m_null);
+    }
+    QuietLibrary(const QuietLibrary &) = delete;
+    QuietLibrary &operator=(const QuietLibrary &) = delete;
+
+private:
+    std::FILE *m_saved;
+    std::FILE *m_null;
+};
+
 // Writes the workbook to tmpPath; returns "" or why it failed.
 QString writeXlsx(const Sheet &sheet, const QString &tmpPath)
 {
+    const QuietLibrary quiet;
     const QByteArray name = QFile::encodeName(tmpPath);
     lxw_workbook *wb = workbook_new(name.constData());
     if (!wb) return QStringLiteral("the workbook could not be created");

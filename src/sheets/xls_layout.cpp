@@ -1,7 +1,10 @@
 #include "sheets/xls_layout.h"
 
+#include "sheets/cell_text.h"
+
 #include <QSet>
 
+#include <cstring>
 #include <map>
 #include <vector>
 
@@ -17,7 +20,9 @@ constexpr int kStreamEntry = 2;
 constexpr quint16 kBof = 0x0809, kEof = 0x000A, kBoundSheet = 0x0085, kWindow1 = 0x003D;
 constexpr quint16 kNumber = 0x0203, kBoolErr = 0x0205, kRk = 0x027E, kLabel = 0x0204, kLabelSst = 0x00FD,
                   kMulRk = 0x00BD, kSst = 0x00FC, kContinue = 0x003C, kBlank = 0x0201, kRow = 0x0208,
-                  kDimension = 0x0200, kRString = 0x00D6, kDbCell = 0x00D7;
+                  kDimension = 0x0200, kRString = 0x00D6, kDbCell = 0x00D7, kFormula = 0x0006,
+                  kString = 0x0207, kShrFmla = 0x04BC, kArray = 0x0221, kTable = 0x0236, kXf = 0x00E0,
+                  kFormat = 0x041E, kDateMode = 0x0022;
 
 quint32 le(const QByteArray &b, qint64 at, int width)
 {
@@ -282,9 +287,10 @@ public:
         }
         return true;
     }
-    // Skips the characters of a text: where they run into the next record, that record
-    // starts with a flags byte that says whether they continue as one or two bytes each.
-    bool skipCharacters(qint64 count, bool wide)
+    // Skips (or, with text, reads) the characters of a text: where they run into the next
+    // record, that record starts with a flags byte that says whether they continue as one or
+    // two bytes each.
+    bool skipCharacters(qint64 count, bool wide, QString *text = nullptr)
     {
         while (count > 0) {
             if (m_at == m_records[m_index].size) {
@@ -296,6 +302,11 @@ public:
             }
             const qint64 fit = qMin(count, (m_records[m_index].size - m_at) / (wide ? 2 : 1));
             if (fit == 0) return false;
+            if (text) {
+                const qint64 from = m_records[m_index].data + m_at;
+                for (qint64 i = 0; i < fit; ++i)
+                    *text += QChar(char16_t(wide ? le(m_s, from + 2 * i, 2) : le(m_s, from + i, 1)));
+            }
             m_at += fit * (wide ? 2 : 1);
             count -= fit;
         }
@@ -390,6 +401,100 @@ QByteArray workbookStream(const QByteArray &file, QString *error)
     return out;
 }
 
+// The number formats of the workbook globals, to show a formula's number as its cell does.
+struct Formats
+{
+    bool biff8 = true;
+    bool date1904 = false;
+    std::vector<quint16> xfFormat;     // format id of each cell format, in order
+    std::map<quint16, QString> custom; // format id -> format code
+
+    CellText::DateKind kindOf(qint64 xf) const
+    {
+        if (xf < 0 || xf >= qint64(xfFormat.size())) return CellText::DateKind::None;
+        const quint16 id = xfFormat[std::size_t(xf)];
+        const auto it = custom.find(id);
+        return it != custom.end() ? CellText::formatKind(it->second) : CellText::builtinFormatKind(id);
+    }
+};
+
+// A FORMAT record: its id, then its code (BIFF8: 16-bit count, flags, characters; BIFF5:
+// 8-bit count, bytes).
+void readFormat(const QByteArray &s, const Record &r, Formats &f)
+{
+    const quint16 id = quint16(le(s, r.data, 2));
+    QString code;
+    if (f.biff8) {
+        const qint64 count = le(s, r.data + 2, 2);
+        Continued text(s, {r});
+        if (!text.skip(5) || !text.skipCharacters(count, le(s, r.data + 4, 1) & 1, &code)) return;
+    } else {
+        const qint64 count = qMin<qint64>(le(s, r.data + 2, 1), r.size - 3);
+        code = QString::fromLatin1(s.constData() + r.data + 3, qMax<qint64>(count, 0));
+    }
+    f.custom[id] = code;
+}
+
+// The text of a STRING record and the CONTINUE records after it; false when it is cut off.
+bool readString(const QByteArray &s, const std::vector<Record> &parts, bool biff8, QString &text)
+{
+    const Record &r = parts.front();
+    const qint64 count = le(s, r.data, 2);
+    if (!biff8) {
+        if (r.size < 2 + count) return false;
+        text = QString::fromLatin1(s.constData() + r.data + 2, count);
+        return true;
+    }
+    Continued t(s, parts);
+    qint64 flags = 0;
+    if (!t.skip(2) || !t.take(1, &flags)) return false;
+    text.clear();
+    return t.skipCharacters(count, flags & 1, &text);
+}
+
+// What a FORMULA record holds as its stored result. The 8 result bytes are a number unless
+// the last two are FF FF; then the first says what it is: 0 a text (in the STRING record
+// that follows), 1 a truth value, 2 an error, 3 an empty text. Returns true when the text
+// is still to come from a STRING record.
+bool formulaResult(const QByteArray &s, const Record &r, const Formats &formats, FormulaCell &cell)
+{
+    const qint64 result = r.data + 6;
+    if (le(s, result + 6, 2) != 0xFFFF) {
+        quint64 bits = quint64(le(s, result, 4)) | quint64(le(s, result + 4, 4)) << 32;
+        double value = 0;
+        static_assert(sizeof value == sizeof bits);
+        std::memcpy(&value, &bits, sizeof value);
+        cell.kind = CellKind::Number;
+        cell.text = CellText::fromSerial(value, formats.kindOf(le(s, r.data + 4, 2)), formats.date1904);
+        return false;
+    }
+    const quint32 code = le(s, result + 2, 1);
+    switch (le(s, result, 1)) {
+    case 0:
+        cell.kind = CellKind::Formula; // until its text is read
+        return true;
+    case 1:
+        cell.text = CellText::truth(code != 0);
+        return false;
+    case 2: {
+        static const std::map<quint32, const char *> errors = {
+            {0x00, "#NULL!"}, {0x07, "#DIV/0!"}, {0x0F, "#VALUE!"}, {0x17, "#REF!"},
+            {0x1D, "#NAME?"}, {0x24, "#NUM!"},   {0x2A, "#N/A"}};
+        const auto it = errors.find(code);
+        if (it != errors.end())
+            cell.text = QString::fromLatin1(it->second);
+        else
+            cell.kind = CellKind::Formula;
+        return false;
+    }
+    case 3:
+        return false;
+    default:
+        cell.kind = CellKind::Formula;
+        return false;
+    }
+}
+
 } // namespace
 
 QString inspect(const QByteArray &file, Layout *layout)
@@ -405,6 +510,8 @@ QString inspect(const QByteArray &file, Layout *layout)
     Record r;
     qint64 at = 0;
     if (!record(s, at, r) || r.type != kBof) return QStringLiteral("it holds no Excel workbook");
+    Formats formats;
+    formats.biff8 = r.size < 2 || le(s, r.data, 2) >= 0x0600;
     qint64 texts = -1; // entries of the shared text table; -1 while none was seen
     for (;;) {
         at = r.data + r.size;
@@ -419,6 +526,9 @@ QString inspect(const QByteArray &file, Layout *layout)
         }
         if (r.type == kBoundSheet && r.size >= 6) sheets.push_back(le(s, r.data, 4));
         if (r.type == kWindow1 && r.size >= 12 && shownTab < 0) shownTab = le(s, r.data + 10, 2);
+        if (r.type == kXf && r.size >= 4) formats.xfFormat.push_back(quint16(le(s, r.data + 2, 2)));
+        if (r.type == kFormat && r.size >= 3) readFormat(s, r, formats);
+        if (r.type == kDateMode && r.size >= 2) formats.date1904 = le(s, r.data, 2) == 1;
     }
     if (sheets.empty()) return QStringLiteral("the workbook has no sheet");
     layout->sheetCount = int(qMin<std::size_t>(sheets.size(), 0x10000));
@@ -442,6 +552,10 @@ QString inspect(const QByteArray &file, Layout *layout)
     at = sheets[std::size_t(layout->activeSheet)];
     if (!record(s, at, r) || r.type != kBof) return cut;
     layout->valueCells = 0;
+    layout->formulas.clear();
+    // A formula whose text result is still to come: the STRING record follows it, after any
+    // shared-formula, array or table record of the same cell.
+    bool textPending = false;
     for (int depth = 1; depth > 0;) {
         at = r.data + r.size;
         if (!record(s, at, r)) return cut;
@@ -456,8 +570,30 @@ QString inspect(const QByteArray &file, Layout *layout)
                        "that no sheet has)")
                 .arg(r.type, 4, 16, QLatin1Char('0'))
                 .arg(r.size);
+        if (textPending && r.type == kString) {
+            std::vector<Record> parts{r};
+            for (Record next; record(s, r.data + r.size, next) && next.type == kContinue; r = next)
+                parts.push_back(next);
+            FormulaCell &cell = layout->formulas.back();
+            if (readString(s, parts, formats.biff8, cell.text))
+                cell.kind = CellKind::Text;
+            else
+                cell.text.clear(); // cut off: the result cannot be had
+            textPending = false;
+            continue;
+        }
+        if (r.type != kShrFmla && r.type != kArray && r.type != kTable) textPending = false;
         const qint64 row = le(s, r.data, 2), column = le(s, r.data + 2, 2);
         switch (r.type) {
+        case kFormula: {
+            FormulaCell cell;
+            cell.row = int(row) + 1;
+            cell.column = int(column) + 1;
+            textPending = formulaResult(s, r, formats, cell);
+            layout->formulas.push_back(cell);
+            cells.push_back({row, column, column});
+            break;
+        }
         case kRString:
         case kNumber:
         case kRk:

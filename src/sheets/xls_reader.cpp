@@ -22,7 +22,16 @@ QString helperPath()
     const QString folder = QCoreApplication::instance()
                                ? QCoreApplication::applicationDirPath()
                                : QFileInfo(QStringLiteral("/proc/self/exe")).canonicalPath();
-    return QDir(folder).filePath(QString::fromLatin1(kHelperName));
+    const QString name = QString::fromLatin1(kHelperName);
+    // Beside the program in the build tree; in an install, in the helpers' folder that
+    // lies where the install's bin folder is (../libexec/zarvento from /usr/bin).
+    const QStringList candidates{
+        QDir(folder).filePath(name),
+        QDir::cleanPath(QDir(folder).filePath(QStringLiteral(ZC_HELPER_FROM_BIN "/") + name)),
+        QDir(QStringLiteral(ZC_HELPER_DIR)).filePath(name)};
+    for (const QString &path : candidates)
+        if (QFileInfo(path).isExecutable()) return path;
+    return candidates.first();
 }
 
 } // namespace
@@ -92,6 +101,9 @@ QString read(const QString &path, const QByteArray &bytes, SheetFiller &out)
         if (kind == CellKind::Formula && !sheet.cells().count(pos) &&
             !out.add(pos.first, pos.second, {}, kind))
             return out.error();
+    // The library leaves formula cells out: their stored results come from the records.
+    for (const XlsLayout::FormulaCell &f : layout.formulas)
+        if (!out.spend(f.text.size()) || !out.add(f.row, f.column, f.text, f.kind)) return out.error();
     return {};
 }
 

@@ -1,6 +1,7 @@
 // Reads the active sheet of a legacy Excel workbook (.xls, BIFF in a compound document):
 // texts, numbers, dates and times as the texts a user sees. The .xls library (libfreexl)
-// runs in a small helper program, zarvento-xls-read, installed beside the tool, because a
+// runs in a small helper program, zarvento-xls-read (beside the tool in the build tree,
+// in libexec/zarvento when installed), because a
 // damaged file can break it; the helper runs under a memory limit and a time-out. The tool
 // itself reads the file's structure first, to pick the sheet that was shown when the
 // workbook was saved and to check that the helper returned every cell the sheet holds.
@@ -15,7 +16,8 @@ class SheetFiller;
 
 namespace XlsReader {
 
-// The helper program's file name; it is looked for in the running program's folder.
+// The helper program's file name; it is looked for in the running program's folder, then
+// in the install's helper folder.
 inline constexpr char kHelperName[] = "zarvento-xls-read";
 // What the helper may use: at most this much memory, and this long.
 inline constexpr qint64 kHelperMemoryBytes = 256 << 20;

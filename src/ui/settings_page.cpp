@@ -111,14 +111,18 @@ void SettingsPage::btn16Click()
     const QString path = m_files.askWorkbookToOpen(QStringLiteral("dlgOpen1"));
     if (path.isEmpty()) return;
     // A long text is let in: the save names it and asks before cutting it.
+    QList<int> numberCells;
     const QString message = SettingsProfile::importFromFile(
         path, m_model,
         [this](int percent, const QString &status) {
             m_reporter.setProgress(percent);
             m_reporter.setStatus(status);
         },
-        SettingsCheck::Cut::Allow);
-    if (!message.isEmpty()) m_reporter.messageDialog(message);
+        SettingsCheck::Cut::Allow, &numberCells);
+    if (!message.isEmpty())
+        m_reporter.messageDialog(message);
+    else if (!numberCells.isEmpty())
+        m_reporter.messageBox(SettingsProfile::numberCellWarning(numberCells));
 }
 
 } // namespace zc

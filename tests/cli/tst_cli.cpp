@@ -1,6 +1,7 @@
 // zarvento-cli against simulated units: every command's success path and exit code,
 // provisioning several units at once, verification after a write, bad input files and
 // units that fail.
+#include "../sheets/biff_book.h"
 #include "cli_rig.h"
 #include "common/frames.h"
 #include "common/wait.h"
@@ -12,6 +13,7 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QMap>
 #include <QRegularExpression>
 #include <QStandardPaths>
 #include <QTemporaryDir>
@@ -87,7 +89,33 @@ private slots:
         lines = list.split('\n');
         lines[1] = fields.join(',');
         write(path("n-rev.csv"), lines.join('\n'));
-        write(path("n-half.csv"), list.split('\n').mid(0, 500).join('\n'));
+        write(path("n-1001.csv"), list + "1001,555,,,,,yes,no,,\r\n");
+        // Files a technician has: the window's Export .CSV file (no suffix), the list workbook
+        // saved as CSV by a spreadsheet program (a header row, eight fields, LF), a CSV named
+        // .xlsx (read with --format csv).
+        write(path("telinf_CSV2026-12-06_10-15-30"), list);
+        QByteArray office =
+            "Serial,Authorized number,Start Date,Start Time ,End Date,End Time,Always(V),Delete(V)\n";
+        for (const QByteArray &line : list.split('\n').mid(0, 1000))
+            office += line.chopped(3) + '\n'; // without ",,\r"
+        write(path("n-office.csv"), office);
+        write(path("csv-named.xlsx"), list);
+        // A profile workbook whose password is a number cell (123, typed as 0123 perhaps).
+        QByteArray records = BiffBook::label(1, 1, 0);
+        QStringList texts{"Items"};
+        for (const QJsonValue &v : QJsonDocument::fromJson(settings).object().value("items").toArray()) {
+            const int row = v["item"].toInt() + 1;
+            for (int c = 1; c <= 3; ++c) {
+                const QString text = v[c == 1 ? "name" : c == 2 ? "content" : "description"].toString();
+                if (row == 2 && c == 2) {
+                    records += BiffBook::number(row, c, 123);
+                } else if (!text.isEmpty()) {
+                    records += BiffBook::label(row, c, int(texts.size()));
+                    texts << text;
+                }
+            }
+        }
+        write(path("pw-number.xls"), BiffBook::book(records, texts));
         write(path("n-none.json"), "{\"rows\": []}");
         QVERIFY(::mkfifo(QFile::encodeName(path("fifo.csv")).constData(), 0600) == 0);
         QVERIFY(QFile::link(path("loop-a.csv"), path("loop-b.csv")) &&
@@ -103,7 +131,7 @@ private slots:
         const int demo = int(devsim::Preset::Demo), factory = int(devsim::Preset::Factory);
         auto row = [](const char *name, int unit, const QStringList &args, int code,
                       const QString &out = {}) { QTest::newRow(name) << unit << args << code << out; };
-        row("ports", demo, {"ports", "--json"}, 0, "[");
+        row("ports", demo, {"ports", "--json"}, 0, "\"format\": \"zarvento-cli/ports\"");
         row("settings read", demo, {"settings", "read", "--port", "{port}"}, 0, "\"1.Password\"");
         row("settings read xlsx", demo, {"settings", "read", "--port", "{port}", "-o", "{dir}/r.xlsx"}, 0);
         row("settings write xlsx", factory,
@@ -118,6 +146,14 @@ private slots:
             {"numbers", "write", "{dir}/n.xlsx", "--port", "{port}", "--verify"}, 0);
         row("numbers write csv", factory, {"numbers", "write", "{dir}/n.csv", "--port", "{port}", "--verify"},
             0);
+        row("numbers write the window's CSV export", factory,
+            {"numbers", "write", "{dir}/telinf_CSV2026-12-06_10-15-30", "--port", "{port}", "--verify"}, 0);
+        row("numbers write a spreadsheet's CSV", factory,
+            {"numbers", "write", "{dir}/n-office.csv", "--port", "{port}", "--verify"}, 0);
+        row("numbers write --format csv", factory,
+            {"numbers", "write", "{dir}/csv-named.xlsx", "--format", "csv", "--port", "{port}"}, 0);
+        row("settings write a number-cell password", factory,
+            {"settings", "write", "{dir}/pw-number.xls", "--accept-number-cells", "--port", "{port}"}, 0);
         row("numbers write json", factory,
             {"numbers", "write", "{dir}/n.json", "--port", "{port}", "--verify"}, 0);
         row("numbers diff same", demo, {"numbers", "diff", "{dir}/n.xlsx", "--port", "{port}"}, 0, "");
@@ -148,12 +184,16 @@ private slots:
                 QVERIFY2(r.out.contains(output.toUtf8()), r.out.constData());
         }
         if (code == 0) QCOMPARE(r.err, QByteArray());
+        // The number cell is written as the unit keeps a password: its digits, then 0.
+        if (args.contains("--accept-number-cells"))
+            QCOMPARE(units.area(0, Area::Settings).left(4), QByteArray("123\0", 4));
         // What the commands leave behind: the history is gone, the backup is restorable.
         if (args.contains("delete") && code == 0)
             QCOMPARE(units.area(0, Area::History), QByteArray(areaBytes(Area::History), char(0xFF)));
         if (args.first() == "backup") {
             const QStringList written = QString::fromUtf8(r.out).split('\n', Qt::SkipEmptyParts);
-            QCOMPARE(QFileInfo(written[0]).dir().entryList(QDir::Files).size(), 3);
+            QCOMPARE(QFileInfo(written[0]).dir().entryList(QDir::Files).size(), 4);
+            QCOMPARE(written.size(), 4);
             Units fresh({preset(devsim::Preset::Factory)});
             const CliRun restore = runCli({"provision", "--port", fresh.port(0), "--profile", written[0],
                                            "--numbers", written[1], "--verify"});
@@ -173,13 +213,18 @@ private slots:
             runCli({"provision", "--port", units.port(0), "--port", units.port(1), "--port", units.port(2),
                     "--numbers", path("n.xlsx"), "--verify", "--report", path("report.json")});
         QCOMPARE(r.code, 1);
+        // The failure is told once, in the unit's result line.
         QVERIFY2(
-            r.err.contains(
-                (units.port(1) + ": number list page 40 of 125 refused by the unit: rows 313–320").toUtf8()),
-            r.err.constData());
+            r.out.contains((units.port(1) +
+                            ": failed (exit 1): number list page 40 of 125 refused by the unit: rows 313–320")
+                               .toUtf8()),
+            r.out.constData());
+        QCOMPARE((r.out + r.err).count("page 40 of 125 refused"), 1);
         QVERIFY(!r.err.contains(units.port(0).toUtf8()) && !r.err.contains(units.port(2).toUtf8()));
-        const QJsonArray report =
-            QJsonDocument::fromJson(readAll(path("report.json"))).object().value("units").toArray();
+        const QJsonObject top = QJsonDocument::fromJson(readAll(path("report.json"))).object();
+        QCOMPARE(top["failed"].toArray(), QJsonArray{units.port(1)});
+        QCOMPARE(top["incomplete"].toArray(), QJsonArray{units.port(1)});
+        const QJsonArray report = top.value("units").toArray();
         QCOMPARE(report.size(), 3);
         for (int i : {0, 2}) {
             QCOMPARE(report[i]["port"].toString(), units.port(i));
@@ -190,6 +235,12 @@ private slots:
         }
         QCOMPARE(report[1]["exit"].toInt(), 1);
         QVERIFY(report[1]["error"].toString().contains("page 40 of 125"));
+        // The list was written in part: the unit's entry says how far.
+        QCOMPARE(report[1]["written"].toArray(), QJsonArray());
+        QCOMPARE(report[1]["not_written"].toArray(), QJsonArray());
+        const QJsonObject partly = report[1]["partly_written"].toArray()[0].toObject();
+        QCOMPARE(partly["area"].toString(), "number list");
+        QCOMPARE(partly["unit_holds"].toObject()["pages_saved"].toInt(), 39);
         QVERIFY(units.area(1, Area::Numbers) != units.area(0, Area::Numbers));
         // The refused save in numbers, and the steps after it skipped.
         const QJsonArray steps = report[1]["steps"].toArray();
@@ -212,7 +263,8 @@ private slots:
         devsim::Options corrupting = preset(devsim::Preset::Factory);
         corrupting.corruptStore = 1 + 4; // list page 4: rows 25..32
         Units units({corrupting});
-        const CliRun r = runCli({"numbers", "write", path("n.csv"), "--port", units.port(0), "--verify"});
+        const CliRun r =
+            runCli({"numbers", "write", path("n.csv"), "--port", units.port(0), "--verify", "--yes"});
         QCOMPARE(r.code, 1);
         QVERIFY2(r.err.contains((units.port(0) + ": verify: number list row 25: sent ").toUtf8()),
                  r.err.constData());
@@ -223,7 +275,7 @@ private slots:
 
         // A settings page kept changed stops the run before the list: the unit's line and
         // the report say that the list was not written.
-        corrupting.corruptStore = 1 + 1; // settings page 1
+        corrupting.corruptStore = 1 + 2 + 1; // the login, the settings read, then settings page 1
         Units both({corrupting});
         const CliRun p =
             runCli({"provision", "--port", both.port(0), "--profile", path("s15.json"), "--numbers",
@@ -237,11 +289,11 @@ private slots:
         QStringList outcomes;
         for (const QJsonValue &step : unit["steps"].toArray())
             outcomes << step["step"].toString() + ": " + step["outcome"].toString();
-        QCOMPARE(outcomes,
-                 QStringList({"log in: completed", "save settings: completed", "read settings: completed",
-                              "verify settings: failed", "save number list: skipped",
-                              "read number list: skipped", "verify number list: skipped"}));
-        QCOMPARE(unit["steps"].toArray()[3].toObject()["differences"].toInt(), 1);
+        QCOMPARE(outcomes, QStringList({"log in: completed", "read settings: completed",
+                                        "save settings: completed", "read settings: completed",
+                                        "verify settings: failed", "save number list: skipped",
+                                        "read number list: skipped", "verify number list: skipped"}));
+        QCOMPARE(unit["steps"].toArray()[4].toObject()["differences"].toInt(), 1);
         QCOMPARE(unit["not_written"].toArray(), QJsonArray{"number list"});
         QCOMPARE(both.area(0, Area::Numbers), devsim::presetNumbers(devsim::Preset::Factory));
     }
@@ -262,6 +314,9 @@ private slots:
         const QStringList read{"settings", "read", "--port", "{port}"};
         row("unknown command", {}, {"foo", "--port", "{port}"}, 2, "", {"unknown command 'foo'"});
         row("unknown subcommand", {}, {"settings", "frob"}, 2, "", {"unknown command 'settings frob'"});
+        row("mistyped command", {}, {"provison", "--port", "{port}"}, 2, "",
+            {"unknown command 'provison'; did you mean provision?"});
+        row("mistyped subcommand", {}, {"numbers", "wirte"}, 2, "", {"did you mean write?"});
         row("time-out in the help", {}, {"numbers", "write", "--help"}, 0, "--timeout-ms");
         row("read JSON is versioned", {}, read, 0, "\"format\": \"zarvento-cli/settings\"");
         row("standard output needs a format", {}, read + QStringList{"-o", "-"}, 2, "",
@@ -302,7 +357,7 @@ private slots:
         row("quiet", {}, {"backup", "--port", "{port}", "-o", "{dir}/quiet", "--quiet"}, 0, "");
         row("verbose", {}, read + QStringList{"-o", "{dir}/verbose.json", "--verbose"}, 0, "",
             {"{port}: settings page 2 of 2 read", "{port}: read settings: completed",
-             "sent 23 83 00 00 01 00 00 00 82"});
+             "{port}: sent 23 83 00 00 01 00 00 00 82", "{port}: reply 23 83 00 00 01 00 01 00"});
     }
     void scripting()
     {
@@ -352,9 +407,16 @@ private slots:
         QTest::newRow("window ends before it starts") << "--numbers"
                                                       << "n-rev.csv"
                                                       << "Row 2: the window ends";
-        QTest::newRow("half a list file") << "--numbers"
-                                          << "n-half.csv"
-                                          << "the file ends after line 500";
+        QTest::newRow("a list file past row 1000")
+            << "--numbers"
+            << "n-1001.csv"
+            << "line 1002 holds row 1001, past the list's last row 1000";
+        QTest::newRow("a profile for a list") << "--numbers"
+                                              << "s.xlsx"
+                                              << "cell A1 of a list workbook must hold \"Serial\"";
+        QTest::newRow("a number-cell password") << "--profile"
+                                                << "pw-number.xls"
+                                                << "1.Password as a number, not as text";
         QTest::newRow("a list with no numbers") << "--numbers"
                                                 << "n-none.json"
                                                 << "holds no numbers";
@@ -400,9 +462,9 @@ private slots:
         QTest::addColumn<QString>("how");
         QTest::addColumn<QStringList>("args");
         QTest::newRow("Ctrl-C") << int(SIGINT) << "interrupted \\(Ctrl-C\\)"
-                                << QStringList{"numbers", "write", "{dir}/n-all.csv"};
-        QTest::newRow("SIGHUP, numbers write")
-            << int(SIGHUP) << "hung up \\(SIGHUP\\)" << QStringList{"numbers", "write", "{dir}/n-all.csv"};
+                                << QStringList{"numbers", "write", "{dir}/n-all.csv", "--yes"};
+        QTest::newRow("SIGHUP, numbers write") << int(SIGHUP) << "hung up \\(SIGHUP\\)"
+                                               << QStringList{"numbers", "write", "{dir}/n-all.csv", "--yes"};
         QTest::newRow("SIGHUP, provision --report")
             << int(SIGHUP) << "hung up \\(SIGHUP\\)"
             << QStringList{"provision", "--numbers", "{dir}/n-all.csv", "--report", "{dir}/hup.json"};
@@ -428,7 +490,8 @@ private slots:
         QVERIFY(p.waitForFinished(5000));
         QCOMPARE(p.exitStatus(), QProcess::NormalExit);
         QCOMPARE(p.exitCode(), 128 + signalNumber);
-        const QString err = QString::fromUtf8(p.readAllStandardError());
+        // provision tells it in the unit's result line, on stdout.
+        const QString err = QString::fromUtf8(p.readAllStandardError() + p.readAllStandardOutput());
         const QRegularExpressionMatch m =
             QRegularExpression(
                 QStringLiteral(
@@ -565,15 +628,19 @@ private slots:
             QStringList steps;
             for (const QJsonValue &step : unit["steps"].toArray())
                 steps << step["step"].toString() + ": " + step["outcome"].toString();
-            QCOMPARE(steps,
-                     QStringList({"log in: completed", "save settings: completed", "read settings: completed",
-                                  "verify settings: completed", "save number list: completed",
-                                  "read number list: completed", "verify number list: completed"}));
+            QCOMPARE(steps, QStringList({"log in: completed", "read settings: completed",
+                                         "save settings: completed", "read settings: completed",
+                                         "verify settings: completed", "save number list: completed",
+                                         "read number list: completed", "verify number list: completed"}));
             QVERIFY(r.err.contains(QStringLiteral("serial:ZV-%1: ok").arg(i + 1).toUtf8()));
             QCOMPARE(units.area(i, Area::Numbers), units.area(0, Area::Numbers));
         }
-        // The profile gave every unit the password it holds: 8530.
-        QCOMPARE(runCli({"numbers", "diff", path("n.csv"), "--port", "fleet-4"}).code, 0);
+        // Each unit kept its own password.
+        QCOMPARE(runCli({"numbers", "diff", path("n.csv"), "--port", "fleet-4", "--password-file",
+                         path("pw-4321")})
+                     .code,
+                 0);
+        QCOMPARE(units.area(3, Area::Settings).left(4), QByteArray("4321"));
 
         // Two ports with one serial number: the unit is not guessed.
         units.publish(0, "fleet-1-again");
@@ -591,7 +658,7 @@ private slots:
         QTest::addColumn<QString>("folder"); // the start of the backup folder's name
         QTest::newRow("SIM number") << "+4917012345"
                                     << "ZV-7"
-                                    << "+4917012345_";
+                                    << "+4917012345_ZV-7_";
         QTest::newRow("USB serial") << ""
                                     << "ZV-7"
                                     << "ZV-7_";
@@ -625,18 +692,294 @@ private slots:
         QCOMPARE(folders.size(), 1);
         QVERIFY2(folders[0].startsWith(folder), qPrintable(folders[0]));
         const QStringList files = QDir(QDir(dir).filePath(folders[0])).entryList(QDir::Files, QDir::Name);
-        QCOMPARE(files.size(), 3);
-        QVERIFY(files[0].startsWith("basicinf_R") && files[1].startsWith("hisinf_CSV") &&
-                files[2].startsWith("telinf_R"));
+        QCOMPARE(files.size(), 4);
+        QVERIFY(files[0] == "backup.json" && files[1].startsWith("basicinf_R") &&
+                files[2].startsWith("hisinf_CSV") && files[3].startsWith("telinf_R"));
+        const QJsonObject record =
+            QJsonDocument::fromJson(readAll(QDir(dir).filePath(folders[0] + "/backup.json"))).object();
+        QCOMPARE(record["format"].toString(), "zarvento-cli/backup");
+        QCOMPARE(record["sim_number"].toString(), sim);
+        QCOMPARE(record["usb_serial"].toString(), serial);
 
-        const CliRun restore =
-            runCli({"restore", QDir(dir).filePath(folders[0]), "--port", units.port(1), "--verify"});
+        // Another unit's SIM number: the restore waits for --yes and writes nothing.
+        const QStringList restoreArgs{"restore", QDir(dir).filePath(folders[0]), "--port", units.port(1),
+                                      "--verify"};
+        if (!sim.isEmpty()) {
+            const CliRun refused = runCli(restoreArgs);
+            QCOMPARE(refused.code, 2);
+            QVERIFY2(refused.out.contains("its SIM number none is not the backup's " + sim.toUtf8() +
+                                          "; add --yes to restore onto it"),
+                     refused.out.constData());
+            QCOMPARE(units.area(1, Area::Settings), devsim::presetSettings(devsim::Preset::Factory));
+        }
+        const CliRun restore = runCli(restoreArgs + QStringList{"--yes"});
         QVERIFY2(restore.code == 0, restore.err.constData());
-        QVERIFY(restore.out.contains(": ok: settings written, settings verified, number list written, "
-                                     "number list verified"));
+        QVERIFY2(restore.out.contains(sim.isEmpty()
+                                          ? ": ok: settings written (no item changed), settings verified, "
+                                            "number list written, number list verified"
+                                          : ": ok: settings written (item 2 changed), settings verified, "
+                                            "number list written, number list verified"),
+                 restore.out.constData());
         QCOMPARE(units.area(1, Area::Settings), units.area(0, Area::Settings));
         QCOMPARE(runCli({"numbers", "read", "--port", units.port(1)}).out,
                  runCli({"numbers", "read", "--port", units.port(0)}).out);
+    }
+
+    // A technician's run: four units with passwords and SIM numbers of their own (two share
+    // one SIM number) are provisioned from a profile exported from a fifth unit, backed up
+    // all at once into one folder, and one is restored. Every unit keeps its own password
+    // and SIM number; each backup has its own folder; the reports list every area written.
+    void technicianFourUnits()
+    {
+        const QStringList sims{"+4917000001", "+4917000001", "+4917000003", "+4917000004"};
+        const QStringList passwords{"1111", "2222", "3333", "4444"};
+        QList<devsim::Options> options(5, preset(devsim::Preset::Demo));
+        options[2].usbSerial = "ZV-3";
+        options[3].usbSerial = "ZV-4";
+        Units units(options);
+        const QStringList ports{"tech-1", "tech-2", "serial:ZV-3", "serial:ZV-4"};
+        QStringList portArgs, passwordArgs;
+        for (int i = 0; i < 4; ++i) {
+            units.publish(i, QStringLiteral("tech-%1").arg(i + 1));
+            QVERIFY(units.sims[i]->setMemory(0, passwords[i].toLatin1()));
+            QVERIFY(units.sims[i]->setMemory(4, sims[i].toLatin1() + '\0'));
+            write(path("pw-" + passwords[i]), passwords[i].toLatin1() + "\n");
+            portArgs << "--port" << ports[i];
+            passwordArgs << "--password-for" << ports[i] + "=" + path("pw-" + passwords[i]);
+        }
+        // The fifth unit: the factory password, a SIM number of its own, item 7 changed.
+        QCOMPARE(runCli({"settings", "write", path("s15.json"), "--port", units.port(4)}).code, 0);
+        QVERIFY(units.sims[4]->setMemory(4, QByteArray("+4917099999") + '\0'));
+        QCOMPARE(runCli({"settings", "read", "--port", units.port(4), "-o", path("site.xlsx")}).code, 0);
+
+        const CliRun p = runCli(QStringList{"provision", "--profile", path("site.xlsx"), "--verify",
+                                            "--report", path("provision.json")} +
+                                portArgs + passwordArgs);
+        QVERIFY2(p.code == 0, p.err.constData());
+        for (const QString &port : ports)
+            QVERIFY2(p.out.contains(
+                         (port + ": ok: settings written (item 7 changed), settings verified\n").toUtf8()),
+                     p.out.constData());
+        const QJsonObject provisioned = QJsonDocument::fromJson(readAll(path("provision.json"))).object();
+        QCOMPARE(provisioned["failed"].toArray(), QJsonArray());
+        QCOMPARE(provisioned["incomplete"].toArray(), QJsonArray());
+        for (const QJsonValue &unit : provisioned["units"].toArray()) {
+            QCOMPARE(unit["written"].toArray(), QJsonArray{"settings"});
+            QCOMPARE(unit["items_changed"].toArray(), QJsonArray{7});
+        }
+
+        const QString dir = path("technician");
+        const CliRun b = runCli(QStringList{"backup", "-o", dir} + portArgs + passwordArgs);
+        QVERIFY2(b.code == 0, b.err.constData());
+        const QStringList folders = QDir(dir).entryList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name);
+        QCOMPARE(folders.size(), 4);
+        // Each folder says whose it is; the two units of one SIM number have one each.
+        QMap<QString, QString> folderOf;
+        for (const QString &folder : folders) {
+            const QJsonObject record =
+                QJsonDocument::fromJson(readAll(dir + "/" + folder + "/backup.json")).object();
+            folderOf[record["port"].toString()] = dir + "/" + folder;
+            QCOMPARE(record["sim_number"].toString(), sims[ports.indexOf(record["port"].toString())]);
+            QCOMPARE(QDir(dir + "/" + folder).entryList(QDir::Files).size(), 4);
+        }
+        QCOMPARE(folderOf.size(), 4);
+        QVERIFY2(folderOf["tech-1"] != folderOf["tech-2"] && folderOf["tech-2"].endsWith("-2"),
+                 qPrintable(folders.join(' ')));
+        QVERIFY(QFileInfo(folderOf["serial:ZV-3"]).fileName().startsWith("+4917000003_ZV-3_"));
+
+        // Another unit's backup is not restored without --yes; the folder after --port is
+        // the folder, not a second port.
+        const QByteArray before = units.area(2, Area::Settings);
+        const CliRun wrong = runCli({"restore", "--port", "serial:ZV-3", folderOf["tech-1"], "--password-for",
+                                     "serial:ZV-3=" + path("pw-3333")});
+        QVERIFY2(wrong.code == 2, wrong.err.constData());
+        QVERIFY2(
+            wrong.out.contains("serial:ZV-3: failed (exit 2): this may be another unit than the backup's: "
+                               "its SIM number +4917000003 is not the backup's +4917000001"),
+            (wrong.out + wrong.err).constData());
+        QCOMPARE(units.area(2, Area::Settings), before);
+
+        const CliRun r =
+            runCli({"restore", "--port", "serial:ZV-3", folderOf["serial:ZV-3"], "--password-for",
+                    "serial:ZV-3=" + path("pw-3333"), "--verify", "--report", path("restore.json")});
+        QVERIFY2(r.code == 0, r.err.constData());
+        const QJsonObject restored = QJsonDocument::fromJson(readAll(path("restore.json"))).object();
+        QCOMPARE(restored["failed"].toArray(), QJsonArray());
+        QCOMPARE(restored["incomplete"].toArray(), QJsonArray());
+        QCOMPARE(restored["units"].toArray()[0].toObject()["written"].toArray(),
+                 (QJsonArray{"settings", "number list"}));
+
+        // Every unit holds its own password and SIM number, and the site's item 7.
+        const QByteArray site = units.area(4, Area::Settings);
+        for (int i = 0; i < 4; ++i) {
+            const QByteArray held = units.area(i, Area::Settings);
+            QCOMPARE(held.left(4), passwords[i].toLatin1());
+            QCOMPARE(held.mid(4, sims[i].size() + 1), sims[i].toLatin1() + '\0');
+            QCOMPARE(held.mid(26, 256 - 26), site.mid(26, 256 - 26));
+            QCOMPARE(held.mid(256), site.mid(256));
+        }
+    }
+
+    // A list write that removes numbers the unit holds names their rows and waits for --yes;
+    // --dry-run lists them.
+    void numbersWriteAsksBeforeRemoving()
+    {
+        QJsonObject list = QJsonDocument::fromJson(readAll(path("n.json"))).object();
+        QJsonArray rows;
+        for (const QJsonValue &row : list["rows"].toArray())
+            if (row["row"].toInt() != 3 && row["row"].toInt() != 4) rows.append(row);
+        list["rows"] = rows;
+        write(path("n-no3.json"), QJsonDocument(list).toJson());
+        Units units({preset(devsim::Preset::Demo)});
+        const QByteArray before = units.area(0, Area::Numbers);
+        const QStringList args{"numbers", "write", path("n-no3.json"), "--port", units.port(0)};
+
+        const CliRun refused = runCli(args);
+        QCOMPARE(refused.code, 2);
+        QVERIFY2(refused.err.contains("removes the numbers of rows 3 and 4 that the unit holds; add --yes"),
+                 refused.err.constData());
+        QCOMPARE(units.area(0, Area::Numbers), before);
+
+        const CliRun dry = runCli(args + QStringList{"--dry-run"});
+        QCOMPARE(dry.code, 0);
+        QVERIFY2(dry.out.startsWith("row 3: ") && dry.out.contains("→ (empty)\nrow 4: "),
+                 dry.out.constData());
+        QCOMPARE(units.area(0, Area::Numbers), before);
+
+        QCOMPARE(runCli(args + QStringList{"--yes"}).code, 0);
+        const QByteArray after = units.area(0, Area::Numbers);
+        QVERIFY(after.mid(64, 64) != before.mid(64, 64));
+        QCOMPARE(runCli({"numbers", "diff", path("n-no3.json"), "--port", units.port(0)}).code, 0);
+    }
+
+    // A unit that goes away during its list save: the report calls the list partly written,
+    // says what the unit holds, and lists the unit as failed and incomplete.
+    void reportTellsPartlyWritten()
+    {
+        devsim::Options vanishing = preset(devsim::Preset::Factory);
+        vanishing.vanishAfter = 1 + 2 + 2 + 10; // login, settings read and save, list pages 1..10
+        Units units({vanishing, preset(devsim::Preset::Factory)});
+        const CliRun r = runCli({"provision", "--port", units.port(0), "--port", units.port(1), "--profile",
+                                 path("s15.json"), "--numbers", path("n.csv"), "--timeout-ms", "500",
+                                 "--report", path("partly.json")});
+        QCOMPARE(r.code, 4);
+        const QJsonObject top = QJsonDocument::fromJson(readAll(path("partly.json"))).object();
+        QCOMPARE(top["failed"].toArray(), QJsonArray{units.port(0)});
+        QCOMPARE(top["incomplete"].toArray(), QJsonArray{units.port(0)});
+        const QJsonObject unit = top["units"].toArray()[0].toObject();
+        QCOMPARE(unit["written"].toArray(), QJsonArray{"settings"});
+        QCOMPARE(unit["not_written"].toArray(), QJsonArray());
+        const QJsonObject partly = unit["partly_written"].toArray()[0].toObject();
+        QCOMPARE(partly["area"].toString(), "number list");
+        const int saved = partly["unit_holds"].toObject()["pages_saved"].toInt();
+        QVERIFY2(saved >= 9 && saved <= 10, qPrintable(QString::number(saved)));
+        // The unit holds what the report says: the new list's first pages, the old rest.
+        const QByteArray held = units.area(0, Area::Numbers);
+        QCOMPARE(held.left(saved * 256), units.area(1, Area::Numbers).left(saved * 256));
+        QCOMPARE(held.mid(11 * 256), devsim::presetNumbers(devsim::Preset::Factory).mid(11 * 256));
+        QCOMPARE(top["units"].toArray()[1].toObject()["written"].toArray(),
+                 (QJsonArray{"settings", "number list"}));
+    }
+
+    // On a terminal 40 columns wide the progress line of two units is cut to fit, so that
+    // each redraw overwrites the last instead of wrapping onto a new line.
+    void progressLineFitsTheTerminal()
+    {
+        devsim::Options paced = preset(devsim::Preset::Factory);
+        paced.baud = 115200;
+        Units units({paced, paced});
+        QProcess p;
+        p.start("script",
+                {"-qfec",
+                 QStringLiteral("stty cols 40; '%1' provision --numbers '%2' --port %3 --port %4")
+                     .arg(QStringLiteral(ZC_CLI_PROGRAM), path("n.csv"), units.port(0), units.port(1)),
+                 "/dev/null"});
+        QVERIFY(p.waitForFinished(30000));
+        QCOMPARE(p.exitCode(), 0);
+        const QString shown = QString::fromUtf8(p.readAllStandardOutput());
+        int drawn = 0;
+        for (const QString &piece : shown.split(QStringLiteral("\r\033[K"))) {
+            const QString line = piece.section(u'\r', 0, 0).section(u'\n', 0, 0);
+            if (!line.contains(u'%')) continue;
+            ++drawn;
+            QVERIFY2(line.size() < 40, qPrintable(line));
+        }
+        QVERIFY(drawn > 2);
+    }
+
+    // The bash completion offers serial:NUMBER and published names for --port (bash splits
+    // a word at ":"), and the types each command's --format takes.
+    void completion_data()
+    {
+        QTest::addColumn<QStringList>("words"); // the bash words after the program; the last is completed
+        QTest::addColumn<QStringList>("offered");
+        QTest::newRow("serial number after the colon")
+            << QStringList{"identify", "--port", "serial", ":", "ZV"} << QStringList{"ZV-1", "ZV-2"};
+        QTest::newRow("serial: alone")
+            << QStringList{"identify", "--port", "serial", ":"} << QStringList{"ZV-1", "ZV-2"};
+        QTest::newRow("serial before the colon")
+            << QStringList{"identify", "--port", "ser"} << QStringList{"serial:ZV-1", "serial:ZV-2"};
+        QTest::newRow("published name")
+            << QStringList{"identify", "--port", "comp"} << QStringList{"comp-1", "comp-2"};
+        QTest::newRow("after a serial port")
+            << QStringList{"restore", "--port", "serial", ":", "ZV-1", "--ver"}
+            << QStringList{"--verify", "--verbose"};
+        QTest::newRow("list formats") << QStringList{"numbers", "write", "--format", ""}
+                                      << QStringList{"json", "csv", "xlsx", "ods", "xls"};
+        QTest::newRow("settings read formats")
+            << QStringList{"settings", "read", "--format", ""} << QStringList{"json", "xlsx"};
+        QTest::newRow("command") << QStringList{"prov"} << QStringList{"provision"};
+    }
+    void completion()
+    {
+        QFETCH(QStringList, words);
+        QFETCH(QStringList, offered);
+        QList<devsim::Options> options(2, preset(devsim::Preset::Factory));
+        options[0].usbSerial = "ZV-1";
+        options[1].usbSerial = "ZV-2";
+        Units units(options);
+        units.publish(0, "comp-1");
+        units.publish(1, "comp-2");
+        QStringList quoted{QStringLiteral("'%1'").arg(QStringLiteral(ZC_CLI_PROGRAM))};
+        for (const QString &w : words)
+            quoted << "'" + w + "'";
+        const QString script =
+            QStringLiteral(". '%1'; COMP_WORDBREAKS=$' \\t\\n\"\\'><=;|&(:'; COMP_WORDS=(%2); "
+                           "COMP_CWORD=%3; _zarvento_cli; printf '%s\\n' \"${COMPREPLY[@]}\"")
+                .arg(QStringLiteral(ZC_COMPLETION_FILE), quoted.join(u' '))
+                .arg(words.size());
+        QProcess bash;
+        bash.start("bash", {"--norc", "-c", script});
+        QVERIFY(bash.waitForFinished(30000));
+        QStringList got = QString::fromUtf8(bash.readAllStandardOutput()).split(u'\n', Qt::SkipEmptyParts);
+        got.sort();
+        offered.sort();
+        QCOMPARE(got, offered);
+    }
+
+    // Installed, the .xls reader is a helper in libexec/zarvento beside the bin folder: the
+    // program finds it there as well as beside itself.
+    void xlsHelperFromLibexec()
+    {
+        const QString prefix = path("prefix");
+        QVERIFY(QDir().mkpath(prefix + "/bin") && QDir().mkpath(prefix + "/libexec/zarvento"));
+        const QString program = prefix + "/bin/zarvento-cli";
+        QVERIFY(QFile::copy(QStringLiteral(ZC_CLI_PROGRAM), program));
+        const QStringList args{"settings", "diff", QStringLiteral(ZC_FIXTURES "/xlwt.xls"), "--port",
+                               "/dev/zc-none"};
+        QProcess p;
+        p.start(program, args);
+        QVERIFY(p.waitForFinished(30000));
+        QVERIFY2(p.readAllStandardError().contains("the .xls reader program " + prefix.toUtf8() +
+                                                   "/bin/zarvento-xls-read is missing"),
+                 "without the helper");
+        QVERIFY(QFile::copy(QStringLiteral(ZC_XLS_HELPER), prefix + "/libexec/zarvento/zarvento-xls-read"));
+        p.start(program, args);
+        QVERIFY(p.waitForFinished(30000));
+        QCOMPARE(p.exitCode(), 2);
+        const QByteArray err = p.readAllStandardError();
+        // The workbook was read: what it holds is no profile.
+        QVERIFY2(!err.contains("is missing") && err.contains("xlwt.xls"), err.constData());
     }
 
     // A port the user may not open gets the advice that fits its owner and group. The
@@ -720,7 +1063,7 @@ private slots:
         QTest::addColumn<int>("code");
         QTest::addColumn<QString>("message");
         const QStringList writeSettings{"settings", "write", "{dir}/s15.json", "--port", "{port}"};
-        const QStringList writeList{"numbers", "write", "{dir}/n.csv", "--port", "{port}"};
+        const QStringList writeList{"numbers", "write", "{dir}/n.csv", "--port", "{port}", "--yes"};
         const QStringList slow{"--timeout-ms", "1000"};
         QTest::newRow("page 1 acknowledged late")
             << int(LatePage1) << writeSettings << 4
@@ -894,7 +1237,7 @@ private slots:
         if (args.first() == "backup") {
             // The files that fit were written whole; the failed one is named and absent.
             const QStringList written = QString::fromUtf8(r.out).split('\n', Qt::SkipEmptyParts);
-            QVERIFY(!written.isEmpty() && written.size() < 3);
+            QVERIFY(!written.isEmpty() && written.size() < 4);
             QCOMPARE(QFileInfo(written[0]).dir().entryList(QDir::Files).size(), written.size());
         }
     }

@@ -60,6 +60,8 @@ private slots:
     void validate_data();
     void validate();
     void csv();
+    void csvFiles_data();
+    void csvFiles();
     void import_data();
     void import();
     void importCellKinds();
@@ -297,9 +299,57 @@ void TestNumbers::csv()
     QCOMPARE(cells[12],
              (QStringList{"12", "5550987", "2024/05/06", "08:00", "2024/06/30", "18:30", "no", "no"}));
     QCOMPARE(cells[13].value(1), QStringLiteral("1,2\"3"));
-    QString error;
-    QVERIFY(NumbersCsv::cells("1,\"5550987,,\r\n", &error).isEmpty());
-    QVERIFY(error.contains("line 1"));
+}
+
+// Files that hold the list as text: the window's own file, a spreadsheet program's CSV of the
+// list workbook, a few rows by number, and files that are not such a list.
+void TestNumbers::csvFiles_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QString>("error"); // part of the reason; "" = read, row 12 holds 5550987
+    const QByteArray row12 = "12,5550987,2024/05/06,08:00,2024/06/30,18:30,no,no";
+    QTest::newRow("a UTF-8 byte-order mark") << "\xEF\xBB\xBF" + row12 + ",,\r\n,,,,,,,,,\r\n"
+                                             << "";
+    QTest::newRow("a spreadsheet's CSV with its header row")
+        << "Serial,Authorized number,Start Date,Start Time ,End Date,End Time,Always(V),Delete(V)\n1,,,,,,no,"
+           "no\n" +
+               row12 + "\n"
+        << "";
+    QTest::newRow("one row, fewer fields") << QByteArray("3,+49,,,,,yes\r\n") + row12 << "";
+    QTest::newRow("a row twice") << row12 + "\n" + row12 << "line 2 gives row 12 again (first on line 1)";
+    QTest::newRow("a row past 1000") << QByteArray("1001,555,,,,,yes,no\n")
+                                     << "line 1 holds row 1001, past the list's last row 1000";
+    QTest::newRow("a line without its row")
+        << QByteArray("Serial,x\nNumber,555\n") << "line 2 starts with \"Number\", not with a row number";
+    QTest::newRow("too many fields") << row12 + ",,x"
+                                     << "line 1 holds 10 fields";
+    QTest::newRow("an open quote") << QByteArray("1,\"5550987,,\r\n") << "in line 1 is never closed";
+    // A "Ä" saved in a Windows character set, and a file saved as UTF-16.
+    QTest::newRow("not UTF-8") << "1,,,,,,no,no\n" + row12 + ",\xC4"
+                               << "line 2 is not UTF-8 text";
+    QTest::newRow("UTF-16") << QByteArray("\xFF\xFE"
+                                          "1\0,\0",
+                                          6)
+                            << "the file is UTF-16 text";
+    QTest::newRow("UTF-16 without a mark") << QByteArray("1\0,\0n\0o\0,\0", 10) << "the file is UTF-16 text";
+}
+
+void TestNumbers::csvFiles()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(QString, error);
+    QString why;
+    const QList<QStringList> cells = NumbersCsv::cells(bytes, &why);
+    if (!error.isEmpty()) {
+        QVERIFY2(why.contains(error), qPrintable(why));
+        QVERIFY(cells.isEmpty());
+        return;
+    }
+    QVERIFY2(why.isEmpty(), qPrintable(why));
+    QCOMPARE(cells.size(), NumbersModel::Rows);
+    QCOMPARE(cells[12].value(Number), QStringLiteral("5550987"));
+    QCOMPARE(cells[2], QStringList());
+    QVERIFY(NumbersImport::check(cells).verdict == NumbersImport::Result::Verdict::Apply);
 }
 
 void TestNumbers::import_data()
@@ -401,6 +451,20 @@ void TestNumbers::importCellKinds()
     QCOMPARE(r.message.section(u'\n', 1),
              QStringLiteral("Row 5: Authorized number holds a formula with no saved value"));
     QCOMPARE(r.firstWrongRow, 5);
+    // A number past the 15 digits a spreadsheet keeps is not what was typed: refused.
+    sheet.setText(6, 2, QStringLiteral("491701234567889984"), CellKind::Number);
+    r = NumbersImport::check(NumbersSheet::cells(sheet), &sheet);
+    QVERIFY(r.verdict == NumbersImport::Result::Verdict::WrongRows);
+    QVERIFY2(r.message.section(u'\n', 1).startsWith(
+                 "Row 5: Authorized number: a number cell of more than 15 digits (491701234567889984)"),
+             qPrintable(r.message));
+    // An entry past row 1000 is refused, not left out.
+    sheet.setText(6, 2, QString());
+    sheet.setText(1003, 2, QStringLiteral("555"));
+    r = NumbersImport::check(NumbersSheet::cells(sheet), &sheet);
+    QVERIFY(r.verdict == NumbersImport::Result::Verdict::WrongFormat);
+    QVERIFY2(r.message.contains("sheet row 1003 (entry 1002) is past the list's last row 1001"),
+             qPrintable(r.message));
 }
 
 void TestNumbers::model()

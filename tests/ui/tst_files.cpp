@@ -1,6 +1,7 @@
 // Files written and read by the pages: a settings profile and a number list workbook
 // through a real file and back, the history workbook, both text files, cancelled dialogs,
 // refused files, and where exports go.
+#include "../sheets/biff_book.h"
 #include "common/recording_reporter.h"
 #include "history/history_csv.h"
 #include "numbers/numbers_csv.h"
@@ -226,6 +227,36 @@ private slots:
         QCOMPARE(rig.tables(), before);
         QCOMPARE(rig.rec.lastStatus(), QStringLiteral("Load profile"));
         QCOMPARE(rig.rec.messages().size(), 1); // only the question over the edits
+    }
+
+    // A profile whose password is a number cell is loaded, and the window says to check it:
+    // a password typed as 0123 comes back as 123.
+    void profileNumberCellWarns()
+    {
+        Rig rig;
+        const SettingsModel &m = rig.settings();
+        QByteArray records = BiffBook::label(1, 1, 0);
+        QStringList texts{"Items"};
+        const auto text = [&](int row, int column, const QString &t) {
+            if (t.isEmpty()) return;
+            records += BiffBook::label(row, column, int(texts.size()));
+            texts << t;
+        };
+        for (int item = SettingsModel::FirstItem; item <= SettingsModel::LastItem; ++item) {
+            text(item + 1, 1, m.text(item, SettingsModel::NameColumn));
+            if (item == 1)
+                records += BiffBook::number(2, 2, 123);
+            else
+                text(item + 1, 2, SettingsModel::isPickItem(item) ? m.pickText(item) : m.content(item));
+        }
+        const QString file = rig.path(QStringLiteral("pw.xls"));
+        QCOMPARE(ExportFolder::writeFile(file, BiffBook::book(records, texts)), QString());
+        rig.rec.expectStartsWith(QStringLiteral("The profile keeps 1.Password as a number, not as text"));
+        rig.files.answers << file;
+        rig.page<SettingsPage>()->btn16Click();
+        QVERIFY(rig.rec.allExpectedSeen());
+        QCOMPARE(rig.rec.events().back().kind, RecordingReporter::Event::Box);
+        QCOMPARE(m.content(1), QStringLiteral("123"));
     }
 
     void numberListWorkbook()

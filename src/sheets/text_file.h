@@ -1,0 +1,15 @@
+// Text files the tool reads (the list CSV file, JSON): UTF-8, with or without a byte-order
+// mark. Files saved as UTF-16 or in an 8-bit character set are refused with the reason,
+// rather than read as characters nobody typed.
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+namespace zc::TextFile {
+
+// Drops a UTF-8 byte-order mark at the start of bytes; returns "" or why the bytes are no
+// UTF-8 text ("the file is UTF-16 text; ...", "line 3 is not UTF-8 text; ...").
+QString takeUtf8(QByteArray &bytes);
+
+} // namespace zc::TextFile
