@@ -420,9 +420,11 @@ void benchHistoryFilterAndChart()
 void benchProvision();                                // bench_provision.cpp
 void benchAudit();                                    // bench_audit.cpp
 void benchWindow(int runs, const QString &only = {}); // bench_window.cpp
+void benchRemote();                                   // bench_remote.cpp
 
-// zarvento-bench [window [RUNS [NAME]] | audit]: every figure, only the window's (RUNS
-// alternating runs each, only the operations whose name contains NAME), or only the audit's.
+// zarvento-bench [window [RUNS [NAME]] | audit | remote]: every figure, or only the window's
+// (RUNS alternating runs each, only the operations whose name contains NAME), the audit's, or
+// the network ports' (through ser2net).
 int main(int argc, char **argv)
 {
     // The window runs on the offscreen platform unless told otherwise.
@@ -437,6 +439,10 @@ int main(int argc, char **argv)
         benchAudit();
         return 0;
     }
+    if (argc > 1 && qstrcmp(argv[1], "remote") == 0) {
+        benchRemote();
+        return 0;
+    }
     benchRead125();
     benchSettings();
     benchNumbers();
@@ -446,6 +452,7 @@ int main(int argc, char **argv)
     benchProvision();
     benchAudit();
     benchHistoryFilterAndChart();
+    benchRemote();
     benchWindow(5);
     return 0;
 }

@@ -4,7 +4,7 @@
 set -euo pipefail
 SUDO=""
 if [ "$(id -u)" -ne 0 ]; then SUDO="sudo"; fi
-PACKAGES=(g++ cmake make pkg-config qt6-base-dev qt6-serialport-dev qt6-charts-dev libgl-dev fonts-liberation2 libxlsxwriter-dev libfreexl-dev zlib1g-dev clang libcli11-dev dpkg-dev ccache locales "$@")
+PACKAGES=(g++ cmake make pkg-config qt6-base-dev qt6-serialport-dev qt6-charts-dev libgl-dev fonts-liberation2 libxlsxwriter-dev libfreexl-dev zlib1g-dev clang libcli11-dev dpkg-dev ccache locales ser2net openssl "$@")
 missing=()
 for p in "${PACKAGES[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

@@ -270,7 +270,7 @@ Exit runAudit(const AuditArgs &a, const AuditHost &host)
                               t.hasHistory ? &t.history : nullptr, a);
         units << u;
     } else {
-        if (const QString e = host.choosePasswords(); !e.isEmpty()) return host.usageError(e);
+        if (const QString e = host.prepareUnits(); !e.isEmpty()) return host.usageError(e);
         QSet<QString> seen;
         for (const std::string &p : host.ports) {
             const ResolvedPort port = resolvePort(q(p));

@@ -33,7 +33,8 @@ struct AuditHost
 {
     const std::vector<std::string> &ports;
     bool quiet = false, verbose = false;
-    std::function<QString()> choosePasswords;
+    // Takes each unit's password and checks the port forms: "" or why not (nothing is sent then).
+    std::function<QString()> prepareUnits;
     std::function<UnitJob::Options(const std::string &port)> jobOptions;
     std::function<Exit(const QList<UnitJob *> &jobs)> runJobs;
     std::function<Exit(const QString &message)> usageError;

@@ -8,6 +8,7 @@
 #include "cli/input_file.h"
 #include "cli/json_reports.h"
 #include "cli/page_compare.h"
+#include "cli/remote_options.h"
 #include "cli/report_file.h"
 #include "cli/unit_job.h"
 #include "cli/unit_writes.h"
@@ -192,6 +193,7 @@ struct DeviceArgs
     std::vector<std::string> passwordFor;
     int timeoutMs = 3000;
     bool quiet = false, verbose = false;
+    RemoteArgs remote;
 };
 
 void addDeviceOptions(CLI::App *cmd, DeviceArgs &a, const char *portHelp)
@@ -209,6 +211,7 @@ void addDeviceOptions(CLI::App *cmd, DeviceArgs &a, const char *portHelp)
         ->type_name("MS");
     cmd->add_flag("--quiet", a.quiet, "Print errors only (no progress line, no result lines)");
     cmd->add_flag("--verbose", a.verbose, "Print each page and step, and the traffic log, on stderr");
+    addRemoteOptions(cmd, a.remote);
 }
 
 // The first line of a password file, its line end stripped; "" and why in error.
@@ -528,7 +531,10 @@ struct Commands
         return {dev.ports,
                 dev.quiet,
                 dev.verbose,
-                [this] { return choosePasswords(); },
+                [this] {
+                    const QString e = choosePasswords();
+                    return e.isEmpty() ? remoteProblem(dev.ports, dev.remote) : e;
+                },
                 [this](const std::string &p) { return jobOptions(p); },
                 [this](const QList<UnitJob *> &jobs) { return runJobs(jobs, talk()); },
                 usageError,
@@ -547,6 +553,7 @@ struct Commands
         const auto it = passwords.find(o.port);
         o.password = it != passwords.end() ? it->second : password;
         o.replyTimeoutMs = dev.timeoutMs;
+        o.tls = dev.remote.files();
         return o;
     }
 
@@ -1042,6 +1049,7 @@ Exit Commands::dispatch()
         return usageError(
             QStringLiteral("--password-for is for provision, restore and backup; use --password-file"));
     if (const QString e = choosePasswords(); !e.isEmpty()) return usageError(e);
+    if (const QString e = remoteProblem(dev.ports, dev.remote); !e.isEmpty()) return usageError(e);
     if (dev.quiet && dev.verbose) return usageError(QStringLiteral("give --quiet or --verbose, not both"));
     // The traffic log: every frame sent and received, as hex with a time stamp, on stderr.
     if (dev.verbose) QLoggingCategory::setFilterRules(QStringLiteral("zarvento.link.debug=true"));

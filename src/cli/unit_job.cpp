@@ -35,6 +35,8 @@ QList<PortName> listPorts()
 
 ResolvedPort resolvePort(const QString &port)
 {
+    // A network port is opened as written; its form is checked before any unit is.
+    if (PortAddress::looksRemote(port)) return {port, {}, {}};
     const QList<PortName> ports = listPorts();
     static const QLatin1String kSerial("serial:");
     if (port.startsWith(kSerial)) {
@@ -439,10 +441,11 @@ void UnitJob::beginStep(const Step &step)
         }
         const QString path = m_resolved.path;
         try {
+            l.session.comm().SetTlsFiles(m_options.tls);
             l.session.open(path);
         } catch (const ECommsError &e) {
             QString why = e.reason().isEmpty() ? e.message() : e.reason();
-            if (!QFileInfo::exists(path))
+            if (!PortAddress::looksRemote(path) && !QFileInfo::exists(path))
                 why = path == m_options.port ? QStringLiteral("no such port")
                                              : QStringLiteral("no such port ") + path;
             endStep(Exit::Port, QStringLiteral("cannot open the port: ") + why);

@@ -10,6 +10,7 @@
 #pragma once
 
 #include "link/address_map.h"
+#include "link/port_address.h"
 
 #include <QList>
 #include <QObject>
@@ -106,6 +107,7 @@ public:
         QString port;     // as the user gave it: messages name the unit by it
         QString password; // compared as the window's login compares it
         int replyTimeoutMs = 3000;
+        TlsFiles tls; // for a +tls:// port
         bool answerYes = false; // the answer to any question a transfer would ask
     };
 

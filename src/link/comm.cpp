@@ -2,6 +2,7 @@
 
 #include <QMetaMethod>
 
+#include "link/net_port.h"
 #include "link/traffic_log.h"
 
 #include <QFile>
@@ -139,6 +140,7 @@ TComm::~TComm()
     // Nothing the port does while it is being closed and destroyed may reach this
     // half-destroyed object.
     disconnect(&m_port, nullptr, this, nullptr);
+    if (m_net) disconnect(m_net.get(), nullptr, this, nullptr);
     ClosePort();
 }
 
@@ -151,6 +153,7 @@ void TComm::failOpen(const QString &message, const QString &reason)
 void TComm::OpenPort()
 {
     m_openError.clear();
+    if (PortAddress::looksRemote(m_name) || PortRemote()) return openRemote();
     if (m_port.isOpen()) {
         m_openError = kAlreadyOpen;
         return;
@@ -223,6 +226,7 @@ void TComm::OpenPort()
 void TComm::ClosePort()
 {
     m_openError.clear();
+    if (closeRemote()) return;
     if (!m_port.isOpen()) {
         releaseDeviceLock();
         return;
@@ -284,6 +288,10 @@ void TComm::releaseDeviceLock()
 
 bool TComm::WriteData(const std::uint8_t *bytes, std::uint16_t count)
 {
+    if (PortRemote() && count > 0 && bytes != nullptr) {
+        logTraffic("sent", reinterpret_cast<const char *>(bytes), count, m_trafficLabel);
+        return m_net->write(reinterpret_cast<const char *>(bytes), count);
+    }
     if (!m_port.isOpen() || count == 0 || bytes == nullptr) return false;
     logTraffic("sent", reinterpret_cast<const char *>(bytes), count, m_trafficLabel);
     if (m_port.write(reinterpret_cast<const char *>(bytes), count) != count) return false;
@@ -300,12 +308,17 @@ bool TComm::WriteData(const std::uint8_t *bytes, std::uint16_t count)
 
 QByteArray TComm::takeUnread()
 {
-    if (!m_port.isOpen()) return {};
-    // Bytes the driver holds reach QSerialPort only on its next notification: ask for them
-    // now when there are any (waiting for none would count as a time-out error).
-    int pending = 0;
-    if (::ioctl(m_port.handle(), FIONREAD, &pending) == 0 && pending > 0) m_port.waitForReadyRead(0);
-    const QByteArray in = m_port.readAll();
+    if (!PortOpen()) return {};
+    QByteArray in;
+    if (PortRemote()) {
+        in = m_net->readNow();
+    } else {
+        // Bytes the driver holds reach QSerialPort only on its next notification: ask for them
+        // now when there are any (waiting for none would count as a time-out error).
+        int pending = 0;
+        if (::ioctl(m_port.handle(), FIONREAD, &pending) == 0 && pending > 0) m_port.waitForReadyRead(0);
+        in = m_port.readAll();
+    }
     if (!in.isEmpty()) {
         logTraffic("read", in.constData(), in.size(), m_trafficLabel);
         m_rx.append(in);
@@ -327,7 +340,50 @@ QByteArray TComm::takeUnread()
 
 bool TComm::PortOpen() const
 {
-    return m_port.isOpen();
+    return m_port.isOpen() || PortRemote();
+}
+
+bool TComm::PortRemote() const
+{
+    return m_net && m_net->isOpen();
+}
+
+void TComm::openRemote()
+{
+    if (PortOpen()) {
+        m_openError = kAlreadyOpen;
+        return;
+    }
+    QString error;
+    const PortAddress address = PortAddress::parse(m_name, &error);
+    if (!address.remote()) failOpen(kOpenFailed, tr("%1: %2.").arg(m_name, error));
+    if (!m_net) {
+        m_net = std::make_unique<NetPort>();
+        connect(m_net.get(), &NetPort::received, this, &TComm::received);
+        connect(m_net.get(), &NetPort::lost, this, [this](const QString &why) {
+            hangUp(tr("The connection to %1 was lost (%2) and the port was closed. Check the network and "
+                      "the serial server, then open the port again.")
+                       .arg(m_name, why));
+        });
+    }
+    try {
+        m_net->open(address, m_tls);
+    } catch (const ECommsError &e) {
+        failOpen(e.message(), e.reason());
+    }
+    ++m_session;
+    m_rx.clear();
+    m_rxPos = m_chunkEnd = 0;
+}
+
+bool TComm::closeRemote()
+{
+    if (!PortRemote()) return false;
+    ++m_session;
+    m_rx.clear();
+    m_rxPos = m_chunkEnd = 0;
+    m_net->close();
+    return true;
 }
 
 // The name stays "COM" + n as on the PC: the tool always sets CommName to the port the
@@ -432,7 +488,11 @@ void TComm::applyModemLines()
 // object without pulling QSerialPort's state from under it.
 void TComm::onReadyRead()
 {
-    const QByteArray in = m_port.readAll();
+    received(m_port.readAll());
+}
+
+void TComm::received(const QByteArray &in)
+{
     logTraffic("read", in.constData(), in.size(), m_trafficLabel);
     m_rx.append(in);
     if (m_deliveryQueued || m_rxPos >= m_rx.size()) return;
@@ -500,11 +560,11 @@ void TComm::onError(QSerialPort::SerialPortError error)
         Qt::QueuedConnection);
 }
 
-void TComm::hangUp()
+void TComm::hangUp(const QString &lost)
 {
     ClosePort();
     const quint64 session = m_session;
-    const QString text = tr("The connection to %1 was lost and the port was closed. Check the cable, then "
+    const QString text = !lost.isEmpty() ? lost : tr("The connection to %1 was lost and the port was closed. Check the cable, then "
                             "open the port again.")
                              .arg(m_name);
     // Raised once the port is closed and outside QSerialPort's signal; dropped when the
@@ -512,7 +572,7 @@ void TComm::hangUp()
     QMetaObject::invokeMethod(
         this,
         [this, session, text] {
-            if (m_session == session && !m_port.isOpen()) emit OnRequestHangup(text);
+            if (m_session == session && !PortOpen()) emit OnRequestHangup(text);
         },
         Qt::QueuedConnection);
 }

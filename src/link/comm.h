@@ -1,4 +1,5 @@
-// The serial port to the unit: QSerialPort on the UI thread's event loop. Received bytes
+// The port to the unit: QSerialPort on the UI thread's event loop, or, for a name such as
+// "rfc2217://host:port" (see PortAddress), a connection to a network serial server. Received bytes
 // reach OnReceiveData one byte per call, in order, and OnReceiveChunk as the blocks read. A failed open never
 // looks like an open port; a device that vanishes while open closes the port and raises OnRequestHangup.
 #pragma once
@@ -8,9 +9,14 @@
 #include <QSerialPort>
 #include <QString>
 #include <cstdint>
+#include <memory>
 #include <stdexcept>
 
+#include "link/port_address.h"
+
 namespace zc {
+
+class NetPort;
 
 class ECommsError : public std::runtime_error
 {
@@ -46,12 +52,18 @@ public:
     // comm handle "). An already open port sets "This serial port already opened" and returns.
     // The device is held exclusively: a second opener, under any name and root included, is
     // refused with the reason that another program uses it.
+    // A network port name connects within five seconds or throws ECommsError saying why.
     void OpenPort();
     void ClosePort();
     // Queues count bytes; false when closed or count is 0.
     bool WriteData(const std::uint8_t *bytes, std::uint16_t count);
 
     bool PortOpen() const;
+    // The open port is a network connection: its replies take a network round trip longer.
+    bool PortRemote() const;
+    // The certificate files the next TLS connection uses.
+    void SetTlsFiles(const TlsFiles &files) { m_tls = files; }
+    const TlsFiles &tlsFiles() const { return m_tls; }
     // Reads what the device holds now, without waiting, and returns every received byte not
     // yet handed to OnReceiveChunk (they will not be). OnReceiveData still gets them all,
     // in order, later. Called before a request is written: those bytes came before it.
@@ -105,9 +117,14 @@ private:
     void onReadyRead();
     void deliverPending();
     void onError(QSerialPort::SerialPortError error);
-    void hangUp();
+    void hangUp(const QString &text = {});
+    void received(const QByteArray &in);
+    void openRemote();
+    bool closeRemote();
 
     QSerialPort m_port;
+    std::unique_ptr<NetPort> m_net; // made on the first network open
+    TlsFiles m_tls;
     int m_lockFd = -1;             // holds the device's lock while the port is open
     bool m_foundExclusive = false; // the device was in exclusive mode before we opened it
     // Bytes read from the port and not yet handed to OnReceiveData; m_rxPos is the next one.

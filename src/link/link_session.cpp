@@ -15,6 +15,12 @@ LinkSession::LinkSession(LinkWatcher *watcher, int replyTimeoutMs, QObject *pare
     connect(&m_cm1, &TComm::OnReceiveChunk, &m_handler, &ReplyHandler::receiveChunk);
     connect(&m_tmr1, &QTimer::timeout, &m_handler, &ReplyHandler::tmr1Timer);
     connect(&m_cm1, &TComm::OnRequestHangup, this, &LinkSession::cm1RequestHangup);
+    // Behind a network every reply comes a round trip later than on a cable: the login's
+    // measured time is added to each deadline.
+    connect(&m_login, &SingleRequest::done, this, [this](const Outcome &o) {
+        if (o.kind == Outcome::Kind::Completed && m_cm1.PortRemote() && m_login.roundTripMs >= 0)
+            m_handler.setDeadlineAllowance(int(m_login.roundTripMs));
+    });
 }
 
 void LinkSession::attach(Tsend_rec_command &transfer)
@@ -28,6 +34,7 @@ void LinkSession::open(const QString &path)
     abandonAll();
     m_tmr1.stopRule();
     emit portChanged();
+    m_handler.setDeadlineAllowance(0);
     m_cm1.SetCommName(path);
     m_cm1.OpenPort();
 }

@@ -33,6 +33,8 @@ Outcome SingleRequest::end(Outcome::Kind kind, Outcome::Cause cause, int replyLe
 
 void Tpasswordverify::Start(const LinkContext &link)
 {
+    roundTripMs = -1;
+    m_sent.start();
     send(link, kCmdReadBlock, std::uint32_t(settingsPageAddress(1)), Requester::Login);
 }
 
@@ -49,6 +51,7 @@ void Tpasswordverify::deliver(std::uint8_t command, std::int32_t address, const 
                               int length)
 {
     if (!m_pending) return;
+    roundTripMs = m_sent.elapsed();
     reply.command = command;
     reply.address = address;
     reply.dataLength = std::uint16_t(length);

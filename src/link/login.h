@@ -9,6 +9,7 @@
 #include "link/outcome.h"
 #include "link/request.h"
 
+#include <QElapsedTimer>
 #include <QObject>
 #include <QString>
 
@@ -57,6 +58,8 @@ public:
     QString enteredPassword;
     // The unit's answer to the last login request (its data starts with the password field).
     TRecValidCom reply;
+    // From the login request's write to its whole reply, in ms (-1 before an answer).
+    qint64 roundTripMs = -1;
 
     // Sets the pending flag and sends the read request for settings page 1.
     void Start(const LinkContext &link);
@@ -68,6 +71,7 @@ public:
                  int length) override;
 
 private:
+    QElapsedTimer m_sent;
     static Outcome shape()
     {
         Outcome o;

@@ -30,7 +30,7 @@ constexpr RouteRow kRoutes[kAreaCount] = {
 } // namespace
 
 ReplyHandler::ReplyHandler(RuleTimer &replyTimer, QObject *parent)
-    : QObject(parent), m_timer(replyTimer), m_baseMs(replyTimer.interval())
+    : QObject(parent), m_timer(replyTimer), m_ownMs(replyTimer.interval()), m_baseMs(m_ownMs)
 {
 }
 

@@ -72,6 +72,9 @@ public:
     bool stopOutstanding();
     // The time a frame with n data bytes takes on the wire at 115200 baud, in whole ms.
     static int wireMs(int n) { return ((n + 9) * 10 * 1000 + 115199) / 115200; }
+    // Time added to every reply deadline: a unit behind a network waits a round trip longer.
+    void setDeadlineAllowance(int ms) { m_baseMs = m_ownMs + qMax(0, ms); }
+    int deadlineMs() const { return m_baseMs; }
     // Forgets any half-received frame (a new request, the port opened or closed, a time-out).
     void resetAssembler();
     // Ends every receiver and a pending login or delete; true when one was waiting.
@@ -140,7 +143,8 @@ private:
     std::size_t m_earlyFrames = 0; // frames before this index were received before the request
     bool m_routing = false;
     bool m_deadlineMoved = false;
-    int m_baseMs = 3000; // the reply timer's own interval
+    int m_ownMs = 3000;  // the reply timer's own interval
+    int m_baseMs = 3000; // that and the network allowance
     TRecValidCom m_valid;
 };
 

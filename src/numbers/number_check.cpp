@@ -148,7 +148,15 @@ std::optional<QString> typedDate(const QString &input)
         date = keptDate(digitsAt(text, 6, 4), digitsAt(text, 3, 2), digitsAt(text, 0, 2));
     }
     if (!date) return std::nullopt;
-    return date->toString(QStringLiteral("yyyy/MM/dd"));
+    return date->toString(QStringLiteral("yyyy-MM-dd"));
+}
+
+bool hasSeconds(const QString &input)
+{
+    const QString text = input.trimmed();
+    const qsizetype colon = text.indexOf(u':');
+    return colon > 0 && colon <= 2 && text.size() - colon - 1 == 5 && text.at(colon + 3) == u':' &&
+           digitsAt(text, int(colon) + 4, 2) > 0;
 }
 
 std::optional<QString> typedTime(const QString &input)
@@ -156,6 +164,11 @@ std::optional<QString> typedTime(const QString &input)
     const QString text = input.trimmed();
     int hour = -1, minute = -1;
     const qsizetype colon = text.indexOf(u':');
+    // A spreadsheet's time (06:00:00) is a time the unit keeps when its seconds are 00.
+    if (colon > 0 && colon <= 2 && text.size() - colon - 1 == 5 && text.at(colon + 3) == u':') {
+        if (text.mid(colon + 4) != QLatin1String("00")) return std::nullopt;
+        return typedTime(text.left(colon + 3));
+    }
     if (colon > 0 && colon <= 2 && text.size() - colon - 1 == 2) {
         hour = digitsAt(text, 0, int(colon));
         minute = digitsAt(text, int(colon) + 1, 2);

@@ -51,10 +51,13 @@ QString saveRefusal(const NumbersModel &model);
 QString saveRefusal(const RowReasons &refused);
 
 // A date as users type or paste it (20240506, 2024-05-06, 2024/05/06, 06.05.2024) in the
-// form the date picker writes, 2024/05/06; nullopt when it is no such date the unit keeps.
+// form a read from the unit gives, 2024-05-06; nullopt when it is no such date the unit keeps.
 std::optional<QString> typedDate(const QString &text);
-// A time as users type or paste it (7:30, 07:30, 0730) as 07:30; nullopt when it is none.
+// A time as users type or paste it (7:30, 07:30, 0730, or a spreadsheet's 07:30:00) as 07:30;
+// nullopt when it is none. The unit keeps no seconds: only :00 is taken.
 std::optional<QString> typedTime(const QString &text);
+// The text is a time with seconds other than 00 (07:30:15), which the unit cannot keep.
+bool hasSeconds(const QString &text);
 
 // The calendar day a date cell names (either form the table holds), when the unit keeps it.
 std::optional<QDate> dateOf(const QString &text);

@@ -31,6 +31,20 @@ QString pastedCell(int column, const QString &cell)
     return cell;
 }
 
+// The line is a run of the grid's headers, as a spreadsheet copies them above its cells
+// (any case, blanks around them ignored).
+bool isHeaderLine(const NumbersModel &model, const QStringList &line)
+{
+    for (int first = NumberColumn::Serial; first + line.size() <= NumberColumn::Count; ++first) {
+        bool same = true;
+        for (qsizetype i = 0; same && i < line.size(); ++i)
+            same =
+                line[i].trimmed().compare(model.text(0, first + int(i)).trimmed(), Qt::CaseInsensitive) == 0;
+        if (same) return true;
+    }
+    return false;
+}
+
 } // namespace
 
 QList<QStringList> parse(const QString &text)
@@ -64,8 +78,7 @@ Plan plan(const NumbersModel &model, const QList<QStringList> &input, int row, i
 {
     using namespace NumberColumn;
     QList<QStringList> cells = input;
-    if (!cells.isEmpty() && cells.front().size() == Count && cells.front().front() == model.text(0, Serial))
-        cells.removeFirst();
+    if (!cells.isEmpty() && isHeaderLine(model, cells.front())) cells.removeFirst();
     if (cells.isEmpty()) return refused(QStringLiteral("the clipboard holds no cells."));
     qsizetype width = 0;
     for (const QStringList &line : cells)
@@ -94,9 +107,16 @@ Plan plan(const NumbersModel &model, const QList<QStringList> &input, int row, i
     for (qsizetype i = 0; i < cells.size(); ++i) {
         const int r = p.firstRow + int(i);
         NumberRow result = model.row(r);
-        for (int c = p.firstColumn; c <= p.lastColumn; ++c)
-            result[c] = pastedCell(c, cells[i].value(c - p.firstColumn + skip));
-        const QStringList reasons = NumbersImport::rowReasons(result);
+        QStringList reasons;
+        for (int c = p.firstColumn; c <= p.lastColumn; ++c) {
+            const QString cell = cells[i].value(c - p.firstColumn + skip);
+            result[c] = pastedCell(c, cell);
+            if (NumberEntry::isTimeColumn(c) && NumberCheck::hasSeconds(cell))
+                reasons << QStringLiteral("%1 \"%2\": the unit keeps hours and minutes only, so the seconds "
+                                          "must be 00")
+                               .arg(NumberColumn::name(c), cell.trimmed());
+        }
+        if (reasons.isEmpty()) reasons = NumbersImport::rowReasons(result);
         if (!reasons.isEmpty()) wrong.append({r, reasons.join(QStringLiteral("; "))});
         p.rows << result;
     }

@@ -34,10 +34,12 @@ struct Plan
     QList<NumberRow> rows; // the written rows whole, as they will read after the paste
 };
 
-// Plans pasting cells at the current cell (row, column). A block of eight columns is whole
-// rows, Serial first (a first line of headers is skipped): it replaces Number..Delete of
-// the rows from `row` on and never writes Serial. Any other block lands with its first
-// cell on the current cell. Check cells take "yes" for exactly "yes" and "no" otherwise.
+// Plans pasting cells at the current cell (row, column). A first line that repeats the
+// grid's headers (all of them or a run of them, as copied above a spreadsheet's cells) is
+// skipped. A block of eight columns is whole rows, Serial first: it replaces Number..Delete
+// of the rows from `row` on and never writes Serial. Any other block lands with its first
+// cell on the current cell. Check cells take "yes" for exactly "yes" and "no" otherwise;
+// times with seconds (06:00:00) are taken when the seconds are 00 and refused otherwise.
 // The resulting rows must pass the workbook import's row check and the save checks; a
 // block that reaches past the last row or column, or any row that fails, refuses the
 // whole paste with a message naming the rows and why.

@@ -43,15 +43,26 @@ int controlCharacter(const QString &text)
     return -1;
 }
 
+} // namespace
+
+bool takesCountryCode(int item)
+{
+    return item == 2;
+}
+
+namespace {
+
 Stored storeDigits(const SettingsItems::Item &it, const QString &text)
 {
     QByteArray bytes(it.width, char(0xFF));
     if (text.isEmpty()) return {bytes, {}};
-    const bool plus = it.number != 1; // the SIM number may carry a country code's "+"
-    if (!std::all_of(text.begin(), text.end(),
-                     [plus](QChar c) { return isDigit(c.unicode()) || (plus && c == u'+'); }))
-        return refused(it.number, quoted(text) + (plus ? QStringLiteral(" holds more than \"+\" and digits")
-                                                       : QStringLiteral(" holds more than digits")));
+    // The SIM number may start with a country code's "+"; nothing else but digits.
+    const bool plus = takesCountryCode(it.number) && text.startsWith(u'+');
+    if (!std::all_of(text.begin() + (plus ? 1 : 0), text.end(), [](QChar c) { return isDigit(c.unicode()); }))
+        return refused(it.number,
+                       quoted(text) + (takesCountryCode(it.number)
+                                           ? QStringLiteral(" holds more than a leading \"+\" and digits")
+                                           : QStringLiteral(" holds more than digits")));
     if (text.size() > it.width)
         return refused(it.number, QStringLiteral("%1 has %2 characters; the unit keeps at most %3")
                                       .arg(quoted(text))

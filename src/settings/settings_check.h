@@ -31,7 +31,8 @@ struct Stored
 };
 
 // The field bytes of a typed item (not a pick item) from its Content text:
-// - password (1): digits, at most 4; SIM number (2): "+" and digits, at most 22; an empty
+// - password (1): digits, at most 4; SIM number (2): digits after an optional leading "+"
+//   (a country code), at most 22 characters; an empty
 //   text leaves the field 0xFF, a shorter one ends in 0x00;
 // - numbers (7, 10, 15, 16, 17, 19): a whole decimal number within the item's range, stored
 //   little-endian; empty or 65535 (what an unconfigured unit reads) leave the field 0xFF. A
@@ -40,6 +41,9 @@ struct Stored
 //   control characters, and at most the field's width in bytes (longer ones are cut, without
 //   splitting a character, only with Cut::Allow).
 Stored store(int item, const QString &content, Cut cut = Cut::Refuse);
+
+// The item is a telephone number that may start with a country code's "+" (the SIM number).
+bool takesCountryCode(int item);
 
 // The largest value a number item keeps (999, 9999 or 65535); 0 for other items.
 int maximum(int item);

@@ -5,13 +5,18 @@
 #include <QStyleOptionViewItem>
 #include <QToolTip>
 
+#include <utility>
+
 namespace zc {
 
-WholeTextTips::WholeTextTips(QAbstractItemView *view) : QObject(view), m_view(view) {}
-
-void WholeTextTips::install(QAbstractItemView *view)
+WholeTextTips::WholeTextTips(QAbstractItemView *view, Note note)
+    : QObject(view), m_view(view), m_note(std::move(note))
 {
-    view->viewport()->installEventFilter(new WholeTextTips(view));
+}
+
+void WholeTextTips::install(QAbstractItemView *view, Note note)
+{
+    view->viewport()->installEventFilter(new WholeTextTips(view, std::move(note)));
 }
 
 bool WholeTextTips::eventFilter(QObject *watched, QEvent *event)
@@ -22,6 +27,11 @@ bool WholeTextTips::eventFilter(QObject *watched, QEvent *event)
     const QString text = index.data(Qt::DisplayRole).toString();
     const QRect cell = m_view->visualRect(index);
     QAbstractItemDelegate *delegate = index.isValid() ? m_view->itemDelegateForIndex(index) : nullptr;
+    const QString note = index.isValid() && m_note ? m_note(index) : QString();
+    if (!note.isEmpty()) {
+        QToolTip::showText(help->globalPos(), note, m_view->viewport(), cell);
+        return true;
+    }
     if (!delegate || text.isEmpty()) {
         QToolTip::hideText();
         return true;

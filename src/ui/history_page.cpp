@@ -58,8 +58,8 @@ public:
     }
 };
 
-// Holds the grid 7 pixels left of and 1 pixel above its own corner, where the grid was
-// laid out in its scroll box: the grid's frame there lies outside the box.
+// Holds the grid at its full size in the box. (Laid 7 pixels left of the box, as the grid
+// once was, it would cut the Serial header and the row numbers on the left.)
 class GridHolder : public QWidget
 {
 public:
@@ -70,7 +70,7 @@ protected:
     void resizeEvent(QResizeEvent *event) override
     {
         QWidget::resizeEvent(event);
-        if (grid) grid->setGeometry(-7, -1, width() + 7, height() + 1);
+        if (grid) grid->setGeometry(0, 0, width(), height());
     }
 };
 
@@ -222,7 +222,12 @@ void HistoryPage::btn20Click()
         FilterHistory(log.records(), m_model, m_dtp1->date(), m_dtp2->time(), m_dtp3->date(), m_dtp4->time());
     m_strngrd4->setUpdatesEnabled(true);
     if (!r.status.isEmpty()) m_reporter.setStatus(r.status);
-    if (!r.message.isEmpty()) m_reporter.messageDialog(r.message);
+    if (!r.message.isEmpty()) {
+        m_reporter.messageDialog(r.message);
+        return;
+    }
+    // The matches are written from the first row on: show them, not the rows left empty.
+    m_strngrd4->scrollToTop();
 }
 
 void HistoryPage::showAllClick()
@@ -283,6 +288,7 @@ void HistoryPage::buildChart()
 {
     m_chart = std::make_unique<ChartParts>();
     m_chart->chart = new QChart;
+    followPalette();
     m_chart->chart->setAnimationOptions(QChart::NoAnimation);
     m_chart->chart->legend()->setAlignment(Qt::AlignRight);
     m_chart->chart->setMargins(QMargins(2, 2, 2, 2));
@@ -296,7 +302,31 @@ void HistoryPage::buildChart()
     m_chart->view->setToolTip(
         QStringLiteral("Click a bar to show that day, week or month; Show all widens again"));
     m_chartView = m_chart->view;
+    followPalette();
     static_cast<QVBoxLayout *>(m_box->layout())->insertWidget(0, m_chartView);
+}
+
+void HistoryPage::followPalette()
+{
+    if (!m_chart) return;
+    const bool dark = palette().color(QPalette::Window).lightness() < 128;
+    const QChart::ChartTheme theme = dark ? QChart::ChartThemeDark : QChart::ChartThemeLight;
+    if (m_chart->chart->theme() != theme) m_chart->chart->setTheme(theme);
+    // The theme's own background, margins and title fonts; the bars keep the kinds' colours.
+    m_chart->chart->setBackgroundBrush(palette().brush(QPalette::Base));
+    m_chart->chart->setBackgroundRoundness(0);
+    m_chart->chart->setMargins(QMargins(2, 2, 2, 2));
+    if (m_chart->view) m_chart->view->setBackgroundBrush(palette().brush(QPalette::Base));
+}
+
+void HistoryPage::changeEvent(QEvent *event)
+{
+    QWidget::changeEvent(event);
+    if (event->type() == QEvent::PaletteChange && m_chart) {
+        followPalette();
+        m_chartStale = true;
+        if (chartShown()) m_chartTimer->start();
+    }
 }
 
 void HistoryPage::setChartShown(bool shown)

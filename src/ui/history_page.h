@@ -59,6 +59,8 @@ public slots:
 protected:
     void resizeEvent(QResizeEvent *event) override;
     void showEvent(QShowEvent *event) override;
+    // A new palette (a dark desktop) redraws the chart in its colours.
+    void changeEvent(QEvent *event) override;
 
 private:
     // Sets the filter range to hold the days first..last whole.
@@ -66,6 +68,8 @@ private:
     void buildGrid();
     void buildChart();
     void refreshChart();
+    // The chart's theme and background follow the window's palette, light or dark.
+    void followPalette();
     bool refuseWhileReading();
 
     LinkSession &m_session;

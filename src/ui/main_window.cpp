@@ -1,6 +1,5 @@
 #include "ui/main_window.h"
 
-#include "words/left_behind.h"
 #include "words/link_words.h"
 
 #include "link/paged_transfer.h"
@@ -33,6 +32,7 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QScrollArea>
+#include <QScrollBar>
 #include <QShortcut>
 #include <QSignalBlocker>
 #include <QStyle>
@@ -112,7 +112,19 @@ void TForm1::FormCreate()
     auto *column = new QVBoxLayout(m_client);
     column->setContentsMargins(0, 0, 0, 0);
     column->setSpacing(0);
-    column->addWidget(m_topBar);
+    // On a screen narrower than the top bar (a small display at 2x scale) the bar scrolls
+    // sideways, so that Log in stays within reach (the Tab key scrolls to it as well).
+    m_topScroll = new QScrollArea(m_client);
+    m_topScroll->setObjectName(QStringLiteral("topArea"));
+    m_topScroll->setFrameShape(QFrame::NoFrame);
+    m_topScroll->setFocusPolicy(Qt::NoFocus);
+    m_topScroll->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    m_topScroll->setWidgetResizable(true);
+    m_topBar->setMinimumWidth(m_topBar->childrenRect().right() + 8);
+    m_topScroll->setWidget(m_topBar);
+    m_topScroll->installEventFilter(this);
+    fitTopBar();
+    column->addWidget(m_topScroll);
     column->addWidget(m_scroll, 1);
     column->addWidget(m_stat1);
     m_scroll->setWidget(m_pgc1);
@@ -208,8 +220,16 @@ void TForm1::fitPageArea()
     m_pgc1->setMinimumSize(need.width() + m_tabs->sizeHint().width(), need.height());
 }
 
+void TForm1::fitTopBar()
+{
+    const bool narrow = m_topScroll->width() < m_topBar->minimumWidth();
+    const int bar = narrow ? m_topScroll->horizontalScrollBar()->sizeHint().height() : 0;
+    m_topScroll->setFixedHeight(m_topBar->height() + bar);
+}
+
 bool TForm1::eventFilter(QObject *watched, QEvent *event)
 {
+    if (watched == m_topScroll && event->type() == QEvent::Resize) fitTopBar();
     if (event->type() == QEvent::ShortcutOverride &&
         static_cast<QKeyEvent *>(event)->keyCombination() == QKeyCombination(Qt::CTRL, Qt::Key_E)) {
         auto *widget = qobject_cast<QWidget *>(watched);
@@ -284,6 +304,8 @@ void TForm1::btn8Click()
         showPortOpen(false);
         return;
     }
+    if (!m_topBar->mayOpen(*m_reporter)) return;
+    m_session->comm().SetTlsFiles(m_topBar->tlsFiles());
     try {
         m_session->open(m_topBar->chosenPortPath());
     } catch (const ECommsError &e) {
@@ -404,39 +426,88 @@ void TForm1::keyPressEvent(QKeyEvent *event)
     QWidget::keyPressEvent(event);
 }
 
-void TForm1::closeEvent(QCloseEvent *event)
+QString TForm1::closeQuestion()
 {
-    // Closing stops whatever runs on the unit: say what, and what the unit then holds.
+    static const char *const kAreas[] = {"settings", "number list", "history"};
+    const auto areaName = [](const Tsend_rec_command &t) {
+        return QString::fromLatin1(kAreas[int(t.area())]);
+    };
+    // The words hold for as long as the operation runs: they name no page count that the
+    // next reply would make untrue.
+    QStringList parts;
     if (m_session->transferActive() || m_session->busy()) {
-        QString text = LinkWords::running(m_session->handler().outstandingOperation()) + QLatin1Char('.');
+        QString running = LinkWords::running(m_session->handler().outstandingOperation()) +
+                          QStringLiteral(". Closing the window stops it.");
         for (DevicePage *page : std::as_const(m_devicePages)) {
             const Tsend_rec_command &t = page->transfer();
             if (!t.active()) continue;
-            static const char *const kAreas[] = {"settings", "number list", "history"};
-            const QString area = QString::fromLatin1(kAreas[int(t.area())]);
-            text = t.writing()
-                       ? QStringLiteral("A save of the %1 is running.\nIf the window closes now: %2")
-                             .arg(area, leftBehind(t.ifStoppedNow()))
-                       : QStringLiteral("A read of the %1 is running; the unit keeps its data.").arg(area);
+            running = t.writing()
+                          ? QStringLiteral("A save of the %1 is running. Closing the window stops it: on "
+                                           "the unit the pages saved until then hold this table, the "
+                                           "pages after them what they held before; save the %1 again to "
+                                           "make it whole.")
+                                .arg(areaName(t))
+                          : QStringLiteral("A read of the %1 is running. Closing the window stops it; "
+                                           "the unit keeps its data.")
+                                .arg(areaName(t));
         }
-        if (!m_reporter->confirm(text + QStringLiteral("\nClose the window anyway?"),
-                                 Reporter::Prompt::Question, Reporter::Default::Cancel)) {
+        parts << running;
+    }
+    QStringList changed;
+    for (DevicePage *page : std::as_const(m_devicePages)) {
+        page->commitEdits();
+        if (page->hasUnsavedChanges()) changed << QStringLiteral("the ") + areaName(page->transfer());
+    }
+    if (!changed.isEmpty()) {
+        QString who = changed.join(QStringLiteral(" and "));
+        who[0] = who[0].toUpper();
+        parts << QStringLiteral(
+                     "%1 %2 changes that were not saved to the unit; closing the window loses them.")
+                     .arg(who, changed.size() == 1 && !who.endsWith(u's') ? QStringLiteral("holds")
+                                                                          : QStringLiteral("hold"));
+    }
+    if (parts.isEmpty()) return {};
+    return parts.join(QLatin1Char('\n')) + QStringLiteral("\nClose the window anyway?");
+}
+
+void TForm1::closeEvent(QCloseEvent *event)
+{
+    // One question covers what runs on the unit and the edits not saved. While it is open the
+    // transfer goes on: when it has ended by the answer, or the edits were saved, what the
+    // question said no longer holds and the new state is asked about (or, with nothing left
+    // at stake, the window closes).
+    QString answered;
+    for (;;) {
+        const QString question = closeQuestion();
+        if (question.isEmpty() || question == answered) break;
+        // A transfer that starts or ends while the question is open changes its words at once
+        // where the question box allows it.
+        QString shown = question;
+        QList<QMetaObject::Connection> watching;
+        const auto retext = [this, &shown] {
+            QString now = closeQuestion();
+            if (now.isEmpty())
+                now = QStringLiteral(
+                    "Nothing runs on the unit now and nothing is left unsaved.\nClose the window?");
+            if (m_reporter->retextOpenQuestion(now)) shown = now;
+        };
+        for (DevicePage *page : std::as_const(m_devicePages)) {
+            watching << connect(&page->transfer(), &Tsend_rec_command::started, this, retext);
+            watching << connect(&page->transfer(), &Tsend_rec_command::done, this, retext);
+        }
+        const bool ok = m_reporter->confirm(question, Reporter::Prompt::Question, Reporter::Default::Cancel);
+        for (const QMetaObject::Connection &c : std::as_const(watching))
+            disconnect(c);
+        if (!ok) {
+            // Nothing was stopped: the window stays as it was.
             event->ignore();
             return;
         }
-        m_session->abandonAll();
+        answered = closeQuestion().isEmpty() ? QString() : shown;
+        if (answered.isEmpty()) break;
     }
-    for (DevicePage *page : std::as_const(m_devicePages))
-        page->commitEdits();
-    const bool changed = std::any_of(m_devicePages.cbegin(), m_devicePages.cend(),
-                                     [](const DevicePage *page) { return page->hasUnsavedChanges(); });
-    if (changed &&
-        !m_reporter->confirm(QStringLiteral("The settings or the number list hold changes that were "
-                                            "not saved to the unit.\nClose the window and lose them?"),
-                             Reporter::Prompt::Question, Reporter::Default::Cancel)) {
-        event->ignore();
-        return;
-    }
+    // Only now, with the window going, does whatever runs on the unit stop.
+    m_session->abandonAll();
     QWidget::closeEvent(event);
 }
 

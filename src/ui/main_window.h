@@ -88,6 +88,9 @@ protected:
     // Asks first while an operation runs on the unit (naming it and what the unit then holds),
     // and when the settings or the number list hold changes not saved to the unit.
     void closeEvent(QCloseEvent *event) override;
+    // The close question: what runs on the unit and what closing does to it, and which pages
+    // hold edits not saved; empty when closing loses nothing.
+    QString closeQuestion();
     // The status bar's width-dependent parts, a click on a saved file's path, and Ctrl+E
     // wherever the focus is in the window.
     bool eventFilter(QObject *watched, QEvent *event) override;
@@ -104,6 +107,8 @@ private:
     void pressPageKey(DevicePage::Key key);
     // The page area is at least as large as the current page needs; beyond that it scrolls.
     void fitPageArea();
+    // The top bar's room: its own height, and a scroll bar under it when it is cut.
+    void fitTopBar();
     void setDeviceControlsEnabled(bool enabled);
     void loginCheck(const TRecValidCom &reply);
     QWidget *addPage(QWidget *page, const QString &caption);
@@ -114,6 +119,7 @@ private:
     QScrollArea *m_scroll = nullptr;
     QWidget *m_client = nullptr; // the 1059 x 653 content
     class TopBar *m_topBar = nullptr;
+    QScrollArea *m_topScroll = nullptr; // the top bar, scrolling sideways on a narrow screen
     // Pages
     QTabWidget *m_pgc1 = nullptr;
     PageTabs *m_tabs = nullptr;

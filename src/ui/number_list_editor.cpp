@@ -26,6 +26,7 @@
 #include <QPainter>
 #include <QScrollBar>
 #include <QSignalBlocker>
+#include <QStyleOptionComboBox>
 #include <QTableView>
 #include <QTimeEdit>
 #include <QVBoxLayout>
@@ -42,7 +43,8 @@ constexpr int kColumnWidths[NumbersModel::Columns] = {45, 145, 83, 91, 89, 86, 7
 constexpr int kRowHeight = 24;
 constexpr int kWheelStep = 120; // angle delta of one wheel notch
 const char *const kPickerNames[4] = {"dtp_startdate", "dtp_starttime", "dtp_enddate", "dtp_endtime"};
-const QString kDateFormat = QStringLiteral("yyyy/MM/dd");
+// Dates in the form a read from the unit gives them, so the table holds one form.
+const QString kDateFormat = QStringLiteral("yyyy-MM-dd");
 const QString kTimeFormat = QStringLiteral("HH:mm");
 // The unit keeps the year as its last two digits after 2000.
 const QDate kFirstDate(2000, 1, 1);
@@ -128,6 +130,10 @@ protected:
             }
         }
         QDateTimeEdit *picker = m_owner->picker(index.column());
+        // A picker put away by Enter or Escape comes back for the next edit of its cell.
+        if (picker && index == currentIndex() &&
+            (trigger == EditKeyPressed || trigger == AnyKeyPressed || trigger == DoubleClicked))
+            m_owner->recallPicker();
         if (picker && picker->isVisible() && index == currentIndex() &&
             (trigger == EditKeyPressed || trigger == AnyKeyPressed)) {
             picker->setFocus(Qt::OtherFocusReason);
@@ -178,8 +184,30 @@ QBrush NumberListDelegate::background(const QModelIndex &index) const
     if (model->isDoubtful(index.row(), index.column())) return warningColour();
     if (m_found && std::size_t(index.row()) < m_found->size() && (*m_found)[std::size_t(index.row())])
         return foundColour();
-    if (NumberSaveChecks::windowEnded(model->row(index.row()), now())) return endedColour();
+    if (NumberSaveChecks::windowEnded(model->row(index.row()), now())) {
+        const auto *view = qobject_cast<const QWidget *>(parent());
+        return endedColour(view ? view->palette() : QPalette());
+    }
     return {};
+}
+
+QColor NumberListDelegate::endedColour(const QPalette &palette)
+{
+    const QColor base = palette.color(QPalette::Base), text = palette.color(QPalette::Text);
+    const auto mix = [](int b, int t) { return (b * 88 + t * 12) / 100; };
+    return QColor(mix(base.red(), text.red()), mix(base.green(), text.green()),
+                  mix(base.blue(), text.blue()));
+}
+
+QString NumberListDelegate::note(const QModelIndex &index) const
+{
+    const auto *model = qobject_cast<const NumbersModel *>(index.model());
+    if (!model || index.row() < NumbersModel::FirstEntry) return {};
+    const NumberRow row = model->row(index.row());
+    if (!NumberSaveChecks::windowEnded(row, now())) return {};
+    return QStringLiteral("Grey: this row's window ended on %1 %2, so the unit no longer lets %3 in.\n"
+                          "Give it a new end, tick Always, or tick Delete.")
+        .arg(row[NumberColumn::EndDate], row[NumberColumn::EndTime], row[NumberColumn::Number]);
 }
 
 void NumberListDelegate::setModelData(QWidget *editor, QAbstractItemModel *model,
@@ -282,7 +310,7 @@ NumberListEditor::NumberListEditor(NumbersModel *model, QWidget *parent) : QWidg
             Qt::QueuedConnection);
     });
     m_grid->setItemDelegate(m_delegate);
-    WholeTextTips::install(m_grid);
+    WholeTextTips::install(m_grid, [this](const QModelIndex &index) { return m_delegate->note(index); });
     PageUndo::Table table;
     table.rows = NumbersModel::Rows;
     table.columns = NumbersModel::Columns;
@@ -413,9 +441,11 @@ void NumberListEditor::updatePickers()
 {
     if (!m_grid || !m_pickers.back()) return;
     const QModelIndex current = m_grid->currentIndex();
+    if (m_putAway.isValid() && QPersistentModelIndex(current) != m_putAway)
+        m_putAway = QPersistentModelIndex();
     QDateTimeEdit *shown = nullptr;
     if (current.isValid() && current.row() >= NumbersModel::FirstEntry &&
-        m_model->text(current.row(), NumberColumn::Always) == CheckCell::kNo)
+        m_model->text(current.row(), NumberColumn::Always) == CheckCell::kNo && !m_putAway.isValid())
         shown = picker(current.column());
     // A picker still being edited over another cell gives its value to that cell first.
     if (m_editing && (!shown || QPersistentModelIndex(current) != m_pickerCell)) commitPicker();
@@ -434,11 +464,44 @@ void NumberListEditor::updatePickers()
     shown->show();
 }
 
+void NumberListEditor::putPickerAway()
+{
+    if (!m_pickerCell.isValid()) return;
+    m_putAway = m_pickerCell;
+    updatePickers();
+}
+
+void NumberListEditor::recallPicker()
+{
+    if (!m_putAway.isValid()) return;
+    m_putAway = QPersistentModelIndex();
+    updatePickers();
+}
+
 void NumberListEditor::placePicker()
 {
     if (!m_grid) return;
     QDateTimeEdit *p = m_pickerCell.isValid() ? picker(m_pickerCell.column()) : nullptr;
-    if (p) p->setGeometry(m_grid->visualRect(m_pickerCell));
+    if (p) {
+        // The picker shows its whole value: where the cell is narrower it reaches over the
+        // next cell while it is up.
+        QRect r = m_grid->visualRect(m_pickerCell);
+        QStyleOptionComboBox field;
+        field.initFrom(p);
+        field.rect = r;
+        field.frame = false;
+        field.editable = true;
+        field.subControls = QStyle::SC_ComboBoxEditField;
+        const int editWidth = p->calendarPopup() ? p->style()
+                                                       ->subControlRect(QStyle::CC_ComboBox, &field,
+                                                                        QStyle::SC_ComboBoxEditField, p)
+                                                       .width()
+                                                 : r.width();
+        // The text, its line's margins and a little air.
+        const int need = p->fontMetrics().horizontalAdvance(p->text()) + 8;
+        if (need > editWidth) r.setWidth(r.width() + need - editWidth);
+        p->setGeometry(r);
+    }
     if (m_frame) m_frame->follow(m_pickerCell, p != nullptr);
 }
 
@@ -605,6 +668,7 @@ void NumberListEditor::stepCurrent(bool forward)
 
 void NumberListEditor::cellClicked(const QModelIndex &index)
 {
+    if (QPersistentModelIndex(index) == m_putAway) recallPicker();
     // Ctrl and Shift clicks extend the selection; only a plain click toggles a check cell.
     if (!isCheckCell(index) ||
         (QApplication::keyboardModifiers() & (Qt::ControlModifier | Qt::ShiftModifier)))
@@ -753,12 +817,15 @@ bool NumberListEditor::pickerEvent(QDateTimeEdit *picker, QEvent *event)
         case Qt::Key_Escape:
             revertPicker();
             m_grid->setFocus(Qt::OtherFocusReason);
+            // The cell shows its text again; the next edit brings the picker back.
+            putPickerAway();
             return true;
         case Qt::Key_Return:
         case Qt::Key_Enter:
             m_pickerTouched = true; // Enter takes the value shown
             commitPicker();
             m_grid->setFocus(Qt::OtherFocusReason);
+            putPickerAway();
             return true;
         case Qt::Key_Tab:
         case Qt::Key_Backtab:
@@ -766,10 +833,20 @@ bool NumberListEditor::pickerEvent(QDateTimeEdit *picker, QEvent *event)
             m_grid->setFocus(Qt::OtherFocusReason);
             stepCurrent(key->key() == Qt::Key_Tab && !(key->modifiers() & Qt::ShiftModifier));
             return true;
-        default:
+        default: {
             // While the page's transfer runs the picker's value stays as the cell holds it.
             if (m_editing && editRefused()) return true;
-            return typeDate(picker, key);
+            const bool taken = typeDate(picker, key);
+            // A value typed or stepped is an edit, even when it equals the value the picker
+            // showed before (the last one it held, over an empty cell).
+            const QString text = key->text();
+            if (m_editing &&
+                ((text.size() == 1 && (isDigit(text.at(0).unicode()) || text == QLatin1String(":"))) ||
+                 key->key() == Qt::Key_Up || key->key() == Qt::Key_Down || key->key() == Qt::Key_PageUp ||
+                 key->key() == Qt::Key_PageDown))
+                m_pickerTouched = true;
+            return taken;
+        }
         }
     }
     case QEvent::Wheel:

@@ -50,7 +50,11 @@ public:
 
     static QColor warningColour() { return {192, 220, 192}; }
     static QColor foundColour() { return {255, 236, 140}; }
-    static QColor endedColour() { return {226, 226, 232}; }
+    // Rows whose window has ended: a shade just off the grid's base colour, towards its text,
+    // so that they stay quiet and readable under a light or a dark palette.
+    static QColor endedColour(const QPalette &palette);
+    // Why a cell is drawn as it is, for its tooltip; empty when there is nothing to say.
+    QString note(const QModelIndex &index) const;
     // The background a cell is painted on; no brush for the grid's normal colour.
     QBrush background(const QModelIndex &index) const;
 
@@ -100,6 +104,10 @@ public:
     void updatePickers();
     // Keeps the shown picker over its cell while the cells move.
     void placePicker();
+    // After Enter or Escape the cell shows its text: its picker is put away until the cell is
+    // edited again (a key, F2, a double click, or a click on it) or another cell is chosen.
+    void putPickerAway();
+    void recallPicker();
 
     // guard() is asked before any change to the table from the grid; true refuses it (the
     // guard says why). The page refuses while its transfer runs.
@@ -139,7 +147,7 @@ private:
     // An unfocused picker over a cell it could not load from (an empty one, most often)
     // shows its last value greyed: the cell does not hold it.
     void showMuted(QDateTimeEdit *picker, bool muted);
-    // Writes a picker's value into the cell it lies over, as yyyy/MM/dd or HH:mm.
+    // Writes a picker's value into the cell it lies over, as yyyy-MM-dd or HH:mm.
     void writeBack(int column);
     void cellClicked(const QModelIndex &index);
     void beginPickerEdit(QDateTimeEdit *picker);
@@ -156,6 +164,7 @@ private:
     NumberListDelegate *m_delegate;
     std::array<QDateTimeEdit *, 4> m_pickers{};
     QPersistentModelIndex m_pickerCell; // the cell the visible picker lies over
+    QPersistentModelIndex m_putAway;    // the current cell whose picker Enter or Escape put away
     bool m_editing = false;             // a picker has the focus and its edit is open
     QString m_pickerOriginal;           // the cell's text when the picker took the focus
     QDateTime m_pickerValueBefore;      // the picker's value then

@@ -17,6 +17,7 @@
 #include "ui/page_undo.h"
 #include "ui/reporters.h"
 #include "ui/widget_placing.h"
+#include "words/left_behind.h"
 #include "words/reporter.h"
 
 #include <QAction>
@@ -153,17 +154,26 @@ bool NumberListPage::askBeforeLoss()
     // The pages this save would send, as encoded by its check.
     const auto &prepared = m_telephoneSend.savedPages();
     const QList<PageBytes> table(prepared.begin(), prepared.end());
-    if (!m_unitPages->known())
+    if (!m_unitPages->anyKnown())
         return m_reporter.confirm(
             QStringLiteral("The number list was not read from the unit since the port was opened.\n"
                            "This save replaces every number the unit holds with this table.\nSave anyway?"),
             Reporter::Prompt::Question, Reporter::Default::Cancel);
-    const AreaDiff diff = NumbersDiff::compare(m_unitPages->pages(), table);
+    // Pages a stopped save left unknown are compared as this save sends them: the question
+    // names them instead.
+    const AreaDiff diff = NumbersDiff::compare(m_unitPages->pagesOr(table), table);
     const int removed = diff.count(AreaDiff::Kind::Removed);
-    if (removed == 0) return true;
-    return m_reporter.confirm(QStringLiteral("This save removes %1 %2 from the unit.\nSave anyway?")
-                                  .arg(removed)
-                                  .arg(removed == 1 ? QStringLiteral("number") : QStringLiteral("numbers")),
+    const QList<int> unknown = m_unitPages->unknownPages();
+    QStringList text;
+    if (!unknown.isEmpty())
+        text << unknownPagesSentence(QStringLiteral("number list"), unknown, int(table.size()))
+             << QStringLiteral("This save replaces the numbers there with this table.");
+    if (removed > 0)
+        text << QStringLiteral("This save removes %1 %2 from the unit.")
+                    .arg(removed)
+                    .arg(removed == 1 ? QStringLiteral("number") : QStringLiteral("numbers"));
+    if (text.isEmpty()) return true;
+    return m_reporter.confirm(text.join(QLatin1Char('\n')) + QStringLiteral("\nSave anyway?"),
                               Reporter::Prompt::Question, Reporter::Default::Cancel, diff.details());
 }
 

@@ -3,9 +3,9 @@
 #include "ui/contrast.h"
 
 #include <QPainter>
-#include <algorithm>
 #include <QStyleOptionTab>
 #include <QStylePainter>
+#include <algorithm>
 
 namespace zc {
 
@@ -44,7 +44,8 @@ void PageTabs::pgc1DrawTab(QPainter &p, int index, const QRect &rect, bool activ
     // size shrinks until the longest line fits the tab, and each line is centred.
     QFont bold = f;
     bold.setBold(true);
-    while (f.pointSizeF() > 6 && QFontMetrics(bold).horizontalAdvance(QStringLiteral("Historical")) > TabWidth - 8) {
+    while (f.pointSizeF() > 6 &&
+           QFontMetrics(bold).horizontalAdvance(QStringLiteral("Historical")) > TabWidth - 8) {
         f.setPointSizeF(f.pointSizeF() - 0.5);
         bold.setPointSizeF(f.pointSizeF());
     }
@@ -55,7 +56,9 @@ void PageTabs::pgc1DrawTab(QPainter &p, int index, const QRect &rect, bool activ
     const int half = TabHeight / 2;
     const TabText t = tabText(index, QTabBar::tabText(index));
     const QFontMetrics fm(f);
-    const auto left = [&](const QString &line) { return rect.left() + (rect.width() - fm.horizontalAdvance(line)) / 2; };
+    const auto left = [&](const QString &line) {
+        return rect.left() + (rect.width() - fm.horizontalAdvance(line)) / 2;
+    };
     // Lines are placed by their top-left corner.
     if (t.second.isEmpty()) {
         p.drawText(left(t.first), rect.top() + half - 10 + fm.ascent(), t.first);
@@ -74,7 +77,12 @@ void PageTabs::paintEvent(QPaintEvent *)
         initStyleOption(&opt, i);
         opt.text.clear();
         opt.shape = QTabBar::RoundedNorth; // plain frame; the text is ours, horizontal
+        // The style joins a north tab to the pane below it: in this column that would paint
+        // a block under the last tab. Each tab stays within its own place.
+        p.save();
+        p.setClipRect(opt.rect);
         p.drawControl(QStyle::CE_TabBarTabShape, opt);
+        p.restore();
         pgc1DrawTab(p, i, tabRect(i), i == currentIndex());
     }
     // With the keyboard focus on the tabs, the active one is framed.

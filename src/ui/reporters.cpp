@@ -256,8 +256,18 @@ bool WindowReporter::confirm(const QString &text, Prompt kind, Default byDefault
         const QRect s = screen->geometry();
         box.move(s.x() + (s.width() - 200) / 2, s.y() + (s.height() - 200) / 2);
     }
+    const QPointer<QMessageBox> outer = std::exchange(m_openQuestion, &box);
     box.exec();
+    m_openQuestion = outer;
     return box.clickedButton() == yes;
+}
+
+bool WindowReporter::retextOpenQuestion(const QString &text)
+{
+    if (m_injected) return m_injected->retextOpenQuestion(text);
+    if (!m_openQuestion) return false;
+    m_openQuestion->setText(text);
+    return true;
 }
 
 void WindowReporter::fileSaved(const QString &path)

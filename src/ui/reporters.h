@@ -8,6 +8,7 @@
 #include <QPointer>
 
 class QLabel;
+class QMessageBox;
 class QProgressBar;
 class QWidget;
 
@@ -78,6 +79,7 @@ public:
     bool question(const QString &text) override;
     bool warningOkCancel(const QString &text) override;
     bool confirm(const QString &text, Prompt kind, Default byDefault, const QString &details = {}) override;
+    bool retextOpenQuestion(const QString &text) override;
     // Shows "Saved: " and the whole path, wide enough to read, until the next status text;
     // the status clear timer leaves it standing. A click on it opens the folder (the window).
     void fileSaved(const QString &path) override;
@@ -104,6 +106,7 @@ private:
     // The status text changed since its width was last measured for the tooltip.
     bool m_tipStale = false;
     QPointer<QObject> m_tipCheck;
+    QPointer<QMessageBox> m_openQuestion; // the question box open now, if any
     int m_holds = 0;
 };
 

@@ -431,8 +431,21 @@ void SettingsEditor::applyInputRules(QWidget *editor, int row, int column, const
         return;
     }
 
+    const int limit = byteLimit(row);
+    // A number with a country code goes by the one check while it is typed: its "+" stays,
+    // and any other character is refused with the reason; the cell keeps what it held.
+    if (SettingsCheck::takesCountryCode(row) && DeviceText::byteLength(text) <= limit) {
+        if (const SettingsCheck::Stored stored = SettingsCheck::store(row, text); !stored.ok()) {
+            const QString before = m_model->content(row);
+            static_cast<QLineEdit *>(editor)->setText(before);
+            emit delegate->closeEditor(editor, QAbstractItemDelegate::NoHint);
+            tellRefused(row, stored.refusal);
+            return;
+        }
+    }
+
     QString kept = text;
-    if (digitsOnly(row) && !kept.isEmpty()) {
+    if (digitsOnly(row) && !SettingsCheck::takesCountryCode(row) && !kept.isEmpty()) {
         // Only the last character is examined; a pasted text may keep other characters.
         qsizetype last = kept.size() - 1;
         if (last > 0 && kept.at(last).isLowSurrogate() && kept.at(last - 1).isHighSurrogate()) --last;
@@ -440,7 +453,6 @@ void SettingsEditor::applyInputRules(QWidget *editor, int row, int column, const
         if (!isDigit(c.unicode())) kept.truncate(last);
     }
 
-    const int limit = byteLimit(row);
     // A digit item or number longer than its field is another value cut: it is refused whole.
     const SettingsItems::Item *it = SettingsItems::find(row);
     const bool numeric =
@@ -477,6 +489,11 @@ void SettingsEditor::checkEdit(int item)
 void SettingsEditor::refuseEdit(int item, const QString &reason)
 {
     m_model->setContent(item, m_editOriginal);
+    tellRefused(item, reason);
+}
+
+void SettingsEditor::tellRefused(int item, const QString &reason)
+{
     // Shown once the editor has closed: a box inside the close would take the focus from it.
     QMetaObject::invokeMethod(
         this,

@@ -70,6 +70,8 @@ private:
     // save names them.
     void checkEdit(int item);
     void refuseEdit(int item, const QString &reason);
+    // Shows the item and says why its cell keeps its text, once the editor has closed.
+    void tellRefused(int item, const QString &reason);
     void moveCurrent(int row, int column);
     // Keeps the current cell framed while a pick list covers it.
     void placeFrame();

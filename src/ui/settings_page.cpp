@@ -9,6 +9,7 @@
 #include "ui/reporters.h"
 #include "ui/settings_editor.h"
 #include "ui/widget_placing.h"
+#include "words/left_behind.h"
 #include "words/reporter.h"
 
 #include <QPushButton>
@@ -84,6 +85,11 @@ void SettingsPage::btn22Click()
 bool SettingsPage::askBeforeLoss()
 {
     if (m_unitPages->known()) return true;
+    if (m_unitPages->anyKnown())
+        return m_reporter.confirm(
+            unknownPagesSentence(QStringLiteral("settings"), m_unitPages->unknownPages(), kSettingsPages) +
+                QStringLiteral("\nThis save replaces it with this table.\nSave anyway?"),
+            Reporter::Prompt::Question, Reporter::Default::Cancel);
     return m_reporter.confirm(
         QStringLiteral("The settings were not read from the unit since the port was opened.\n"
                        "This save replaces everything the unit holds with this table, its password "

@@ -2,6 +2,7 @@
 
 #include "ui/widget_placing.h"
 
+#include <QEvent>
 #include <QFrame>
 #include <QLabel>
 #include <QPainter>
@@ -17,7 +18,7 @@ constexpr int kStopWidth = 60;
 QPixmap lampPixmap(const QColor &colour)
 {
     QPixmap pm(17, 17);
-    pm.fill(Qt::white);
+    pm.fill(Qt::transparent); // the panel shows round the disc, light or dark
     QPainter p(&pm);
     p.setRenderHint(QPainter::Antialiasing);
     p.setPen(Qt::NoPen);
@@ -56,10 +57,11 @@ StatusBar::StatusBar(int width, QWidget *parent) : QWidget(parent)
     for (QLabel *img : {m_img1, m_img2})
         img->setGeometry(100 + 15, 2 + 1, 17, 17);
 
-    panelFrame(150, 200);
+    m_statusPanel = panelFrame(150, 200);
     m_statusText = new QLabel(this);
     m_statusText->setObjectName(QStringLiteral("stat1_status"));
     m_statusText->setGeometry(154, 0, 194, 24);
+    m_statusText->installEventFilter(this);
 
     // The progress bar's panel leaves room for the Stop button at the right end.
     m_pbPanel = panelFrame(350, width - 350 - kStopWidth - 4);
@@ -93,6 +95,19 @@ void StatusBar::resizeEvent(QResizeEvent *event)
 {
     QWidget::resizeEvent(event);
     layOut();
+}
+
+bool StatusBar::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == m_statusText && (event->type() == QEvent::Resize || event->type() == QEvent::Move) &&
+        m_pbPanel) {
+        const int right = qMax(350, m_statusText->geometry().right() + 3);
+        m_statusPanel->setGeometry(150, 0, right - 150, 24);
+        const bool wide = right > 350;
+        m_pbPanel->setVisible(!wide);
+        if (wide) m_statusPanel->raise(), m_statusText->raise();
+    }
+    return QWidget::eventFilter(watched, event);
 }
 
 void StatusBar::layOut()

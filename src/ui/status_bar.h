@@ -37,6 +37,9 @@ public:
 
 protected:
     void resizeEvent(QResizeEvent *event) override;
+    // The status text's panel follows the text's width: a long sentence takes the room of the
+    // progress panel, whose edge then no longer runs through it.
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     void layOut();
@@ -45,6 +48,7 @@ private:
     QLabel *m_img1 = nullptr;
     QLabel *m_img2 = nullptr;
     QLabel *m_statusText = nullptr;
+    QFrame *m_statusPanel = nullptr;
     QFrame *m_pbPanel = nullptr;
     QProgressBar *m_pb1 = nullptr;
     QPushButton *m_btnStop = nullptr;

@@ -1,6 +1,8 @@
 #include "ui/top_bar.h"
 
+#include "ui/tls_dialog.h"
 #include "ui/widget_placing.h"
+#include "words/reporter.h"
 
 #include <QAbstractItemView>
 #include <QComboBox>
@@ -9,6 +11,7 @@
 #include <QPushButton>
 #include <QSignalBlocker>
 #include <QStyle>
+#include <QToolButton>
 
 #include <functional>
 
@@ -74,6 +77,13 @@ TopBar::TopBar(bool discoverPorts, QWidget *parent) : QWidget(parent)
     connect(m_cbb9, &QComboBox::editTextChanged, m_cbb9,
             [this](const QString &text) { m_cbb9->setToolTip(text); });
 
+    auto *tls = new QToolButton(this);
+    tls->setObjectName(QStringLiteral("btnTls"));
+    tls->setText(QStringLiteral("…"));
+    tls->setToolTip(tr("TLS certificates for a socket+tls:// or rfc2217+tls:// port"));
+    tls->setGeometry(175, 9, 19, 21);
+    connect(tls, &QToolButton::clicked, this, &TopBar::chooseTlsFiles);
+
     m_btn8 = placeButton(this, "btn8", QStringLiteral("Open"), {197, 4, 90, 30});
     QLabel *lbl4 = placeLabel(this, "lbl4", QStringLiteral("Password:"), {319 - 14, 12, 49 + 14, 13});
     lbl4->setFont(labelFont);
@@ -101,6 +111,25 @@ QString TopBar::chosenPortPath() const
     for (const PortEntry &p : m_ports)
         if (p.display == typed) return p.path;
     return typed;
+}
+
+bool TopBar::mayOpen(Reporter &reporter) const
+{
+    const PortAddress address = PortAddress::parse(chosenPortPath());
+    if (!address.plaintextAcrossNetwork()) return true;
+    return reporter.confirm(tr("%1 is not encrypted: logging in sends the unit's password across the network, "
+                               "where anyone on the way can read it (a +tls:// port or an ssh tunnel "
+                               "avoids that). Open it anyway?")
+                                .arg(address.given),
+                            Reporter::Prompt::Warning, Reporter::Default::Cancel);
+}
+
+void TopBar::chooseTlsFiles()
+{
+    auto *dialog = new TlsDialog(m_tls, this);
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    connect(dialog, &QDialog::accepted, this, [this, dialog] { m_tls = dialog->files(); });
+    dialog->open();
 }
 
 void TopBar::showPortOpen(bool open)

@@ -63,6 +63,33 @@ QString leftBehind(const Outcome &o)
     return {};
 }
 
+QString pageRuns(const QList<int> &pages)
+{
+    QStringList runs;
+    int count = 0;
+    for (qsizetype i = 0; i < pages.size();) {
+        qsizetype j = i;
+        while (j + 1 < pages.size() && pages[j + 1] == pages[j] + 1)
+            ++j;
+        runs << (i == j ? QString::number(pages[i]) : QStringLiteral("%1 to %2").arg(pages[i]).arg(pages[j]));
+        count += int(j - i + 1);
+        i = j + 1;
+    }
+    if (runs.isEmpty()) return {};
+    const QString last = runs.takeLast();
+    const QString joined =
+        runs.isEmpty() ? last : runs.join(QStringLiteral(", ")) + QStringLiteral(" and ") + last;
+    return (count == 1 ? QStringLiteral("page ") : QStringLiteral("pages ")) + joined;
+}
+
+QString unknownPagesSentence(const QString &area, const QList<int> &pages, int total)
+{
+    return QStringLiteral("What the unit holds of the %1 on %2 of %3 is not known: a save stopped part way "
+                          "there, or it was not read since the port was opened.")
+        .arg(area, pageRuns(pages))
+        .arg(total);
+}
+
 QString endedBySignal(int signalNumber)
 {
     switch (signalNumber) {

@@ -5,6 +5,7 @@
 
 #include "link/outcome.h"
 
+#include <QList>
 #include <QString>
 
 namespace zc {
@@ -17,6 +18,12 @@ QString leftBehind(bool writing, int total, int done, bool inFlightUnknown);
 // The sentence for an outcome: a transfer's as above; for a delete that got no verdict,
 // that it is unknown whether the unit deleted its log; empty otherwise.
 QString leftBehind(const Outcome &outcome);
+
+// Pages in ascending order as runs: "page 31", "pages 31 to 125", "pages 2, 31 and 40 to 125".
+QString pageRuns(const QList<int> &pages);
+// The question's sentence for pages of an area whose content on the unit is not known
+// while others are: what is unknown and why it can be.
+QString unknownPagesSentence(const QString &area, const QList<int> &pages, int total);
 
 // How a signal ended the program, in the words both programs put before that sentence:
 // "terminated" (SIGTERM), "hung up (SIGHUP)", "interrupted (Ctrl-C)" (SIGINT).

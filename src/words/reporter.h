@@ -46,6 +46,14 @@ public:
         (void)details;
         return kind == Prompt::Warning ? warningOkCancel(text) : question(text);
     }
+    // Gives the question or warning now open a new text, when what it says no longer holds
+    // (the operation it names ended while it was open). False when none is open, or when the
+    // reporter answers at once; the caller then asks again.
+    virtual bool retextOpenQuestion(const QString &text)
+    {
+        (void)text;
+        return false;
+    }
     // A file was written: the status line names its whole path.
     virtual void fileSaved(const QString &path) { setStatus(QStringLiteral("Saved: ") + path); }
 };

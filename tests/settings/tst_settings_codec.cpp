@@ -268,7 +268,10 @@ void TestSettingsCodec::encodeRefused_data()
                                                 << "1.Password: \"12a4\" holds more than digits";
     QTest::newRow("SIM number with a dash")
         << 2 << "555-1234"
-        << "2.SIM Card Phone No: \"555-1234\" holds more than \"+\" and digits";
+        << "2.SIM Card Phone No: \"555-1234\" holds more than a leading \"+\" and digits";
+    QTest::newRow("SIM number with a plus inside")
+        << 2 << "49+1234"
+        << "2.SIM Card Phone No: \"49+1234\" holds more than a leading \"+\" and digits";
     QTest::newRow("SIM number of 23 digits")
         << 2 << "12345678901234567890123"
         << "2.SIM Card Phone No: \"12345678901234567890123\" has 23 characters; the unit keeps at most 22";
@@ -468,12 +471,13 @@ public:
         return int(m_rng.bounded(width + 1));
     }
 
-    // The password takes digits only; the SIM number "+" too.
+    // The password takes digits only; the SIM number may start with "+".
     void digits(Page &p, int offset, int width, bool plus)
     {
         const int n = length(width);
         for (int i = 0; i < n; ++i)
-            p[offset + i] = plus ? "+0123456789"[m_rng.bounded(11)] : "0123456789"[m_rng.bounded(10)];
+            p[offset + i] =
+                plus && i == 0 ? "+0123456789"[m_rng.bounded(11)] : "0123456789"[m_rng.bounded(10)];
         if (n > 0 && n < width) p[offset + n] = 0x00;
     }
 

@@ -175,8 +175,10 @@ void TestSettingsEditor::inputRules_data()
                                                        << "123" << 2 << "" << false;
     QTest::newRow("two digits and a letter stay") << 1 << "12a"
                                                   << "12" << 1 << "*" << true;
-    QTest::newRow("letter inside digits dropped") << 2 << "12a3"
-                                                  << "123" << 2 << "*" << true;
+    QTest::newRow("letter in the SIM number refused") << 2 << "12a"
+                                                      << "12" << 2 << "*" << false;
+    QTest::newRow("country code kept") << 2 << "+4930"
+                                       << "+4930" << 2 << "*" << true;
     QTest::newRow("phone 22 digits") << 2 << "1234567890123456789012"
                                      << "1234567890123456789012" << 3 << "" << false;
     QTest::newRow("item 7 three digits") << 7 << "999"

@@ -104,7 +104,7 @@ private slots:
         s.rig.click("btn10");
         QVERIFY(s.rig.status().startsWith(QStringLiteral("A save is running")));
         s.rig.form->reporter().setStatus(QString()); // so the next refusal must say it again
-        s.rig.click("btn7"); // Delete all
+        s.rig.click("btn7");                         // Delete all
         QVERIFY(s.rig.status().startsWith(QStringLiteral("A save is running")));
         s.model.pressAllAlways();
         s.model.setText(900, NumberColumn::Number, QStringLiteral("+4400"));
@@ -122,24 +122,27 @@ private slots:
         QTest::addColumn<QString>("message"); // how the message starts
         QTest::addColumn<QString>("holds");   // what it, and then the status line, says the unit holds
         QTest::addColumn<int>("saved");       // pages the unit holds from this save
-        const QString page20Unknown = QStringLiteral(
-            "Pages 1 to 19 of 125 saved, page 20 may or may not be saved, pages 21 to 125 not saved: save again.");
+        const QString page20Unknown = QStringLiteral("Pages 1 to 19 of 125 saved, page 20 may or may not be "
+                                                     "saved, pages 21 to 125 not saved: save again.");
         // Requests count the login first: page k of the save is request k + 1.
         QTest::newRow("late acknowledgement") << 0 << "Receive timeout" << page20Unknown << 20;
         QTest::newRow("stray acknowledgement, no reply") << 1 << "Receive timeout" << page20Unknown << 20;
         // Page 21's address (0x2400) holds no start byte the damaged reply could be read on from.
-        QTest::newRow("damaged acknowledgement") << 2 << "The reply from the unit was damaged"
-                                                 << "Pages 1 to 20 of 125 saved, page 21 may or may not be saved, "
-                                                    "pages 22 to 125 not saved: save again."
-                                                 << 21;
+        QTest::newRow("damaged acknowledgement")
+            << 2 << "The reply from the unit was damaged"
+            << "Pages 1 to 20 of 125 saved, page 21 may or may not be saved, "
+               "pages 22 to 125 not saved: save again."
+            << 21;
         QTest::newRow("damaged acknowledgement holding a start byte")
             << 7 << "The reply from the unit was damaged" << page20Unknown << 20;
-        QTest::newRow("refused page") << 3 << "Number list data error"
-                                      << "Pages 1 to 19 of 125 saved, pages 20 to 125 not saved: save again." << 19;
-        QTest::newRow("unit vanishes") << 4 << "The serial port was lost"
-                                       << "Pages 1 to 20 of 125 saved, page 21 may or may not be saved, pages 22 to "
-                                          "125 not saved: save again."
-                                       << 20;
+        QTest::newRow("refused page")
+            << 3 << "Number list data error"
+            << "Pages 1 to 19 of 125 saved, pages 20 to 125 not saved: save again." << 19;
+        QTest::newRow("unit vanishes")
+            << 4 << "The serial port was lost"
+            << "Pages 1 to 20 of 125 saved, page 21 may or may not be saved, pages 22 to "
+               "125 not saved: save again."
+            << 20;
         QTest::newRow("duplicated acknowledgement") << 5 << kSaveOk << QString() << 125;
         QTest::newRow("false headers in the noise") << 6 << kSaveOk << QString() << 125;
     }
@@ -191,12 +194,14 @@ private slots:
         s.model.pressDeleteAll();
         if (fault == 0)
             QVERIFY(waitUntil(
-                [&] { return s.rig.status().startsWith(QStringLiteral("Late reply from the unit ignored")); }, 3000));
+                [&] { return s.rig.status().startsWith(QStringLiteral("Late reply from the unit ignored")); },
+                3000));
         else
             QTest::qWait(FormRig::kReplyTimeoutMs + 100);
         QVERIFY(!s.page->transfer().active());
         for (int p = 1; p <= kNumberPages; ++p)
-            QCOMPARE(s.unitPage(p), p <= saved ? pressed[p - 1] : s.before.mid((p - 1) * kPageSize, kPageSize));
+            QCOMPARE(s.unitPage(p),
+                     p <= saved ? pressed[p - 1] : s.before.mid((p - 1) * kPageSize, kPageSize));
         QVERIFY2(s.rig.status().contains(holds), qPrintable(s.rig.status()));
     }
 
@@ -214,8 +219,9 @@ private slots:
         QVERIFY(!s.page->transfer().active());
         QVERIFY(s.rig.rec.allExpectedSeen());
         const QRegularExpressionMatch m =
-            QRegularExpression(QStringLiteral("^Pages 1 to (\\d+) of 125 saved, page (\\d+) may or may not be saved, "
-                                              "pages \\d+ to 125 not saved: save again.$"))
+            QRegularExpression(
+                QStringLiteral("^Pages 1 to (\\d+) of 125 saved, page (\\d+) may or may not be saved, "
+                               "pages \\d+ to 125 not saved: save again.$"))
                 .match(s.rig.status());
         QVERIFY2(m.hasMatch(), qPrintable(s.rig.status()));
         const int done = m.captured(1).toInt();
@@ -225,26 +231,42 @@ private slots:
         // The page on its way reached the unit; nothing after it was sent.
         QCOMPARE(s.rig.sim->requestCount(), s.requestsBefore + done + 1);
         for (int p = 1; p <= kNumberPages; ++p)
-            QCOMPARE(s.unitPage(p), p <= done + 1 ? s.tablePage(p) : s.before.mid((p - 1) * kPageSize, kPageSize));
+            QCOMPARE(s.unitPage(p),
+                     p <= done + 1 ? s.tablePage(p) : s.before.mid((p - 1) * kPageSize, kPageSize));
         QVERIFY(!s.rig.button("btn_stop")->isEnabled());
+
+        // The next Save knows the pages the stopped one saved: it names only the pages not known.
+        s.rig.rec.expect(
+            QStringLiteral("What the unit holds of the number list on pages %1 to 125 of 125 is not "
+                           "known: a save stopped part way there, or it was not read since the port "
+                           "was opened.\nThis save replaces the numbers there with this table.\n"
+                           "Save anyway?")
+                .arg(done + 1));
+        s.rig.rec.expect(kSaveOk);
+        QVERIFY(s.rig.clickAndWait("btn9", 60000));
+        for (int p = 1; p <= kNumberPages; ++p)
+            QCOMPARE(s.unitPage(p), s.tablePage(p));
     }
 
-    // Closing the window during a save asks first, Cancel by default, naming the save and
-    // what the unit holds if the window closes now.
+    // Closing the window during a save asks one question, Cancel by default, naming the save,
+    // what closing does to the unit, and the pages with edits not saved. Cancel stops nothing.
     void closingDuringASaveAsks()
     {
         SaveRig s;
         s.rig.click("btn9");
         QVERIFY(waitForSignal(&s.page->transfer(), &Tsend_rec_command::pageSaved,
                               [&] { return s.page->transfer().nextPage() > 10; }));
-        const QString asked = QStringLiteral("A save of the number list is running.\nIf the window closes now: Pages 1 to ");
-        s.rig.rec.expectStartsWith(asked, false);
+        const QString asked = QStringLiteral(
+            "A save of the number list is running. Closing the window stops it: on the unit the pages saved "
+            "until then hold this table, the pages after them what they held before; save the number list "
+            "again to make it whole.\nThe number list holds changes that were not saved to the unit; closing "
+            "the window loses them.\nClose the window anyway?");
+        s.rig.rec.expect(asked, false);
         QVERIFY(!s.rig.form->close());
         QVERIFY(s.rig.rec.allExpectedSeen() && s.rig.rec.lastPromptDefaultsToCancel());
         QVERIFY(s.page->transfer().active());
-        // Yes: the window closes and the save ends where it was.
-        s.rig.rec.expectStartsWith(asked, true);
-        s.rig.rec.expectStartsWith(QStringLiteral("The settings or the number list hold changes"), true);
+        // OK: the window closes and the save ends where it was.
+        s.rig.rec.expect(asked, true);
         QVERIFY(s.rig.form->close());
         QVERIFY(!s.page->transfer().active());
         QTest::qWait(100); // the last request still on the line reaches the unit
@@ -255,6 +277,38 @@ private slots:
         QVERIFY2(pages >= 10 && pages < kNumberPages, QByteArray::number(pages).constData());
         for (int p = pages + 1; p <= kNumberPages; ++p)
             QCOMPARE(s.unitPage(p), s.before.mid((p - 1) * kPageSize, kPageSize));
+    }
+
+    // The save goes on while the close question is open; when it ends before the answer, the
+    // question is asked again about what is still at stake, and Cancel leaves the window
+    // open with the whole list on the unit.
+    void closeQuestionIsAskedAgainWhenTheSaveEnds()
+    {
+        SaveRig s;
+        s.rig.form->settingsModel().setContent(5, QStringLiteral("typed, not saved"));
+        s.rig.click("btn9");
+        QVERIFY(waitForSignal(&s.page->transfer(), &Tsend_rec_command::pageSaved,
+                              [&] { return s.page->transfer().nextPage() > 10; }));
+        // The success box comes while the question is open.
+        s.rig.rec.expect(kSaveOk);
+        s.rig.rec.expectStartsWith(QStringLiteral("A save of the number list is running."), true);
+        s.rig.rec.expect(
+            QStringLiteral("The settings hold changes that were not saved to the unit; closing the "
+                           "window loses them.\nClose the window anyway?"),
+            false);
+        s.rig.rec.whileAsking = [&] {
+            QVERIFY(waitUntil([&] { return !s.page->transfer().active(); }, 60000));
+        };
+        QVERIFY(!s.rig.form->close());
+        QVERIFY(s.rig.rec.allExpectedSeen());
+        const QStringList shown = s.rig.rec.messages();
+        QVERIFY(shown.filter(QStringLiteral("A save of the number list is running."))
+                    .constFirst()
+                    .contains(QStringLiteral("\nThe settings and the number list hold changes")));
+        QVERIFY(s.rig.form->isVisible());
+        for (int p = 1; p <= kNumberPages; ++p)
+            QCOMPARE(s.unitPage(p), s.tablePage(p));
+        s.rig.form->findChild<SettingsEditor *>()->undo()->markUnchanged();
     }
 
     void escapeRestoresACell()

@@ -10,6 +10,7 @@
 
 #include <QDateEdit>
 #include <QFileInfo>
+#include <QLineEdit>
 #include <QProgressBar>
 #include <QTabWidget>
 #include <QTableView>
@@ -85,7 +86,7 @@ private slots:
         rig.click("btn19");
         QVERIFY(waitForSignal(&page->transfer(), &Tsend_rec_command::pageRead,
                               [&] { return page->transfer().nextPage() > 3; }));
-        ZC_TRY_VERIFY(rig.w<QProgressBar>("pb1")->format().contains(QStringLiteral("/500 \u00b7 ")));
+        ZC_TRY_VERIFY(rig.w<QLabel>("pb1_text")->text().contains(QStringLiteral("/500 \u00b7 ")));
         // Filtering now would have the pages still to come written over the filtered rows.
         rig.click("btn19");
         rig.click("btn20");
@@ -111,8 +112,12 @@ private slots:
         rig.w<QTimeEdit>("dtp2")->setTime(QTime(23, 59, 59));
         rig.w<QDateEdit>("dtp3")->setDate(first.addMonths(1));
         rig.w<QTimeEdit>("dtp4")->setTime(QTime(0, 0, 0));
+        auto *view = rig.w<QTableView>("strngrd4");
+        view->scrollToBottom();
         rig.click("btn20");
         QCOMPARE(compactedRows(*grid), inMonth);
+        // The view shows the matches from the first, not the rows the filter emptied.
+        QVERIFY(view->rowAt(0) <= 1);
         QString previous;
         for (int row = 1; row <= inMonth; ++row) {
             const QString date = grid->index(row, HistoryModel::DateColumn).data().toString();
@@ -182,8 +187,9 @@ private slots:
         FormRig rig(o);
         QVERIFY(rig.openAndLogIn());
         rig.rec.expectStartsWith(kDeleteWarning);
-        rig.rec.expect(QStringLiteral("Receive timeout\nIt is unknown whether the unit deleted its log: read the "
-                                      "history to see."));
+        rig.rec.expect(
+            QStringLiteral("Receive timeout\nIt is unknown whether the unit deleted its log: read the "
+                           "history to see."));
         QVERIFY(rig.clickAndWait("btn23"));
         QVERIFY(rig.status().startsWith(QStringLiteral("It is unknown")));
     }
@@ -211,7 +217,10 @@ private slots:
         QTest::keyClick(rig.form.get(), Qt::Key_F5);
         QVERIFY(rig.rec.allExpectedSeen());
 
-        rig.rec.expectStartsWith(QStringLiteral("The settings or the number list hold changes"), false);
+        rig.rec.expect(
+            QStringLiteral("The settings hold changes that were not saved to the unit; closing the "
+                           "window loses them.\nClose the window anyway?"),
+            false);
         QVERIFY(!rig.form->close());
         QVERIFY(rig.rec.lastPromptDefaultsToCancel());
         QVERIFY(rig.form->isVisible());
@@ -282,6 +291,27 @@ private slots:
         TransferEta eta;
         eta.start(total, 1000);
         QCOMPARE(eta.pageDone(done, 1000 + elapsedMs), text);
+    }
+
+    // A click into a range field selects the part under it: digits typed next replace it.
+    void clickIntoAFieldAndType()
+    {
+        FormRig rig({}, false);
+        rig.w<QTabWidget>("pgc1")->setCurrentIndex(2);
+        QVERIFY(QTest::qWaitForWindowActive(rig.form.get()));
+        auto *date = rig.w<QDateEdit>("dtp1");
+        auto *line = date->findChild<QLineEdit *>();
+        QTest::mouseClick(line, Qt::LeftButton, {}, QPoint(4, line->height() / 2));
+        QTest::qWait(20);
+        QTest::keyClicks(date, QStringLiteral("2024"));
+        QCOMPARE(date->date(), QDate(2024, 3, 3));
+        auto *time = rig.w<QTimeEdit>("dtp4");
+        time->setTime(QTime(12, 0, 0));
+        line = time->findChild<QLineEdit *>();
+        QTest::mouseClick(line, Qt::LeftButton, {}, QPoint(4, line->height() / 2));
+        QTest::qWait(20);
+        QTest::keyClicks(time, QStringLiteral("9"));
+        QCOMPARE(time->time(), QTime(9, 0, 0));
     }
 
     // A whole time typed over the selected text of a range time field replaces it.

@@ -4,18 +4,20 @@
 #include "ui/contrast.h"
 #include "ui/form_rig.h"
 #include "ui/help_page.h"
+#include "ui/history_page.h"
 #include "ui/number_list_editor.h"
 #include "ui/number_list_page.h"
 #include "ui/page_tabs.h"
 #include "ui/reporters.h"
 
 #include <QFile>
+#include <QFrame>
 #include <QImage>
-#include <QTemporaryDir>
 #include <QProgressBar>
 #include <QRandomGenerator>
 #include <QTabWidget>
 #include <QTableView>
+#include <QTemporaryDir>
 
 using namespace zc;
 using namespace zc::test;
@@ -28,8 +30,7 @@ bool hasBlueText(const QImage &img, const QRect &r)
     for (int y = r.top(); y <= r.bottom(); ++y)
         for (int x = r.left(); x <= r.right(); ++x) {
             const QColor c = img.pixelColor(x, y);
-            if (c.blue() > 200 && c.red() < 90 && c.green() < 90)
-                return true;
+            if (c.blue() > 200 && c.red() < 90 && c.green() < 90) return true;
         }
     return false;
 }
@@ -90,12 +91,24 @@ private slots:
                 for (StatusLine *line : {&straight, &held}) {
                     Reporter &r = line->reporter;
                     switch (op) {
-                    case 0: r.setStatus(text); break;
-                    case 1: r.setStatusDirect(text); break;
-                    case 2: r.setLastingStatus(text); break;
-                    case 3: case 4: r.setProgress(value); break;
-                    case 5: r.messageBox(text); break;
-                    default: break;
+                    case 0:
+                        r.setStatus(text);
+                        break;
+                    case 1:
+                        r.setStatusDirect(text);
+                        break;
+                    case 2:
+                        r.setLastingStatus(text);
+                        break;
+                    case 3:
+                    case 4:
+                        r.setProgress(value);
+                        break;
+                    case 5:
+                        r.messageBox(text);
+                        break;
+                    default:
+                        break;
                     }
                 }
                 if (op == 6) {
@@ -185,8 +198,9 @@ private slots:
         const QColor darkTab(0x3a, 0x3a, 0x3a), lightTab(0xf8, 0xf8, 0xf8), blue(0, 0, 255);
         QVERIFY(Contrast::ratio(Contrast::readableOn(blue, darkTab), darkTab) >= 4.5);
         QCOMPARE(Contrast::readableOn(blue, lightTab), blue);
-        for (const QColor fixed : {QColor(166, 202, 240), NumberListDelegate::warningColour(),
-                                   NumberListDelegate::foundColour(), NumberListDelegate::endedColour()})
+        for (const QColor fixed :
+             {QColor(166, 202, 240), NumberListDelegate::warningColour(), NumberListDelegate::foundColour(),
+              NumberListDelegate::endedColour(QPalette())})
             QVERIFY(Contrast::ratio(Contrast::onFixedColour({}, fixed).color(QPalette::Text), fixed) >= 4.5);
 
         FormRig rig({}, false);
@@ -210,6 +224,77 @@ private slots:
             for (int x = cell.left() + 2; x < cell.right() - 1; ++x)
                 best = qMax(best, Contrast::ratio(img.pixelColor(x, y), dark.color(QPalette::Base)));
         QVERIFY2(best >= 3, qPrintable(QString::number(best)));
+
+        // A row whose window has ended is a quiet shade of the dark base, readable, and its
+        // tooltip says why it is grey.
+        page->model().setText(2, NumberColumn::Number, QStringLiteral("5550002"));
+        page->model().setText(2, NumberColumn::StartDate, QStringLiteral("2020-01-01"));
+        page->model().setText(2, NumberColumn::StartTime, QStringLiteral("08:00"));
+        page->model().setText(2, NumberColumn::EndDate, QStringLiteral("2020-06-30"));
+        page->model().setText(2, NumberColumn::EndTime, QStringLiteral("18:00"));
+        const NumberListDelegate *d = page->editor()->delegate();
+        const QColor ended = d->background(page->model().index(2, NumberColumn::Number)).color();
+        QVERIFY2(ended.lightness() < 100, qPrintable(ended.name()));
+        QVERIFY(Contrast::ratio(Contrast::onFixedColour(dark, ended).color(QPalette::Text), ended) >= 4.5);
+        QVERIFY(d->note(page->model().index(2, NumberColumn::Always))
+                    .contains(QStringLiteral("ended on 2020-06-30")));
+        // The lamp is a disc on the panel, not on a white square; the chart is drawn dark.
+        QCOMPARE(rig.w<QLabel>("img1")->pixmap().toImage().pixelColor(0, 0).alpha(), 0);
+        auto *history = rig.form->findChild<HistoryPage *>();
+        rig.w<QTabWidget>("pgc1")->setCurrentWidget(history);
+        history->setChartShown(true);
+        QApplication::processEvents();
+        const QImage chart = history->chartView()->grab().toImage();
+        QVERIFY(chart.pixelColor(chart.width() - 3, 3).lightness() < 100);
+        // Nothing but the tabs is drawn in the tab column: under the last tab the window shows.
+        auto *tabs = rig.form->findChild<PageTabs *>();
+        const QImage column = tabs->grab().toImage();
+        const int below = tabs->tabRect(tabs->count() - 1).bottom() + 20;
+        QVERIFY(below < column.height());
+        QCOMPARE(column.pixelColor(tabs->width() / 2, below), dark.color(QPalette::Window));
+    }
+
+    // On a screen too small for the window (1024 x 600 at twice the scale leaves 512 x 300)
+    // every button of the top bar stays within reach: the bar scrolls sideways, and Tab
+    // scrolls it to the button it reaches.
+    void smallScreenKeepsLogInInReach()
+    {
+        FormRig rig({}, false);
+        rig.form->setFixedSize(496, 260);
+        QVERIFY(QTest::qWaitForWindowExposed(rig.form.get()));
+        QApplication::processEvents();
+        QPushButton *login = rig.button("btn1");
+        const auto reachable = [&] {
+            const QRect shown(login->mapTo(rig.form.get(), QPoint(0, 0)), login->size());
+            return rig.form->rect().contains(shown) && login->visibleRegion().boundingRect() == login->rect();
+        };
+        QVERIFY(!reachable());
+        rig.w<QLineEdit>("edt3")->setFocus();
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        QVERIFY(login->hasFocus());
+        QVERIFY(reachable());
+        // The status bar keeps its place at the bottom.
+        QCOMPARE(rig.w<QWidget>("stat1")->geometry().bottom(), rig.form->height() - 1);
+    }
+
+    // Texts stay within their places: a long status sentence widens its own panel over the
+    // progress panel rather than running through its edge, and the history grid's first
+    // column is not cut on the left.
+    void textsStayInTheirPlaces()
+    {
+        FormRig rig({}, false);
+        QVERIFY(QTest::qWaitForWindowExposed(rig.form.get()));
+        rig.form->reporter().setLastingStatus(
+            QStringLiteral("Pages 1 to 52 of 125 saved, page 53 may or may not be saved, pages 54 to 125 not "
+                           "saved: save again."));
+        const QRect text = rig.w<QLabel>("stat1_status")->geometry();
+        for (const QFrame *f : rig.w<QWidget>("stat1")->findChildren<QFrame *>(Qt::FindDirectChildrenOnly))
+            if (f->frameShape() == QFrame::Panel && f->isVisible())
+                QVERIFY2(f->x() <= text.left() - 2 || f->x() >= text.right(),
+                         qPrintable(QString::number(f->x())));
+        auto *grid = rig.w<QTableView>("strngrd4");
+        const QRect serial = grid->visualRect(grid->model()->index(0, 0));
+        QVERIFY(grid->viewport()->mapTo(rig.w<QWidget>("ScrollBox2"), serial.topLeft()).x() >= 0);
     }
 
     void helpPage()
@@ -321,8 +406,7 @@ private slots:
         devsim::Options o;
         o.dropReply = 1;
         FormRig rig(o);
-        if (portOpen)
-            rig.openSim();
+        if (portOpen) rig.openSim();
         if (portOpen)
             rig.rec.expect(QStringLiteral("Receive timeout"));
         else
@@ -331,8 +415,7 @@ private slots:
         QVERIFY(rig.controlsEnabled(false));
         QVERIFY(!rig.form->login().loginPending);
         QCOMPARE(rig.status(), QString());
-        if (!portOpen)
-            return;
+        if (!portOpen) return;
         // The lost login does not capture the next settings read: it runs to its end.
         rig.rec.expect(QStringLiteral("Read the GSM device basic parameters to PC software?"));
         rig.rec.expect(QStringLiteral("Basic settings read to PC software success."));
@@ -378,10 +461,10 @@ private slots:
         QVERIFY(before != QByteArray(256, '\xff'));
         QVERIFY(rig.openAndLogIn());
         rig.form->findChild<QTabWidget *>(QStringLiteral("pgc1"))->setCurrentIndex(2);
-        rig.rec.expectStartsWith(QStringLiteral("Warning: Thie operation will DELETE all of the historical data on GSM device! "),
-                       confirm);
-        if (!message.isEmpty())
-            rig.rec.expect(message);
+        rig.rec.expectStartsWith(
+            QStringLiteral("Warning: Thie operation will DELETE all of the historical data on GSM device! "),
+            confirm);
+        if (!message.isEmpty()) rig.rec.expect(message);
         QVERIFY(rig.clickAndWait("btn23"));
         if (!confirm) {
             QTest::qWait(100);

@@ -12,6 +12,7 @@
 #include <QClipboard>
 #include <QDateEdit>
 #include <QHeaderView>
+#include <QLineEdit>
 #include <QScrollBar>
 #include <QTabWidget>
 #include <QTableView>
@@ -93,9 +94,9 @@ struct PageRig
             row[NumberColumn::Number] = QString::number(1000 + r);
             if (r % 3) {
                 row[NumberColumn::StartDate] =
-                    QStringLiteral("2030/01/%1").arg(r % 28 + 1, 2, 10, QLatin1Char('0'));
+                    QStringLiteral("2030-01-%1").arg(r % 28 + 1, 2, 10, QLatin1Char('0'));
                 row[NumberColumn::StartTime] = QStringLiteral("08:00");
-                row[NumberColumn::EndDate] = QStringLiteral("2031/12/31");
+                row[NumberColumn::EndDate] = QStringLiteral("2031-12-31");
                 row[NumberColumn::EndTime] = QStringLiteral("18:30");
             } else {
                 row[NumberColumn::Always] = QStringLiteral("yes");
@@ -167,7 +168,8 @@ private slots:
         p.click(3, NumberColumn::StartDate);
         QDateTimeEdit *start = p.picker("dtp_startdate");
         QVERIFY(start->isVisible());
-        QCOMPARE(start->geometry(), p.cell(3, NumberColumn::StartDate));
+        QCOMPARE(start->geometry().topLeft(), p.cell(3, NumberColumn::StartDate).topLeft());
+        QCOMPARE(start->height(), p.cell(3, NumberColumn::StartDate).height());
         p.clickPicker("dtp_startdate");
         QVERIFY(start->hasFocus());
         p.click(3, NumberColumn::EndDate);
@@ -175,14 +177,14 @@ private slots:
         p.click(3, NumberColumn::StartDate);
         p.clickPicker("dtp_startdate");
         QTest::keyClick(start, Qt::Key_Return);
-        QCOMPARE(p.model.text(3, NumberColumn::StartDate), QStringLiteral("2015/03/06"));
+        QCOMPARE(p.model.text(3, NumberColumn::StartDate), QStringLiteral("2015-03-06"));
         p.click(3, NumberColumn::EndDate);
         QVERIFY(!start->isVisible());
         p.clickPicker("dtp_enddate");
         p.picker("dtp_enddate")->setDate(QDate(2031, 12, 9));
         QVERIFY(p.model.text(3, NumberColumn::EndDate).isEmpty());
         p.click(3, NumberColumn::EndTime);
-        QCOMPARE(p.model.text(3, NumberColumn::EndDate), QStringLiteral("2031/12/09"));
+        QCOMPARE(p.model.text(3, NumberColumn::EndDate), QStringLiteral("2031-12-09"));
         p.clickPicker("dtp_endtime");
         p.picker("dtp_endtime")->setTime(QTime(7, 30));
         // Leaving for the Always cell writes the time, then the tick empties the window.
@@ -351,7 +353,7 @@ private slots:
         const QString copied = QGuiApplication::clipboard()->text();
         QCOMPARE(copied.count(u'\n'), 3);
         QCOMPARE(copied.section(u'\n', 0, 0),
-                 QStringLiteral("4\t1004\t2030/01/05\t08:00\t2031/12/31\t18:30\tno\tno"));
+                 QStringLiteral("4\t1004\t2030-01-05\t08:00\t2031-12-31\t18:30\tno\tno"));
 
         // Whole rows replace rows from the current row on; Serial is never written.
         PageUndo *undo = p.page->editor()->undo();
@@ -368,8 +370,81 @@ private slots:
         QGuiApplication::clipboard()->setText(QStringLiteral("2032/02/03\t09:15\r\n2032/02/04\t09:45\r\n"));
         p.click(7, NumberColumn::EndDate);
         QTest::keyClick(p.grid, Qt::Key_V, Qt::ControlModifier);
-        QCOMPARE(p.texts(7), (QStringList{"1007", "2030/01/08", "08:00", "2032/02/03", "09:15", "no", "no"}));
-        QCOMPARE(p.texts(8), (QStringList{"1008", "2030/01/09", "08:00", "2032/02/04", "09:45", "no", "no"}));
+        QCOMPARE(p.texts(7), (QStringList{"1007", "2030-01-08", "08:00", "2032-02-03", "09:15", "no", "no"}));
+        QCOMPARE(p.texts(8), (QStringList{"1008", "2030-01-09", "08:00", "2032-02-04", "09:45", "no", "no"}));
+
+        // A spreadsheet's copy: the headers above the cells, times with seconds.
+        QGuiApplication::clipboard()->setText(
+            QStringLiteral("Start Date\tStart Time\n2031/03/04\t06:00:00\n2031-03-05\t21:30:00\n"));
+        p.click(10, NumberColumn::StartDate);
+        QTest::keyClick(p.grid, Qt::Key_V, Qt::ControlModifier);
+        QCOMPARE(p.texts(10),
+                 (QStringList{"1010", "2031-03-04", "06:00", "2031-12-31", "18:30", "no", "no"}));
+        QCOMPARE(p.texts(11),
+                 (QStringList{"1011", "2031-03-05", "21:30", "2031-12-31", "18:30", "no", "no"}));
+        // Seconds the unit cannot keep are refused, not dropped.
+        QGuiApplication::clipboard()->setText(QStringLiteral("07:30:15\n"));
+        p.click(5, NumberColumn::StartTime);
+        rig.rec.expect(
+            QStringLiteral("Nothing was pasted: 1 row would be wrong.\nRow 5: Start Time \"07:30:15\": "
+                           "the unit keeps hours and minutes only, so the seconds must be 00"));
+        QTest::keyClick(p.grid, Qt::Key_V, Qt::ControlModifier);
+        QVERIFY(rig.rec.allExpectedSeen());
+        QCOMPARE(p.model.text(5, NumberColumn::StartTime), QStringLiteral("08:00"));
+    }
+
+    // A time typed equal to the picker's last value is an edit like any other, whether the
+    // cell is left with Tab, a click or Enter: the unit holds every typed time. After Enter
+    // or Escape the cell shows its text, in the form a read gives; the next key edits again.
+    void typedValuesReachTheUnit()
+    {
+        FormRig rig;
+        PageRig p(rig);
+        QVERIFY(QTest::qWaitForWindowActive(rig.form.get()));
+        QVERIFY(rig.openAndLogIn());
+        for (int r = 44; r <= 46; ++r) {
+            p.model.setText(r, NumberColumn::Number, QString::number(5550000 + r));
+            p.grid->scrollTo(p.model.index(r, NumberColumn::StartDate));
+            p.click(r, NumberColumn::StartDate);
+            PageRig::type(QStringLiteral("20261210"));
+            PageRig::key(Qt::Key_Tab);
+            PageRig::type(QStringLiteral("0600"));
+            PageRig::key(Qt::Key_Tab);
+            PageRig::type(QStringLiteral("20261231"));
+            PageRig::key(Qt::Key_Tab);
+            PageRig::type(QStringLiteral("2100"));
+            if (r == 44) PageRig::key(Qt::Key_Tab);
+            if (r == 45) p.click(r, NumberColumn::Number);
+            if (r == 46) PageRig::key(Qt::Key_Return);
+            QCOMPARE(p.texts(r).mid(1, 4), (QStringList{"2026-12-10", "06:00", "2026-12-31", "21:00"}));
+        }
+        // Enter put the picker away over its cell; a key brings it back and edits.
+        QCOMPARE(p.grid->currentIndex(), p.model.index(46, NumberColumn::EndTime));
+        QCOMPARE(p.visiblePickers(), 0);
+        PageRig::type(QStringLiteral("2"));
+        QDateTimeEdit *endTime = p.picker("dtp_endtime");
+        QVERIFY(endTime->isVisible() && endTime->hasFocus());
+        PageRig::key(Qt::Key_Escape);
+        QCOMPARE(p.visiblePickers(), 0);
+        QCOMPARE(p.model.text(46, NumberColumn::EndTime), QStringLiteral("21:00"));
+        // A date picker shows its whole year.
+        p.click(46, NumberColumn::StartDate);
+        auto *line = p.picker("dtp_startdate")->findChild<QLineEdit *>();
+        QCOMPARE(line->text(), QStringLiteral("2026-12-10"));
+        QVERIFY(line->fontMetrics().horizontalAdvance(line->text()) < line->width());
+
+        rig.rec.expectStartsWith(kNumbersUnread);
+        rig.rec.expect(kSaveOk);
+        QVERIFY(rig.clickAndWait("btn9", 60000));
+        QVERIFY(p.unitHoldsTable(true, 44, 46));
+        for (int r = 44; r <= 46; ++r) {
+            const QByteArray held = rig.sim->memory(numberPageAddress(1) + (r - 1) * 32, 32);
+            const NumberRow read = NumbersCodec::decodeEntry(
+                std::span<const std::uint8_t, 32>(reinterpret_cast<const std::uint8_t *>(held.data()), 32));
+            QCOMPARE(read[NumberColumn::StartTime], QStringLiteral("06:00"));
+            QCOMPARE(read[NumberColumn::EndTime], QStringLiteral("21:00"));
+            QCOMPARE(read[NumberColumn::StartDate], p.model.text(r, NumberColumn::StartDate));
+        }
     }
 
     void refusedPasteChangesNothing()
@@ -421,7 +496,7 @@ private slots:
         PageRig::type(QStringLiteral("20240506"));
         QVERIFY(startDate->hasFocus());
         PageRig::key(Qt::Key_Tab);
-        QCOMPARE(p.model.text(3, NumberColumn::StartDate), QStringLiteral("2024/05/06"));
+        QCOMPARE(p.model.text(3, NumberColumn::StartDate), QStringLiteral("2024-05-06"));
         QCOMPARE(p.grid->currentIndex(), p.model.index(3, NumberColumn::StartTime));
         QVERIFY(startTime->isVisible());
         // Enter commits a typed time.
@@ -440,7 +515,7 @@ private slots:
         p.click(3, NumberColumn::EndDate);
         PageRig::type(QStringLiteral("31.12.2024"));
         QTest::mouseClick(p.page->findChild<QLineEdit *>(QStringLiteral("edt_find")), Qt::LeftButton);
-        QCOMPARE(p.model.text(3, NumberColumn::EndDate), QStringLiteral("2024/12/31"));
+        QCOMPARE(p.model.text(3, NumberColumn::EndDate), QStringLiteral("2024-12-31"));
         QVERIFY(!p.picker("dtp_enddate")->isVisible());
 
         // A typed date that is no day, and a typed number the unit cannot hold, are refused
@@ -466,7 +541,7 @@ private slots:
         PageRig::type(QStringLiteral("20250102"));
         auto *tabs = rig.w<QTabWidget>("pgc1");
         tabs->setCurrentIndex(0);
-        QCOMPARE(p.model.text(4, NumberColumn::StartDate), QStringLiteral("2025/01/02"));
+        QCOMPARE(p.model.text(4, NumberColumn::StartDate), QStringLiteral("2025-01-02"));
         tabs->setCurrentWidget(p.page);
         p.click(4, NumberColumn::StartTime);
         PageRig::type(QStringLiteral("0945"));

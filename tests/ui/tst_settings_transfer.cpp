@@ -1,6 +1,6 @@
 // Reading and saving the basic settings through the window against the simulated unit.
-#include "ui/form_rig.h"
 #include "settings/settings_model.h"
+#include "ui/form_rig.h"
 #include "ui/settings_editor.h"
 
 #include <QApplication>
@@ -28,13 +28,13 @@ private slots:
         devsim::Options o;
         o.baud = 115200;
         auto rig = FormRig::loggedIn(o);
-        rig->sim->setMemory(26, QByteArray("\x00\x01", 2));                  // DIN1 NC, DIN2 NO
-        rig->sim->setMemory(28, QByteArray("Gate forced\0", 12));            // item 5
-        rig->sim->setMemory(110, QByteArray("\x00\x01", 2));                 // item 9: all, item 8: arm
-        rig->sim->setMemory(112, le16(5) + le16(42));                        // item 10: second copy wins
-        rig->sim->setMemory(116, QByteArray("\x02\x07", 2));                 // item 11 caller, item 12 none
-        rig->sim->setMemory(236, le16(8080));                                // item 19
-        rig->sim->setMemory(0x100 + 17, QByteArray("pwd"));                  // item 22
+        rig->sim->setMemory(26, QByteArray("\x00\x01", 2));       // DIN1 NC, DIN2 NO
+        rig->sim->setMemory(28, QByteArray("Gate forced\0", 12)); // item 5
+        rig->sim->setMemory(110, QByteArray("\x00\x01", 2));      // item 9: all, item 8: arm
+        rig->sim->setMemory(112, le16(5) + le16(42));             // item 10: second copy wins
+        rig->sim->setMemory(116, QByteArray("\x02\x07", 2));      // item 11 caller, item 12 none
+        rig->sim->setMemory(236, le16(8080));                     // item 19
+        rig->sim->setMemory(0x100 + 17, QByteArray("pwd"));       // item 22
         rig->rec.expect(kSettingsReadAsk);
         rig->rec.expect(kSettingsReadOk);
         QVERIFY(rig->clickAndWait("btn21"));
@@ -75,7 +75,10 @@ private slots:
         QCOMPARE(p1.mid(236, 2), le16(80));
         QCOMPARE(p1.mid(254, 2), QByteArray(2, '\xff'));
         const QByteArray p2 = rig->sim->memory(0x100, 256);
-        QCOMPARE(p2.mid(16, 5), QByteArray("\xff" "abc" "\xff", 5));
+        QCOMPARE(p2.mid(16, 5), QByteArray("\xff"
+                                           "abc"
+                                           "\xff",
+                                           5));
         QCOMPARE(p2.mid(33), QByteArray(223, '\xff'));
 
         // A fresh read shows what was saved.
@@ -86,6 +89,40 @@ private slots:
         QCOMPARE(m.content(5), QStringLiteral("Tor offen \u00fc"));
         QCOMPARE(m.content(10), QStringLiteral("25"));
         QCOMPARE(m.content(22), QStringLiteral("abc"));
+    }
+
+    // The SIM number keeps a country code's "+" typed into its cell; any other character is
+    // refused with the reason, never dropped. The unit holds what was typed.
+    void simNumberKeepsItsCountryCode()
+    {
+        auto rig = FormRig::loggedIn();
+        QVERIFY(QTest::qWaitForWindowActive(rig->form.get()));
+        SettingsModel &m = rig->form->settingsModel();
+        auto *grid = rig->w<QTableView>("strngrd_write");
+        const auto typeInto = [&](const QString &keys) {
+            grid->setFocus();
+            grid->setCurrentIndex(m.index(2, SettingsModel::ContentColumn));
+            QTest::keyClick(grid, Qt::Key_F2);
+            QTest::keyClicks(QApplication::focusWidget(), keys);
+        };
+        typeInto(QStringLiteral("+4917012345"));
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+        QCOMPARE(m.content(2), QStringLiteral("+4917012345"));
+        typeInto(QStringLiteral("0049-"));
+        rig->rec.expect(
+            QStringLiteral("The cell keeps its text: 2.SIM Card Phone No: \"0049-\" holds more than "
+                           "a leading \"+\" and digits"));
+        QVERIFY(waitUntil([&] { return rig->rec.allExpectedSeen(); }));
+        QCOMPARE(m.content(2), QStringLiteral("0049"));
+        typeInto(QStringLiteral("49+17"));
+        rig->rec.expectStartsWith(QStringLiteral("The cell keeps its text: 2.SIM Card Phone No: \"49+\""));
+        QVERIFY(waitUntil([&] { return rig->rec.allExpectedSeen(); }));
+        QCOMPARE(m.content(2).left(2), QStringLiteral("49"));
+        m.setContent(2, QStringLiteral("+4917012345"));
+        rig->rec.expectStartsWith(kSettingsUnread);
+        rig->rec.expect(kSettingsSaveOk);
+        QVERIFY(rig->clickAndWait("btn22"));
+        QCOMPARE(rig->sim->memory(4, 12), QByteArray("+4917012345\0", 12));
     }
 
     void readThenSaveWritesBackTheSameBytes()
@@ -145,7 +182,8 @@ private slots:
         auto rig = FormRig::loggedIn(o);
         rig->form->settingsModel().setContent(6, QStringLiteral("Back door"));
         rig->rec.expectStartsWith(kSettingsUnread);
-        rig->rec.expect(QStringLiteral("Basic setting error\nPage 1 of 2 saved, page 2 not saved: save again."));
+        rig->rec.expect(
+            QStringLiteral("Basic setting error\nPage 1 of 2 saved, page 2 not saved: save again."));
         QVERIFY(rig->clickAndWait("btn22"));
         QCOMPARE(rig->sim->memory(68, 10), QByteArray("Back door\0", 10)); // page 1 stays written
         QCOMPARE(rig->sim->requestCount(), 3);
@@ -157,7 +195,8 @@ private slots:
         o.dropReply = 3; // page 2 of the read
         auto rig = FormRig::loggedIn(o);
         rig->rec.expect(kSettingsReadAsk);
-        rig->rec.expect(QStringLiteral("Receive timeout\nThe table holds pages read from the unit only up to page 1 of 2."));
+        rig->rec.expect(QStringLiteral(
+            "Receive timeout\nThe table holds pages read from the unit only up to page 1 of 2."));
         QVERIFY(rig->clickAndWait("btn21"));
         QCOMPARE(rig->sim->requestCount(), 3);
     }
@@ -197,9 +236,12 @@ private slots:
         QTest::addColumn<int>("item");
         QTest::addColumn<QString>("text");
         QTest::addColumn<QString>("message");
-        QTest::newRow("letters in the port") << 19 << "abc" << "'abc' is not a valid integer value";
-        QTest::newRow("port above 65535") << 19 << "70000" << "";
-        QTest::newRow("negative timer") << 10 << "-1" << "";
+        QTest::newRow("letters in the port") << 19 << "abc"
+                                             << "'abc' is not a valid integer value";
+        QTest::newRow("port above 65535") << 19 << "70000"
+                                          << "";
+        QTest::newRow("negative timer") << 10 << "-1"
+                                        << "";
     }
     void badNumberStopsTheSaveBeforeAnythingIsSent()
     {

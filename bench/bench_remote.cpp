@@ -1,0 +1,196 @@
+// Units behind a network serial server: a real ser2net on loopback in front of paced
+// simulated units.
+//   remote.read125.*: the 125-page number list read through RFC 2217 against the same read
+//     on the pseudo-terminal (target ratio <= 1.05).
+//   remote.proxy_R*.*: the same read through raw TCP behind a relay that delays each
+//     direction by R/2, against the local time + 125 x R (target ratio <= 1.05).
+//   remote.provision_16x4.*: a full list saved to 16 units behind 4 ser2net instances at once,
+//     against one unit alone (target ratio <= 1.1).
+#include "bench_print.h"
+#include "cli/unit_job.h"
+#include "common/delay_proxy.h"
+#include "common/ser2net_rig.h"
+#include "devsim/simulator.h"
+#include "link/link_session.h"
+#include "numbers/numbers_model.h"
+#include "numbers/telephone_send.h"
+#include "words/link_words.h"
+#include "words/reporter.h"
+
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QTimer>
+
+#include <cstdio>
+#include <functional>
+#include <memory>
+#include <vector>
+
+using namespace zc;
+using namespace zc::test;
+
+namespace {
+
+class EndReporter : public Reporter
+{
+public:
+    QEventLoop *loop = nullptr;
+    QString last;
+    void setStatus(const QString &) override {}
+    void setStatusDirect(const QString &) override {}
+    void setProgress(int) override {}
+    void messageBox(const QString &t) override { done(t); }
+    void messageDialog(const QString &t) override { done(t); }
+    bool question(const QString &) override { return true; }
+    bool warningOkCancel(const QString &) override { return true; }
+    void done(const QString &t)
+    {
+        last = t;
+        if (loop) loop->quit();
+    }
+};
+
+std::unique_ptr<devsim::Simulator> pacedUnit()
+{
+    devsim::Options o;
+    o.preset = devsim::Preset::Demo;
+    o.baud = 115200;
+    auto sim = std::make_unique<devsim::Simulator>(o);
+    QString error;
+    if (!sim->start({}, &error)) {
+        std::fprintf(stderr, "simulator: %s\n", qPrintable(error));
+        std::exit(1);
+    }
+    return sim;
+}
+
+// Seconds for the whole list read through port (opened first, not counted); 0 on failure.
+double readListSeconds(const QString &port)
+{
+    EndReporter reporter;
+    LinkWords words{reporter};
+    LinkSession session{&words};
+    NumbersModel model;
+    TtelephoneSend numbers(model);
+    session.attach(numbers);
+    try {
+        session.open(port);
+    } catch (const ECommsError &e) {
+        std::fprintf(stderr, "%s: %s\n", qPrintable(port), qPrintable(e.reason()));
+        return 0;
+    }
+    QEventLoop loop;
+    reporter.loop = &loop;
+    QTimer::singleShot(120000, &loop, &QEventLoop::quit);
+    QElapsedTimer clock;
+    clock.start();
+    numbers.Read();
+    loop.exec();
+    const double s = clock.nsecsElapsed() / 1e9;
+    return reporter.last == QStringLiteral("Authorized number list read to PC software success.") ? s : 0;
+}
+
+double best(int runs, const std::function<double()> &f)
+{
+    double b = 0;
+    for (int i = 0; i < runs; ++i) {
+        const double s = f();
+        if (s > 0 && (b == 0 || s < b)) b = s;
+    }
+    return b;
+}
+
+// Seconds to log in to every port at once and save a full list to each; 0 on failure.
+double provisionSeconds(const QStringList &ports)
+{
+    QList<NumberRow> rows;
+    for (int r = NumbersModel::FirstEntry; r <= NumbersModel::LastEntry; ++r) {
+        NumberRow row;
+        row[NumberColumn::Number] = QStringLiteral("+4477009%1").arg(r, 5, 10, QLatin1Char('0'));
+        row[NumberColumn::Always] = QStringLiteral("yes");
+        rows << row;
+    }
+    std::vector<std::unique_ptr<cli::UnitJob>> jobs;
+    for (const QString &port : ports) {
+        cli::UnitJob::Options jo;
+        jo.port = port;
+        jo.password = QStringLiteral("8530");
+        jobs.push_back(std::make_unique<cli::UnitJob>(jo));
+        jobs.back()->numbers().setRows(NumbersModel::FirstEntry, rows, NumberColumn::Number,
+                                       NumberColumn::Always);
+        jobs.back()->addOpenAndLogIn();
+        jobs.back()->addSave(Area::Numbers);
+    }
+    QEventLoop loop;
+    qsizetype left = ports.size();
+    QElapsedTimer timer;
+    timer.start();
+    for (auto &job : jobs) {
+        QObject::connect(job.get(), &cli::UnitJob::finished, &loop, [&] {
+            if (--left == 0) loop.quit();
+        });
+        job->start();
+    }
+    QTimer::singleShot(120000, &loop, &QEventLoop::quit);
+    loop.exec();
+    const double seconds = timer.nsecsElapsed() / 1e9;
+    for (auto &job : jobs)
+        if (!job->isFinished() || job->exit() != cli::Exit::Done) {
+            std::fprintf(stderr, "provision %s: %s\n", qPrintable(job->port()),
+                         qPrintable(job->messages().join(u' ')));
+            return 0;
+        }
+    return seconds;
+}
+
+} // namespace
+
+void benchRemote()
+{
+    {
+        const auto sim = pacedUnit();
+        Ser2net gate(sim->ptyPath());
+        const double pty = best(3, [&] { return readListSeconds(sim->ptyPath()); });
+        const double telnet = best(3, [&] { return readListSeconds(gate.address(Ser2net::Telnet)); });
+        print("remote.read125.pty", pty, "s");
+        print("remote.read125.rfc2217", telnet, "s");
+        print("remote.read125.ratio", pty > 0 ? telnet / pty : 0, "x (target <= 1.05)");
+
+        for (const int r : {10, 40}) {
+            DelayProxy far(gate.port(Ser2net::Raw), r / 2);
+            const double through = best(
+                2, [&] { return readListSeconds(QStringLiteral("socket://127.0.0.1:%1").arg(far.port())); });
+            const double limit = pty + 125 * r / 1000.0;
+            const QByteArray name = "remote.proxy_R" + QByteArray::number(r) + "ms";
+            print((name + ".total").constData(), through, "s");
+            print((name + ".local_plus_125R").constData(), limit, "s");
+            print((name + ".ratio").constData(), limit > 0 ? through / limit : 0, "x (target <= 1.05)");
+        }
+    }
+    {
+        std::vector<std::unique_ptr<devsim::Simulator>> sims;
+        for (int i = 0; i < 16; ++i)
+            sims.push_back(pacedUnit());
+        std::vector<std::unique_ptr<Ser2net>> gates;
+        QStringList all;
+        for (int g = 0; g < 4; ++g) {
+            QList<Ser2net::Accepter> accepters;
+            for (int u = 0; u < 4; ++u)
+                accepters.append({sims[std::size_t(g * 4 + u)]->ptyPath(), Ser2net::Telnet});
+            gates.push_back(std::make_unique<Ser2net>(accepters));
+            for (int u = 0; u < 4; ++u)
+                all << gates.back()->address(u);
+        }
+        QStringList ptys;
+        for (const auto &sim : sims)
+            ptys << sim->ptyPath();
+        const double one = provisionSeconds({all.front()});
+        const double sixteen = provisionSeconds(all);
+        // The same sixteen on their pseudo-terminals: what this machine allows without a network.
+        const double sixteenPty = provisionSeconds(ptys);
+        print("remote.provision_16x4.one_unit", one, "s");
+        print("remote.provision_16x4.sixteen_units", sixteen, "s");
+        print("remote.provision_16x4.ratio", one > 0 ? sixteen / one : 0, "x (target <= 1.1)");
+        print("remote.provision_16_pty.sixteen_units", sixteenPty, "s");
+    }
+}
