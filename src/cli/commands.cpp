@@ -418,7 +418,8 @@ struct Commands
         app.require_subcommand(1);
         app.set_version_flag("--version", std::string(ZC_VERSION_TEXT));
         const char *onePort =
-            "The unit's port: a device path, a name that 'ports' lists, or serial:NUMBER (its USB serial)";
+            "The unit's port: a device path, a name that 'ports' lists, serial:NUMBER (its USB serial), "
+            "or a network serial server as socket://HOST:PORT or rfc2217://HOST:PORT (+tls: socket+tls://…)";
         const char *manyPorts = "A unit's port, as for the other commands; give --port once per unit";
 
         ports = app.add_subcommand("ports", "List the ports the window would offer, one per line");
