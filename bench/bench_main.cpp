@@ -419,12 +419,13 @@ void benchHistoryFilterAndChart()
 
 void benchProvision();                                // bench_provision.cpp
 void benchArchive();                                  // bench_archive.cpp
+void benchAudit();                                    // bench_audit.cpp
 void benchWindow(int runs, const QString &only = {}); // bench_window.cpp
 void benchRemote();                                   // bench_remote.cpp
 
-// zarvento-bench [window [RUNS [NAME]] | remote | archive]: every figure, or only the window's (RUNS
-// alternating runs each, only the operations whose name contains NAME), or only the network
-// ports' (through ser2net), or only the history archive's.
+// zarvento-bench [window [RUNS [NAME]] | audit | remote | archive]: every figure, or only the
+// window's (RUNS alternating runs each, only the operations whose name contains NAME), the
+// audit's, the network ports' (through ser2net) or the history archive's.
 int main(int argc, char **argv)
 {
     // The window runs on the offscreen platform unless told otherwise.
@@ -439,6 +440,10 @@ int main(int argc, char **argv)
         benchArchive();
         return 0;
     }
+    if (argc > 1 && qstrcmp(argv[1], "audit") == 0) {
+        benchAudit();
+        return 0;
+    }
     if (argc > 1 && qstrcmp(argv[1], "remote") == 0) {
         benchRemote();
         return 0;
@@ -450,6 +455,7 @@ int main(int argc, char **argv)
     benchSheets();
     benchNumberListPage();
     benchProvision();
+    benchAudit();
     benchHistoryFilterAndChart();
     benchArchive();
     benchRemote();

@@ -5,6 +5,7 @@
 
 #include "cli/archive_commands.h"
 #include "cli/area_files.h"
+#include "cli/audit_command.h"
 #include "cli/input_file.h"
 #include "cli/json_reports.h"
 #include "cli/page_compare.h"
@@ -405,7 +406,8 @@ struct Commands
     bool setPassword = false, setSimNumber = false;
 
     CLI::App *ports, *identify, *settingsRead, *settingsWrite, *settingsDiff, *numbersRead, *numbersWrite,
-        *numbersDiff, *historyRead, *historyDelete, *provision, *backup, *restore;
+        *numbersDiff, *historyRead, *historyDelete, *provision, *backup, *restore, *audit;
+    AuditArgs auditArgs;
     ArchiveCommands archive; // history archive, expiring windows, names
 
     // The password for each port as given, and for any other.
@@ -524,6 +526,29 @@ struct Commands
         archive.add({history, historyRead, historyDelete, numbers, numbersRead, numbersDiff, &output, &format,
                      &file, &json, &yes, &dryRun, &verify, &dev.quiet,
                      [this, onePort](CLI::App *cmd) { addDeviceOptions(cmd, dev, onePort); }});
+
+        audit = addAuditCommand(app, auditArgs);
+        addDeviceOptions(audit, dev, manyPorts);
+        audit->get_option("--port")->required(false); // a backup folder or files need no unit
+        addPasswordFor(audit);
+    }
+
+    AuditHost auditHost()
+    {
+        return {dev.ports,
+                dev.quiet,
+                dev.verbose,
+                [this] {
+                    const QString e = choosePasswords();
+                    return e.isEmpty() ? remoteProblem(dev.ports, dev.remote) : e;
+                },
+                [this](const std::string &p) { return jobOptions(p); },
+                [this](const QList<UnitJob *> &jobs) { return runJobs(jobs, talk()); },
+                usageError,
+                out,
+                errLine,
+                reportProblem,
+                writeOutput};
     }
 
     Talk talk() const { return dev.quiet ? Talk::Quiet : dev.verbose ? Talk::Verbose : Talk::Normal; }
@@ -1023,6 +1048,7 @@ Exit Commands::writeBackup(UnitJob &job, const QString &dir, const QDateTime &no
 Exit Commands::dispatch()
 {
     if (ports->parsed()) return runPorts();
+    if (audit->parsed()) return runAudit(auditArgs, auditHost());
     if (dev.ports.size() > 1 && !provision->parsed() && !restore->parsed() && !backup->parsed())
         return usageError(
             QStringLiteral("this command takes one --port; provision, restore and backup take several"));

@@ -2,6 +2,7 @@
 
 #include "cli/input_file.h"
 #include "numbers/number_check.h"
+#include "numbers/number_save_checks.h"
 #include "sheets/workbook_reader.h"
 
 #include <QFile>
@@ -63,8 +64,7 @@ QList<QStringList> csvRows(const QString &text)
 
 QString NamesFile::key(const QString &number)
 {
-    const QString n = number.trimmed();
-    return n.startsWith(QLatin1String("00")) ? u'+' + n.mid(2) : n;
+    return NumberSaveChecks::subscriberKey(number.trimmed());
 }
 
 QString NamesFile::nameOf(const QString &number) const

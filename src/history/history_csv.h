@@ -6,6 +6,8 @@
 #include "history/history_model.h"
 
 #include <QByteArray>
+#include <QList>
+#include <QString>
 #include <QStringList>
 
 #include <functional>
@@ -23,6 +25,11 @@ QByteArray line(int row, const HistoryModel::Record &record, const QStringList &
 // with its quotes doubled, so it stays one field; other fields are written as they are.
 // lineWritten receives the row of each line, for progress.
 QByteArray fileBytes(const HistoryModel &model, const std::function<void(int row)> &lineWritten = {});
+
+// Reads the file back: the records of its lines, in file order. A line must hold the row
+// number and the seven texts (two empty fields may follow); blank lines are skipped. Any
+// other line gives no records and, in error, the reason naming it.
+QList<HistoryModel::Record> records(const QByteArray &bytes, QString *error = nullptr);
 
 } // namespace HistoryCsv
 } // namespace zc

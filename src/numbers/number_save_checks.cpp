@@ -40,9 +40,28 @@ QString duplicateQuestion(const NumbersModel &model)
            lines.join(u'\n') + QStringLiteral("\nSave the list anyway?");
 }
 
+std::optional<QDateTime> windowStart(const NumberRow &row)
+{
+    return NumberWindow::start(row);
+}
+
+std::optional<QDateTime> windowEnd(const NumberRow &row)
+{
+    return NumberWindow::end(row);
+}
+
 bool windowEnded(const NumberRow &row, const QDateTime &now)
 {
     return NumberWindow::ended(row, now);
+}
+
+QString subscriberKey(const QString &number, const QString &countryCode)
+{
+    if (number.startsWith(QLatin1String("00"))) return u'+' + number.mid(2);
+    QString cc = countryCode;
+    if (cc.startsWith(u'+')) cc.remove(0, 1);
+    if (!cc.isEmpty() && number.startsWith(u'0')) return u'+' + cc + number.mid(1);
+    return number;
 }
 
 } // namespace zc::NumberSaveChecks

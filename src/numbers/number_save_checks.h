@@ -7,6 +7,8 @@
 #include <QDateTime>
 #include <QString>
 
+#include <optional>
+
 namespace zc {
 
 class NumbersModel;
@@ -19,6 +21,15 @@ QString duplicateQuestion(const NumbersModel &model);
 
 // The row's window ended before now (NumberWindow::ended).
 bool windowEnded(const NumberRow &row, const QDateTime &now);
+
+// The first and the last minute of the row's window (NumberWindow::start and end).
+std::optional<QDateTime> windowStart(const NumberRow &row);
+std::optional<QDateTime> windowEnd(const NumberRow &row);
+
+// The subscriber a number names, so that two spellings of one number compare equal: a
+// leading "00" reads as "+", and with a country code (digits, "+" optional) a national
+// "0..." reads as "+CC...". Other numbers stay as they are.
+QString subscriberKey(const QString &number, const QString &countryCode = {});
 
 } // namespace NumberSaveChecks
 } // namespace zc

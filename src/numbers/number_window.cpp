@@ -11,14 +11,28 @@ bool hasWindow(const NumberRow &row)
            row[NumberColumn::Delete] != CheckCell::kYes;
 }
 
-std::optional<QDateTime> end(const NumberRow &row)
+namespace {
+
+std::optional<QDateTime> moment(const NumberRow &row, int dateColumn, int timeColumn)
 {
     if (!hasWindow(row)) return std::nullopt;
-    const auto date = NumberCheck::dateOf(row[NumberColumn::EndDate]);
-    const auto t = NumbersCodec::readTime(row[NumberColumn::EndTime]);
-    // Only a window the unit can keep has an end to compare.
+    const auto date = NumberCheck::dateOf(row[dateColumn]);
+    const auto t = NumbersCodec::readTime(row[timeColumn]);
+    // Only a window the unit can keep has a start and an end to compare.
     if (!date || !t || t->hour > 23 || t->minute > 59) return std::nullopt;
     return QDateTime(*date, QTime(t->hour, t->minute));
+}
+
+} // namespace
+
+std::optional<QDateTime> start(const NumberRow &row)
+{
+    return moment(row, NumberColumn::StartDate, NumberColumn::StartTime);
+}
+
+std::optional<QDateTime> end(const NumberRow &row)
+{
+    return moment(row, NumberColumn::EndDate, NumberColumn::EndTime);
 }
 
 bool ended(const NumberRow &row, const QDateTime &now)

@@ -12,6 +12,8 @@ namespace zc::NumberWindow {
 
 // The row has a window: a number, neither always allowed nor marked for deletion.
 bool hasWindow(const NumberRow &row);
+// The minute the window starts, as end() reads it.
+std::optional<QDateTime> start(const NumberRow &row);
 // The minute the window ends, when the row has a window and its end date and time read as a
 // moment the unit can keep; nullopt otherwise (such a row never counts as ended).
 std::optional<QDateTime> end(const NumberRow &row);

@@ -7,6 +7,7 @@
 #include "link/link_session.h"
 #include "link/reply_handler.h"
 #include "sheets/workbook_writer.h"
+#include "ui/findings_bar.h"
 #include "ui/on_screen_table_view.h"
 #include "ui/reporters.h"
 #include "ui/widget_placing.h"
@@ -152,6 +153,7 @@ void HistoryPage::buildGrid()
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(4);
 
+    layout->addWidget(m_findings = new FindingsBar(box));
     auto *holder = new GridHolder(box);
     layout->addWidget(holder, 1);
     auto *grid = new OnScreenTableView(holder);

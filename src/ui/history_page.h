@@ -23,6 +23,7 @@ class QTimeEdit;
 namespace zc {
 
 class LinkSession;
+class FindingsBar;
 class Reporter;
 
 class HistoryPage : public QWidget, public DevicePage
@@ -39,6 +40,7 @@ public:
     QWidget *pageWidget() override { return this; }
     QList<QPushButton *> deviceControls() const override { return m_controls; }
     QTableView *grid() const { return m_strngrd4; }
+    FindingsBar *findingsBar() const { return m_findings; }
     // The chart's view; nullptr until the chart was first shown.
     QWidget *chartView() const { return m_chartView; }
     bool chartShown() const;
@@ -81,7 +83,8 @@ private:
     QDateEdit *m_dtp3 = nullptr; // end date
     QTimeEdit *m_dtp4 = nullptr; // end time
     QTableView *m_strngrd4 = nullptr;
-    QWidget *m_box = nullptr; // ScrollBox2: the chart above the grid
+    FindingsBar *m_findings = nullptr; // the audit's findings above the grid
+    QWidget *m_box = nullptr;          // ScrollBox2: the chart above the grid
     QPushButton *m_btnChart = nullptr;
     QWidget *m_chartView = nullptr; // built when first shown
     struct ChartParts;

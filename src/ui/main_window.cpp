@@ -5,6 +5,7 @@
 #include "link/paged_transfer.h"
 #include "settings/settings_codec.h"
 #include "ui/cell_tips.h"
+#include "ui/findings_bar.h"
 #include "ui/help_page.h"
 #include "ui/number_list_editor.h"
 #include "ui/page_tabs.h"
@@ -203,6 +204,8 @@ void TForm1::buildPages()
     }
 
     WholeTextTips::install(m_historyPage->grid());
+    // The audit's findings above each page's grid, after a read.
+    new AuditWatch(*m_settingsPage, *m_numberListPage, *m_historyPage, m_options.now, this);
 
     m_pgc1->setCurrentIndex(0);
     connect(m_pgc1, &QTabWidget::currentChanged, this, &TForm1::pgc1Change);

@@ -11,6 +11,7 @@
 #include "numbers/numbers_sheet.h"
 #include "sheets/workbook_reader.h"
 #include "sheets/workbook_writer.h"
+#include "ui/findings_bar.h"
 #include "ui/number_find_bar.h"
 #include "ui/number_list_editor.h"
 #include "ui/page_undo.h"
@@ -58,6 +59,7 @@ NumberListPage::NumberListPage(LinkSession &session, Reporter &reporter, FileDia
     middle->setContentsMargins(0, 0, 0, 0);
     middle->setSpacing(0);
     middle->addWidget(m_findBar);
+    middle->addWidget(m_findings = new FindingsBar(this));
     middle->addWidget(m_editor, 1);
     auto *strip = new QWidget(this); // the narrow empty strip right of the grid
     strip->setFixedWidth(22);

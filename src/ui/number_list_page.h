@@ -17,6 +17,7 @@ class QPushButton;
 namespace zc {
 
 class LinkSession;
+class FindingsBar;
 class NumberFindBar;
 class NumberListEditor;
 class Reporter;
@@ -37,6 +38,7 @@ public:
     void commitEdits() override;
     NumberListEditor *editor() const { return m_editor; }
     NumberFindBar *findBar() const { return m_findBar; }
+    FindingsBar *findingsBar() const { return m_findings; }
     // True, with a status saying why, while the page's transfer reads into or saves the table.
     bool refuseEdit();
     QList<QPushButton *> deviceControls() const override { return m_controls; }
@@ -66,7 +68,8 @@ private:
     PageFiles m_files;
     NumberListEditor *m_editor = nullptr;
     NumberFindBar *m_findBar = nullptr;
-    UnitPages *m_unitPages = nullptr; // what the unit holds, as far as is known
+    FindingsBar *m_findings = nullptr; // the audit's findings above the grid
+    UnitPages *m_unitPages = nullptr;  // what the unit holds, as far as is known
     QList<QPushButton *> m_controls;
 };
 

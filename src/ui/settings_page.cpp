@@ -4,6 +4,7 @@
 #include "link/unit_pages.h"
 #include "settings/settings_check.h"
 #include "settings/settings_profile.h"
+#include "ui/findings_bar.h"
 #include "ui/page_undo.h"
 #include "ui/reporters.h"
 #include "ui/settings_editor.h"
@@ -33,6 +34,8 @@ SettingsPage::SettingsPage(LinkSession &session, Reporter &reporter, FileDialogs
     QPushButton *btn17 = placeButton(left, "btn17", QStringLiteral("Export profile"), {7, 246, 85, 31});
     m_editor = new SettingsEditor(&m_model, this);
     m_editor->setGeometry(100, 0, 876, 585);
+    m_findings = new FindingsBar(this);
+    m_findings->placeAbove(m_editor);
     m_editor->undo()->follow(m_basicInf);
     m_editor->setReporter(&m_reporter);
     // While a read or save runs the table stays as it is: a change made then would be

@@ -16,6 +16,7 @@ namespace zc {
 
 class LinkSession;
 class Reporter;
+class FindingsBar;
 class SettingsEditor;
 class UnitPages;
 
@@ -32,6 +33,7 @@ public:
     QWidget *pageWidget() override { return this; }
     PageUndo *undo() const override;
     SettingsEditor *editor() const { return m_editor; }
+    FindingsBar *findingsBar() const { return m_findings; }
     // The buttons that only a successful login enables.
     QList<QPushButton *> deviceControls() const override { return m_controls; }
 
@@ -51,7 +53,8 @@ private:
     TBasicInf m_basicInf;
     PageFiles m_files;
     SettingsEditor *m_editor = nullptr;
-    UnitPages *m_unitPages = nullptr; // what the unit holds, as far as is known
+    FindingsBar *m_findings = nullptr; // the audit's findings above the grid
+    UnitPages *m_unitPages = nullptr;  // what the unit holds, as far as is known
     QList<QPushButton *> m_controls;
 };
 

@@ -2,9 +2,19 @@
 
 #include "link/frame.h"
 
+#include <QDateTime>
+
 namespace zc::devsim {
 
-DeviceCore::DeviceCore(const Options &options) : m_options(options), m_memory(options.preset) {}
+DeviceCore::DeviceCore(const Options &options) : m_options(options), m_memory(options.preset)
+{
+    if (m_options.seeds.isEmpty()) return;
+    QByteArray image = m_memory.image();
+    const QDateTime now = QDateTime::currentDateTime();
+    for (const QString &rule : m_options.seeds)
+        seedImage(rule, image, now);
+    m_memory.setImage(image);
+}
 
 QByteArray DeviceCore::buildFrame(quint8 command, quint32 address, const QByteArray &data)
 {

@@ -17,7 +17,7 @@ namespace {
 
 constexpr const char *kUsage =
     "usage: zarvento-devsim --link PATH | --publish NAME [--usb-serial TEXT]\n"
-    "                       [--preset factory|blank|demo]\n"
+    "                       [--preset factory|blank|demo|clean] [--seed RULE]...\n"
     "                       [--image FILE] [--baud N] [--delay MS] [--refuse-write K]\n"
     "                       [--drop-reply K] [--corrupt-reply K] [--corrupt-store K]\n"
     "                       [--split] [--noise]\n"
@@ -68,7 +68,11 @@ int main(int argc, char *argv[])
     const auto publish = option("publish", "Offer the unit in the tool's port list as NAME.", "NAME");
     const auto usbSerial = option(
         "usb-serial", "With --publish, the USB serial number the port list shows for the unit.", "TEXT");
-    const auto preset = option("preset", "Start as factory (default), blank or demo unit.", "NAME");
+    const auto preset = option("preset", "Start as factory (default), blank, demo or clean unit.", "NAME");
+    const auto seed = option("seed",
+                             "Put the case of the audit rule RULE into the unit (repeatable), e.g. "
+                             "--preset clean --seed factory-password.",
+                             "RULE");
     const auto image =
         option("image", "Load the memory from FILE when it exists; save every change.", "FILE");
     const auto baud = option("baud", "Line speed to emulate (0: none).", "N");
@@ -93,6 +97,7 @@ int main(int argc, char *argv[])
         option("stray-ack", "Send a write acknowledgement for another address before reply K.", "K");
     const auto trickle =
         option("trickle-from", "From request K on, answer nothing and send two stray bytes a second.", "K");
+    parser.addOptions({seed});
     parser.addOptions({help,  link,   publish, usbSerial,    preset,       image,  baud,
                        delay, refuse, drop,    corrupt,      corruptStore, vanish, split,
                        noise, late,   inject,  falseHeaders, duplicate,    stray,  trickle});
@@ -122,6 +127,12 @@ int main(int argc, char *argv[])
     const auto chosen = presetFromName(presetName);
     if (!chosen) return usageError(QStringLiteral("unknown preset '%1'").arg(presetName));
     options.preset = *chosen;
+    for (const QString &rule : parser.values(seed)) {
+        if (!seedNames().contains(rule))
+            return usageError(
+                QStringLiteral("unknown seed '%1'; one of: %2").arg(rule, seedNames().join(u' ')));
+        options.seeds << rule;
+    }
     options.imagePath = parser.value(image);
     struct Numeric
     {

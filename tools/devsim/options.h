@@ -6,12 +6,14 @@
 
 #include <QByteArray>
 #include <QString>
+#include <QStringList>
 
 namespace zc::devsim {
 
 struct Options
 {
     Preset preset = Preset::Factory;
+    QStringList seeds;    // audit rules whose cases are put into the preset (see seedImage)
     QString imagePath;    // load at start when present, save after every change
     QString usbSerial;    // the USB serial number a published unit shows in the port list
     int baud = 0;         // 0: answer at once; else pace requests and replies at this line speed

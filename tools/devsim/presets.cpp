@@ -201,7 +201,145 @@ QByteArray demoHistory()
     return log;
 }
 
+constexpr int kSettingsOffset = 0;
+constexpr int kNumbersOffset = kSettingsSize;
+constexpr int kHistoryOffset = kSettingsSize + kEntrySize * kEntries;
+
+// The clean unit's callers; the first is its admin.
+const QByteArray kCleanNumbers[] = {"+447700900101", "+447700900102", "+447700900103"};
+
+QByteArray alwaysEntry(const QByteArray &number)
+{
+    QByteArray e(kEntrySize, '\0');
+    putText(e, 0, 22, number, false);
+    e.replace(22, 8, QByteArray(8, char(0x63)));
+    e[31] = char(0x63);
+    return e;
+}
+
+QByteArray windowEntry(const QByteArray &number, const QDateTime &start, const QDateTime &end)
+{
+    QByteArray e(kEntrySize, '\0');
+    putText(e, 0, 22, number, false);
+    e[22] = char(start.date().month());
+    e[23] = char(start.date().day());
+    e[24] = char(start.time().hour());
+    e[25] = char(start.time().minute());
+    e[26] = char(end.date().month());
+    e[27] = char(end.date().day());
+    e[28] = char(end.time().hour());
+    e[29] = char(end.time().minute());
+    e[30] = char(start.date().year() - 2000);
+    e[31] = char(end.date().year() - 2000);
+    return e;
+}
+
+QByteArray cleanSettings()
+{
+    QByteArray s = factorySettings();
+    putText(s, 0, 4, "2580", true);
+    putText(s, 4, 22, kCleanNumbers[0], true);
+    return s;
+}
+
+QByteArray cleanNumbers()
+{
+    QByteArray list(kEntrySize * kEntries, kErased);
+    for (int i = 0; i < int(std::size(kCleanNumbers)); ++i)
+        list.replace(i * kEntrySize, kEntrySize, alwaysEntry(kCleanNumbers[i]));
+    return list;
+}
+
+// The number of the first empty slot of the log (history bytes only).
+int freeSlot(const QByteArray &log)
+{
+    for (int i = 0; i < kRecords; ++i) {
+        const char year = log[i * kRecordSize + 4];
+        if (year == '\0' || year == kErased) return i;
+    }
+    return kRecords;
+}
+
+// Puts a record into the log's first empty slot, numbered after the slots before it.
+void appendRecord(QByteArray &image, const QDateTime &when, int source, int action,
+                  const QByteArray &executant, const QByteArray &content)
+{
+    QByteArray log = image.mid(kHistoryOffset, kRecordSize * kRecords);
+    const int slot = freeSlot(log);
+    if (slot >= kRecords) return;
+    const Event ev{source, action, !executant.isEmpty(), nullptr};
+    image.replace(kHistoryOffset + slot * kRecordSize, kRecordSize,
+                  demoRecord(quint32(slot + 1), when, ev, executant, content));
+}
+
+QByteArray cleanImage(const QDateTime &now)
+{
+    QByteArray image = cleanSettings() + cleanNumbers() + QByteArray(kRecordSize * kRecords, kErased);
+    const QDateTime start = now.addDays(-20);
+    appendRecord(image, start, 0, 0, kCleanNumbers[1], {});
+    appendRecord(image, start.addDays(1), 3, 2, kCleanNumbers[1], "Relay ON");
+    appendRecord(image, start.addDays(2), 1, 6, {}, "Power failure");
+    appendRecord(image, start.addDays(2).addSecs(600), 1, 9, {}, "Power recovery");
+    appendRecord(image, start.addDays(3), 3, 2, kCleanNumbers[2], "Relay ON");
+    appendRecord(image, start.addDays(4), 1, 7, kCleanNumbers[0], "Arm");
+    return image;
+}
+
 } // namespace
+
+QStringList seedNames()
+{
+    return {QStringLiteral("factory-password"),        QStringLiteral("any-caller-opens"),
+            QStringLiteral("nobody-can-open"),         QStringLiteral("window-ended"),
+            QStringLiteral("window-ends-soon"),        QStringLiteral("duplicate-number"),
+            QStringLiteral("no-sim-number"),           QStringLiteral("log-nearly-full"),
+            QStringLiteral("power-not-recovered"),     QStringLiteral("clock-suspect"),
+            QStringLiteral("relay-by-unlisted-number")};
+}
+
+bool seedImage(const QString &rule, QByteArray &image, const QDateTime &now)
+{
+    if (image.size() != kHistoryOffset + kRecordSize * kRecords || !seedNames().contains(rule)) return false;
+    // A row after the clean unit's ones.
+    const auto addRow = [&image](const QByteArray &entry) {
+        for (int i = 0; i < kEntries; ++i) {
+            const int at = kNumbersOffset + i * kEntrySize;
+            if (image[at + 22] == kErased) {
+                image.replace(at, kEntrySize, entry);
+                return;
+            }
+        }
+    };
+    if (rule == QLatin1String("factory-password")) {
+        putText(image, kSettingsOffset, 4, "8530", true);
+    } else if (rule == QLatin1String("any-caller-opens")) {
+        image[kSettingsOffset + 110] = 0;
+    } else if (rule == QLatin1String("nobody-can-open")) {
+        // The callers stay listed, but only from next month on.
+        for (int i = 0; i < int(std::size(kCleanNumbers)); ++i)
+            image.replace(kNumbersOffset + i * kEntrySize, kEntrySize,
+                          windowEntry(kCleanNumbers[i], now.addDays(30), now.addDays(90)));
+    } else if (rule == QLatin1String("window-ended")) {
+        addRow(windowEntry("+447700900201", now.addDays(-60), now.addDays(-10)));
+    } else if (rule == QLatin1String("window-ends-soon")) {
+        addRow(windowEntry("+447700900202", now.addDays(-60), now.addDays(5)));
+    } else if (rule == QLatin1String("duplicate-number")) {
+        addRow(alwaysEntry("00" + kCleanNumbers[2].mid(1)));
+    } else if (rule == QLatin1String("no-sim-number")) {
+        putText(image, kSettingsOffset + 4, 22, {}, true);
+    } else if (rule == QLatin1String("log-nearly-full")) {
+        const QDateTime from = now.addDays(-400);
+        while (freeSlot(image.mid(kHistoryOffset, kRecordSize * kRecords)) < 950)
+            appendRecord(image, from, 3, 2, kCleanNumbers[1], "Relay ON");
+    } else if (rule == QLatin1String("power-not-recovered")) {
+        appendRecord(image, now.addDays(-1), 1, 6, {}, "Power failure");
+    } else if (rule == QLatin1String("clock-suspect")) {
+        appendRecord(image, now.addDays(3), 1, 7, kCleanNumbers[0], "Arm");
+    } else if (rule == QLatin1String("relay-by-unlisted-number")) {
+        appendRecord(image, now.addDays(-2), 3, 2, "+12025550199", "Relay ON");
+    }
+    return true;
+}
 
 std::optional<Preset> presetFromName(const QString &name)
 {
@@ -209,21 +347,26 @@ std::optional<Preset> presetFromName(const QString &name)
     if (n == QLatin1String("factory")) return Preset::Factory;
     if (n == QLatin1String("blank")) return Preset::Blank;
     if (n == QLatin1String("demo")) return Preset::Demo;
+    if (n == QLatin1String("clean")) return Preset::Clean;
     return std::nullopt;
 }
 
 QByteArray presetSettings(Preset preset)
 {
+    if (preset == Preset::Clean) return cleanSettings();
     return preset == Preset::Blank ? QByteArray(kSettingsSize, kErased) : factorySettings();
 }
 
 QByteArray presetNumbers(Preset preset)
 {
+    if (preset == Preset::Clean) return cleanNumbers();
     return preset == Preset::Demo ? demoNumbers() : QByteArray(kEntrySize * kEntries, kErased);
 }
 
 QByteArray presetHistory(Preset preset)
 {
+    // The clean unit's log is dated around the time it starts.
+    if (preset == Preset::Clean) return cleanImage(QDateTime::currentDateTime()).mid(kHistoryOffset);
     return preset == Preset::Demo ? demoHistory() : QByteArray(kRecordSize * kRecords, kErased);
 }
 

@@ -1,0 +1,320 @@
+// CLI11 comes first: Qt's keyword macros must not reach it.
+#include <CLI/CLI.hpp>
+
+#include "cli/audit_command.h"
+
+#include "audit/audit_rules.h"
+#include "cli/area_files.h"
+#include "cli/audit_words.h"
+#include "cli/input_file.h"
+#include "cli/json_reports.h"
+#include "cli/report_file.h"
+#include "history/history_csv.h"
+#include "history/history_store.h"
+#include "numbers/numbers_model.h"
+#include "settings/settings_model.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QLoggingCategory>
+#include <QSet>
+
+#include <optional>
+
+namespace zc::cli {
+
+namespace {
+
+QString q(const std::string &s)
+{
+    return QString::fromStdString(s);
+}
+
+// One unit's audit: where its tables came from, and what was found or why nothing was.
+struct Audited
+{
+    QString port;
+    Exit exit = Exit::Done;
+    QString error; // why the unit or its files could not be read
+    QList<Audit::Finding> findings;
+};
+
+struct Tables
+{
+    SettingsModel settings;
+    NumbersModel numbers;
+    QList<HistoryModel::Record> history;
+    bool hasSettings = false, hasNumbers = false, hasHistory = false;
+};
+
+// The findings over the tables at hand (null: not read).
+QList<Audit::Finding> evaluate(const SettingsModel *settings, const NumbersModel *numbers,
+                               const QList<HistoryModel::Record> *history, const AuditArgs &a)
+{
+    Audit::Input in;
+    in.settings = settings;
+    in.numbers = numbers;
+    if (history) in.history = std::span<const HistoryModel::Record>(*history);
+    in.now = QDateTime::currentDateTime();
+    in.withinDays = a.withinDays;
+    in.countryCode = q(a.countryCode);
+    QStringList ignored;
+    for (const std::string &id : a.ignore)
+        ignored << q(id);
+    return Audit::evaluate(in, ignored);
+}
+
+// The newest file in folder whose name starts with prefix (the names end in the time they
+// were written, so the last by name is the newest).
+QString newestFile(const QDir &folder, const QString &prefix)
+{
+    const QStringList names = folder.entryList({prefix + u'*'}, QDir::Files, QDir::Name);
+    return names.isEmpty() ? QString() : folder.filePath(names.last());
+}
+
+// Loads the files into the tables: "" or why not.
+QString loadFiles(const QString &profile, const QString &numbers, const QString &history, Tables &t,
+                  const AuditHost &host)
+{
+    // A FIFO, a folder or an oversized file is refused before it is opened.
+    for (const QString &path : {profile, numbers, history})
+        if (!path.isEmpty())
+            if (const QString e = inputFileProblem(path); !e.isEmpty())
+                return QStringLiteral("%1: %2").arg(path, e);
+    if (!profile.isEmpty()) {
+        if (const QString e = loadSettings(profile, t.settings); !e.isEmpty()) return e;
+        t.hasSettings = true;
+    }
+    if (!numbers.isEmpty()) {
+        QString warning;
+        if (const QString e = loadNumbers(numbers, t.numbers, &warning); !e.isEmpty()) return e;
+        if (!warning.isEmpty() && !host.quiet)
+            host.errLine(QStringLiteral("zarvento-cli: %1: %2").arg(numbers, warning));
+        t.hasNumbers = true;
+    }
+    if (!history.isEmpty()) {
+        QFile file(history);
+        if (!file.open(QIODevice::ReadOnly)) return QStringLiteral("%1: %2").arg(history, file.errorString());
+        QString error;
+        t.history = HistoryCsv::records(file.readAll(), &error);
+        if (!error.isEmpty()) return QStringLiteral("%1: %2").arg(history, error);
+        t.hasHistory = true;
+    }
+    return {};
+}
+
+QJsonObject findingJson(const Audit::Finding &f, const AuditArgs &a)
+{
+    QJsonObject o{{QStringLiteral("rule"), f.rule},
+                  {QStringLiteral("severity"), Audit::severityName(f.severity)}};
+    const auto array = [](const QList<int> &list) {
+        QJsonArray out;
+        for (int v : list)
+            out.append(v);
+        return out;
+    };
+    if (f.item) o.insert(QStringLiteral("item"), f.item);
+    if (!f.rows.isEmpty()) o.insert(QStringLiteral("rows"), array(f.rows));
+    if (!f.records.isEmpty()) o.insert(QStringLiteral("records"), array(f.records));
+    if (!f.values.isEmpty()) o.insert(QStringLiteral("values"), QJsonArray::fromStringList(f.values));
+    o.insert(QStringLiteral("message"), findingExplanation(f, a.withinDays));
+    o.insert(QStringLiteral("fix"), findingFix(f));
+    return o;
+}
+
+QByteArray auditJson(const QList<Audited> &units, const AuditArgs &a)
+{
+    QJsonObject top = jsonDocument(QStringLiteral("audit"));
+    QJsonArray list;
+    for (const Audited &u : units) {
+        QJsonObject unit{{QStringLiteral("port"), u.port}};
+        QJsonArray findings;
+        for (const Audit::Finding &f : u.findings)
+            findings.append(findingJson(f, a));
+        unit.insert(QStringLiteral("findings"), findings);
+        if (u.exit != Exit::Done) {
+            unit.insert(QStringLiteral("exit"), int(u.exit));
+            unit.insert(QStringLiteral("error"), u.error);
+        }
+        list.append(unit);
+    }
+    top.insert(QStringLiteral("units"), list);
+    return QJsonDocument(top).toJson(QJsonDocument::Indented);
+}
+
+// The arguments as a whole: "" or why they do not go together.
+QString argsProblem(const AuditArgs &a, const AuditHost &host, bool offline)
+{
+    if (host.quiet && host.verbose) return QStringLiteral("give --quiet or --verbose, not both");
+    if (offline && !host.ports.empty())
+        return QStringLiteral("audit reads units (--port) or files (FOLDER, --profile, --numbers), not both");
+    if (!offline && host.ports.empty())
+        return QStringLiteral(
+            "audit needs --port (once per unit), a backup FOLDER, or --profile and --numbers");
+    if (!a.folder.empty() && (!a.profile.empty() || !a.numbers.empty() || !a.historyFile.empty()))
+        return QStringLiteral("give a backup FOLDER or --profile/--numbers/--history-file, not both");
+    if (offline && a.history)
+        return QStringLiteral("--history reads a unit's log; offline, give --history-file");
+    if (a.json && !a.report.empty()) return QStringLiteral("give --json or --report, not both");
+    for (const std::string &id : a.ignore)
+        if (!Audit::findRule(q(id)))
+            return QStringLiteral("--ignore %1: no such rule (see 'man zarvento-cli')").arg(q(id));
+    const QString cc = q(a.countryCode);
+    const QString digits = cc.startsWith(u'+') ? cc.mid(1) : cc;
+    if (!cc.isEmpty() && (digits.isEmpty() || digits.size() > 4 ||
+                          !std::all_of(digits.begin(), digits.end(), [](QChar c) { return c.isDigit(); })))
+        return QStringLiteral("--country-code %1: give the country's calling code, such as 44 or +44")
+            .arg(cc);
+    if (!a.report.empty())
+        if (const QString e = host.reportProblem(q(a.report)); !e.isEmpty()) return e;
+    return {};
+}
+
+// Reads every unit side by side and audits each that answered.
+QList<Audited> auditUnits(const AuditArgs &a, const AuditHost &host, Exit &worst)
+{
+    std::vector<std::unique_ptr<UnitJob>> jobs;
+    QList<UnitJob *> list;
+    for (const std::string &p : host.ports) {
+        auto job = std::make_unique<UnitJob>(host.jobOptions(p));
+        job->addOpenAndLogIn();
+        job->addRead(Area::Settings);
+        job->addRead(Area::Numbers);
+        if (a.history) job->addRead(Area::History);
+        list << job.get();
+        jobs.push_back(std::move(job));
+    }
+    worst = host.runJobs(list);
+    QList<Audited> out;
+    for (UnitJob *job : list) {
+        Audited u;
+        u.port = job->port();
+        u.exit = job->exit();
+        if (u.exit != Exit::Done) {
+            const QStringList m = job->messages();
+            u.error = m.isEmpty() ? QString() : m.last().mid(job->port().size() + 2);
+            out << u;
+            continue;
+        }
+        HistoryStore log;
+        log.takeFrom(job->history());
+        u.findings = evaluate(&job->settings(), &job->numbers(), a.history ? &log.records() : nullptr, a);
+        out << u;
+    }
+    return out;
+}
+
+} // namespace
+
+CLI::App *addAuditCommand(CLI::App &app, AuditArgs &a)
+{
+    CLI::App *cmd = app.add_subcommand(
+        "audit",
+        "Check units (or a backup) for who can open the gate and who will be locked out; reads only");
+    cmd->add_option("FOLDER", a.folder, "Audit a folder that backup wrote instead of a unit");
+    cmd->add_flag("--history", a.history, "Also read each unit's log and check it");
+    cmd->add_option("--within", a.withinDays, "Report windows that end within DAYS (default 14)")
+        ->check(CLI::Range(0, 3650))
+        ->type_name("DAYS");
+    cmd->add_option("--country-code", a.countryCode,
+                    "Read a national number 0... as +CC... when looking for the same subscriber twice")
+        ->type_name("CC");
+    cmd->add_option("--ignore", a.ignore, "Leave out the rule ID (repeatable)")
+        ->type_name("ID")
+        ->allow_extra_args(false);
+    cmd->add_flag("--json", a.json, "Print the findings as JSON");
+    cmd->add_option("--report", a.report, "Write the findings as JSON to FILE; - for stdout")
+        ->type_name("FILE");
+    cmd->add_option("--profile", a.profile, "Audit a settings profile file instead of a unit")
+        ->type_name("FILE");
+    cmd->add_option("--numbers", a.numbers, "Audit a number list file instead of a unit")->type_name("FILE");
+    cmd->add_option("--history-file", a.historyFile, "Audit a history CSV file as well")->type_name("FILE");
+    return cmd;
+}
+
+Exit runAudit(const AuditArgs &a, const AuditHost &host)
+{
+    const bool offline =
+        !a.folder.empty() || !a.profile.empty() || !a.numbers.empty() || !a.historyFile.empty();
+    if (const QString e = argsProblem(a, host, offline); !e.isEmpty()) return host.usageError(e);
+
+    QList<Audited> units;
+    Exit worst = Exit::Done;
+    if (offline) {
+        QString profile = q(a.profile), numbers = q(a.numbers), history = q(a.historyFile);
+        Audited u;
+        if (!a.folder.empty()) {
+            const QDir dir(q(a.folder));
+            if (!dir.exists()) return host.usageError(QStringLiteral("%1: no such folder").arg(q(a.folder)));
+            // The names backup and the window's exports give.
+            profile = newestFile(dir, QStringLiteral("basicinf_R"));
+            numbers = newestFile(dir, QStringLiteral("telinf_R"));
+            history = newestFile(dir, QStringLiteral("hisinf_CSV"));
+            if (profile.isEmpty() && numbers.isEmpty())
+                return host.usageError(
+                    QStringLiteral(
+                        "%1 holds no settings profile (basicinf_R…) and no list workbook (telinf_R…)")
+                        .arg(q(a.folder)));
+            u.port = q(a.folder);
+        } else {
+            u.port = !profile.isEmpty() ? profile : !numbers.isEmpty() ? numbers : history;
+        }
+        Tables t;
+        if (const QString e = loadFiles(profile, numbers, history, t, host); !e.isEmpty())
+            return host.usageError(e);
+        u.findings = evaluate(t.hasSettings ? &t.settings : nullptr, t.hasNumbers ? &t.numbers : nullptr,
+                              t.hasHistory ? &t.history : nullptr, a);
+        units << u;
+    } else {
+        if (const QString e = host.prepareUnits(); !e.isEmpty()) return host.usageError(e);
+        QSet<QString> seen;
+        for (const std::string &p : host.ports) {
+            const ResolvedPort port = resolvePort(q(p));
+            const QString path = port.error.isEmpty() ? QFileInfo(port.path).absoluteFilePath() : q(p);
+            if (seen.contains(path))
+                return host.usageError(QStringLiteral("the port %1 is given twice").arg(q(p)));
+            seen.insert(path);
+        }
+        if (host.verbose) QLoggingCategory::setFilterRules(QStringLiteral("zarvento.link.debug=true"));
+        units = auditUnits(a, host, worst);
+    }
+
+    bool warned = false;
+    for (const Audited &u : units)
+        for (const Audit::Finding &f : u.findings)
+            warned = warned || f.atLeastWarning();
+    if (warned) worst = worse(worst, Exit::Unit);
+
+    const QByteArray json = a.json || !a.report.empty() ? auditJson(units, a) : QByteArray();
+    if (a.json) return host.out(json) ? worst : worse(worst, Exit::Usage);
+    // With the report on standard output, the finding lines go to stderr.
+    const bool reportOut = a.report == "-";
+    if (!host.quiet)
+        for (const Audited &u : units) {
+            if (u.exit == Exit::Done && u.findings.isEmpty())
+                host.errLine(u.port + QStringLiteral(": no findings"));
+            for (const Audit::Finding &f : u.findings) {
+                const QString place = findingPlace(f);
+                const QString line =
+                    QStringLiteral("%1: %2 %3: %4%5")
+                        .arg(u.port, Audit::severityName(f.severity), f.rule,
+                             findingExplanation(f, a.withinDays),
+                             place.isEmpty() ? QString() : QStringLiteral(" (%1)").arg(place));
+                if (reportOut)
+                    host.errLine(line);
+                else if (!host.out(line.toUtf8() + '\n'))
+                    return worse(worst, Exit::Usage);
+            }
+        }
+    if (!a.report.empty()) {
+        const QString e = host.writeOutput(q(a.report), json);
+        if (!e.isEmpty()) worst = worse(worst, reportLost(q(a.report), e));
+    }
+    return worst;
+}
+
+} // namespace zc::cli
