@@ -31,9 +31,9 @@ QString describe(const Audit::Finding &f)
 }
 
 // One history record: "No|date|time|action|executant".
-HistoryModel::Record record(const QString &spec)
+HistoryModel::Record record(const QString &fields)
 {
-    const QStringList p = spec.split(u'|');
+    const QStringList p = fields.split(u'|');
     HistoryModel::Record r;
     r[0] = p.value(0);
     r[1] = p.value(1);
@@ -165,21 +165,21 @@ void TestAudit::rules()
     }
     NumbersModel n;
     QList<NumberRow> rows;
-    for (const QString &spec : list) {
+    for (const QString &fields : list) {
         NumberRow r;
-        const QStringList cells = spec.split(u'|');
+        const QStringList cells = fields.split(u'|');
         for (int c = NumberColumn::Number; c <= NumberColumn::Delete; ++c)
             r[c] = cells.value(c - NumberColumn::Number);
         rows << r;
     }
     n.setRows(NumbersModel::FirstEntry, rows, NumberColumn::Number, NumberColumn::Delete);
     QList<HistoryModel::Record> records;
-    for (const QString &spec : log) {
+    for (const QString &fields : log) {
         bool count = false;
-        const int plain = spec.toInt(&count);
+        const int plain = fields.toInt(&count);
         for (int i = 0; count && i < plain; ++i)
             records << record(QStringLiteral("%1|2025-01-01|00:00:00|Arm|").arg(100 + i));
-        if (!count) records << record(spec);
+        if (!count) records << record(fields);
     }
 
     Audit::Input in;
