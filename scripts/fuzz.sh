@@ -9,8 +9,13 @@ seconds="${1:-5}"
 shift || true
 targets=("$@")
 [ ${#targets[@]} -gt 0 ] || targets=(reply_handler settings_codec device_text devsim_request workbook_reader)
+launcher=()
+if command -v ccache >/dev/null; then
+  launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache -DCMAKE_C_COMPILER_LAUNCHER=ccache)
+  export CCACHE_BASEDIR="$PWD" CCACHE_NOHASHDIR=true
+fi
 CC=clang CXX=clang++ cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DZC_FUZZ=ON \
-  -DZC_BUILD_TESTS=OFF >/dev/null
+  -DZC_BUILD_TESTS=OFF "${launcher[@]}" >/dev/null
 cmake --build build-fuzz -j"$(nproc)" --target $(printf 'fuzz_%s ' "${targets[@]}")
 for t in "${targets[@]}"; do
   work="build-fuzz/corpus/$t"
