@@ -8,6 +8,7 @@
 #include "cli/audit_words.h"
 #include "cli/input_file.h"
 #include "cli/json_reports.h"
+#include "cli/names_file.h"
 #include "cli/report_file.h"
 #include "history/history_csv.h"
 #include "history/history_store.h"
@@ -17,6 +18,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QHash>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -41,6 +43,7 @@ struct Audited
     Exit exit = Exit::Done;
     QString error; // why the unit or its files could not be read
     QList<Audit::Finding> findings;
+    QList<QStringList> names; // with a names file: each finding's names, one per row or record
 };
 
 struct Tables
@@ -66,6 +69,39 @@ QList<Audit::Finding> evaluate(const SettingsModel *settings, const NumbersModel
     for (const std::string &id : a.ignore)
         ignored << q(id);
     return Audit::evaluate(in, ignored);
+}
+
+// The name of each row or record a finding concerns ("" when the file has none): a row by
+// its number, a record by its executant.
+QStringList namesOf(const Audit::Finding &f, const NumbersModel *numbers,
+                    const QList<HistoryModel::Record> *history, const NamesFile &names)
+{
+    QStringList out;
+    if (!f.rows.isEmpty()) {
+        for (int row : f.rows)
+            out << (numbers ? names.nameOf(numbers->text(row, NumberColumn::Number)) : QString());
+        return out;
+    }
+    if (f.records.isEmpty()) return out;
+    QHash<int, QString> executant; // by record number; a record holds the table columns from 1 on
+    if (history)
+        for (const HistoryModel::Record &r : *history)
+            executant.insert(r[HistoryModel::NumberColumn - 1].toInt(), r[HistoryModel::ExecutantColumn - 1]);
+    for (int record : f.records) {
+        const QString who = executant.value(record);
+        out << (who.isEmpty() ? QString() : names.nameOf(who));
+    }
+    return out;
+}
+
+// Audits the tables at hand; with a names file, names what each finding concerns.
+void audit(Audited &u, const SettingsModel *settings, const NumbersModel *numbers,
+           const QList<HistoryModel::Record> *history, const AuditArgs &a, const NamesFile &names)
+{
+    u.findings = evaluate(settings, numbers, history, a);
+    if (a.names.empty()) return;
+    for (const Audit::Finding &f : u.findings)
+        u.names << namesOf(f, numbers, history, names);
 }
 
 // The newest file in folder whose name starts with prefix (the names end in the time they
@@ -107,7 +143,7 @@ QString loadFiles(const QString &profile, const QString &numbers, const QString 
     return {};
 }
 
-QJsonObject findingJson(const Audit::Finding &f, const AuditArgs &a)
+QJsonObject findingJson(const Audit::Finding &f, const QStringList &names, const AuditArgs &a)
 {
     QJsonObject o{{QStringLiteral("rule"), f.rule},
                   {QStringLiteral("severity"), Audit::severityName(f.severity)}};
@@ -121,6 +157,13 @@ QJsonObject findingJson(const Audit::Finding &f, const AuditArgs &a)
     if (!f.rows.isEmpty()) o.insert(QStringLiteral("rows"), array(f.rows));
     if (!f.records.isEmpty()) o.insert(QStringLiteral("records"), array(f.records));
     if (!f.values.isEmpty()) o.insert(QStringLiteral("values"), QJsonArray::fromStringList(f.values));
+    // One name per row or record, null where the names file has none.
+    if (!a.names.empty() && !names.isEmpty()) {
+        QJsonArray list;
+        for (const QString &name : names)
+            list.append(name.isEmpty() ? QJsonValue() : QJsonValue(name));
+        o.insert(QStringLiteral("names"), list);
+    }
     o.insert(QStringLiteral("message"), findingExplanation(f, a.withinDays));
     o.insert(QStringLiteral("fix"), findingFix(f));
     return o;
@@ -133,8 +176,8 @@ QByteArray auditJson(const QList<Audited> &units, const AuditArgs &a)
     for (const Audited &u : units) {
         QJsonObject unit{{QStringLiteral("port"), u.port}};
         QJsonArray findings;
-        for (const Audit::Finding &f : u.findings)
-            findings.append(findingJson(f, a));
+        for (qsizetype i = 0; i < u.findings.size(); ++i)
+            findings.append(findingJson(u.findings[i], u.names.value(i), a));
         unit.insert(QStringLiteral("findings"), findings);
         if (u.exit != Exit::Done) {
             unit.insert(QStringLiteral("exit"), int(u.exit));
@@ -175,7 +218,7 @@ QString argsProblem(const AuditArgs &a, const AuditHost &host, bool offline)
 }
 
 // Reads every unit side by side and audits each that answered.
-QList<Audited> auditUnits(const AuditArgs &a, const AuditHost &host, Exit &worst)
+QList<Audited> auditUnits(const AuditArgs &a, const AuditHost &host, const NamesFile &names, Exit &worst)
 {
     std::vector<std::unique_ptr<UnitJob>> jobs;
     QList<UnitJob *> list;
@@ -202,7 +245,7 @@ QList<Audited> auditUnits(const AuditArgs &a, const AuditHost &host, Exit &worst
         }
         HistoryStore log;
         log.takeFrom(job->history());
-        u.findings = evaluate(&job->settings(), &job->numbers(), a.history ? &log.records() : nullptr, a);
+        audit(u, &job->settings(), &job->numbers(), a.history ? &log.records() : nullptr, a, names);
         out << u;
     }
     return out;
@@ -233,6 +276,10 @@ CLI::App *addAuditCommand(CLI::App &app, AuditArgs &a)
         ->type_name("FILE");
     cmd->add_option("--numbers", a.numbers, "Audit a number list file instead of a unit")->type_name("FILE");
     cmd->add_option("--history-file", a.historyFile, "Audit a history CSV file as well")->type_name("FILE");
+    cmd->add_option("--names", a.names,
+                    "Name the rows and records of each finding from a names file (CSV, XLSX or ODS: number, "
+                    "name, note)")
+        ->type_name("FILE");
     return cmd;
 }
 
@@ -241,6 +288,10 @@ Exit runAudit(const AuditArgs &a, const AuditHost &host)
     const bool offline =
         !a.folder.empty() || !a.profile.empty() || !a.numbers.empty() || !a.historyFile.empty();
     if (const QString e = argsProblem(a, host, offline); !e.isEmpty()) return host.usageError(e);
+    // A names file that is refused stops the audit before any unit is read.
+    NamesFile names;
+    if (!a.names.empty())
+        if (const QString e = names.load(q(a.names)); !e.isEmpty()) return host.usageError(e);
 
     QList<Audited> units;
     Exit worst = Exit::Done;
@@ -266,8 +317,8 @@ Exit runAudit(const AuditArgs &a, const AuditHost &host)
         Tables t;
         if (const QString e = loadFiles(profile, numbers, history, t, host); !e.isEmpty())
             return host.usageError(e);
-        u.findings = evaluate(t.hasSettings ? &t.settings : nullptr, t.hasNumbers ? &t.numbers : nullptr,
-                              t.hasHistory ? &t.history : nullptr, a);
+        audit(u, t.hasSettings ? &t.settings : nullptr, t.hasNumbers ? &t.numbers : nullptr,
+              t.hasHistory ? &t.history : nullptr, a, names);
         units << u;
     } else {
         if (const QString e = host.prepareUnits(); !e.isEmpty()) return host.usageError(e);
@@ -280,7 +331,7 @@ Exit runAudit(const AuditArgs &a, const AuditHost &host)
             seen.insert(path);
         }
         if (host.verbose) QLoggingCategory::setFilterRules(QStringLiteral("zarvento.link.debug=true"));
-        units = auditUnits(a, host, worst);
+        units = auditUnits(a, host, names, worst);
     }
 
     bool warned = false;
@@ -297,8 +348,9 @@ Exit runAudit(const AuditArgs &a, const AuditHost &host)
         for (const Audited &u : units) {
             if (u.exit == Exit::Done && u.findings.isEmpty())
                 host.errLine(u.port + QStringLiteral(": no findings"));
-            for (const Audit::Finding &f : u.findings) {
-                const QString place = findingPlace(f);
+            for (qsizetype i = 0; i < u.findings.size(); ++i) {
+                const Audit::Finding &f = u.findings[i];
+                const QString place = findingPlace(f, u.names.value(i));
                 const QString line =
                     QStringLiteral("%1: %2 %3: %4%5")
                         .arg(u.port, Audit::severityName(f.severity), f.rule,

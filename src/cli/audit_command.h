@@ -21,7 +21,7 @@ namespace zc::cli {
 
 struct AuditArgs
 {
-    std::string folder, profile, numbers, historyFile, report, countryCode;
+    std::string folder, profile, numbers, historyFile, report, countryCode, names;
     bool history = false, json = false;
     int withinDays = 14;
     std::vector<std::string> ignore;

@@ -11,13 +11,16 @@ QString plural(qsizetype n, const QString &one, const QString &many)
     return QStringLiteral("%1 %2").arg(n).arg(n == 1 ? one : many);
 }
 
-// "3, 7, 9", the first ten, then "and N more".
-QString listed(const QList<int> &values)
+// "3, 7, 9", the first ten, then "and N more"; each followed by its name when it has one.
+QString listed(const QList<int> &values, const QStringList &names = {})
 {
     constexpr int kShown = 10;
     QStringList s;
-    for (qsizetype i = 0; i < values.size() && i < kShown; ++i)
-        s << QString::number(values[i]);
+    for (qsizetype i = 0; i < values.size() && i < kShown; ++i) {
+        const QString name = names.value(i);
+        s << (name.isEmpty() ? QString::number(values[i])
+                             : QStringLiteral("%1 (%2)").arg(values[i]).arg(name));
+    }
     if (values.size() > kShown) s << QStringLiteral("and %1 more").arg(values.size() - kShown);
     return s.join(QStringLiteral(", "));
 }
@@ -71,14 +74,15 @@ QString findingExplanation(const Audit::Finding &f, int withinDays)
     return f.rule;
 }
 
-QString findingPlace(const Audit::Finding &f)
+QString findingPlace(const Audit::Finding &f, const QStringList &names)
 {
     if (f.item) return QStringLiteral("item %1").arg(f.item);
     if (!f.rows.isEmpty())
-        return (f.rows.size() == 1 ? QStringLiteral("row ") : QStringLiteral("rows ")) + listed(f.rows);
+        return (f.rows.size() == 1 ? QStringLiteral("row ") : QStringLiteral("rows ")) +
+               listed(f.rows, names);
     if (!f.records.isEmpty())
         return (f.records.size() == 1 ? QStringLiteral("record ") : QStringLiteral("records ")) +
-               listed(f.records);
+               listed(f.records, names);
     return {};
 }
 

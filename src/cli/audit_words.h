@@ -11,7 +11,8 @@ namespace zc::cli {
 // One line: what the finding means for the gate.
 QString findingExplanation(const Audit::Finding &finding, int withinDays);
 // What it concerns: "item 1", "rows 3, 7", "records 12"; "" when nothing in particular.
-QString findingPlace(const Audit::Finding &finding);
+// names, when given, holds one name per row or record ("" for none): "rows 3 (Anna Berg), 7".
+QString findingPlace(const Audit::Finding &finding, const QStringList &names = {});
 // What to do about it.
 QString findingFix(const Audit::Finding &finding);
 

@@ -60,6 +60,7 @@ private slots:
     void fleetFindsEachSeededRule();
     void backupFolderFindsTheSame();
     void linesAndExitCodes();
+    void namesFileNamesRowsAndRecords();
 };
 
 void TestAuditCli::fleetFindsEachSeededRule()
@@ -156,6 +157,51 @@ void TestAuditCli::linesAndExitCodes()
     QCOMPARE(
         runCli({QStringLiteral("audit"), QStringLiteral("--port"), QStringLiteral("/dev/no-such-port")}).code,
         3);
+    QVERIFY(onlyReads(*units.sims[0]));
+}
+
+void TestAuditCli::namesFileNamesRowsAndRecords()
+{
+    Units units({seeded({QStringLiteral("window-ended"), QStringLiteral("relay-by-unlisted-number")})});
+    const QStringList unit{QStringLiteral("--password"), QStringLiteral("2580"), QStringLiteral("--port"),
+                           units.port(0)};
+    QTemporaryDir dir;
+    const auto namesFile = [&](const QString &name, const QByteArray &text) {
+        QFile f(dir.filePath(name));
+        return f.open(QIODevice::WriteOnly) && f.write(text) == text.size() ? f.fileName() : QString();
+    };
+    // A number given twice (once as 00...) is refused before the unit is reached.
+    const QString twice =
+        namesFile(QStringLiteral("twice.csv"), "+447700900201,Anna Berg\n00447700900201,Bo\n");
+    CliRun r = runCli(QStringList{QStringLiteral("audit"), QStringLiteral("--names"), twice} + unit);
+    QCOMPARE(r.code, 2);
+    QVERIFY(units.sims[0]->requests().isEmpty());
+
+    // The ended row is named by its number, the relay record by its executant.
+    const QString names = namesFile(QStringLiteral("names.csv"),
+                                    "number,name\n00447700900201,Anna Berg\n+12025550199,Courier\n");
+    const QStringList args =
+        QStringList{QStringLiteral("audit"), QStringLiteral("--history"), QStringLiteral("--names"), names} +
+        unit;
+    r = runCli(args + QStringList{QStringLiteral("--json")});
+    QCOMPARE(r.code, 1);
+    int endedRow = 0;
+    for (const QJsonValue &f : findingsOf(r.out)) {
+        const QString rule = f[QStringLiteral("rule")].toString();
+        const QJsonArray listed = f[QStringLiteral("names")].toArray();
+        if (rule == QLatin1String("window-ended")) {
+            QCOMPARE(listed, QJsonArray{QStringLiteral("Anna Berg")});
+            endedRow = f[QStringLiteral("rows")][0].toInt();
+        } else if (rule == QLatin1String("relay-by-unlisted-number")) {
+            QCOMPARE(listed, QJsonArray{QStringLiteral("Courier")});
+        }
+    }
+    QVERIFY2(endedRow > 0, r.out.constData());
+    r = runCli(args);
+    QCOMPARE(r.code, 1);
+    const QString lines = QString::fromUtf8(r.out);
+    QVERIFY2(lines.contains(QStringLiteral(" (row %1 (Anna Berg))\n").arg(endedRow)), qPrintable(lines));
+    QVERIFY2(lines.contains(QStringLiteral(" (Courier))\n")), qPrintable(lines));
     QVERIFY(onlyReads(*units.sims[0]));
 }
 
