@@ -914,7 +914,7 @@ Exit Commands::runUnits(const QString &command, const QString &profilePath, cons
         // After the login, an area whose save never ran is named; before it, the line
         // already says that nothing was written.
         const QList<StepRecord> &steps = job->records();
-        if (!steps.isEmpty() && steps.first().outcome == QLatin1String("completed"))
+        if (!steps.isEmpty() && steps.first().result == StepRecord::Result::Completed)
             for (const QString &area : notWritten(*job))
                 line += QStringLiteral("; the %1 %2 not written")
                             .arg(area, area == areaName(Area::Settings) ? QStringLiteral("were")

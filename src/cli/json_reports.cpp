@@ -48,7 +48,7 @@ QJsonObject unitHolds(const StepRecord &r)
 
 QJsonObject stepJson(const StepRecord &r)
 {
-    QJsonObject o{{QStringLiteral("step"), r.name}, {QStringLiteral("outcome"), r.outcome}};
+    QJsonObject o{{QStringLiteral("step"), r.name}, {QStringLiteral("outcome"), resultName(r.result)}};
     if (r.hasArea) {
         o.insert(QStringLiteral("area"), areaName(r.area));
         o.insert(QStringLiteral("pages_done"), r.pagesDone);
@@ -58,7 +58,7 @@ QJsonObject stepJson(const StepRecord &r)
     if (r.differences >= 0) o.insert(QStringLiteral("differences"), r.differences);
     if (!r.message.isEmpty()) o.insert(QStringLiteral("message"), r.message);
     // A save that ended early: what the unit holds, as numbers and in words.
-    if (r.isSave && r.outcome != QLatin1String("completed") && r.outcome != QLatin1String("skipped"))
+    if (r.isSave && r.result != StepRecord::Result::Completed && r.result != StepRecord::Result::Skipped)
         o.insert(QStringLiteral("unit_holds"), unitHolds(r));
     return o;
 }
@@ -142,7 +142,7 @@ QJsonObject unitReport(const UnitJob &job, bool verifyAsked)
         if (r.isSave && r.held == StepRecord::Held::Part)
             partly.append(QJsonObject{{QStringLiteral("area"), areaName(r.area)},
                                       {QStringLiteral("unit_holds"), unitHolds(r)}});
-        if (r.differences == 0 && r.outcome == QLatin1String("completed")) verified << areaName(r.area);
+        if (r.differences == 0 && r.result == StepRecord::Result::Completed) verified << areaName(r.area);
     }
     QStringList errors;
     for (const QString &m : job.messages())

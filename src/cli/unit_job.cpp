@@ -93,23 +93,24 @@ QString areaName(Area area)
 
 namespace {
 
-QString outcomeName(Outcome::Kind kind)
+StepRecord::Result resultOf(Outcome::Kind kind)
 {
+    using R = StepRecord::Result;
     switch (kind) {
     case Outcome::Kind::Completed:
-        return QStringLiteral("completed");
+        return R::Completed;
     case Outcome::Kind::Refused:
-        return QStringLiteral("refused");
+        return R::Refused;
     case Outcome::Kind::TimedOut:
-        return QStringLiteral("timed-out");
+        return R::TimedOut;
     case Outcome::Kind::Damaged:
-        return QStringLiteral("damaged");
+        return R::Damaged;
     case Outcome::Kind::PortLost:
-        return QStringLiteral("port-lost");
+        return R::PortLost;
     case Outcome::Kind::Stopped:
         break;
     }
-    return QStringLiteral("stopped");
+    return R::Stopped;
 }
 
 // What a page of an area holds, in the words a user knows: "items 1–20", "rows 313–320".
@@ -321,11 +322,37 @@ StepRecord UnitJob::recordOf(const Step &step)
     return r;
 }
 
+QString resultName(StepRecord::Result result)
+{
+    using R = StepRecord::Result;
+    switch (result) {
+    case R::Pending:
+        return QStringLiteral("pending");
+    case R::Completed:
+        return QStringLiteral("completed");
+    case R::Refused:
+        return QStringLiteral("refused");
+    case R::TimedOut:
+        return QStringLiteral("timed-out");
+    case R::Damaged:
+        return QStringLiteral("damaged");
+    case R::PortLost:
+        return QStringLiteral("port-lost");
+    case R::Stopped:
+        return QStringLiteral("stopped");
+    case R::Skipped:
+        return QStringLiteral("skipped");
+    case R::Failed:
+        break;
+    }
+    return QStringLiteral("failed");
+}
+
 void UnitJob::recordOutcome(const Outcome &o)
 {
     StepRecord *r = runningRecord();
     if (!r) return;
-    r->outcome = outcomeName(o.kind);
+    r->result = resultOf(o.kind);
     if (!r->hasArea) return;
     r->page = o.page;
     r->pagesDone = o.pagesDone;
@@ -345,7 +372,7 @@ void UnitJob::fail(Exit code, const QString &message)
     m_exit = worse(m_exit, code);
     m_messages << m_options.port + QStringLiteral(": ") + message;
     if (StepRecord *r = runningRecord()) {
-        if (r->outcome.isEmpty()) r->outcome = QStringLiteral("failed");
+        if (r->result == StepRecord::Result::Pending) r->result = StepRecord::Result::Failed;
         if (r->message.isEmpty()) r->message = message;
     }
     if (m_stepRunning) {
@@ -392,7 +419,7 @@ void UnitJob::interrupt(int signalNumber)
         account = QStringLiteral("%1 while %2; nothing was being written").arg(how, where());
     }
     // The step ends here, with this account: the outcome of what is abandoned adds nothing.
-    if (StepRecord *r = runningRecord()) r->outcome = QStringLiteral("stopped");
+    if (StepRecord *r = runningRecord()) r->result = StepRecord::Result::Stopped;
     m_stepRunning = false;
     m_link->session.abandonAll();
     fail(code, account);
@@ -509,7 +536,7 @@ void UnitJob::loginDone(const Outcome &o)
         const bool ok =
             login.Check(SettingsCodec::devicePassword(login.reply.data.data()), m_options.password);
         // The unit answered, and the password it holds is not the one given.
-        if (!ok) runningRecord()->outcome = QStringLiteral("refused");
+        if (!ok) runningRecord()->result = StepRecord::Result::Refused;
         endStep(ok ? Exit::Done : Exit::Unit,
                 ok ? QString() : QStringLiteral("the unit refused the password; nothing was written"));
         return;
@@ -620,10 +647,11 @@ void UnitJob::endStep(Exit code, const QString &message)
     m_stepRunning = false;
     if (StepRecord *r = runningRecord()) {
         // A completed operation can still fail the step (a read that came short).
-        if (r->outcome.isEmpty() || (code != Exit::Done && r->outcome == QLatin1String("completed")))
-            r->outcome = code == Exit::Done ? QStringLiteral("completed") : QStringLiteral("failed");
+        using R = StepRecord::Result;
+        if (r->result == R::Pending || (code != Exit::Done && r->result == R::Completed))
+            r->result = code == Exit::Done ? R::Completed : R::Failed;
         if (code != Exit::Done) r->message = message;
-        if (onDetail) onDetail(r->name + QStringLiteral(": ") + r->outcome);
+        if (onDetail) onDetail(r->name + QStringLiteral(": ") + resultName(r->result));
     }
     m_runningRecord = -1;
     if (code != Exit::Done) {
@@ -642,7 +670,7 @@ void UnitJob::finish()
     for (int i = m_next; i < m_steps.size(); ++i)
         if (m_steps[i].kind != StepKind::Check || !m_steps[i].name.isEmpty()) {
             StepRecord r = recordOf(m_steps[i]);
-            r.outcome = QStringLiteral("skipped");
+            r.result = StepRecord::Result::Skipped;
             m_records.append(r);
         }
     m_next = int(m_steps.size());

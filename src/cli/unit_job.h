@@ -82,8 +82,11 @@ QString areaName(Area area);
 // never ran because an earlier one failed end "skipped".
 struct StepRecord
 {
-    QString name;    // "log in", "read settings", "save number list", "verify settings"
-    QString outcome; // completed, refused, timed-out, damaged, port-lost, stopped, skipped, failed
+    // How the step ended; Pending while it has not. resultName gives the report's word.
+    enum class Result { Pending, Completed, Refused, TimedOut, Damaged, PortLost, Stopped, Skipped, Failed };
+
+    QString name; // "log in", "read settings", "save number list", "verify settings"
+    Result result = Result::Pending;
     bool hasArea = false;
     Area area = Area::Settings;
     int page = 0;      // the page concerned, 1-based; 0 when none
@@ -99,6 +102,9 @@ struct StepRecord
     Held held = Held::Nothing;
 };
 
+// A step's result as the JSON report writes it ("completed", "timed-out", "skipped", …).
+QString resultName(StepRecord::Result result);
+
 class UnitJob : public QObject
 {
     Q_OBJECT
@@ -108,7 +114,7 @@ public:
         QString port;     // as the user gave it: messages name the unit by it
         QString password; // compared as the window's login compares it
         int replyTimeoutMs = 3000;
-        TlsFiles tls; // for a +tls:// port
+        TlsFiles tls;           // for a +tls:// port
         bool answerYes = false; // the answer to any question a transfer would ask
     };
 
