@@ -1,6 +1,7 @@
 // CLI11 comes first: Qt's keyword macros must not reach it.
 #include <CLI/CLI.hpp>
 
+#include "cli/command_output.h"
 #include "cli/commands.h"
 
 #include "cli/archive_commands.h"
@@ -64,35 +65,25 @@ QString q(const std::string &s)
     return QString::fromStdString(s);
 }
 
+// The command line's output (cli/command_output.h) under this file's short names.
 void errLine(const QString &line)
 {
-    const QByteArray b = line.toUtf8() + '\n';
-    std::fwrite(b.constData(), 1, size_t(b.size()), stderr);
-    std::fflush(stderr);
+    errorLine(line);
 }
 
-// Writes to standard output; false, after saying why, when the bytes did not all get there
-// (a full disk behind a redirection, a closed pipe).
 bool out(const QByteArray &bytes)
 {
-    errno = 0;
-    if (std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stdout) == size_t(bytes.size()) &&
-        std::fflush(stdout) == 0)
-        return true;
-    errLine(QStringLiteral("zarvento-cli: cannot write to standard output: %1")
-                .arg(errno ? ExportFolder::writeReason(errno) : QStringLiteral("write error")));
-    return false;
+    return outBytes(bytes);
 }
 
 bool outLine(const QString &line)
 {
-    return out(line.toUtf8() + '\n');
+    return outText(line);
 }
 
 Exit usageError(const QString &message)
 {
-    errLine(QStringLiteral("zarvento-cli: ") + message);
-    return Exit::Usage;
+    return refuse(message);
 }
 
 // The progress line: one entry per unit, redrawn in place, only on a terminal.
