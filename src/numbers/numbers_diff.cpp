@@ -1,6 +1,7 @@
 #include "numbers/numbers_diff.h"
 
 #include "link/digits.h"
+#include "link/page_encoding.h"
 #include "numbers/numbers_codec.h"
 #include "numbers/numbers_model.h"
 
@@ -12,12 +13,7 @@ namespace zc::NumbersDiff {
 QList<PageBytes> tablePages(const NumbersModel &model)
 {
     QList<PageBytes> pages;
-    pages.reserve(kNumberPages);
-    for (int p = 1; p <= kNumberPages; ++p) {
-        const NumbersCodec::EncodeResult r = NumbersCodec::encodePage(p, model);
-        if (!r.ok) return {};
-        pages << r.page;
-    }
+    encodeEveryPage(kNumberPages, pages, [&](int page) { return NumbersCodec::encodePage(page, model); });
     return pages;
 }
 
