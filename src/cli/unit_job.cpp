@@ -78,19 +78,6 @@ ResolvedPort resolvePort(const QString &port)
     return {path, {}, {}};
 }
 
-QString areaName(Area area)
-{
-    switch (area) {
-    case Area::Settings:
-        return QStringLiteral("settings");
-    case Area::Numbers:
-        return QStringLiteral("number list");
-    case Area::History:
-        return QStringLiteral("history");
-    }
-    return {};
-}
-
 namespace {
 
 StepRecord::Result resultOf(Outcome::Kind kind)

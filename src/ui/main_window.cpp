@@ -1,5 +1,6 @@
 #include "ui/main_window.h"
 
+#include "words/area_words.h"
 #include "words/link_words.h"
 
 #include "link/paged_transfer.h"
@@ -428,10 +429,6 @@ void TForm1::keyPressEvent(QKeyEvent *event)
 
 QString TForm1::closeQuestion()
 {
-    static const char *const kAreas[] = {"settings", "number list", "history"};
-    const auto areaName = [](const Tsend_rec_command &t) {
-        return QString::fromLatin1(kAreas[int(t.area())]);
-    };
     // The words hold for as long as the operation runs: they name no page count that the
     // next reply would make untrue.
     QStringList parts;
@@ -446,17 +443,17 @@ QString TForm1::closeQuestion()
                                            "the unit the pages saved until then hold this table, the "
                                            "pages after them what they held before; save the %1 again to "
                                            "make it whole.")
-                                .arg(areaName(t))
+                                .arg(areaName(t.area()))
                           : QStringLiteral("A read of the %1 is running. Closing the window stops it; "
                                            "the unit keeps its data.")
-                                .arg(areaName(t));
+                                .arg(areaName(t.area()));
         }
         parts << running;
     }
     QStringList changed;
     for (DevicePage *page : std::as_const(m_devicePages)) {
         page->commitEdits();
-        if (page->hasUnsavedChanges()) changed << QStringLiteral("the ") + areaName(page->transfer());
+        if (page->hasUnsavedChanges()) changed << QStringLiteral("the ") + areaName(page->transfer().area());
     }
     if (!changed.isEmpty()) {
         QString who = changed.join(QStringLiteral(" and "));
