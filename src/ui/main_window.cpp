@@ -2,6 +2,7 @@
 
 #include "words/area_words.h"
 #include "words/link_words.h"
+#include "words/port_words.h"
 
 #include "link/paged_transfer.h"
 #include "settings/settings_codec.h"
@@ -311,7 +312,8 @@ void TForm1::btn8Click()
         m_session->open(m_topBar->chosenPortPath());
     } catch (const ECommsError &e) {
         QString text = QStringLiteral("COM Port error");
-        if (!e.reason().isEmpty()) text += QLatin1Char('\n') + e.reason();
+        const QString advice = portAdvice(e);
+        if (!advice.isEmpty()) text += QLatin1Char('\n') + advice;
         showPortOpen(false);
         m_reporter->messageBox(text);
         return;
@@ -368,7 +370,7 @@ void TForm1::tmr2Timer()
     m_tmr2.stopRule();
 }
 
-void TForm1::cm1RequestHangup(const QString &)
+void TForm1::cm1RequestHangup()
 {
     // The link session has closed the port and told the user; the window follows.
     showPortOpen(false);
