@@ -37,16 +37,6 @@ NumberRow rowOf(const QList<PageBytes> &pages, int row)
         std::span<const std::uint8_t, NumberEntry::kSize>(bytes, NumberEntry::kSize));
 }
 
-QString rowText(const NumberRow &r)
-{
-    using namespace NumberColumn;
-    if (r[Number].isEmpty()) return AreaDiff::shown({});
-    if (r[Always] == CheckCell::kYes) return r[Number] + QStringLiteral(" always");
-    return QStringLiteral("%1 %2 %3 – %4 %5")
-        .arg(r[Number], AreaDiff::shown(r[StartDate]), AreaDiff::shown(r[StartTime]),
-             AreaDiff::shown(r[EndDate]), AreaDiff::shown(r[EndTime]));
-}
-
 bool sameEntry(const NumberRow &a, const NumberRow &b)
 {
     using namespace NumberColumn;
@@ -71,8 +61,8 @@ AreaDiff compare(const QList<PageBytes> &unit, const QList<PageBytes> &table)
         const AreaDiff::Kind kind = !had   ? AreaDiff::Kind::Added
                                     : !has ? AreaDiff::Kind::Removed
                                            : AreaDiff::Kind::Changed;
-        diff.lines << AreaDiff::Line{kind, row,
-                                     QStringLiteral("row %1: %2 → %3").arg(row).arg(rowText(a), rowText(b))};
+        diff.lines << AreaDiff::Line{
+            kind, row, {}, QStringList(a.begin(), a.end()), QStringList(b.begin(), b.end())};
     }
     return diff;
 }

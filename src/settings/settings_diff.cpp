@@ -37,10 +37,7 @@ AreaDiff compare(const QList<PageBytes> &unit, const QList<PageBytes> &table)
         const AreaDiff::Kind kind = a.isEmpty()   ? AreaDiff::Kind::Added
                                     : b.isEmpty() ? AreaDiff::Kind::Removed
                                                   : AreaDiff::Kind::Changed;
-        diff.lines << AreaDiff::Line{
-            kind, item.number,
-            QStringLiteral("%1: %2 → %3")
-                .arg(QString::fromUtf8(item.name), AreaDiff::shown(a), AreaDiff::shown(b))};
+        diff.lines << AreaDiff::Line{kind, item.number, QString::fromUtf8(item.name), {a}, {b}};
     }
     return diff;
 }

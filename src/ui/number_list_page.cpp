@@ -7,6 +7,7 @@
 #include "numbers/number_save_checks.h"
 #include "numbers/numbers_csv.h"
 #include "numbers/numbers_diff.h"
+#include "words/diff_words.h"
 #include "numbers/numbers_import.h"
 #include "numbers/numbers_sheet.h"
 #include "sheets/workbook_reader.h"
@@ -174,7 +175,7 @@ bool NumberListPage::askBeforeLoss()
                     .arg(removed == 1 ? QStringLiteral("number") : QStringLiteral("numbers"));
     if (text.isEmpty()) return true;
     return m_reporter.confirm(text.join(QLatin1Char('\n')) + QStringLiteral("\nSave anyway?"),
-                              Reporter::Prompt::Question, Reporter::Default::Cancel, diff.details());
+                              Reporter::Prompt::Question, Reporter::Default::Cancel, diffDetails(diff));
 }
 
 void NumberListPage::btn10Click()
