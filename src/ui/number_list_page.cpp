@@ -7,7 +7,6 @@
 #include "numbers/number_save_checks.h"
 #include "numbers/numbers_csv.h"
 #include "numbers/numbers_diff.h"
-#include "words/diff_words.h"
 #include "numbers/numbers_import.h"
 #include "numbers/numbers_sheet.h"
 #include "sheets/workbook_reader.h"
@@ -18,6 +17,7 @@
 #include "ui/page_undo.h"
 #include "ui/reporters.h"
 #include "ui/widget_placing.h"
+#include "words/diff_words.h"
 #include "words/left_behind.h"
 #include "words/reporter.h"
 
@@ -167,7 +167,7 @@ bool NumberListPage::askBeforeLoss()
     const QList<int> unknown = m_unitPages->unknownPages();
     QStringList text;
     if (!unknown.isEmpty())
-        text << unknownPagesSentence(QStringLiteral("number list"), unknown, int(table.size()))
+        text << unknownPagesSentence(Area::Numbers, unknown, int(table.size()))
              << QStringLiteral("This save replaces the numbers there with this table.");
     if (removed > 0)
         text << QStringLiteral("This save removes %1 %2 from the unit.")
