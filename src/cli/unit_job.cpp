@@ -11,7 +11,6 @@
 #include "numbers/numbers_model.h"
 #include "numbers/telephone_send.h"
 #include "settings/basic_inf.h"
-#include "settings/settings_codec.h"
 #include "settings/settings_items.h"
 #include "settings/settings_model.h"
 #include "words/left_behind.h"
@@ -208,10 +207,9 @@ UnitJob::UnitJob(const Options &options, QObject *parent)
     for (Tsend_rec_command *t : {static_cast<Tsend_rec_command *>(&m_link->basicInf),
                                  static_cast<Tsend_rec_command *>(&m_link->telephoneSend),
                                  static_cast<Tsend_rec_command *>(&m_link->historyInf)}) {
-        connect(t, &Tsend_rec_command::decoding, this, [this, t](bool on) {
-            // The page as the unit sent it, before it is written into the table.
-            if (on) m_pages[int(t->area())].append(t->data);
-        });
+        // The page as the unit sent it, before it is written into the table.
+        connect(t, &Tsend_rec_command::pageArrived, this,
+                [this, t](int, const PageBytes &bytes) { m_pages[int(t->area())].append(bytes); });
         connect(t, &Tsend_rec_command::done, this, &UnitJob::transferDone);
         connect(t, &Tsend_rec_command::pageRead, this, [this, t](int page, int pages) {
             if (onDetail)
@@ -482,7 +480,7 @@ void UnitJob::beginStep(const Step &step)
             endStep(Exit::Port, QStringLiteral("cannot open the port: ") + why);
             return;
         }
-        l.session.login().Start(l.session.context());
+        l.session.login().Start(l.session.context(), [password = m_options.password] { return password; });
         return;
     }
     case StepKind::Read:
@@ -531,16 +529,13 @@ void UnitJob::loginDone(const Outcome &o)
     recordOutcome(o);
     using K = Outcome::Kind;
     switch (o.kind) {
-    case K::Completed: {
-        Tpasswordverify &login = m_link->session.login();
-        const bool ok =
-            login.Check(SettingsCodec::devicePassword(login.reply.data.data()), m_options.password);
-        // The unit answered, and the password it holds is not the one given.
-        if (!ok) runningRecord()->result = StepRecord::Result::Refused;
-        endStep(ok ? Exit::Done : Exit::Unit,
-                ok ? QString() : QStringLiteral("the unit refused the password; nothing was written"));
+    case K::Completed:
+        endStep(Exit::Done, {});
         return;
-    }
+    case K::Refused:
+        // The unit answered, and the password it holds is not the one given.
+        endStep(Exit::Unit, QStringLiteral("the unit refused the password; nothing was written"));
+        return;
     case K::TimedOut:
         endStep(
             Exit::NoReply,
@@ -552,7 +547,6 @@ void UnitJob::loginDone(const Outcome &o)
     case K::Stopped:
         endStep(Exit::NoReply, QStringLiteral("the login was stopped"));
         return;
-    case K::Refused:
     case K::Damaged:
         break;
     }
