@@ -3,6 +3,7 @@
 #include "words/link_words.h"
 
 #include "link/paged_transfer.h"
+#include "ui/audit_watch.h"
 #include "ui/cell_tips.h"
 #include "ui/findings_bar.h"
 #include "ui/help_page.h"
