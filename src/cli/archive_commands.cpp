@@ -118,7 +118,7 @@ void addMerge(UnitJob &job, HistoryArchive &archive, const QString &path, bool q
             for (const HistoryArchive::Gap &g : merged->gaps)
                 job.note(QStringLiteral("%1: %2").arg(path, gapText(g)));
         },
-        QStringLiteral("archive history"));
+        StepRecord::Kind::ArchiveHistory);
 }
 
 QJsonObject recordJson(int row, const HistoryModel::Record &r)

@@ -238,8 +238,7 @@ QList<Audited> auditUnits(const AuditArgs &a, const AuditHost &host, const Names
         u.port = job->port();
         u.exit = job->exit();
         if (u.exit != Exit::Done) {
-            const QStringList m = job->messages();
-            u.error = m.isEmpty() ? QString() : m.last().mid(job->port().size() + 2);
+            u.error = job->failure();
             out << u;
             continue;
         }

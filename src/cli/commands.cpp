@@ -259,7 +259,7 @@ void addVerify(UnitJob &job, Area area)
                                      .arg(lines.size() == 1 ? QString() : QStringLiteral("s"))
                                      .arg(areaName(area)));
         },
-        QStringLiteral("verify ") + areaName(area), area);
+        StepRecord::Kind::Verify, area);
 }
 
 // "settings written", naming the items the write changed when they are known.
@@ -893,7 +893,6 @@ Exit Commands::runUnits(const QString &command, const QString &profilePath, cons
     for (UnitJob *job : list) {
         const bool ok = job->exit() == Exit::Done;
         if (ok && dev.quiet) continue;
-        const QStringList messages = job->messages();
         QString line =
             ok ? QStringLiteral("%1: ok: %2")
                      .arg(job->port(), job->done.isEmpty() ? QStringLiteral("nothing written (--dry-run)")
@@ -901,15 +900,15 @@ Exit Commands::runUnits(const QString &command, const QString &profilePath, cons
                : QStringLiteral("%1: failed (exit %2): %3")
                      .arg(job->port())
                      .arg(int(job->exit()))
-                     .arg(messages.isEmpty() ? QString() : messages.last().mid(job->port().size() + 2));
+                     .arg(job->failure());
         // After the login, an area whose save never ran is named; before it, the line
         // already says that nothing was written.
         const QList<StepRecord> &steps = job->records();
         if (!steps.isEmpty() && steps.first().result == StepRecord::Result::Completed)
-            for (const QString &area : notWritten(*job))
+            for (Area area : notWritten(*job))
                 line += QStringLiteral("; the %1 %2 not written")
-                            .arg(area, area == areaName(Area::Settings) ? QStringLiteral("were")
-                                                                        : QStringLiteral("was"));
+                            .arg(areaName(area),
+                                 area == Area::Settings ? QStringLiteral("were") : QStringLiteral("was"));
         if (reportOut || (!ok && dev.quiet))
             errLine(line);
         else

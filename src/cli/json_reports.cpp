@@ -37,31 +37,41 @@ QJsonValue textOrNull(const QString &text)
 // be saved, the first page not saved, and the same in words.
 QJsonObject unitHolds(const StepRecord &r)
 {
-    const int uncertain = r.pageUncertain ? r.pagesDone + 1 : 0;
-    const int notFrom = (uncertain ? uncertain : r.pagesDone) + 1;
+    const int done = r.pagesDone(), count = r.pageCount();
+    const int uncertain = r.pageUncertain() ? done + 1 : 0;
+    const int notFrom = (uncertain ? uncertain : done) + 1;
     return QJsonObject{
-        {QStringLiteral("pages_saved"), r.pagesDone},
+        {QStringLiteral("pages_saved"), done},
         {QStringLiteral("page_uncertain"), uncertain ? QJsonValue(uncertain) : QJsonValue()},
-        {QStringLiteral("pages_not_saved_from"), notFrom <= r.pageCount ? QJsonValue(notFrom) : QJsonValue()},
-        {QStringLiteral("page_count"), r.pageCount},
-        {QStringLiteral("text"), r.leftBehind}};
+        {QStringLiteral("pages_not_saved_from"), notFrom <= count ? QJsonValue(notFrom) : QJsonValue()},
+        {QStringLiteral("page_count"), count},
+        {QStringLiteral("text"), leftBehindText(r)}};
 }
 
 QJsonObject stepJson(const StepRecord &r)
 {
-    QJsonObject o{{QStringLiteral("step"), r.name}, {QStringLiteral("outcome"), resultName(r.result)}};
-    if (r.hasArea) {
+    QJsonObject o{{QStringLiteral("step"), stepName(r.kind, r.area)},
+                  {QStringLiteral("outcome"), resultName(r.result)}};
+    if (r.movesPages()) {
         o.insert(QStringLiteral("area"), areaName(r.area));
-        o.insert(QStringLiteral("pages_done"), r.pagesDone);
-        o.insert(QStringLiteral("page_count"), r.pageCount);
-        o.insert(QStringLiteral("page"), r.page > 0 ? QJsonValue(r.page) : QJsonValue());
+        o.insert(QStringLiteral("pages_done"), r.pagesDone());
+        o.insert(QStringLiteral("page_count"), r.pageCount());
+        o.insert(QStringLiteral("page"), r.page() > 0 ? QJsonValue(r.page()) : QJsonValue());
     }
     if (r.differences >= 0) o.insert(QStringLiteral("differences"), r.differences);
     if (!r.message.isEmpty()) o.insert(QStringLiteral("message"), r.message);
     // A save that ended early: what the unit holds, as numbers and in words.
-    if (r.isSave && r.result != StepRecord::Result::Completed && r.result != StepRecord::Result::Skipped)
+    if (r.isSave() && r.result != StepRecord::Result::Completed && r.result != StepRecord::Result::Skipped)
         o.insert(QStringLiteral("unit_holds"), unitHolds(r));
     return o;
+}
+
+QStringList areaNames(const QList<Area> &areas)
+{
+    QStringList out;
+    for (Area a : areas)
+        out << areaName(a);
+    return out;
 }
 
 } // namespace
@@ -116,18 +126,18 @@ QByteArray diffJson(Area area, const QString &port, const QList<PageBytes> &unit
     return QJsonDocument(top).toJson(QJsonDocument::Indented);
 }
 
-QStringList notWritten(const UnitJob &job)
+QList<Area> notWritten(const UnitJob &job)
 {
-    QStringList areas;
+    QList<Area> areas;
     for (const StepRecord &r : job.records())
-        if (r.isSave && r.held == StepRecord::Held::Nothing) areas << areaName(r.area);
+        if (r.isSave() && r.held() == StepRecord::Held::Nothing) areas << r.area;
     return areas;
 }
 
 bool incomplete(const UnitJob &job)
 {
     for (const StepRecord &r : job.records())
-        if (r.isSave && r.held != StepRecord::Held::Whole) return true;
+        if (r.isSave() && r.held() != StepRecord::Held::Whole) return true;
     return false;
 }
 
@@ -139,15 +149,13 @@ QJsonObject unitReport(const UnitJob &job, bool verifyAsked)
     QStringList written, verified;
     QJsonArray partly;
     for (const StepRecord &r : job.records()) {
-        if (r.isSave && r.held == StepRecord::Held::Whole) written << areaName(r.area);
-        if (r.isSave && r.held == StepRecord::Held::Part)
+        if (r.isSave() && r.held() == StepRecord::Held::Whole) written << areaName(r.area);
+        if (r.isSave() && r.held() == StepRecord::Held::Part)
             partly.append(QJsonObject{{QStringLiteral("area"), areaName(r.area)},
                                       {QStringLiteral("unit_holds"), unitHolds(r)}});
-        if (r.differences == 0 && r.result == StepRecord::Result::Completed) verified << areaName(r.area);
+        if (r.verified()) verified << areaName(r.area);
     }
-    QStringList errors;
-    for (const QString &m : job.messages())
-        errors << m.mid(job.port().size() + 2);
+    const QStringList &errors = job.lines();
     QJsonArray steps;
     for (const StepRecord &r : job.records())
         steps.append(stepJson(r));
@@ -161,7 +169,7 @@ QJsonObject unitReport(const UnitJob &job, bool verifyAsked)
         {QStringLiteral("partly_written"), partly},
         {QStringLiteral("verified"), verifyAsked && ok},
         {QStringLiteral("verified_areas"), QJsonArray::fromStringList(verified)},
-        {QStringLiteral("not_written"), QJsonArray::fromStringList(notWritten(job))},
+        {QStringLiteral("not_written"), QJsonArray::fromStringList(areaNames(notWritten(job)))},
         {QStringLiteral("steps"), steps},
         {QStringLiteral("error"), errors.isEmpty() ? QJsonValue() : QJsonValue(errors.join(u'\n'))}};
     if (job.itemsChangedKnown) {

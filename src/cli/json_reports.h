@@ -34,8 +34,8 @@ QJsonObject unitReport(const UnitJob &job, bool verifyAsked);
 QByteArray runReport(const QString &command, const QList<UnitJob *> &jobs, bool verifyAsked);
 
 // The areas whose save left nothing on the unit: it never ran because an earlier step
-// failed, or it ended before the unit took a page ("number list").
-QStringList notWritten(const UnitJob &job);
+// failed, or it ended before the unit took a page.
+QList<Area> notWritten(const UnitJob &job);
 // A save of the job did not leave its whole area on the unit.
 bool incomplete(const UnitJob &job);
 

@@ -201,7 +201,7 @@ Exit ArchiveCommands::runSweep(const Runner &r)
                     Exit::Unit,
                     QStringLiteral("verification found %1 differences in the number list").arg(lines.size()));
             },
-            QStringLiteral("verify number list"));
+            StepRecord::Kind::Verify, Area::Numbers);
     });
     const Exit e = r.runJobs({&job});
     if (e == Exit::Done && !quiet)

@@ -95,7 +95,7 @@ void addIdentityCheck(UnitJob &job, const BackupIdentity &backup, bool confirmed
                 job.fail(Exit::Usage,
                          text + QStringLiteral("; add --yes to restore onto it. Nothing was written"));
         },
-        QStringLiteral("check identity"));
+        StepRecord::Kind::IdentityCheck);
 }
 
 QString rowList(const QList<int> &rows)
@@ -129,7 +129,7 @@ void addRemovalCheck(UnitJob &job, const QString &file, bool confirmed)
                          .arg(file, removed.size() == 1 ? QString() : QStringLiteral("s"), rowList(removed),
                               removed.size() == 1 ? QStringLiteral("it") : QStringLiteral("them")));
         },
-        QStringLiteral("check removals"));
+        StepRecord::Kind::RemovalCheck);
 }
 
 QString makeNewFolder(const QString &dir, const QString &base, QString &made)

@@ -126,4 +126,9 @@ QString printable(const QString &text)
     return out;
 }
 
+QString password(const std::uint8_t *page1)
+{
+    return fromBytes(QByteArray(reinterpret_cast<const char *>(page1), kPasswordBytes));
+}
+
 } // namespace zc::DeviceText

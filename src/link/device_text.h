@@ -6,6 +6,8 @@
 #include <QByteArray>
 #include <QString>
 
+#include <cstdint>
+
 namespace zc::DeviceText {
 
 constexpr char16_t kRawBase = 0xF700;
@@ -25,5 +27,11 @@ QString cut(const QString &text, int maxBytes);
 // The text as a message may quote it: control characters (below 0x20, and 0x7F) written as
 // \xNN, so that quoting a text never sends a terminal or a log an escape of its own.
 QString printable(const QString &text);
+
+// The unit's password is the first four bytes of settings page 1; the login compares it and
+// the settings table shows it. The whole field counts, terminator and filler bytes included:
+// a password of fewer than four characters on the unit is compared with them.
+inline constexpr int kPasswordBytes = 4;
+QString password(const std::uint8_t *page1);
 
 } // namespace zc::DeviceText

@@ -1,5 +1,6 @@
 #include "link/login.h"
 
+#include "link/device_text.h"
 #include "link/link_watcher.h"
 
 #include <algorithm>
@@ -31,8 +32,9 @@ Outcome SingleRequest::end(Outcome::Kind kind, Outcome::Cause cause, int replyLe
     return outcome;
 }
 
-void Tpasswordverify::Start(const LinkContext &link)
+void Tpasswordverify::Start(const LinkContext &link, std::function<QString()> entered)
 {
+    m_entered = std::move(entered);
     roundTripMs = -1;
     m_sent.start();
     send(link, kCmdReadBlock, std::uint32_t(settingsPageAddress(1)), Requester::Login);
@@ -58,10 +60,15 @@ void Tpasswordverify::deliver(std::uint8_t command, std::int32_t address, const 
     reply.data.fill(0);
     std::copy(payload, payload + qBound(0, length, int(reply.data.size())), reply.data.begin());
     // Without the whole password field there is nothing to compare.
-    if (length < 4)
+    if (length < DeviceText::kPasswordBytes) {
         end(Outcome::Kind::Damaged, Outcome::Cause::ShortReply, length);
-    else
+        return;
+    }
+    const bool match = Check(DeviceText::password(reply.data.data()), m_entered ? m_entered() : QString());
+    if (match)
         end(Outcome::Kind::Completed);
+    else
+        end(Outcome::Kind::Refused, Outcome::Cause::WrongPassword);
 }
 
 void Tsingalcmd::Send(const LinkContext &link)

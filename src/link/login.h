@@ -13,6 +13,8 @@
 #include <QObject>
 #include <QString>
 
+#include <functional>
+
 namespace zc {
 
 // One request without pages and its one reply: the login and the single-request operation.
@@ -44,7 +46,9 @@ private:
     LinkWatcher *m_watcher = nullptr;
 };
 
-// The login: Completed means the unit answered; the caller compares its reply.
+// The login: its outcome is the verdict. Completed means the unit's password matches the
+// entered one, Refused (cause WrongPassword) that it does not; any other end means the
+// unit's answer never came whole, so there was nothing to compare.
 class Tpasswordverify : public SingleRequest
 {
     Q_OBJECT
@@ -61,8 +65,9 @@ public:
     // From the login request's write to its whole reply, in ms (-1 before an answer).
     qint64 roundTripMs = -1;
 
-    // Sets the pending flag and sends the read request for settings page 1.
-    void Start(const LinkContext &link);
+    // Sets the pending flag and sends the read request for settings page 1. `entered` gives
+    // the password to compare once the reply is there (the window's field as it is then).
+    void Start(const LinkContext &link, std::function<QString()> entered);
     // Compares the device password (always 4 characters) with the entered one and clears
     // the pending flag. True on a match.
     bool Check(const QString &devicePasswordField, const QString &entered);
@@ -72,6 +77,7 @@ public:
 
 private:
     QElapsedTimer m_sent;
+    std::function<QString()> m_entered;
     static Outcome shape()
     {
         Outcome o;

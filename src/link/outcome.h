@@ -24,8 +24,8 @@ enum class Interruption {
 struct Outcome
 {
     enum class Kind {
-        Completed, // every page was read or saved; the login or the delete was answered
-        Refused,   // the unit refused a page or the delete
+        Completed, // every page was read or saved; the password matched; the delete was answered
+        Refused,   // the unit refused a page or the delete, or holds another password
         TimedOut,  // no reply in time
         Damaged,   // the reply failed its checksum, or came short
         PortLost,  // the device went away
@@ -33,15 +33,16 @@ struct Outcome
     };
     // What ended: a paged transfer, the login, the delete, or a request nobody waited for.
     enum class Operation { Transfer, Login, Delete, Request };
-    // Why a Damaged or Stopped end came about.
+    // Why a Damaged or Stopped end, or a refused login, came about.
     enum class Cause {
         None,
-        Checksum,   // Damaged: the reply failed its checksum
-        ShortReply, // Damaged: a page read without a whole page, a login reply without the password
-        NoVerdict,  // Damaged: a save's reply without data, so without a verdict
-        ByUser,     // Stopped: Stop (or Ctrl-C)
-        PortClosed, // Stopped: the user closed the port
-        Superseded, // Stopped: another operation took over, or the port was opened again
+        Checksum,      // Damaged: the reply failed its checksum
+        ShortReply,    // Damaged: a page read without a whole page, a login reply without the password
+        NoVerdict,     // Damaged: a save's reply without data, so without a verdict
+        ByUser,        // Stopped: Stop (or Ctrl-C)
+        PortClosed,    // Stopped: the user closed the port
+        Superseded,    // Stopped: another operation took over, or the port was opened again
+        WrongPassword, // Refused: the login's password is not the one the unit holds
     };
     Kind kind = Kind::Completed;
     Area area = Area::Settings;

@@ -209,6 +209,7 @@ void Tsend_rec_command::readReply()
     // page just read stays in address/data: the next reply is taken only by a later call.
     const bool more = step() == Step::SendPage && !m_stopRequested;
     if (more) requestNextPage();
+    emit pageArrived(pageAt(m_area, address), data);
     LinkWatcher *w = m_link.watcher;
     if (w) w->decoding(m_area, page, true);
     emit decoding(true);

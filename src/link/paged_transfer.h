@@ -90,6 +90,9 @@ public:
 
 signals:
     void started(bool writing);
+    // A page read arrived whole, before it is written into the table: the area's page its
+    // reply names (0 when its address names no page of the area) and the bytes as sent.
+    void pageArrived(int page, const zc::Tsend_rec_command::Page &bytes);
     // A page read is being written into the table (true), or is done (false).
     void decoding(bool on);
     void pageRead(int page, int pages);

@@ -16,11 +16,9 @@ UnitPages::UnitPages(Tsend_rec_command &transfer, LinkSession &session, QObject 
         m_pagesRead = 0;
         if (!writing) m_reading.resize(areaMap(m_transfer.area()).pages);
     });
-    // While a page is decoded its bytes are still in the transfer's buffer.
-    connect(&transfer, &Tsend_rec_command::decoding, this, [this](bool on) {
-        const int page = pageAt(m_transfer.area(), m_transfer.address);
-        if (!on || m_transfer.writing() || page < 1 || page > m_reading.size()) return;
-        m_reading[page - 1] = m_transfer.data;
+    connect(&transfer, &Tsend_rec_command::pageArrived, this, [this](int page, const PageBytes &bytes) {
+        if (m_transfer.writing() || page < 1 || page > m_reading.size()) return;
+        m_reading[page - 1] = bytes;
         ++m_pagesRead;
     });
     connect(&transfer, &Tsend_rec_command::done, this, [this](const Outcome &outcome) {

@@ -151,10 +151,9 @@ void decodePage(int page, const std::uint8_t *data, SettingsModel &model,
 
 QString devicePassword(const std::uint8_t *page1)
 {
-    // The whole field, terminator and filler bytes included: a password of fewer than four
-    // digits on the unit is compared with them.
-    const Field &f = field(1, 0);
-    return DeviceText::fromBytes(QByteArray(reinterpret_cast<const char *>(page1) + f.offset, f.width));
+    // Item 1 is the field the login compares: one decoding serves both.
+    Q_ASSERT(field(1, 0).offset == 0 && field(1, 0).width == DeviceText::kPasswordBytes);
+    return DeviceText::password(page1);
 }
 
 } // namespace zc::SettingsCodec

@@ -5,7 +5,6 @@
 #include "words/port_words.h"
 
 #include "link/paged_transfer.h"
-#include "settings/settings_codec.h"
 #include "ui/audit_watch.h"
 #include "ui/cell_tips.h"
 #include "ui/findings_bar.h"
@@ -141,9 +140,7 @@ void TForm1::FormCreate()
     }
 
     setDeviceControlsEnabled(false);
-    connect(&m_session->login(), &Tpasswordverify::done, this, [this](const Outcome &outcome) {
-        if (outcome.completed()) loginCheck(m_session->login().reply);
-    });
+    connect(&m_session->login(), &Tpasswordverify::done, this, &TForm1::loginCheck);
 
     auto *undo = new QShortcut(QKeySequence::Undo, this);
     connect(undo, &QShortcut::activated, this, &TForm1::undoPage);
@@ -332,17 +329,17 @@ void TForm1::showPortOpen(bool open)
 void TForm1::btn1Click()
 {
     if (m_session->refuseDeviceAction()) return;
-    m_session->login().Start(m_session->context());
+    // The password is compared as edt3 holds it when the reply comes.
+    m_session->login().Start(m_session->context(), [this] { return m_topBar->password(); });
 }
 
-void TForm1::loginCheck(const TRecValidCom &reply)
+void TForm1::loginCheck(const Outcome &outcome)
 {
-    const bool ok =
-        m_session->login().Check(SettingsCodec::devicePassword(reply.data.data()), m_topBar->password());
-    if (ok) {
+    // Only an answered login has a verdict; the link words every other end.
+    if (outcome.completed()) {
         m_reporter->messageBox(QStringLiteral("Password confirmed!"));
         setDeviceControlsEnabled(true);
-    } else {
+    } else if (outcome.kind == Outcome::Kind::Refused) {
         m_reporter->messageBox(QStringLiteral("Password Error!"));
         setDeviceControlsEnabled(false);
     }

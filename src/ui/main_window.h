@@ -110,7 +110,7 @@ private:
     // The top bar's room: its own height, and a scroll bar under it when it is cut.
     void fitTopBar();
     void setDeviceControlsEnabled(bool enabled);
-    void loginCheck(const TRecValidCom &reply);
+    void loginCheck(const Outcome &outcome);
     QWidget *addPage(QWidget *page, const QString &caption);
     // The Open button's text, the lamp and m_portOpen follow the port.
     void showPortOpen(bool open);

@@ -72,7 +72,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     case 0:
         break;
     case 1:
-        w->session.login().Start(w->session.context());
+        w->session.login().Start(w->session.context(), [] { return QStringLiteral("1234"); });
         break;
     case 2:
         w->basic.Read();

@@ -154,7 +154,10 @@ struct Rig
     {
         handler.requestSent(command, address, Requester::Transfer, &t);
     }
-    void loginSent() { login.Start({nullptr, &words, &timer, &handler}); }
+    void loginSent(const QString &entered = QStringLiteral("8530"))
+    {
+        login.Start({nullptr, &words, &timer, &handler}, [entered] { return entered; });
+    }
     Probe &transferFor(std::int32_t address)
     {
         return *static_cast<Probe *>(static_cast<Tsend_rec_command *>(handler.receiver(routeArea(address))));
@@ -706,6 +709,36 @@ private slots:
         rig.feed(frame(0x83, 0x0, QByteArray(256, 0)));
         QVERIFY(rig.calls.isEmpty());
         QCOMPARE(ends.size(), 1);
+    }
+
+    // The login's outcome is its verdict: the unit's four-byte field against the entered
+    // password, ignoring letter case; the whole field counts.
+    void loginVerdict_data()
+    {
+        QTest::addColumn<QByteArray>("field");
+        QTest::addColumn<QString>("entered");
+        QTest::addColumn<bool>("match");
+        QTest::newRow("same") << QByteArray("8530") << "8530" << true;
+        QTest::newRow("letter case") << QByteArray("abCD") << "ABcd" << true;
+        QTest::newRow("other") << QByteArray("8530") << "8531" << false;
+        QTest::newRow("shorter field") << QByteArray("85\0\0", 4) << "85" << false;
+        QTest::newRow("nothing entered") << QByteArray("8530") << "" << false;
+    }
+    void loginVerdict()
+    {
+        QFETCH(QByteArray, field);
+        QFETCH(QString, entered);
+        QFETCH(bool, match);
+        Rig rig;
+        QSignalSpy ends(&rig.login, &Tpasswordverify::done);
+        rig.loginSent(entered);
+        rig.feed(frame(0x83, 0x0, field + QByteArray(252, '\xff')));
+        QCOMPARE(ends.size(), 1);
+        const Outcome o = ends[0][0].value<Outcome>();
+        QCOMPARE(o.operation, Outcome::Operation::Login);
+        QCOMPARE(o.kind, match ? Outcome::Kind::Completed : Outcome::Kind::Refused);
+        QCOMPARE(o.cause, match ? Outcome::Cause::None : Outcome::Cause::WrongPassword);
+        QVERIFY(!rig.login.loginPending);
     }
 
     // One set of sentences for every account of a transfer that ended early.
