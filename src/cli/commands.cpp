@@ -36,30 +36,6 @@ const std::map<std::string, std::string> kGroups{
     {"history", "Read or delete the unit's event log"},
 };
 
-// Every command, in the order --help shows them.
-std::vector<std::unique_ptr<Command>> allCommands()
-{
-    std::vector<std::unique_ptr<Command>> list;
-    list.push_back(makePortsCommand());
-    list.push_back(makeIdentifyCommand());
-    list.push_back(makeReadCommand(Area::Settings));
-    list.push_back(makeWriteCommand(Area::Settings));
-    list.push_back(makeDiffCommand(Area::Settings));
-    list.push_back(makeReadCommand(Area::Numbers));
-    list.push_back(makeWriteCommand(Area::Numbers));
-    list.push_back(makeDiffCommand(Area::Numbers));
-    list.push_back(makeExpiringCommand());
-    list.push_back(makeSweepCommand());
-    list.push_back(makeReadCommand(Area::History));
-    list.push_back(makeHistoryDeleteCommand());
-    list.push_back(makeHistoryQueryCommand());
-    list.push_back(makeProvisionCommand());
-    list.push_back(makeRestoreCommand());
-    list.push_back(makeBackupCommand());
-    list.push_back(makeAuditCommand());
-    return list;
-}
-
 class Program
 {
 public:
@@ -188,6 +164,29 @@ QString unknownCommand(CLI::App &app, int argc, char **argv, QString &suggestion
 }
 
 } // namespace
+
+std::vector<std::unique_ptr<Command>> allCommands()
+{
+    std::vector<std::unique_ptr<Command>> list;
+    list.push_back(makePortsCommand());
+    list.push_back(makeIdentifyCommand());
+    list.push_back(makeReadCommand(Area::Settings));
+    list.push_back(makeWriteCommand(Area::Settings));
+    list.push_back(makeDiffCommand(Area::Settings));
+    list.push_back(makeReadCommand(Area::Numbers));
+    list.push_back(makeWriteCommand(Area::Numbers));
+    list.push_back(makeDiffCommand(Area::Numbers));
+    list.push_back(makeExpiringCommand());
+    list.push_back(makeSweepCommand());
+    list.push_back(makeReadCommand(Area::History));
+    list.push_back(makeHistoryDeleteCommand());
+    list.push_back(makeHistoryQueryCommand());
+    list.push_back(makeProvisionCommand());
+    list.push_back(makeRestoreCommand());
+    list.push_back(makeBackupCommand());
+    list.push_back(makeAuditCommand());
+    return list;
+}
 
 int run(int argc, char **argv)
 {

@@ -6,8 +6,12 @@
 #include "link/address_map.h"
 
 #include <memory>
+#include <vector>
 
 namespace zc::cli {
+
+// Every command, in the order --help shows them (commands.cpp).
+std::vector<std::unique_ptr<Command>> allCommands();
 
 std::unique_ptr<Command> makePortsCommand();
 std::unique_ptr<Command> makeIdentifyCommand();

@@ -19,7 +19,8 @@ class IdentifyCommand : public Command
 {
 public:
     IdentifyCommand()
-        : Command("", "identify", "Print the unit's SIM number and its port's USB serial", {Ports::One})
+        : Command("", "identify", "Print the unit's SIM number and its port's USB serial",
+                  {Ports::One, true, false, {}})
     {
     }
 

@@ -18,7 +18,8 @@ class PortsCommand : public Command
 {
 public:
     PortsCommand()
-        : Command("", "ports", "List the ports the window would offer, one per line", {Ports::None})
+        : Command("", "ports", "List the ports the window would offer, one per line",
+                  {Ports::None, true, false, {}})
     {
     }
 
