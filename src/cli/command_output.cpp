@@ -20,6 +20,11 @@ void errorLine(const QString &line)
     std::fflush(stderr);
 }
 
+QString minuteText(const QDateTime &t)
+{
+    return t.toString(QStringLiteral("yyyy-MM-dd HH:mm"));
+}
+
 bool outBytes(const QByteArray &bytes)
 {
     errno = 0;

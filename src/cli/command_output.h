@@ -1,10 +1,11 @@
-// What the archive, expiry and names commands write: lines and files on standard output,
-// errors on stderr, and an export to a file or to standard output.
+// What every command writes: lines and files on standard output, errors on stderr, and an
+// export to a file or to standard output.
 #pragma once
 
 #include "cli/unit_job.h"
 
 #include <QByteArray>
+#include <QDateTime>
 #include <QString>
 
 #include <functional>
@@ -16,6 +17,8 @@ class Sheet;
 namespace zc::cli {
 
 void errorLine(const QString &line);
+// A moment as the command line prints it: "2024-05-06 08:30".
+QString minuteText(const QDateTime &t);
 // Writes to standard output; false, after saying why on stderr, when not all got there.
 bool outBytes(const QByteArray &bytes);
 bool outText(const QString &line);

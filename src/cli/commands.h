@@ -1,5 +1,6 @@
-// zarvento-cli's commands: the argument parsing, the jobs each command runs on its units
-// in one event loop, and what goes to stdout and stderr. Returns the exit code.
+// zarvento-cli's command tree: every command (src/cli/commands/), the rules each one's
+// declaration sets (how many --port, the password and port checks), the unknown-command
+// advice, and the run of the command given. Returns the exit code.
 #pragma once
 
 namespace zc::cli {

@@ -117,4 +117,16 @@ QString NamesFile::load(const QString &path)
     return {};
 }
 
+QJsonValue nameValue(const NamesFile &names, const QString &number)
+{
+    const QString name = names.nameOf(number);
+    return name.isEmpty() ? QJsonValue() : QJsonValue(name);
+}
+
+QString namedSuffix(const NamesFile &names, const QString &number)
+{
+    const QString name = names.nameOf(number);
+    return name.isEmpty() ? QString() : QStringLiteral(" (%1)").arg(name);
+}
+
 } // namespace zc::cli

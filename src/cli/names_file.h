@@ -4,6 +4,7 @@
 #pragma once
 
 #include <QHash>
+#include <QJsonValue>
 #include <QString>
 
 namespace zc::cli {
@@ -25,5 +26,10 @@ public:
 private:
     QHash<QString, QString> m_names;
 };
+
+// The name kept for a number as a JSON value: null when none.
+QJsonValue nameValue(const NamesFile &names, const QString &number);
+// " (name)" after a line, or "" when no name is kept for the number.
+QString namedSuffix(const NamesFile &names, const QString &number);
 
 } // namespace zc::cli

@@ -1,9 +1,11 @@
 #include "cli/report_file.h"
 
+#include "cli/command_output.h"
 #include "sheets/export_folder.h"
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 
 #include <cerrno>
 #include <cstdio>
@@ -40,6 +42,29 @@ Exit reportLost(const QString &path, const QString &why)
     std::fwrite(line.constData(), 1, size_t(line.size()), stderr);
     std::fflush(stderr);
     return Exit::ReportLost;
+}
+
+QString reportProblem(const QString &path)
+{
+    if (path == QLatin1String("-")) return {};
+    const QFileInfo file(path);
+    const QFileInfo folder(file.absolutePath());
+    if (!folder.exists())
+        return QStringLiteral("%1: the folder %2 does not exist").arg(path, folder.filePath());
+    if (!folder.isDir()) return QStringLiteral("%1: %2 is not a folder").arg(path, folder.filePath());
+    if (!folder.isWritable())
+        return QStringLiteral("%1: the folder %2 cannot be written").arg(path, folder.filePath());
+    if (const QString why = reportFolderProblem(folder.filePath()); !why.isEmpty())
+        return QStringLiteral("%1: the folder %2 cannot be written: %3").arg(path, folder.filePath(), why);
+    if (file.exists() && (!file.isFile() || !file.isWritable()))
+        return QStringLiteral("%1: cannot be written over").arg(path);
+    return {};
+}
+
+QString writeOutput(const QString &path, const QByteArray &bytes)
+{
+    if (path == QLatin1String("-")) return outBytes(bytes) ? QString() : QStringLiteral("standard output");
+    return ExportFolder::writeFile(path, bytes);
 }
 
 } // namespace zc::cli

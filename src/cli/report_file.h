@@ -6,12 +6,20 @@
 
 #include "cli/unit_job.h"
 
+#include <QByteArray>
 #include <QString>
 
 namespace zc::cli {
 
 // "" when a file can be made in folder and its disk has room left; else why not.
 QString reportFolderProblem(const QString &folder);
+
+// A report file must be writable before any unit is touched: "" or why not. "-" is
+// standard output.
+QString reportProblem(const QString &path);
+
+// Writes bytes to the file, or to standard output for "-": "" or why not.
+QString writeOutput(const QString &path, const QByteArray &bytes);
 
 // Writes the line on the lost report to stderr and returns Exit::ReportLost; why names
 // the failure.

@@ -24,12 +24,12 @@ namespace zc::cli {
 
 namespace {
 
-// Records what the link tells the user, never blocks, and answers questions as the
-// command's flags say.
+// Records what the link tells the user and never blocks. No transfer asks a question on
+// the command line: each command decides from its own options before it starts (history
+// delete needs --yes); were one asked, the answer would be Cancel, never a silent yes.
 class CliReporter : public Reporter
 {
 public:
-    bool answerYes = false;
     std::function<void(int)> onProgress;
 
     void setStatus(const QString &) override {}
@@ -41,8 +41,8 @@ public:
     // Each operation's end comes from its outcome: the window's messages are not needed.
     void messageBox(const QString &) override {}
     void messageDialog(const QString &) override {}
-    bool question(const QString &) override { return answerYes; }
-    bool warningOkCancel(const QString &) override { return answerYes; }
+    bool question(const QString &) override { return false; }
+    bool warningOkCancel(const QString &) override { return false; }
 };
 
 } // namespace
@@ -83,7 +83,6 @@ struct UnitJob::Link
 UnitJob::UnitJob(const Options &options, QObject *parent)
     : QObject(parent), m_options(options), m_link(std::make_unique<Link>(options.replyTimeoutMs))
 {
-    m_link->reporter.answerYes = options.answerYes;
     // Several units share one traffic log: each line names its port as the user gave it.
     m_link->session.comm().setTrafficLabel(options.port);
     m_link->session.handler().setTrafficLabel(options.port);

@@ -47,8 +47,7 @@ public:
         QString port;     // as the user gave it: messages name the unit by it
         QString password; // compared as the window's login compares it
         int replyTimeoutMs = 3000;
-        TlsFiles tls;           // for a +tls:// port
-        bool answerYes = false; // the answer to any question a transfer would ask
+        TlsFiles tls; // for a +tls:// port
     };
 
     explicit UnitJob(const Options &options, QObject *parent = nullptr);

@@ -337,6 +337,10 @@ private slots:
             {"the unit refused the password"});
         row("environment password of 3", "export ZARVENTO_PASSWORD=853", read, 2, "",
             {"the password from ZARVENTO_PASSWORD has 3 characters"});
+        row("several ports where one is taken", {}, read + QStringList{"--port", "{port}"}, 2, "",
+            {"this command takes one --port; provision, restore and backup take several"});
+        row("no password for a command without a unit", "export ZARVENTO_PASSWORD=853",
+            {"history", "query", "--archive", "{dir}/none.db"}, 2, "", {"{dir}/none.db: no such archive"});
         row("--password-for without =", {},
             {"provision", "--port", "{port}", "--profile", "{dir}/s.json", "--password-for", "{port}"}, 2, "",
             {"--password-for needs PORT=FILE"});

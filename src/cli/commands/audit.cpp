@@ -1,15 +1,19 @@
+// zarvento-cli audit: reads one or many units side by side (or a backup folder, or a
+// profile and a list file) and reports what the audit's rules find. It only reads: the
+// units see nothing but read requests.
 // CLI11 comes first: Qt's keyword macros must not reach it.
 #include <CLI/CLI.hpp>
-
-#include "cli/audit_command.h"
 
 #include "audit/audit_rules.h"
 #include "cli/area_files.h"
 #include "cli/audit_words.h"
+#include "cli/command_output.h"
+#include "cli/commands/command_list.h"
 #include "cli/input_file.h"
 #include "cli/json_reports.h"
 #include "cli/names_file.h"
 #include "cli/report_file.h"
+#include "cli/units.h"
 #include "history/history_csv.h"
 #include "history/history_store.h"
 #include "numbers/numbers_model.h"
@@ -22,8 +26,6 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QLoggingCategory>
-#include <QSet>
 
 #include <optional>
 
@@ -31,10 +33,13 @@ namespace zc::cli {
 
 namespace {
 
-QString q(const std::string &s)
+struct AuditArgs
 {
-    return QString::fromStdString(s);
-}
+    std::string folder, profile, numbers, historyFile, report, countryCode, names;
+    bool history = false, json = false;
+    int withinDays = 14;
+    std::vector<std::string> ignore;
+};
 
 // One unit's audit: where its tables came from, and what was found or why nothing was.
 struct Audited
@@ -114,7 +119,7 @@ QString newestFile(const QDir &folder, const QString &prefix)
 
 // Loads the files into the tables: "" or why not.
 QString loadFiles(const QString &profile, const QString &numbers, const QString &history, Tables &t,
-                  const AuditHost &host)
+                  Units &host)
 {
     // A FIFO, a folder or an oversized file is refused before it is opened.
     for (const QString &path : {profile, numbers, history})
@@ -128,8 +133,8 @@ QString loadFiles(const QString &profile, const QString &numbers, const QString 
     if (!numbers.isEmpty()) {
         QString warning;
         if (const QString e = loadNumbers(numbers, t.numbers, &warning); !e.isEmpty()) return e;
-        if (!warning.isEmpty() && !host.quiet)
-            host.errLine(QStringLiteral("zarvento-cli: %1: %2").arg(numbers, warning));
+        if (!warning.isEmpty() && !host.quiet())
+            errorLine(QStringLiteral("zarvento-cli: %1: %2").arg(numbers, warning));
         t.hasNumbers = true;
     }
     if (!history.isEmpty()) {
@@ -190,12 +195,12 @@ QByteArray auditJson(const QList<Audited> &units, const AuditArgs &a)
 }
 
 // The arguments as a whole: "" or why they do not go together.
-QString argsProblem(const AuditArgs &a, const AuditHost &host, bool offline)
+QString argsProblem(const AuditArgs &a, Units &host, bool offline)
 {
-    if (host.quiet && host.verbose) return QStringLiteral("give --quiet or --verbose, not both");
-    if (offline && !host.ports.empty())
+    if (host.quiet() && host.verbose()) return QStringLiteral("give --quiet or --verbose, not both");
+    if (offline && !host.ports().empty())
         return QStringLiteral("audit reads units (--port) or files (FOLDER, --profile, --numbers), not both");
-    if (!offline && host.ports.empty())
+    if (!offline && host.ports().empty())
         return QStringLiteral(
             "audit needs --port (once per unit), a backup FOLDER, or --profile and --numbers");
     if (!a.folder.empty() && (!a.profile.empty() || !a.numbers.empty() || !a.historyFile.empty()))
@@ -213,16 +218,16 @@ QString argsProblem(const AuditArgs &a, const AuditHost &host, bool offline)
         return QStringLiteral("--country-code %1: give the country's calling code, such as 44 or +44")
             .arg(cc);
     if (!a.report.empty())
-        if (const QString e = host.reportProblem(q(a.report)); !e.isEmpty()) return e;
+        if (const QString e = reportProblem(q(a.report)); !e.isEmpty()) return e;
     return {};
 }
 
 // Reads every unit side by side and audits each that answered.
-QList<Audited> auditUnits(const AuditArgs &a, const AuditHost &host, const NamesFile &names, Exit &worst)
+QList<Audited> auditUnits(const AuditArgs &a, Units &host, const NamesFile &names, Exit &worst)
 {
     std::vector<std::unique_ptr<UnitJob>> jobs;
     QList<UnitJob *> list;
-    for (const std::string &p : host.ports) {
+    for (const std::string &p : host.ports()) {
         auto job = std::make_unique<UnitJob>(host.jobOptions(p));
         job->addOpenAndLogIn();
         job->addRead(Area::Settings);
@@ -231,7 +236,7 @@ QList<Audited> auditUnits(const AuditArgs &a, const AuditHost &host, const Names
         list << job.get();
         jobs.push_back(std::move(job));
     }
-    worst = host.runJobs(list);
+    worst = host.run(list);
     QList<Audited> out;
     for (UnitJob *job : list) {
         Audited u;
@@ -250,47 +255,15 @@ QList<Audited> auditUnits(const AuditArgs &a, const AuditHost &host, const Names
     return out;
 }
 
-} // namespace
-
-CLI::App *addAuditCommand(CLI::App &app, AuditArgs &a)
-{
-    CLI::App *cmd = app.add_subcommand(
-        "audit",
-        "Check units (or a backup) for who can open the gate and who will be locked out; reads only");
-    cmd->add_option("FOLDER", a.folder, "Audit a folder that backup wrote instead of a unit");
-    cmd->add_flag("--history", a.history, "Also read each unit's log and check it");
-    cmd->add_option("--within", a.withinDays, "Report windows that end within DAYS (default 14)")
-        ->check(CLI::Range(0, 3650))
-        ->type_name("DAYS");
-    cmd->add_option("--country-code", a.countryCode,
-                    "Read a national number 0... as +CC... when looking for the same subscriber twice")
-        ->type_name("CC");
-    cmd->add_option("--ignore", a.ignore, "Leave out the rule ID (repeatable)")
-        ->type_name("ID")
-        ->allow_extra_args(false);
-    cmd->add_flag("--json", a.json, "Print the findings as JSON");
-    cmd->add_option("--report", a.report, "Write the findings as JSON to FILE; - for stdout")
-        ->type_name("FILE");
-    cmd->add_option("--profile", a.profile, "Audit a settings profile file instead of a unit")
-        ->type_name("FILE");
-    cmd->add_option("--numbers", a.numbers, "Audit a number list file instead of a unit")->type_name("FILE");
-    cmd->add_option("--history-file", a.historyFile, "Audit a history CSV file as well")->type_name("FILE");
-    cmd->add_option("--names", a.names,
-                    "Name the rows and records of each finding from a names file (CSV, XLSX or ODS: number, "
-                    "name, note)")
-        ->type_name("FILE");
-    return cmd;
-}
-
-Exit runAudit(const AuditArgs &a, const AuditHost &host)
+Exit runAudit(const AuditArgs &a, Units &host)
 {
     const bool offline =
         !a.folder.empty() || !a.profile.empty() || !a.numbers.empty() || !a.historyFile.empty();
-    if (const QString e = argsProblem(a, host, offline); !e.isEmpty()) return host.usageError(e);
+    if (const QString e = argsProblem(a, host, offline); !e.isEmpty()) return refuse(e);
     // A names file that is refused stops the audit before any unit is read.
     NamesFile names;
     if (!a.names.empty())
-        if (const QString e = names.load(q(a.names)); !e.isEmpty()) return host.usageError(e);
+        if (const QString e = names.load(q(a.names)); !e.isEmpty()) return refuse(e);
 
     QList<Audited> units;
     Exit worst = Exit::Done;
@@ -299,13 +272,13 @@ Exit runAudit(const AuditArgs &a, const AuditHost &host)
         Audited u;
         if (!a.folder.empty()) {
             const QDir dir(q(a.folder));
-            if (!dir.exists()) return host.usageError(QStringLiteral("%1: no such folder").arg(q(a.folder)));
+            if (!dir.exists()) return refuse(QStringLiteral("%1: no such folder").arg(q(a.folder)));
             // The names backup and the window's exports give.
             profile = newestFile(dir, QStringLiteral("basicinf_R"));
             numbers = newestFile(dir, QStringLiteral("telinf_R"));
             history = newestFile(dir, QStringLiteral("hisinf_CSV"));
             if (profile.isEmpty() && numbers.isEmpty())
-                return host.usageError(
+                return refuse(
                     QStringLiteral(
                         "%1 holds no settings profile (basicinf_R…) and no list workbook (telinf_R…)")
                         .arg(q(a.folder)));
@@ -314,22 +287,13 @@ Exit runAudit(const AuditArgs &a, const AuditHost &host)
             u.port = !profile.isEmpty() ? profile : !numbers.isEmpty() ? numbers : history;
         }
         Tables t;
-        if (const QString e = loadFiles(profile, numbers, history, t, host); !e.isEmpty())
-            return host.usageError(e);
+        if (const QString e = loadFiles(profile, numbers, history, t, host); !e.isEmpty()) return refuse(e);
         audit(u, t.hasSettings ? &t.settings : nullptr, t.hasNumbers ? &t.numbers : nullptr,
               t.hasHistory ? &t.history : nullptr, a, names);
         units << u;
     } else {
-        if (const QString e = host.prepareUnits(); !e.isEmpty()) return host.usageError(e);
-        QSet<QString> seen;
-        for (const std::string &p : host.ports) {
-            const ResolvedPort port = resolvePort(q(p));
-            const QString path = port.error.isEmpty() ? QFileInfo(port.path).absoluteFilePath() : q(p);
-            if (seen.contains(path))
-                return host.usageError(QStringLiteral("the port %1 is given twice").arg(q(p)));
-            seen.insert(path);
-        }
-        if (host.verbose) QLoggingCategory::setFilterRules(QStringLiteral("zarvento.link.debug=true"));
+        if (const QString e = host.prepare(); !e.isEmpty()) return refuse(e);
+        if (const QString e = host.portsGivenOnce(); !e.isEmpty()) return refuse(e);
         units = auditUnits(a, host, names, worst);
     }
 
@@ -340,13 +304,13 @@ Exit runAudit(const AuditArgs &a, const AuditHost &host)
     if (warned) worst = worse(worst, Exit::Unit);
 
     const QByteArray json = a.json || !a.report.empty() ? auditJson(units, a) : QByteArray();
-    if (a.json) return host.out(json) ? worst : worse(worst, Exit::Usage);
+    if (a.json) return outBytes(json) ? worst : worse(worst, Exit::Usage);
     // With the report on standard output, the finding lines go to stderr.
     const bool reportOut = a.report == "-";
-    if (!host.quiet)
+    if (!host.quiet())
         for (const Audited &u : units) {
             if (u.exit == Exit::Done && u.findings.isEmpty())
-                host.errLine(u.port + QStringLiteral(": no findings"));
+                errorLine(u.port + QStringLiteral(": no findings"));
             for (qsizetype i = 0; i < u.findings.size(); ++i) {
                 const Audit::Finding &f = u.findings[i];
                 const QString place = findingPlace(f, u.names.value(i));
@@ -356,16 +320,75 @@ Exit runAudit(const AuditArgs &a, const AuditHost &host)
                              findingExplanation(f, a.withinDays),
                              place.isEmpty() ? QString() : QStringLiteral(" (%1)").arg(place));
                 if (reportOut)
-                    host.errLine(line);
-                else if (!host.out(line.toUtf8() + '\n'))
+                    errorLine(line);
+                else if (!outBytes(line.toUtf8() + '\n'))
                     return worse(worst, Exit::Usage);
             }
         }
     if (!a.report.empty()) {
-        const QString e = host.writeOutput(q(a.report), json);
+        const QString e = writeOutput(q(a.report), json);
         if (!e.isEmpty()) worst = worse(worst, reportLost(q(a.report), e));
     }
     return worst;
+}
+
+class AuditCommand : public Command
+{
+public:
+    AuditCommand()
+        : Command(
+              "", "audit",
+              "Check units (or a backup) for who can open the gate and who will be locked out; reads only",
+              {Ports::Several,
+               false,
+               false,
+               {"FOLDER", "--profile", "--numbers", "--history-file", "--names"}})
+    {
+    }
+
+    void addOptions(CLI::App &cmd, Units &units) override
+    {
+        cmd.add_option("FOLDER", m_args.folder, "Audit a folder that backup wrote instead of a unit");
+        cmd.add_flag("--history", m_args.history, "Also read each unit's log and check it");
+        cmd.add_option("--within", m_args.withinDays, "Report windows that end within DAYS (default 14)")
+            ->check(CLI::Range(0, 3650))
+            ->type_name("DAYS");
+        cmd.add_option("--country-code", m_args.countryCode,
+                       "Read a national number 0... as +CC... when looking for the same subscriber twice")
+            ->type_name("CC");
+        cmd.add_option("--ignore", m_args.ignore, "Leave out the rule ID (repeatable)")
+            ->type_name("ID")
+            ->allow_extra_args(false);
+        cmd.add_flag("--json", m_args.json, "Print the findings as JSON");
+        cmd.add_option("--report", m_args.report, "Write the findings as JSON to FILE; - for stdout")
+            ->type_name("FILE");
+        cmd.add_option("--profile", m_args.profile, "Audit a settings profile file instead of a unit")
+            ->type_name("FILE");
+        cmd.add_option("--numbers", m_args.numbers, "Audit a number list file instead of a unit")
+            ->type_name("FILE");
+        cmd.add_option("--history-file", m_args.historyFile, "Audit a history CSV file as well")
+            ->type_name("FILE");
+        cmd.add_option(
+               "--names", m_args.names,
+               "Name the rows and records of each finding from a names file (CSV, XLSX or ODS: number, "
+               "name, note)")
+            ->type_name("FILE");
+        // A backup folder or files need no unit.
+        units.addOptions(&cmd, declaration());
+        units.addPasswordFor(&cmd);
+    }
+
+    Exit run(Units &units) override { return runAudit(m_args, units); }
+
+private:
+    AuditArgs m_args;
+};
+
+} // namespace
+
+std::unique_ptr<Command> makeAuditCommand()
+{
+    return std::make_unique<AuditCommand>();
 }
 
 } // namespace zc::cli
