@@ -6,6 +6,9 @@
 //     direction by R/2, against the local time + 125 x R (target ratio <= 1.05).
 //   remote.provision_16x4.*: a full list saved to 16 units behind 4 ser2net instances at once,
 //     against one unit alone (target ratio <= 1.1).
+//   remote.provision_16_pty.*: the same sixteen units on their pseudo-terminals, against one
+//     of them alone: what this machine allows without a network.
+// With fleetOnly, only the two fleet figures (for repeated runs).
 #include "bench_print.h"
 #include "cli/unit_job.h"
 #include "common/delay_proxy.h"
@@ -145,9 +148,9 @@ double provisionSeconds(const QStringList &ports)
 
 } // namespace
 
-void benchRemote()
+void benchRemote(bool fleetOnly)
 {
-    {
+    if (!fleetOnly) {
         const auto sim = pacedUnit();
         Ser2net gate(sim->ptyPath());
         const double pty = best(3, [&] { return readListSeconds(sim->ptyPath()); });
@@ -186,11 +189,13 @@ void benchRemote()
             ptys << sim->ptyPath();
         const double one = provisionSeconds({all.front()});
         const double sixteen = provisionSeconds(all);
-        // The same sixteen on their pseudo-terminals: what this machine allows without a network.
+        const double onePty = provisionSeconds({ptys.front()});
         const double sixteenPty = provisionSeconds(ptys);
         print("remote.provision_16x4.one_unit", one, "s");
         print("remote.provision_16x4.sixteen_units", sixteen, "s");
         print("remote.provision_16x4.ratio", one > 0 ? sixteen / one : 0, "x (target <= 1.1)");
+        print("remote.provision_16_pty.one_unit", onePty, "s");
         print("remote.provision_16_pty.sixteen_units", sixteenPty, "s");
+        print("remote.provision_16_pty.ratio", onePty > 0 ? sixteenPty / onePty : 0, "x");
     }
 }
