@@ -202,6 +202,7 @@ UnitJob::UnitJob(const Options &options, QObject *parent)
     m_link->reporter.onProgress = [this](int value) {
         if (onProgress && m_stepRunning) onProgress(where(), value);
     };
+    connect(&m_link->session.comm(), &TComm::OnOpenEnded, this, &UnitJob::portOpened);
     // Each operation ends once, with its outcome: that is the step's end.
     connect(&m_link->session.login(), &Tpasswordverify::done, this, &UnitJob::loginDone);
     connect(&m_link->historyInf.deleteCommand(), &Tsingalcmd::done, this, &UnitJob::deleteDone);
@@ -470,19 +471,9 @@ void UnitJob::beginStep(const Step &step)
             endStep(Exit::Port, QStringLiteral("cannot open the port: ") + m_resolved.error);
             return;
         }
-        const QString path = m_resolved.path;
-        try {
-            l.session.comm().SetTlsFiles(m_options.tls);
-            l.session.open(path);
-        } catch (const ECommsError &e) {
-            QString why = e.reason().isEmpty() ? e.message() : e.reason();
-            if (!PortAddress::looksRemote(path) && !QFileInfo::exists(path))
-                why = path == m_options.port ? QStringLiteral("no such port")
-                                             : QStringLiteral("no such port ") + path;
-            endStep(Exit::Port, QStringLiteral("cannot open the port: ") + why);
-            return;
-        }
-        l.session.login().Start(l.session.context());
+        // The other units' jobs run while a network port waits for its server's word.
+        l.session.comm().SetTlsFiles(m_options.tls);
+        l.session.beginOpen(m_resolved.path);
         return;
     }
     case StepKind::Read:
@@ -523,6 +514,21 @@ void UnitJob::beginStep(const Step &step)
         if (m_stepRunning) endStep(Exit::Done, {});
         return;
     }
+}
+
+void UnitJob::portOpened(const OpenVerdict &verdict)
+{
+    if (!m_stepRunning || m_current.kind != StepKind::OpenAndLogIn) return;
+    const QString path = m_resolved.path;
+    if (!verdict.open()) {
+        QString why = verdict.reason.isEmpty() ? verdict.message : verdict.reason;
+        if (!PortAddress::looksRemote(path) && !QFileInfo::exists(path))
+            why = path == m_options.port ? QStringLiteral("no such port")
+                                         : QStringLiteral("no such port ") + path;
+        endStep(Exit::Port, QStringLiteral("cannot open the port: ") + why);
+        return;
+    }
+    m_link->session.login().Start(m_link->session.context());
 }
 
 void UnitJob::loginDone(const Outcome &o)

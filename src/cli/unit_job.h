@@ -25,6 +25,7 @@
 
 namespace zc {
 struct Outcome;
+struct OpenVerdict;
 class SettingsModel;
 class NumbersModel;
 class HistoryModel;
@@ -195,6 +196,8 @@ private:
 
     void runNext();
     void beginStep(const Step &step);
+    // The port's open ended: the login starts, or the step ends saying why not.
+    void portOpened(const zc::OpenVerdict &verdict);
     // The running step's operation ended: its outcome ends the step and gives its message.
     void loginDone(const zc::Outcome &outcome);
     void deleteDone(const zc::Outcome &outcome);
