@@ -421,11 +421,11 @@ void benchProvision();                                // bench_provision.cpp
 void benchArchive();                                  // bench_archive.cpp
 void benchAudit();                                    // bench_audit.cpp
 void benchWindow(int runs, const QString &only = {}); // bench_window.cpp
-void benchRemote();                                   // bench_remote.cpp
+void benchRemote(bool fleetOnly = false);             // bench_remote.cpp
 
-// zarvento-bench [window [RUNS [NAME]] | audit | remote | archive]: every figure, or only the
-// window's (RUNS alternating runs each, only the operations whose name contains NAME), the
-// audit's, the network ports' (through ser2net) or the history archive's.
+// zarvento-bench [window [RUNS [NAME]] | audit | remote [fleet] | archive]: every figure, or only
+// the window's (RUNS alternating runs each, only the operations whose name contains NAME), the
+// audit's, the network ports' (through ser2net; only the fleets') or the history archive's.
 int main(int argc, char **argv)
 {
     // The window runs on the offscreen platform unless told otherwise.
@@ -445,7 +445,7 @@ int main(int argc, char **argv)
         return 0;
     }
     if (argc > 1 && qstrcmp(argv[1], "remote") == 0) {
-        benchRemote();
+        benchRemote(argc > 2 && qstrcmp(argv[2], "fleet") == 0);
         return 0;
     }
     benchRead125();

@@ -89,6 +89,7 @@ UnitJob::UnitJob(const Options &options, QObject *parent)
     m_link->reporter.onProgress = [this](int value) {
         if (onProgress && m_stepRunning) onProgress(stepDoing(m_current.kind, m_current.area), value);
     };
+    connect(&m_link->session.comm(), &TComm::OnOpenEnded, this, &UnitJob::portOpened);
     // Each operation ends once, with its outcome: that is the step's end.
     connect(&m_link->session.login(), &Tpasswordverify::done, this,
             [this](const Outcome &o) { operationDone(StepKind::LogIn, o); });
@@ -281,20 +282,9 @@ void UnitJob::beginStep(const Step &step)
             endStep(Exit::Port, QStringLiteral("cannot open the port: ") + m_resolved.error);
             return;
         }
-        const QString path = m_resolved.path;
-        try {
-            l.session.comm().SetTlsFiles(m_options.tls);
-            l.session.open(path);
-        } catch (const ECommsError &e) {
-            QString why = portAdvice(e);
-            if (why.isEmpty()) why = e.message();
-            if (!PortAddress::looksRemote(path) && !QFileInfo::exists(path))
-                why = path == m_options.port ? QStringLiteral("no such port")
-                                             : QStringLiteral("no such port ") + path;
-            endStep(Exit::Port, QStringLiteral("cannot open the port: ") + why);
-            return;
-        }
-        l.session.login().Start(l.session.context(), [password = m_options.password] { return password; });
+        // The other units' jobs run while a network port waits for its server's word.
+        l.session.comm().SetTlsFiles(m_options.tls);
+        l.session.beginOpen(m_resolved.path);
         return;
     }
     case StepKind::Read:
@@ -336,6 +326,23 @@ void UnitJob::beginStep(const Step &step)
         if (m_stepRunning) endStep(Exit::Done, {});
         return;
     }
+}
+
+void UnitJob::portOpened(const OpenVerdict &verdict)
+{
+    if (!m_stepRunning || m_current.kind != StepKind::LogIn) return;
+    const QString path = m_resolved.path;
+    if (!verdict.open()) {
+        QString why = portAdvice(verdict.problem);
+        if (why.isEmpty()) why = verdict.reason.isEmpty() ? verdict.message : verdict.reason;
+        if (!PortAddress::looksRemote(path) && !QFileInfo::exists(path))
+            why = path == m_options.port ? QStringLiteral("no such port")
+                                         : QStringLiteral("no such port ") + path;
+        endStep(Exit::Port, QStringLiteral("cannot open the port: ") + why);
+        return;
+    }
+    m_link->session.login().Start(m_link->session.context(),
+                                  [password = m_options.password] { return password; });
 }
 
 void UnitJob::operationDone(StepKind kind, const Outcome &o)

@@ -29,6 +29,7 @@
 #include <vector>
 
 namespace zc {
+struct OpenVerdict;
 class SettingsModel;
 class NumbersModel;
 class HistoryModel;
@@ -132,6 +133,8 @@ private:
 
     void runNext();
     void beginStep(const Step &step);
+    // The port's open ended: the login starts, or the step ends saying why not.
+    void portOpened(const zc::OpenVerdict &verdict);
     // The running step's operation ended: its outcome ends the step, whose record gives the
     // exit code and the message.
     void operationDone(StepKind kind, const zc::Outcome &outcome);

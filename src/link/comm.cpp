@@ -153,16 +153,18 @@ void TComm::failOpen(const QString &message, const PortProblem &problem)
     throw ECommsError(message, problem);
 }
 
-void TComm::failOpen(const QString &message, const QString &reason)
+void TComm::failOpen(const QString &message, const QString &reason, OpenResult result)
 {
     m_openError = message;
-    throw ECommsError(message, reason);
+    throw ECommsError(message, reason, result);
 }
 
 void TComm::OpenPort()
 {
     m_openError.clear();
-    if (PortAddress::looksRemote(m_name) || PortRemote()) return openRemote();
+    // One open at a time: a network open still running ends here.
+    if (m_net && m_net->opening()) m_net->close();
+    if (PortAddress::looksRemote(m_name) || PortRemote()) return openRemote(true);
     if (m_port.isOpen()) {
         m_openError = kAlreadyOpen;
         return;
@@ -231,9 +233,35 @@ void TComm::OpenPort()
     }
 }
 
+void TComm::BeginOpenPort()
+{
+    OpenVerdict verdict;
+    try {
+        if (PortAddress::looksRemote(m_name) && !PortOpen()) {
+            m_openError.clear();
+            // The verdict comes from the network port once its server has had its say.
+            openRemote(false);
+            return;
+        }
+        OpenPort();
+    } catch (const ECommsError &e) {
+        verdict = {e.result(), e.message(), e.reason(), e.problem()};
+    }
+    // Told on the event loop, as a network port's verdict is; dropped when the port was
+    // closed or opened again meanwhile.
+    const quint64 ticket = ++m_openTicket;
+    QMetaObject::invokeMethod(
+        this,
+        [this, ticket, verdict] {
+            if (ticket == m_openTicket) emit OnOpenEnded(verdict);
+        },
+        Qt::QueuedConnection);
+}
+
 void TComm::ClosePort()
 {
     m_openError.clear();
+    ++m_openTicket;
     if (closeRemote()) return;
     if (!m_port.isOpen()) {
         releaseDeviceLock();
@@ -356,7 +384,7 @@ bool TComm::PortRemote() const
     return m_net && m_net->isOpen();
 }
 
-void TComm::openRemote()
+void TComm::openRemote(bool wait)
 {
     if (PortOpen()) {
         m_openError = kAlreadyOpen;
@@ -367,15 +395,32 @@ void TComm::openRemote()
     if (!address.remote()) failOpen(kOpenFailed, PortProblem(PortProblem::Kind::BadAddress, m_name, error));
     if (!m_net) {
         m_net = std::make_unique<NetPort>();
+        connect(m_net.get(), &NetPort::opened, this, [this](const OpenVerdict &verdict) {
+            endOpen(verdict);
+            emit OnOpenEnded(verdict);
+        });
         connect(m_net.get(), &NetPort::received, this, &TComm::received);
         connect(m_net.get(), &NetPort::lost, this, [this](const QString &why) {
             hangUp({PortProblem::Kind::LostRemote, m_name, why});
         });
     }
+    if (!wait) {
+        m_net->startOpen(address, m_tls);
+        return;
+    }
     try {
         m_net->open(address, m_tls);
     } catch (const ECommsError &e) {
-        failOpen(e.message(), e.reason());
+        failOpen(e.message(), e.reason(), e.result());
+    }
+    endOpen({});
+}
+
+void TComm::endOpen(const OpenVerdict &verdict)
+{
+    if (!verdict.open()) {
+        m_openError = verdict.message;
+        return;
     }
     ++m_session;
     m_rx.clear();
@@ -384,6 +429,11 @@ void TComm::openRemote()
 
 bool TComm::closeRemote()
 {
+    if (m_net && m_net->opening()) {
+        // An open that has not ended: it ends here, without a verdict.
+        m_net->close();
+        return true;
+    }
     if (!PortRemote()) return false;
     ++m_session;
     m_rx.clear();

@@ -19,15 +19,23 @@ namespace zc {
 
 class NetPort;
 
+// How an open ended. A network port tells all four apart: in use (the server serves another
+// client, or closed the connection at once), refused (a certificate, the server's own device,
+// the address), unreachable (nothing listens, no such host, no answer). A serial port that
+// does not open is Refused, whatever its reason says.
+enum class OpenResult { Open, InUse, Refused, Unreachable };
+
 class ECommsError : public std::runtime_error
 {
 public:
-    explicit ECommsError(const QString &message, const QString &reason = {})
-        : std::runtime_error(message.toStdString()), m_message(message), m_reason(reason)
+    explicit ECommsError(const QString &message, const QString &reason = {},
+                         OpenResult result = OpenResult::Refused)
+        : std::runtime_error(message.toStdString()), m_message(message), m_reason(reason), m_result(result)
     {
     }
     ECommsError(const QString &message, const PortProblem &problem)
-        : std::runtime_error(message.toStdString()), m_message(message), m_problem(problem)
+        : std::runtime_error(message.toStdString()), m_message(message), m_problem(problem),
+          m_result(OpenResult::Refused)
     {
     }
     QString message() const { return m_message; }
@@ -36,11 +44,23 @@ public:
     // Why, as facts (permission, port held by another program, no such device), when the
     // port name or the local device tells; Kind::None otherwise.
     const PortProblem &problem() const { return m_problem; }
+    OpenResult result() const { return m_result; }
 
 private:
     QString m_message;
     QString m_reason;
     PortProblem m_problem;
+    OpenResult m_result = OpenResult::Refused;
+};
+
+// An open's verdict as a value: open, or why not (what OpenPort would have thrown).
+struct OpenVerdict
+{
+    OpenResult result = OpenResult::Open;
+    QString message;     // as ECommsError::message(); empty when open
+    QString reason;      // as ECommsError::reason()
+    PortProblem problem; // as ECommsError::problem()
+    bool open() const { return result == OpenResult::Open; }
 };
 
 class TComm : public QObject
@@ -61,8 +81,15 @@ public:
     // comm handle "). An already open port sets "This serial port already opened" and returns.
     // The device is held exclusively: a second opener, under any name and root included, is
     // refused with the reason that another program uses it.
-    // A network port name connects within five seconds or throws ECommsError saying why.
+    // A network port name connects within five seconds or throws ECommsError saying why;
+    // it waits, with the event loop held, until the server has had the time to refuse a
+    // second client (a round trip and 25 ms).
     void OpenPort();
+    // Opens as OpenPort does, without holding the event loop while a network port connects
+    // and its server may refuse: the verdict comes from OnOpenEnded, once, on the event loop
+    // (a serial port's too, which opens at once). The port is open exactly when the verdict
+    // says so. Closing the port before then drops the verdict and the connection.
+    void BeginOpenPort();
     void ClosePort();
     // Queues count bytes; false when closed or count is 0.
     bool WriteData(const std::uint8_t *bytes, std::uint16_t count);
@@ -107,6 +134,7 @@ public:
     const QSerialPort &port() const { return m_port; }
 
 signals:
+    void OnOpenEnded(const zc::OpenVerdict &verdict);
     void OnReceiveData(std::uint8_t byte);
     // The same bytes, everything read so far in one call (the reply handler takes these).
     void OnReceiveChunk(const QByteArray &bytes);
@@ -117,7 +145,8 @@ signals:
 
 private:
     [[noreturn]] void failOpen(const QString &message, const PortProblem &problem);
-    [[noreturn]] void failOpen(const QString &message, const QString &reason);
+    [[noreturn]] void failOpen(const QString &message, const QString &reason,
+                               OpenResult result = OpenResult::Refused);
     // Opens the device on a descriptor of our own and locks it, or throws why not; the lock
     // and that descriptor are held until the port closes.
     void takeDeviceLock(const QString &path, bool mayUse);
@@ -129,8 +158,11 @@ private:
     void onError(QSerialPort::SerialPortError error);
     void hangUp(const PortProblem &why);
     void received(const QByteArray &in);
-    void openRemote();
+    // wait: as OpenPort; else as BeginOpenPort.
+    void openRemote(bool wait);
     bool closeRemote();
+    // A network port's open ended (either way).
+    void endOpen(const OpenVerdict &verdict);
 
     QSerialPort m_port;
     std::unique_ptr<NetPort> m_net; // made on the first network open
@@ -145,6 +177,8 @@ private:
     // Counts opens and closes so that a delivery or a hang-up notice from an earlier
     // session of the port is dropped.
     quint64 m_session = 0;
+    // Counts BeginOpenPort's and ClosePort's calls: a serial port's verdict for an earlier one is dropped.
+    quint64 m_openTicket = 0;
     bool m_opening = false;          // inside QSerialPort::open: its outcome is handled there
     bool m_quietModemErrors = false; // DTR/RTS refused (a pseudo-terminal has none): not an error
     QString m_name = QStringLiteral("COM1");

@@ -29,14 +29,25 @@ void LinkSession::attach(Tsend_rec_command &transfer)
     m_handler.attach(transfer.area(), &transfer);
 }
 
-void LinkSession::open(const QString &path)
+void LinkSession::prepareOpen(const QString &path)
 {
     abandonAll();
     m_tmr1.stopRule();
     emit portChanged();
     m_handler.setDeadlineAllowance(0);
     m_cm1.SetCommName(path);
+}
+
+void LinkSession::open(const QString &path)
+{
+    prepareOpen(path);
     m_cm1.OpenPort();
+}
+
+void LinkSession::beginOpen(const QString &path)
+{
+    prepareOpen(path);
+    m_cm1.BeginOpenPort();
 }
 
 void LinkSession::close()

@@ -38,6 +38,9 @@ public:
     // the assembler starts clean and nothing waits any longer. Closing ends a running
     // operation as stopped by the port's closing (the watcher hears portClosed).
     void open(const QString &path);
+    // As open, without holding the event loop while a network port waits for its server:
+    // the port's OnOpenEnded gives the verdict.
+    void beginOpen(const QString &path);
     void close();
     bool isOpen() const { return m_cm1.PortOpen(); }
 
@@ -77,6 +80,8 @@ signals:
 
 private:
     void cm1RequestHangup(const PortProblem &why);
+    // What every open does first: nothing waits on the old port any longer.
+    void prepareOpen(const QString &path);
 
     LinkWatcher *m_watcher;
     RuleTimer m_tmr1;

@@ -5,11 +5,13 @@
 #include "common/ser2net_rig.h"
 #include "link/comm.h"
 
+#include <QEventLoop>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QRegularExpression>
 #include <QTemporaryDir>
+#include <QTimer>
 
 using namespace zc;
 using namespace zc::test;
@@ -23,6 +25,36 @@ class TstRemote : public QObject
     {
         QFile f(file);
         return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    }
+
+    // A port's open as the window waits for it (OpenPort) and as the command line hears it on
+    // the event loop (BeginOpenPort): the two must agree.
+    static void verdictBothWays(const QString &port, OpenResult result, const QString &because)
+    {
+        for (const bool wait : {true, false}) {
+            TComm comm;
+            comm.SetCommName(port);
+            OpenVerdict verdict{OpenResult::Open, {}, QStringLiteral("no verdict")};
+            if (wait) {
+                try {
+                    comm.OpenPort();
+                } catch (const ECommsError &e) {
+                    verdict = {e.result(), e.message(), e.reason()};
+                }
+            } else {
+                QEventLoop loop;
+                QObject::connect(&comm, &TComm::OnOpenEnded, &loop, [&](const OpenVerdict &v) {
+                    verdict = v;
+                    loop.quit();
+                });
+                comm.BeginOpenPort();
+                QTimer::singleShot(10000, &loop, &QEventLoop::quit);
+                loop.exec();
+            }
+            QCOMPARE(int(verdict.result), int(result));
+            QVERIFY2(verdict.reason.contains(because), qPrintable(verdict.reason));
+            QVERIFY(!comm.PortOpen());
+        }
     }
 
 private slots:
@@ -112,17 +144,20 @@ private slots:
             QVERIFY(r.ms < 5000);
             QVERIFY2(r.err.contains("is in use by another program"), r.err.constData());
         }
+        verdictBothWays(gate.address(Ser2net::Telnet), OpenResult::InUse, "is in use by another program");
         holder.abort();
         // The gate host's unit is unplugged: ser2net cannot open its device.
         Ser2net unplugged({{path("no-such-unit"), Ser2net::Raw}});
         CliRun r = runCli({"identify", "--port", unplugged.address(0)});
         QCOMPARE(r.code, 3);
         QVERIFY2(r.err.contains("cannot open its serial device"), r.err.constData());
+        verdictBothWays(unplugged.address(0), OpenResult::Refused, "cannot open its serial device");
         const QString nobody = QStringLiteral("socket://127.0.0.1:%1").arg(freeLoopbackPort());
         r = runCli({"identify", "--port", nobody});
         QCOMPARE(r.code, 3);
         QVERIFY(r.ms < 5000);
         QVERIFY2(r.err.contains("Nothing listens at 127.0.0.1:"), r.err.constData());
+        verdictBothWays(nobody, OpenResult::Unreachable, "Nothing listens at 127.0.0.1:");
         // Documentation addresses (never reached): refused before any connection.
         r = runCli({"identify", "--port", "rfc2217://192.0.2.7:3001"});
         QCOMPARE(r.code, 2);
@@ -226,6 +261,38 @@ private slots:
         QCOMPARE(report[1]["port"].toString(), pb);
         QCOMPARE(units.area(0, Area::Numbers), units.area(1, Area::Numbers));
         QCOMPARE(units.area(0, Area::Settings), units.area(1, Area::Settings));
+    }
+
+    // A fleet whose units open side by side, one of them held by another client: that one
+    // ends "in use" with exit 3 and not one request of ours reaches it; the others are
+    // written in full.
+    void fleetWithOneHeld()
+    {
+        const devsim::Options factory = preset(devsim::Preset::Factory);
+        Units units({factory, factory, factory, factory});
+        Ser2net gate({{units.port(0), Ser2net::Raw},
+                      {units.port(1), Ser2net::Telnet},
+                      {units.port(2), Ser2net::Raw},
+                      {units.port(3), Ser2net::Telnet}});
+        QTcpSocket holder;
+        holder.connectToHost(QHostAddress::LocalHost, gate.port(2));
+        QVERIFY(holder.waitForConnected(2000));
+        QThread::msleep(100);
+        const QByteArray blank = units.area(2, Area::Numbers);
+        QStringList args = {"provision", "--numbers", path("n.csv")};
+        for (int i = 0; i < 4; ++i)
+            args << "--port" << gate.address(i);
+        const CliRun r = runCli(args);
+        QCOMPARE(r.code, 3);
+        const QString held = gate.address(2);
+        const QString line = held + ": failed (exit 3): cannot open the port: " + held + " is in use";
+        QVERIFY2(r.out.contains(line.toUtf8()), r.out.constData());
+        QCOMPARE(r.err, QByteArray());
+        QCOMPARE(units.sims[2]->requestCount(), 0);
+        QCOMPARE(units.area(2, Area::Numbers), blank);
+        for (const int i : {0, 1, 3})
+            QCOMPARE(units.area(i, Area::Numbers), units.area(0, Area::Numbers));
+        QVERIFY(units.area(0, Area::Numbers) != blank);
     }
 };
 
