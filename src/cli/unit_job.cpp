@@ -17,6 +17,7 @@
 #include "words/left_behind.h"
 #include "words/link_words.h"
 #include "words/reporter.h"
+#include "words/save_words.h"
 
 #include <QFileInfo>
 
@@ -507,10 +508,11 @@ void UnitJob::beginStep(const Step &step)
                                      ? t.SavePages({step.bytes.begin(), step.bytes.end()}, step.pages)
                                  : step.area == Area::Settings ? l.basicInf.Save()
                                                                : l.telephoneSend.Save();
+            const QString why =
+                step.area == Area::Numbers ? SaveWords::listRefusal(l.telephoneSend, numbers()) : t.refusal();
             if (!started)
-                endStep(Exit::Usage,
-                        QStringLiteral("the %1 cannot be saved").arg(areaName(step.area)) +
-                            (t.refusal().isEmpty() ? QString() : QStringLiteral(": ") + t.refusal()));
+                endStep(Exit::Usage, QStringLiteral("the %1 cannot be saved").arg(areaName(step.area)) +
+                                         (why.isEmpty() ? QString() : QStringLiteral(": ") + why));
         } else {
             endStep(Exit::Usage, QStringLiteral("the history cannot be written"));
         }
