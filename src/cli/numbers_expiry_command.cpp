@@ -11,6 +11,7 @@
 #include "numbers/number_window.h"
 #include "numbers/numbers_csv.h"
 #include "numbers/numbers_diff.h"
+#include "words/diff_words.h"
 #include "numbers/numbers_model.h"
 #include "numbers/numbers_sheet.h"
 #include "sheets/csv_field.h"
@@ -296,7 +297,7 @@ Exit ArchiveCommands::runNamedDiff(const Runner &r)
     } else {
         for (const AreaDiff::Line &l : diff.lines) {
             const QString name = nameAt(l.at);
-            if (!outText(l.text + (name.isEmpty() ? QString() : QStringLiteral(" (%1)").arg(name))))
+            if (!outText(diffLine(l) + (name.isEmpty() ? QString() : QStringLiteral(" (%1)").arg(name))))
                 return Exit::Usage;
         }
     }
