@@ -13,12 +13,14 @@
 #include "numbers/numbers_model.h"
 #include "numbers/numbers_sheet.h"
 #include "settings/settings_check.h"
+#include "settings/settings_codec.h"
 #include "settings/settings_model.h"
 #include "settings/settings_profile.h"
 #include "sheets/export_folder.h"
 #include "sheets/text_file.h"
 #include "sheets/workbook_reader.h"
 #include "sheets/workbook_writer.h"
+#include "words/save_words.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -238,7 +240,7 @@ QString loadSettings(const QString &path, SettingsModel &model, const LoadOption
                     QStringLiteral(" To write it as it is, add --accept-number-cells.");
     }
     // The last guard Save Settings keeps: every item as the unit stores it, nothing cut.
-    if (error.isEmpty()) error = SettingsCheck::itemLines(SettingsCheck::refusedItems(model));
+    if (error.isEmpty()) error = SettingsCheck::itemLines(SettingsCodec::encodeRecord(model).refused);
     return error.isEmpty() ? QString() : path + QStringLiteral(": ") + oneLine(error);
 }
 
@@ -269,7 +271,7 @@ QString loadNumbers(const QString &path, NumbersModel &model, QString *warning, 
         NumbersImport::apply(result, model);
         if (warning) *warning = result.warning;
         // The checks Save makes before the first frame.
-        error = ValidateNumberList(model);
+        error = SaveWords::missingWindows(model, wrongRows(model));
         if (error.isEmpty()) error = NumberCheck::saveRefusal(model);
     }
     return error.isEmpty() ? QString() : path + QStringLiteral(": ") + oneLine(error);

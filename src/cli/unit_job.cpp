@@ -14,6 +14,7 @@
 #include "words/link_words.h"
 #include "words/port_words.h"
 #include "words/reporter.h"
+#include "words/save_words.h"
 
 #include <QFileInfo>
 
@@ -309,7 +310,11 @@ void UnitJob::beginStep(const Step &step)
                                      ? t.SavePages({step.bytes.begin(), step.bytes.end()}, step.pages)
                                  : step.area == Area::Settings ? l.basicInf.Save()
                                                                : l.telephoneSend.Save();
-            if (!started) endStep(Exit::Usage, saveNotStarted(step.area, t.refusal()));
+            if (!started)
+                endStep(Exit::Usage,
+                        saveNotStarted(step.area, step.area == Area::Numbers
+                                                      ? SaveWords::listRefusal(l.telephoneSend, numbers())
+                                                      : t.refusal()));
         } else {
             endStep(Exit::Usage, saveNotStarted(step.area, {}));
         }

@@ -2,8 +2,7 @@
 
 #include "link/device_text.h"
 #include "link/digits.h"
-#include "numbers/numbers_codec.h"
-#include "numbers/numbers_model.h"
+#include "numbers/number_cells.h"
 
 #include <algorithm>
 
@@ -35,7 +34,7 @@ std::optional<QDate> keptDate(int year, int month, int day)
 std::optional<qint64> edgeOf(const QString &date, const QString &time)
 {
     const auto d = dateOf(date);
-    const auto t = NumbersCodec::readTime(time);
+    const auto t = NumberCells::readTime(time);
     if (!d || !t || t->hour > 23 || t->minute > 59) return std::nullopt;
     return QDate(kFirstYear, 1, 1).daysTo(*d) * 1440 + t->hour * 60 + t->minute;
 }
@@ -44,7 +43,7 @@ std::optional<qint64> edgeOf(const QString &date, const QString &time)
 
 std::optional<QDate> dateOf(const QString &text)
 {
-    if (text.size() != 10 || !NumbersCodec::readDate(text)) return std::nullopt;
+    if (text.size() != 10 || !NumberCells::readDate(text)) return std::nullopt;
     return keptDate(digitsAt(text, 0, 4), digitsAt(text, 5, 2), digitsAt(text, 8, 2));
 }
 
@@ -63,7 +62,7 @@ QString cellRefusal(int column, const QString &text)
         return {};
     }
     if (NumberEntry::isDateColumn(column)) {
-        const auto d = NumbersCodec::readDate(text);
+        const auto d = NumberCells::readDate(text);
         if (!d) return quotedCell(column, text) + QStringLiteral(": not a date like 2024/05/06");
         const int year = digitsAt(text, 0, 4);
         if (year < kFirstYear || year > kLastYear)
@@ -73,7 +72,7 @@ QString cellRefusal(int column, const QString &text)
         return {};
     }
     if (NumberEntry::isTimeColumn(column)) {
-        const auto t = NumbersCodec::readTime(text);
+        const auto t = NumberCells::readTime(text);
         if (!t) return quotedCell(column, text) + QStringLiteral(": not a time like 07:30");
         if (t->hour > 23 || t->minute > 59)
             return quotedCell(column, text) + QStringLiteral(": a time runs from 00:00 to 23:59");
@@ -97,40 +96,6 @@ QStringList rowRefusals(const NumberRow &row)
         reasons << QStringLiteral("the window ends (%1 %2) before it starts (%3 %4)")
                        .arg(row[EndDate], row[EndTime], row[StartDate], row[StartTime]);
     return reasons;
-}
-
-RowReasons refusedRows(const NumbersModel &model)
-{
-    RowReasons refused;
-    for (int r = NumbersModel::FirstEntry; r <= NumbersModel::LastEntry; ++r)
-        if (const QStringList reasons = rowRefusals(model.row(r)); !reasons.isEmpty())
-            refused.append({r, reasons.join(QStringLiteral("; "))});
-    return refused;
-}
-
-QString rowLines(const RowReasons &rows)
-{
-    constexpr int kShown = 10;
-    QStringList lines;
-    for (qsizetype i = 0; i < rows.size() && i < kShown; ++i)
-        lines << QStringLiteral("Row %1: %2").arg(rows[i].first).arg(rows[i].second);
-    if (rows.size() > kShown) lines << QStringLiteral("... and %1 more rows.").arg(rows.size() - kShown);
-    return lines.join(u'\n');
-}
-
-QString saveRefusal(const NumbersModel &model)
-{
-    return saveRefusal(refusedRows(model));
-}
-
-QString saveRefusal(const RowReasons &refused)
-{
-    if (refused.isEmpty()) return {};
-    return QStringLiteral("The Authorized number list was not saved: %1 %2 be sent as %3.\n")
-               .arg(refused.size())
-               .arg(refused.size() == 1 ? QStringLiteral("row cannot") : QStringLiteral("rows cannot"))
-               .arg(refused.size() == 1 ? QStringLiteral("it stands") : QStringLiteral("they stand")) +
-           rowLines(refused);
 }
 
 std::optional<QString> typedDate(const QString &input)

@@ -17,8 +17,6 @@
 
 namespace zc {
 
-class NumbersModel;
-
 namespace NumberCheck {
 
 // A date the unit keeps: a real calendar day from 2000 to 2099.
@@ -37,18 +35,8 @@ QString cellRefusal(int column, const QString &text);
 // end before it starts.
 QStringList rowRefusals(const NumberRow &row);
 
-// (row, reasons joined by "; ") for every entry row of the table that cannot be sent.
+// (row, reasons joined by "; "): rows that cannot be sent, and why.
 using RowReasons = QList<std::pair<int, QString>>;
-RowReasons refusedRows(const NumbersModel &model);
-
-// "Row 12: reason" lines, at most ten, then "... and N more rows."
-QString rowLines(const RowReasons &rows);
-
-// The message refusing a save of the table, naming every refused row with its reasons;
-// empty when every row can be sent.
-QString saveRefusal(const NumbersModel &model);
-// The same message for rows already found refused.
-QString saveRefusal(const RowReasons &refused);
 
 // A date as users type or paste it (20240506, 2024-05-06, 2024/05/06, 06.05.2024) in the
 // form a read from the unit gives, 2024-05-06; nullopt when it is no such date the unit keeps.

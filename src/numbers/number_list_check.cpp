@@ -27,15 +27,42 @@ QList<int> wrongRows(const NumbersModel &model)
     return wrong;
 }
 
-QString ValidateNumberList(const NumbersModel &model)
+namespace NumberCheck {
+
+RowReasons refusedRows(const NumbersModel &model)
 {
-    QStringList wrong;
-    for (int r : wrongRows(model))
-        wrong << model.text(r, NumberColumn::Serial);
-    if (wrong.isEmpty()) return {};
-    return QStringLiteral("Wrong operation:please select \"Always\" or setting the Start-End date and "
-                          "time.Total:%1\rWrong serial number:%2")
-        .arg(QString::number(wrong.size()), joinFirstThree(wrong));
+    RowReasons refused;
+    for (int r = NumbersModel::FirstEntry; r <= NumbersModel::LastEntry; ++r)
+        if (const QStringList reasons = rowRefusals(model.row(r)); !reasons.isEmpty())
+            refused.append({r, reasons.join(QStringLiteral("; "))});
+    return refused;
 }
+
+QString rowLines(const RowReasons &rows)
+{
+    constexpr int kShown = 10;
+    QStringList lines;
+    for (qsizetype i = 0; i < rows.size() && i < kShown; ++i)
+        lines << QStringLiteral("Row %1: %2").arg(rows[i].first).arg(rows[i].second);
+    if (rows.size() > kShown) lines << QStringLiteral("... and %1 more rows.").arg(rows.size() - kShown);
+    return lines.join(u'\n');
+}
+
+QString saveRefusal(const NumbersModel &model)
+{
+    return saveRefusal(refusedRows(model));
+}
+
+QString saveRefusal(const RowReasons &refused)
+{
+    if (refused.isEmpty()) return {};
+    return QStringLiteral("The Authorized number list was not saved: %1 %2 be sent as %3.\n")
+               .arg(refused.size())
+               .arg(refused.size() == 1 ? QStringLiteral("row cannot") : QStringLiteral("rows cannot"))
+               .arg(refused.size() == 1 ? QStringLiteral("it stands") : QStringLiteral("they stand")) +
+           rowLines(refused);
+}
+
+} // namespace NumberCheck
 
 } // namespace zc

@@ -1,6 +1,9 @@
-// The check made before the list is saved: every row with a number that is neither marked
-// for deletion nor always allowed needs all four date and time cells.
+// The checks made on the whole list before it is saved: every row with a number that is
+// neither marked for deletion nor always allowed needs all four date and time cells, and
+// every row must pass the entry check (NumberCheck::rowRefusals).
 #pragma once
+
+#include "numbers/number_check.h"
 
 #include <QList>
 #include <QString>
@@ -10,16 +13,28 @@ namespace zc {
 
 class NumbersModel;
 
-// Empty when the list may be saved; otherwise the text to show in a message box:
-// 'Wrong operation:please select "Always" or setting the Start-End date and time.Total:N',
-// a lone carriage return, then "Wrong serial number:" and the first serials (see below).
-// Only the presence of the four cells is checked, not their content.
-QString ValidateNumberList(const NumbersModel &model);
-// The rows that check finds wrong, ascending.
+// The rows with a number, neither marked for deletion nor always allowed, that lack one of
+// the four date and time cells, ascending: a save refuses the list while any is. Only the
+// presence of the four cells is checked, not their content.
 QList<int> wrongRows(const NumbersModel &model);
 
 // The way list messages name rows: one to three items joined by ","; with four or more,
 // the first three followed by ",....".
 QString joinFirstThree(const QStringList &items);
 
+namespace NumberCheck {
+
+// (row, reasons joined by "; ") for every entry row of the table that cannot be sent.
+RowReasons refusedRows(const NumbersModel &model);
+
+// "Row 12: reason" lines, at most ten, then "... and N more rows."
+QString rowLines(const RowReasons &rows);
+
+// The message refusing a save of the table, naming every refused row with its reasons;
+// empty when every row can be sent.
+QString saveRefusal(const NumbersModel &model);
+// The same message for rows already found refused.
+QString saveRefusal(const RowReasons &refused);
+
+} // namespace NumberCheck
 } // namespace zc

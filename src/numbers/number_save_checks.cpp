@@ -13,10 +13,10 @@ using CheckCell::kYes;
 
 } // namespace
 
-QString duplicateQuestion(const NumbersModel &model)
+QList<Duplicate> duplicates(const NumbersModel &model)
 {
     QHash<QString, QList<int>> rowsOf;
-    QStringList order; // numbers in the order their first row appears
+    QStringList order; // numbers in the order their second row appears
     for (int r = NumbersModel::FirstEntry; r <= NumbersModel::LastEntry; ++r) {
         const QString number = model.text(r, NumberColumn::Number);
         if (number.isEmpty() || model.text(r, NumberColumn::Delete) == kYes) continue;
@@ -24,20 +24,11 @@ QString duplicateQuestion(const NumbersModel &model)
         if (rows.size() == 1) order << number;
         rows << r;
     }
-    if (order.isEmpty()) return {};
-    constexpr int kShown = 10;
-    QStringList lines;
-    for (qsizetype i = 0; i < order.size() && i < kShown; ++i) {
-        QStringList rows;
-        for (int r : rowsOf.value(order[i]))
-            rows << QString::number(r);
-        lines << QStringLiteral("%1 is in rows %2").arg(order[i], rows.join(QStringLiteral(", ")));
-    }
-    if (order.size() > kShown) lines << QStringLiteral("... and %1 more numbers.").arg(order.size() - kShown);
-    return QStringLiteral("%1 %2 kept in more than one row:\n")
-               .arg(order.size())
-               .arg(order.size() == 1 ? QStringLiteral("number is") : QStringLiteral("numbers are")) +
-           lines.join(u'\n') + QStringLiteral("\nSave the list anyway?");
+    QList<Duplicate> out;
+    out.reserve(order.size());
+    for (const QString &number : order)
+        out.append({number, rowsOf.value(number)});
+    return out;
 }
 
 std::optional<QDateTime> windowStart(const NumberRow &row)

@@ -1,10 +1,11 @@
-// What a save asks or shows beyond the row check: a number kept in more than one row, and
-// a window that has ended.
+// What a save asks about or shows beyond the row check, as values: a number kept in more
+// than one row, and a window that has ended.
 #pragma once
 
 #include "numbers/number_entry.h"
 
 #include <QDateTime>
+#include <QList>
 #include <QString>
 
 #include <optional>
@@ -15,9 +16,17 @@ class NumbersModel;
 
 namespace NumberSaveChecks {
 
-// The question asked before a save when the same number is kept in more than one row
-// (rows marked for deletion aside), naming the numbers and their rows; empty when none is.
-QString duplicateQuestion(const NumbersModel &model);
+// A number kept in more than one row (rows marked for deletion aside), with its rows in
+// ascending order.
+struct Duplicate
+{
+    QString number;
+    QList<int> rows;
+    bool operator==(const Duplicate &) const = default;
+};
+// Every such number, in the order its second row appears; empty when none is. A save asks
+// before it sends them.
+QList<Duplicate> duplicates(const NumbersModel &model);
 
 // The row's window ended before now (NumberWindow::ended).
 bool windowEnded(const NumberRow &row, const QDateTime &now);

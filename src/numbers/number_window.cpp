@@ -1,7 +1,7 @@
 #include "numbers/number_window.h"
 
+#include "numbers/number_cells.h"
 #include "numbers/number_check.h"
-#include "numbers/numbers_codec.h"
 
 namespace zc::NumberWindow {
 
@@ -17,7 +17,7 @@ std::optional<QDateTime> moment(const NumberRow &row, int dateColumn, int timeCo
 {
     if (!hasWindow(row)) return std::nullopt;
     const auto date = NumberCheck::dateOf(row[dateColumn]);
-    const auto t = NumbersCodec::readTime(row[timeColumn]);
+    const auto t = NumberCells::readTime(row[timeColumn]);
     // Only a window the unit can keep has a start and an end to compare.
     if (!date || !t || t->hour > 23 || t->minute > 59) return std::nullopt;
     return QDateTime(*date, QTime(t->hour, t->minute));

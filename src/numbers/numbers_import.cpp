@@ -1,8 +1,8 @@
 #include "numbers/numbers_import.h"
 
+#include "numbers/number_cells.h"
 #include "numbers/number_check.h"
 #include "numbers/number_list_check.h"
-#include "numbers/numbers_codec.h"
 #include "numbers/numbers_model.h"
 #include "numbers/numbers_sheet.h"
 #include "sheets/cell_text.h"
@@ -24,14 +24,14 @@ QString cell(const QList<QStringList> &cells, int row, int column)
 
 bool dateFits(const QString &text)
 {
-    return NumbersCodec::readDate(text).has_value();
+    return NumberCells::readDate(text).has_value();
 }
 
 // Five characters whose first two and last two are digits; the separator is not looked at,
 // and the encoder reads hour and minute from the same places.
 bool timeFits(const QString &text)
 {
-    return text.size() == 5 && NumbersCodec::readTime(text).has_value();
+    return text.size() == 5 && NumberCells::readTime(text).has_value();
 }
 
 } // namespace

@@ -1,6 +1,6 @@
 #include "numbers/numbers_model.h"
 
-#include "numbers/numbers_codec.h"
+#include "numbers/number_cells.h"
 
 namespace zc {
 
@@ -98,11 +98,11 @@ bool NumbersModel::isDoubtfulText(int column, const QString &text)
 {
     if (text.isEmpty()) return false;
     if (NumberEntry::isDateColumn(column)) {
-        const auto d = NumbersCodec::readDate(text);
+        const auto d = NumberCells::readDate(text);
         return !d || d->month > 12 || d->day > 31;
     }
     if (NumberEntry::isTimeColumn(column)) {
-        const auto t = NumbersCodec::readTime(text);
+        const auto t = NumberCells::readTime(text);
         return !t || t->hour > 23 || t->minute > 59;
     }
     return false;

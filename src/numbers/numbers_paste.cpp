@@ -1,6 +1,6 @@
 #include "numbers/numbers_paste.h"
 
-#include "numbers/number_check.h"
+#include "numbers/number_list_check.h"
 #include "numbers/numbers_import.h"
 #include "numbers/numbers_model.h"
 

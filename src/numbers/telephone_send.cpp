@@ -15,13 +15,11 @@ void TtelephoneSend::decodePage()
 
 bool TtelephoneSend::encodePages(std::vector<Page> &pages, QString &refusal)
 {
-    m_refusedRows.clear();
-    // A row with neither "Always" nor a whole window is refused in the list's own words.
-    refusal = ValidateNumberList(m_model);
-    if (!refusal.isEmpty()) {
-        m_refusedRows = wrongRows(m_model);
-        return false;
-    }
+    // A row with neither "Always" nor a whole window is refused first; the edges word it
+    // (missingWindows()), so refusal stays empty then.
+    m_refusedRows = wrongRows(m_model);
+    m_missingWindows = !m_refusedRows.isEmpty();
+    if (m_missingWindows) return false;
     // Encoding checks every row the unit is sent, once; the refusal names every row it
     // refuses, so a save never stops half way and never cuts or guesses a value.
     NumberCheck::RowReasons refused;

@@ -13,7 +13,8 @@ namespace zc {
 class NumbersModel;
 
 // "Save" encodes the whole list, which checks every row once; a list that may not or cannot
-// be sent is refused (refusal() says why, refusedRows() which rows) and nothing is sent.
+// be sent is refused (refusedRows() names the rows; refusal() says why a row cannot be sent,
+// missingWindows() that rows lack their window) and nothing is sent.
 class TtelephoneSend : public TableTransfer<NumbersModel, Area::Numbers>
 {
 public:
@@ -21,6 +22,9 @@ public:
 
     // The rows the last prepared save refused, the one to show first in front.
     const QList<int> &refusedRows() const { return m_refusedRows; }
+    // The last prepared save was refused because those rows have a number, neither "Always"
+    // nor a whole window (wrongRows).
+    bool missingWindows() const { return m_missingWindows; }
 
 protected:
     void decodePage() override;
@@ -28,6 +32,7 @@ protected:
 
 private:
     QList<int> m_refusedRows;
+    bool m_missingWindows = false;
 };
 
 } // namespace zc

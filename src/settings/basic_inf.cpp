@@ -18,14 +18,16 @@ void TBasicInf::decodePage()
         SettingsCodec::decodePage(2, data.data(), m_model, progress);
 }
 
-bool TBasicInf::encodePage(int page, QString &refusal)
+bool TBasicInf::encodePages(std::vector<Page> &pages, QString &refusal)
 {
-    const SettingsCodec::EncodeResult result = SettingsCodec::encodePage(page, m_model, m_cut);
-    if (!result.ok) {
-        refusal = result.error;
+    SettingsCodec::Record record = SettingsCodec::encodeRecord(m_model, m_cut);
+    m_refusedItems = record.refused;
+    m_cutTexts = record.cut;
+    if (!record.ok()) {
+        refusal = SettingsCheck::itemLines(record.refused);
         return false;
     }
-    data = result.page;
+    pages.assign(record.pages.begin(), record.pages.end());
     return true;
 }
 

@@ -3,7 +3,6 @@
 #include "link/device_text.h"
 #include "link/digits.h"
 #include "settings/settings_items.h"
-#include "settings/settings_model.h"
 
 #include <QStringList>
 
@@ -16,12 +15,6 @@ namespace {
 using SettingsItems::Kind;
 
 constexpr int kQuoted = 40; // characters of a text quoted in a message
-
-QString quoted(const QString &text)
-{
-    const QString shown = DeviceText::printable(text.left(kQuoted));
-    return text.size() > kQuoted ? u'"' + shown + QStringLiteral("...\"") : u'"' + shown + u'"';
-}
 
 Stored refused(int item, const QString &why)
 {
@@ -44,6 +37,12 @@ int controlCharacter(const QString &text)
 }
 
 } // namespace
+
+QString quoted(const QString &text)
+{
+    const QString shown = DeviceText::printable(text.left(kQuoted));
+    return text.size() > kQuoted ? u'"' + shown + QStringLiteral("...\"") : u'"' + shown + u'"';
+}
 
 bool takesCountryCode(int item)
 {
@@ -178,17 +177,6 @@ Pick pickOf(int item, const QString &cell)
     return pick;
 }
 
-ItemReasons refusedItems(const SettingsModel &model, Cut cut)
-{
-    ItemReasons out;
-    for (const SettingsItems::Item &it : SettingsItems::all()) {
-        if (it.kind == Kind::Pick) continue;
-        if (const Stored s = store(it.number, model.content(it.number), cut); !s.ok())
-            out.append({it.number, s.refusal});
-    }
-    return out;
-}
-
 QString itemLines(const ItemReasons &items)
 {
     QStringList lines;
@@ -197,25 +185,14 @@ QString itemLines(const ItemReasons &items)
     return lines.join(u'\n');
 }
 
-QString cutQuestion(const SettingsModel &model)
+std::optional<CutText> cutText(int item, const QString &content)
 {
-    QStringList lines;
-    for (const SettingsItems::Item &it : SettingsItems::all()) {
-        // Digit items are never cut: a shorter password or number is another one.
-        if (it.kind != Kind::LongText && it.kind != Kind::PlainText) continue;
-        const QString text = model.content(it.number);
-        const int bytes = DeviceText::byteLength(text);
-        if (bytes <= it.width) continue;
-        const QString kept = DeviceText::cut(text, it.width);
-        lines << QStringLiteral("%1: %2 bytes, the unit keeps %3; %4 would be lost")
-                     .arg(model.text(it.number, SettingsModel::NameColumn))
-                     .arg(bytes)
-                     .arg(it.width)
-                     .arg(quoted(text.mid(kept.size())));
-    }
-    if (lines.isEmpty()) return {};
-    return QStringLiteral("These texts are longer than the unit keeps and would be cut:\n") +
-           lines.join(u'\n') + QStringLiteral("\nSave the settings anyway?");
+    const SettingsItems::Item *it = SettingsItems::find(item);
+    if (!it || (it->kind != Kind::LongText && it->kind != Kind::PlainText)) return std::nullopt;
+    const int bytes = DeviceText::byteLength(content);
+    if (bytes <= it->width) return std::nullopt;
+    const QString kept = DeviceText::cut(content, it->width);
+    return CutText{item, bytes, it->width, content.mid(kept.size())};
 }
 
 } // namespace zc::SettingsCheck

@@ -10,11 +10,10 @@
 #include <QList>
 #include <QString>
 
+#include <optional>
 #include <utility>
 
 namespace zc {
-
-class SettingsModel;
 
 namespace SettingsCheck {
 
@@ -59,9 +58,9 @@ struct Pick
 };
 Pick pickOf(int item, const QString &cell);
 
-// (item, reason) for every typed item whose content cannot be stored, in item order.
+// (item, reason) for typed items whose content cannot be stored, in item order
+// (SettingsCodec::encodeRecord gives every such item of the table).
 using ItemReasons = QList<std::pair<int, QString>>;
-ItemReasons refusedItems(const SettingsModel &model, Cut cut = Cut::Refuse);
 
 // The item's name as the grid shows it ("1.Password").
 QString itemName(int item);
@@ -69,10 +68,23 @@ QString itemName(int item);
 // The reasons as lines, "1.Password: ..." one an item.
 QString itemLines(const ItemReasons &items);
 
-// The question naming every text item whose bytes exceed its field (what the unit would
-// keep and what would be lost, at most 40 characters of each), ending in whether to save
-// anyway; empty when every text fits.
-QString cutQuestion(const SettingsModel &model);
+// A text item whose bytes exceed its field, as a save with Cut::Allow stores it: its size,
+// what the unit keeps and the text that would be lost.
+struct CutText
+{
+    int item = 0;
+    int bytes = 0; // the whole text's UTF-8 bytes
+    int width = 0; // the bytes the unit keeps
+    QString lost;  // the characters past the cut
+    bool operator==(const CutText &) const = default;
+};
+// The item's content cut to its field, or nullopt when it fits or the item is no free text
+// (a digit item is never cut: a shorter password or number is another one).
+std::optional<CutText> cutText(int item, const QString &content);
+
+// A text as the checks quote it: at most 40 characters, control characters shown, in
+// double quotes, "..." inside the closing quote when it was longer.
+QString quoted(const QString &text);
 
 } // namespace SettingsCheck
 } // namespace zc

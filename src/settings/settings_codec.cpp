@@ -52,24 +52,6 @@ const Field &field(int page, int offset)
     Q_UNREACHABLE();
 }
 
-bool writeField(std::uint8_t *page, const Field &f, const SettingsModel &model, SettingsCheck::Cut cut,
-                QString &error)
-{
-    std::uint8_t *dst = page + f.offset;
-    if (f.kind == Kind::Pick) {
-        const int sel = model.pickSelection(f.item);
-        dst[0] = sel < 0 ? 0xFF : std::uint8_t(sel);
-        return true;
-    }
-    const SettingsCheck::Stored stored = SettingsCheck::store(f.item, model.content(f.item), cut);
-    if (!stored.ok()) {
-        error = stored.refusal;
-        return false;
-    }
-    std::copy(stored.bytes.cbegin(), stored.bytes.cend(), dst);
-    return true;
-}
-
 QString readDigits(const std::uint8_t *src, int width)
 {
     int n = 0;
@@ -108,17 +90,48 @@ void readField(const std::uint8_t *page, const Field &f, SettingsModel &model)
 
 } // namespace
 
+Record encodeRecord(const SettingsModel &model, SettingsCheck::Cut cut)
+{
+    Record record;
+    for (auto &page : record.pages)
+        page.fill(0xFF);
+    for (const SettingsItems::Item &it : SettingsItems::all()) {
+        QByteArray bytes;
+        if (it.kind == Kind::Pick) {
+            const int sel = model.pickSelection(it.number);
+            bytes = QByteArray(1, char(sel < 0 ? 0xFF : sel));
+        } else {
+            const QString content = model.content(it.number);
+            SettingsCheck::Stored stored = SettingsCheck::store(it.number, content, cut);
+            if (!stored.ok()) {
+                record.refused.append({it.number, stored.refusal});
+                continue;
+            }
+            if (const auto c = SettingsCheck::cutText(it.number, content)) record.cut << *c;
+            bytes = std::move(stored.bytes);
+        }
+        // Item 10 is kept twice: both copies take the same bytes.
+        for (const int offset : {it.offset, it.copyOffset})
+            if (offset >= 0)
+                std::copy(bytes.cbegin(), bytes.cend(),
+                          record.pages[std::size_t(it.page - 1)].begin() + offset);
+    }
+    return record;
+}
+
 EncodeResult encodePage(int page, const SettingsModel &model, SettingsCheck::Cut cut)
 {
     EncodeResult result;
     result.page.fill(0xFF);
-    for (const Field &f : fields()) {
-        if (f.page != page) continue;
-        if (!writeField(result.page.data(), f, model, cut, result.error)) {
+    if (page != 1 && page != 2) return result; // no item lies there
+    const Record record = encodeRecord(model, cut);
+    for (const auto &[item, reason] : record.refused)
+        if (SettingsItems::find(item)->page == page) {
             result.ok = false;
+            result.error = reason;
             return result;
         }
-    }
+    result.page = record.pages[std::size_t(page - 1)];
     return result;
 }
 

@@ -4,6 +4,7 @@
 
 #include "settings/settings_check.h"
 
+#include <QList>
 #include <QString>
 
 #include <array>
@@ -23,12 +24,24 @@ struct EncodeResult
     std::array<std::uint8_t, 256> page{};
 };
 
-// Builds page 1 or 2 from the table: every byte starts as 0xFF, then each field of the
-// page is written in record order, as SettingsCheck::store gives it. An item the check
-// refuses stops encoding with ok = false and the check's message in error; a text longer
-// than its field is cut only with Cut::Allow.
+// Page 1 or 2 of encodeRecord: every byte starts as 0xFF, then each field of the page as
+// SettingsCheck::store gives it. An item of the page that the check refuses gives ok =
+// false and the check's message (the first such item's) in error; a text longer than its
+// field is cut only with Cut::Allow.
 EncodeResult encodePage(int page, const SettingsModel &model,
                         SettingsCheck::Cut cut = SettingsCheck::Cut::Refuse);
+
+// Both pages as a save sends them, from one check of every item (SettingsCheck::store):
+// every item the check refuses, in item order, and every text cut to its field (only with
+// Cut::Allow, in item order). The pages are whole only when nothing was refused.
+struct Record
+{
+    std::array<std::array<std::uint8_t, 256>, 2> pages{};
+    SettingsCheck::ItemReasons refused;
+    QList<SettingsCheck::CutText> cut;
+    bool ok() const { return refused.isEmpty(); }
+};
+Record encodeRecord(const SettingsModel &model, SettingsCheck::Cut cut = SettingsCheck::Cut::Refuse);
 
 // Writes the items held by page 1 or 2 into the table (any other page number changes
 // nothing). progress receives the percentages a read shows while it decodes: 25, 40 and

@@ -7,12 +7,12 @@
 
 #include <QHash>
 
+#include <array>
+
 namespace zc::SettingsProfile {
 
 namespace {
 
-// The pick-list items, in the order their column B cells are written and read.
-constexpr int kPickItems[6] = {3, 4, 8, 9, 11, 12};
 constexpr int kWidths[SettingsModel::Columns] = {85, 45, 130};
 constexpr int kLastRow = SettingsModel::Rows - 1; // 22: progress is row * 100 / 22
 
@@ -95,7 +95,7 @@ Sheet toSheet(const SettingsModel &model, const Progress &progress)
             sheet.setText(r + 1, c + 1, model.text(r, c));
         report(progress, r, "Save profile");
     }
-    for (int item : kPickItems)
+    for (int item : SettingsItems::pickItems())
         sheet.setText(item + 1, SettingsModel::ContentColumn + 1, model.pickText(item));
     return sheet;
 }
@@ -126,9 +126,11 @@ QString fromSheet(const Sheet &sheet, SettingsModel &model, const Progress &prog
         return sheet.text(item + 1, SettingsModel::ContentColumn + 1);
     };
     QStringList refusals;
-    int picks[6];
-    for (int i = 0; i < 6; ++i) {
-        const SettingsCheck::Pick pick = SettingsCheck::pickOf(kPickItems[i], contentOf(kPickItems[i]));
+    // The pick-list items, in the order their column B cells are read.
+    const auto &pickItems = SettingsItems::pickItems();
+    std::array<int, SettingsItems::PickListCount> picks{};
+    for (std::size_t i = 0; i < pickItems.size(); ++i) {
+        const SettingsCheck::Pick pick = SettingsCheck::pickOf(pickItems[i], contentOf(pickItems[i]));
         picks[i] = pick.index;
         if (!pick.refusal.isEmpty()) refusals << pick.refusal;
     }
@@ -156,8 +158,8 @@ QString fromSheet(const Sheet &sheet, SettingsModel &model, const Progress &prog
             model.setText(r, c, sheet.text(r + 1, c + 1));
         report(progress, r, "Load profile");
     }
-    for (int i = 0; i < 6; ++i)
-        model.setPickSelection(kPickItems[i], picks[i]);
+    for (std::size_t i = 0; i < pickItems.size(); ++i)
+        model.setPickSelection(pickItems[i], picks[i]);
     if (numberCells) *numberCells = digitNumbers;
     return {};
 }

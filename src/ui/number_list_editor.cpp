@@ -1,9 +1,9 @@
 #include "ui/number_list_editor.h"
 
 #include "link/digits.h"
+#include "numbers/number_cells.h"
 #include "numbers/number_check.h"
 #include "numbers/number_save_checks.h"
-#include "numbers/numbers_codec.h"
 #include "numbers/numbers_model.h"
 #include "numbers/numbers_paste.h"
 #include "ui/cell_frame.h"
@@ -53,7 +53,7 @@ const QDate kLastDate(2099, 12, 31);
 // The date a date cell stands for as its picker shows it; invalid when it reads as none.
 QDate cellDate(const QString &text)
 {
-    const auto d = NumbersCodec::readDate(text);
+    const auto d = NumberCells::readDate(text);
     if (!d || !isDigits(QStringView(text).left(4))) return {};
     const QDate date(QStringView(text).left(4).toInt(), d->month, d->day);
     return date.isValid() && date >= kFirstDate && date <= kLastDate ? date : QDate();
@@ -62,7 +62,7 @@ QDate cellDate(const QString &text)
 // The time a time cell stands for, to the minute; invalid when it reads as none.
 QTime cellTime(const QString &text)
 {
-    const auto t = NumbersCodec::readTime(text);
+    const auto t = NumberCells::readTime(text);
     return t ? QTime(t->hour, t->minute) : QTime();
 }
 

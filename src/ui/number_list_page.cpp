@@ -20,6 +20,7 @@
 #include "words/diff_words.h"
 #include "words/left_behind.h"
 #include "words/reporter.h"
+#include "words/save_words.h"
 
 #include <QAction>
 #include <QHBoxLayout>
@@ -138,12 +139,12 @@ void NumberListPage::btn9Click()
     if (!m_telephoneSend.prepareSave()) {
         if (!m_telephoneSend.refusedRows().isEmpty())
             m_editor->showRow(m_telephoneSend.refusedRows().first());
-        m_reporter.messageBox(m_telephoneSend.refusal());
+        m_reporter.messageBox(SaveWords::listRefusal(m_telephoneSend, m_model));
         return;
     }
     // The same number in several rows is allowed, but only when the user says so.
     if (!askBeforeLoss()) return;
-    const QString duplicates = NumberSaveChecks::duplicateQuestion(m_model);
+    const QString duplicates = SaveWords::duplicateQuestion(NumberSaveChecks::duplicates(m_model));
     if (!duplicates.isEmpty() && !m_reporter.question(duplicates)) return;
     // The port may have gone while a question was open: nothing is sent to a closed port.
     if (m_session.refuseDeviceAction()) return;

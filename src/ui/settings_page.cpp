@@ -11,6 +11,7 @@
 #include "ui/widget_placing.h"
 #include "words/left_behind.h"
 #include "words/reporter.h"
+#include "words/save_words.h"
 
 #include <QPushButton>
 
@@ -66,20 +67,21 @@ void SettingsPage::btn21Click()
 void SettingsPage::btn22Click()
 {
     if (m_session.refuseDeviceAction()) return;
-    // An item the unit cannot hold is named before anything is asked or sent.
-    if (const auto refused = SettingsCheck::refusedItems(m_model, SettingsCheck::Cut::Allow);
-        !refused.isEmpty()) {
-        m_editor->showItem(refused.first().first);
-        m_reporter.messageDialog(SettingsCheck::itemLines(refused));
+    // Encoding the record is its one check: an item the unit cannot hold is named before
+    // anything is asked or sent. A long text is let in: the question below names it.
+    if (!m_basicInf.prepareSave(SettingsCheck::Cut::Allow)) {
+        if (!m_basicInf.refusedItems().isEmpty()) m_editor->showItem(m_basicInf.refusedItems().first().first);
+        m_reporter.messageDialog(m_basicInf.refusal());
         return;
     }
     if (!askBeforeLoss()) return;
     // A text the unit cannot hold whole is named, and saved cut only when the user agrees.
-    if (const QString cut = SettingsCheck::cutQuestion(m_model); !cut.isEmpty() && !m_reporter.question(cut))
+    if (const QString cut = SaveWords::cutQuestion(m_basicInf.cutTexts());
+        !cut.isEmpty() && !m_reporter.question(cut))
         return;
     // The port may have gone while a question was open: nothing is sent to a closed port.
     if (m_session.refuseDeviceAction()) return;
-    if (!m_basicInf.Save(SettingsCheck::Cut::Allow)) m_reporter.messageDialog(m_basicInf.refusal());
+    m_basicInf.sendPrepared();
 }
 
 bool SettingsPage::askBeforeLoss()

@@ -589,20 +589,25 @@ void TestSettingsCodec::simulatedUnitLeavesTheFactoryWithTheGridDefaults()
 
 void TestSettingsCodec::overlongTextsAreNamed()
 {
+    using SettingsCheck::Cut;
+    using SettingsCheck::CutText;
     SettingsModel m;
-    QCOMPARE(SettingsCheck::cutQuestion(m), QString());
+    QCOMPARE(SettingsCodec::encodeRecord(m, Cut::Allow).cut, QList<CutText>{});
     m.setContent(5, QString(40, u'a'));                 // fills the field exactly
     m.setContent(13, QStringLiteral("é").repeated(20)); // 40 bytes in 20 characters
-    QCOMPARE(SettingsCheck::cutQuestion(m), QString());
+    QCOMPARE(SettingsCodec::encodeRecord(m, Cut::Allow).cut, QList<CutText>{});
     m.setContent(5, QString(40, u'a') + QString(13, u'b'));
     m.setContent(22, QStringLiteral("é").repeated(9)); // 18 bytes, 16 kept
-    const QString q = SettingsCheck::cutQuestion(m);
-    QVERIFY2(q.contains(QStringLiteral("5.DIN1 Alarm Content: 53 bytes, the unit keeps 40; \"bbbbbbbbbbbbb\" "
-                                       "would be lost")),
-             qPrintable(q));
-    QVERIFY2(q.contains(QStringLiteral("22.GPRS Password: 18 bytes, the unit keeps 16; \"é\" would be lost")),
-             qPrintable(q));
-    QVERIFY(q.endsWith(QStringLiteral("Save the settings anyway?")));
+    const SettingsCodec::Record allowed = SettingsCodec::encodeRecord(m, Cut::Allow);
+    QCOMPARE(allowed.cut,
+             (QList<CutText>{{5, 53, 40, QString(13, u'b')}, {22, 18, 16, QStringLiteral("é")}}));
+    QVERIFY(allowed.ok());
+    // Without consent nothing is cut: both items are refused, in item order.
+    const SettingsCodec::Record refused = SettingsCodec::encodeRecord(m);
+    QCOMPARE(refused.refused.size(), 2);
+    QCOMPARE(refused.refused[0].first, 5);
+    QCOMPARE(refused.refused[1].first, 22);
+    QVERIFY(refused.cut.isEmpty());
 }
 
 QTEST_GUILESS_MAIN(TestSettingsCodec)

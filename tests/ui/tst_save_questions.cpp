@@ -6,6 +6,7 @@
 #include "link/link_session.h"
 #include "link/rule_timer.h"
 #include "numbers/numbers_diff.h"
+#include "settings/settings_codec.h"
 #include "settings/settings_diff.h"
 #include "ui/form_rig.h"
 #include "ui/number_list_page.h"
@@ -150,6 +151,86 @@ private slots:
         rig->rec.expectEnter(kNumbersUnread);
         rig->click("btn9");
         QVERIFY(rig->rec.allExpectedSeen());
+    }
+
+    // What a save's checks find, in the window's words: a list row without its window is
+    // refused before anything is asked; a number in two rows and a text the unit would cut
+    // are asked about after the loss question. Cancel sends nothing; OK sends what the
+    // save prepared before asking.
+    void checkedSaves_data()
+    {
+        QTest::addColumn<QString>("table"); // "windows", "duplicate" or "cut"
+        QTest::addColumn<QString>("message");
+        QTest::addColumn<bool>("answer");
+        QTest::newRow("row without its window")
+            << "windows"
+            << "Wrong operation:please select \"Always\" or setting the Start-End date and time.Total:2\r"
+               "Wrong serial number:5,17"
+            << false;
+        const QString twice = QStringLiteral("1 number is kept in more than one row:\n555 is in rows 5, 9\n"
+                                             "Save the list anyway?");
+        QTest::newRow("number in two rows, Cancel") << "duplicate" << twice << false;
+        QTest::newRow("number in two rows, OK") << "duplicate" << twice << true;
+        const QString cut = QStringLiteral(
+            "These texts are longer than the unit keeps and would be cut:\n"
+            "5.DIN1 Alarm Content: 53 bytes, the unit keeps 40; \"bbbbbbbbbbbbb\" would be lost\n"
+            "22.GPRS Password: 18 bytes, the unit keeps 16; \"é\" would be lost\n"
+            "Save the settings anyway?");
+        QTest::newRow("text cut, Cancel") << "cut" << cut << false;
+        QTest::newRow("text cut, OK") << "cut" << cut << true;
+    }
+    void checkedSaves()
+    {
+        QFETCH(QString, table);
+        QFETCH(QString, message);
+        QFETCH(bool, answer);
+        devsim::Options o;
+        o.preset = devsim::Preset::Demo;
+        auto rig = FormRig::loggedIn(o);
+        auto *page = rig->form->findChild<NumberListPage *>();
+        const bool numbers = table != QLatin1String("cut");
+        const Area area = numbers ? Area::Numbers : Area::Settings;
+        const auto unit = [&] { return rig->sim->memory(pageAddress(area, 1), areaBytes(area)); };
+        if (table == QLatin1String("windows")) {
+            for (int r : {5, 17})
+                for (int c : {NumberColumn::Number, NumberColumn::StartDate, NumberColumn::StartTime})
+                    page->model().setText(r, c,
+                                          c == NumberColumn::Number      ? QStringLiteral("555")
+                                          : c == NumberColumn::StartDate ? QStringLiteral("2024/05/06")
+                                                                         : QStringLiteral("08:00"));
+        } else if (numbers) {
+            for (int r : {5, 9}) {
+                page->model().setText(r, NumberColumn::Number, QStringLiteral("555"));
+                page->model().toggleCheck(r, NumberColumn::Always);
+            }
+        } else {
+            rig->form->settingsModel().setContent(5, QString(40, u'a') + QString(13, u'b'));
+            rig->form->settingsModel().setContent(22, QStringLiteral("é").repeated(9));
+        }
+        const QByteArray before = unit();
+        const int requests = rig->sim->requestCount();
+        if (table != QLatin1String("windows"))
+            rig->rec.expectStartsWith(numbers ? kNumbersUnread : kSettingsUnread);
+        rig->rec.expect(message, answer);
+        if (!answer) {
+            rig->click(numbers ? "btn9" : "btn22");
+            QVERIFY(rig->rec.allExpectedSeen());
+            QTest::qWait(50);
+            QCOMPARE(rig->sim->requestCount(), requests);
+            QCOMPARE(unit(), before);
+            return;
+        }
+        rig->rec.expect(numbers ? QStringLiteral("Authorized number list saved success") : kSettingsSaveOk);
+        QVERIFY(rig->clickAndWait(numbers ? "btn9" : "btn22", 60000));
+        if (numbers) {
+            QCOMPARE(unit(), bytesOf(NumbersDiff::tablePages(page->model())));
+        } else {
+            // The unit keeps the texts cut to their fields, nothing else changed.
+            const auto record =
+                SettingsCodec::encodeRecord(rig->form->settingsModel(), SettingsCheck::Cut::Allow);
+            QCOMPARE(unit(), bytesOf({record.pages[0], record.pages[1]}));
+            QCOMPARE(unit().mid(28, 40), QByteArray(40, 'a'));
+        }
     }
 
     // The window's own question box: Enter gives the default button, Escape always Cancel.
