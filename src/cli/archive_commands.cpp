@@ -8,9 +8,11 @@
 #include "cli/json_reports.h"
 #include "history/history_archive.h"
 #include "history/history_csv.h"
+#include "history/history_json.h"
 #include "history/history_model.h"
 #include "history/history_sheet.h"
 #include "history/history_store.h"
+#include "sheets/json_envelope.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -121,16 +123,6 @@ void addMerge(UnitJob &job, HistoryArchive &archive, const QString &path, bool q
         QStringLiteral("archive history"));
 }
 
-QJsonObject recordJson(int row, const HistoryModel::Record &r)
-{
-    static const char *const keys[HistoryModel::RecordColumns] = {"number", "date",      "time",   "from",
-                                                                  "action", "executant", "content"};
-    QJsonObject o{{QStringLiteral("row"), row}};
-    for (int c = 0; c < HistoryModel::RecordColumns; ++c)
-        o.insert(QLatin1String(keys[c]), r[std::size_t(c)]);
-    return o;
-}
-
 } // namespace
 
 void ArchiveCommands::add(const Tree &t)
@@ -228,7 +220,9 @@ Exit ArchiveCommands::runArchiveRead(const Runner &r)
     const HistoryModel &model = job.history();
     const QString error = writeExport(
         q(output), type,
-        [&] { return type == QLatin1String("json") ? historyJson(model) : HistoryCsv::fileBytes(model); },
+        [&] {
+            return type == QLatin1String("json") ? HistoryJson::bytes(model) : HistoryCsv::fileBytes(model);
+        },
         [&] { return HistorySheet::toSheet(model); });
     return error.isEmpty() ? Exit::Done : refuse(error);
 }
@@ -300,7 +294,7 @@ Exit ArchiveCommands::runQuery()
     const auto json = [&] {
         QJsonArray list;
         for (qsizetype i = 0; i < records->size(); ++i) {
-            QJsonObject o = recordJson(int(i) + 1, records->at(i));
+            QJsonObject o = HistoryJson::entry(int(i) + 1, records->at(i));
             if (named)
                 o.insert(QStringLiteral("name"), names[i].isEmpty() ? QJsonValue() : QJsonValue(names[i]));
             list.append(o);
@@ -308,7 +302,7 @@ Exit ArchiveCommands::runQuery()
         QJsonArray gapList;
         for (const HistoryArchive::Gap &g : *gaps)
             gapList.append(QJsonObject{{QStringLiteral("from"), g.from}, {QStringLiteral("to"), g.to}});
-        QJsonObject top = jsonDocument(QStringLiteral("history"));
+        QJsonObject top = JsonEnvelope::document(HistoryJson::kKind);
         top.insert(QStringLiteral("records"), list);
         top.insert(QStringLiteral("gaps"), gapList);
         return QJsonDocument(top).toJson(QJsonDocument::Indented);

@@ -15,12 +15,16 @@
 #include "cli/unit_job.h"
 #include "cli/unit_writes.h"
 #include "history/history_csv.h"
+#include "history/history_json.h"
 #include "link/signal_watch.h"
 #include "numbers/number_entry.h"
+#include "numbers/numbers_json.h"
 #include "numbers/numbers_model.h"
 #include "settings/settings_items.h"
+#include "settings/settings_json.h"
 #include "settings/settings_model.h"
 #include "sheets/export_folder.h"
+#include "sheets/json_envelope.h"
 
 #include <QCoreApplication>
 #include <QDateTime>
@@ -687,7 +691,7 @@ Exit Commands::runPorts()
                                  {QStringLiteral("usb_serial"), orNull(p.usbSerial)},
                                  {QStringLiteral("vid_pid"), orNull(p.vidPid)},
                                  {QStringLiteral("by_id"), orNull(p.byId)}});
-        QJsonObject top = jsonDocument(QStringLiteral("ports"));
+        QJsonObject top = JsonEnvelope::document(QStringLiteral("ports"));
         top.insert(QStringLiteral("ports"), a);
         return out(QJsonDocument(top).toJson(QJsonDocument::Indented)) ? Exit::Done : Exit::Usage;
     }
@@ -710,7 +714,7 @@ Exit Commands::runIdentify()
     const QString sim = job.settings().content(2).trimmed();
     const QString serial = job.resolved().usbSerial;
     if (json) {
-        QJsonObject top = jsonDocument(QStringLiteral("identify"));
+        QJsonObject top = JsonEnvelope::document(QStringLiteral("identify"));
         top.insert(QStringLiteral("port"), job.port());
         top.insert(QStringLiteral("path"), job.resolved().path);
         top.insert(QStringLiteral("sim_number"), sim.isEmpty() ? QJsonValue() : QJsonValue(sim));
@@ -747,9 +751,9 @@ Exit Commands::runRead(Area area)
     const Exit e = runJobs({&job}, talk());
     if (e != Exit::Done) return e;
     if (output.empty())
-        return out(area == Area::Settings  ? settingsJson(job.settings())
-                   : area == Area::Numbers ? numbersJson(job.numbers())
-                                           : historyJson(job.history()))
+        return out(area == Area::Settings  ? SettingsJson::bytes(job.settings())
+                   : area == Area::Numbers ? NumbersJson::bytes(job.numbers())
+                                           : HistoryJson::bytes(job.history()))
                    ? Exit::Done
                    : Exit::Usage;
     // Standard output gets the file as it would be written, through a private folder.

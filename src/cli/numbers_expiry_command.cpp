@@ -11,9 +11,11 @@
 #include "numbers/number_window.h"
 #include "numbers/numbers_csv.h"
 #include "numbers/numbers_diff.h"
+#include "numbers/numbers_json.h"
 #include "numbers/numbers_model.h"
 #include "numbers/numbers_sheet.h"
 #include "sheets/csv_field.h"
+#include "sheets/json_envelope.h"
 #include "sheets/sheet.h"
 
 #include <QJsonArray>
@@ -111,7 +113,7 @@ Exit ArchiveCommands::runExpiring(const Runner &r)
             if (named) o.insert(QStringLiteral("name"), nameValue(m_namesFile, e.number));
             list.append(o);
         }
-        QJsonObject top = jsonDocument(QStringLiteral("expiring"));
+        QJsonObject top = JsonEnvelope::document(QStringLiteral("expiring"));
         top.insert(QStringLiteral("now"), minuteText(now));
         top.insert(QStringLiteral("within_days"), m_within);
         top.insert(QStringLiteral("rows"), list);
@@ -225,7 +227,7 @@ Exit ArchiveCommands::runNamedNumbersRead(const Runner &r)
     // The usual export with the name added after its documented columns.
     const auto bytes = [&] {
         if (type == QLatin1String("json")) {
-            QJsonObject top = QJsonDocument::fromJson(numbersJson(model)).object();
+            QJsonObject top = QJsonDocument::fromJson(NumbersJson::bytes(model)).object();
             QJsonArray rows = top.value(QStringLiteral("rows")).toArray();
             for (qsizetype i = 0; i < rows.size(); ++i) {
                 QJsonObject o = rows[i].toObject();
