@@ -2,14 +2,9 @@
 // above its grid, such as "2 risks: factory password; every caller may open the gate", with
 // a Details list whose entries select the item, rows or records concerned. It is hidden
 // while its page has nothing to show, asks nothing and blocks nothing.
-//
-// AuditWatch runs the rules over the tables the unit's data is known in (after a read or a
-// save of that area) and follows every change to them, so a finding goes as soon as the
-// table no longer shows it.
 #pragma once
 
 #include "audit/audit_rules.h"
-#include "ui/file_dialogs.h"
 
 #include <QList>
 #include <QObject>
@@ -22,13 +17,8 @@
 class QLabel;
 class QMenu;
 class QPushButton;
-class QTimer;
 
 namespace zc {
-
-class HistoryPage;
-class NumberListPage;
-class SettingsPage;
 
 class FindingsBar : public QWidget
 {
@@ -57,30 +47,6 @@ private:
     QMenu *m_menu = nullptr;
     QPointer<QWidget> m_grid;
     QRect m_gridPlace;
-};
-
-class AuditWatch : public QObject
-{
-    Q_OBJECT
-public:
-    // clock may be empty: the local time is used.
-    AuditWatch(SettingsPage &settings, NumberListPage &numbers, HistoryPage &history, Clock clock = {},
-               QObject *parent = nullptr);
-
-    // Runs the rules again now (it also runs on its own after every change).
-    void evaluate();
-
-private:
-    void schedule();
-    void choose(const Audit::Finding &finding);
-
-    SettingsPage &m_settings;
-    NumberListPage &m_numbers;
-    HistoryPage &m_history;
-    Clock m_clock;
-    unsigned m_known = 0;              // Audit::Needs of the tables that hold the unit's data
-    QList<HistoryModel::Record> m_log; // the log as the last completed read found it
-    QTimer *m_timer = nullptr;
 };
 
 } // namespace zc

@@ -4,6 +4,7 @@
 
 #include "link/paged_transfer.h"
 #include "settings/settings_codec.h"
+#include "ui/audit_watch.h"
 #include "ui/cell_tips.h"
 #include "ui/findings_bar.h"
 #include "ui/help_page.h"
