@@ -2,6 +2,7 @@
 
 #include "numbers/numbers_diff.h"
 #include "settings/settings_diff.h"
+#include "words/diff_words.h"
 #include "settings/settings_items.h"
 #include "settings/settings_model.h"
 #include "sheets/json_envelope.h"
@@ -77,15 +78,15 @@ QByteArray diffJson(Area area, const QString &port, const QList<PageBytes> &unit
                             {QStringLiteral("kind"), kindName(l.kind)},
                             {QStringLiteral("unit"), SettingsDiff::shownItem(*held, l.at)},
                             {QStringLiteral("file"), SettingsDiff::shownItem(*sent, l.at)},
-                            {QStringLiteral("text"), l.text}});
+                            {QStringLiteral("text"), diffLine(l)}});
     } else {
         for (const AreaDiff::Line &l : NumbersDiff::compare(unit, written).lines)
             changes.append(
                 QJsonObject{{QStringLiteral("row"), l.at},
                             {QStringLiteral("kind"), kindName(l.kind)},
-                            {QStringLiteral("unit"), NumbersDiff::rowText(NumbersDiff::rowOf(unit, l.at))},
-                            {QStringLiteral("file"), NumbersDiff::rowText(NumbersDiff::rowOf(written, l.at))},
-                            {QStringLiteral("text"), l.text}});
+                            {QStringLiteral("unit"), numberRowWords(NumbersDiff::rowOf(unit, l.at))},
+                            {QStringLiteral("file"), numberRowWords(NumbersDiff::rowOf(written, l.at))},
+                            {QStringLiteral("text"), diffLine(l)}});
     }
     QJsonObject top = JsonEnvelope::document(QStringLiteral("diff"));
     top.insert(QStringLiteral("area"), areaName(area));

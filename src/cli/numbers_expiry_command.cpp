@@ -17,6 +17,7 @@
 #include "sheets/csv_field.h"
 #include "sheets/json_envelope.h"
 #include "sheets/sheet.h"
+#include "words/diff_words.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -298,7 +299,7 @@ Exit ArchiveCommands::runNamedDiff(const Runner &r)
     } else {
         for (const AreaDiff::Line &l : diff.lines) {
             const QString name = nameAt(l.at);
-            if (!outText(l.text + (name.isEmpty() ? QString() : QStringLiteral(" (%1)").arg(name))))
+            if (!outText(diffLine(l) + (name.isEmpty() ? QString() : QStringLiteral(" (%1)").arg(name))))
                 return Exit::Usage;
         }
     }

@@ -3,6 +3,7 @@
 #include "numbers/numbers_diff.h"
 #include "numbers/numbers_model.h"
 #include "settings/settings_diff.h"
+#include "words/diff_words.h"
 #include "settings/settings_items.h"
 #include "settings/settings_model.h"
 
@@ -42,12 +43,12 @@ QList<PageBytes> numbersPages(const NumbersModel &model)
 
 QStringList settingsChanges(const QList<PageBytes> &unit, const QList<PageBytes> &written)
 {
-    return SettingsDiff::compare(unit, written).texts();
+    return diffLines(SettingsDiff::compare(unit, written));
 }
 
 QStringList numbersChanges(const QList<PageBytes> &unit, const QList<PageBytes> &written)
 {
-    return NumbersDiff::compare(unit, written).texts();
+    return diffLines(NumbersDiff::compare(unit, written));
 }
 
 QStringList verifyDifferences(Area area, const QList<PageBytes> &sent, const QList<PageBytes> &held)
@@ -76,7 +77,7 @@ QStringList verifyDifferences(Area area, const QList<PageBytes> &sent, const QLi
                               b = SettingsDiff::shownItem(*h, item->number);
                 items[item->number] =
                     a != b ? QStringLiteral("settings item %1: sent %2, the unit holds %3")
-                                 .arg(QString::fromUtf8(item->name), AreaDiff::shown(a), AreaDiff::shown(b))
+                                 .arg(QString::fromUtf8(item->name), shownValue(a), shownValue(b))
                            : QStringLiteral("settings item %1: the unit holds other bytes than were sent "
                                             "(page %2 byte %3: sent %4, held %5)")
                                  .arg(QString::fromUtf8(item->name))
@@ -102,7 +103,7 @@ QStringList verifyDifferences(Area area, const QList<PageBytes> &sent, const QLi
             lines << (!NumbersDiff::sameEntry(a, b)
                           ? QStringLiteral("number list row %1: sent %2, the unit holds %3")
                                 .arg(row)
-                                .arg(NumbersDiff::rowText(a), NumbersDiff::rowText(b))
+                                .arg(numberRowWords(a), numberRowWords(b))
                           : QStringLiteral("number list row %1: the unit holds other bytes than were "
                                            "sent (entry byte %2: sent %3, held %4)")
                                 .arg(row)

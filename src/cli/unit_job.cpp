@@ -16,6 +16,7 @@
 #include "settings/settings_model.h"
 #include "words/left_behind.h"
 #include "words/link_words.h"
+#include "words/port_words.h"
 #include "words/reporter.h"
 
 #include <QFileInfo>
@@ -29,7 +30,7 @@ QList<PortName> listPorts()
 {
     QList<PortName> out;
     for (const PortEntry &p : Trecognitionserial().discover())
-        out.append({p.display, p.path, p.usbSerial, p.vidPid(), p.byIdPath});
+        out.append({portShown(p), p.path, p.usbSerial, p.vidPid(), p.byIdPath});
     return out;
 }
 
@@ -76,19 +77,6 @@ ResolvedPort resolvePort(const QString &port)
         if (!device.isEmpty() && QFileInfo(p.path).canonicalFilePath() == device && !p.usbSerial.isEmpty())
             return {path, p.usbSerial, {}};
     return {path, {}, {}};
-}
-
-QString areaName(Area area)
-{
-    switch (area) {
-    case Area::Settings:
-        return QStringLiteral("settings");
-    case Area::Numbers:
-        return QStringLiteral("number list");
-    case Area::History:
-        return QStringLiteral("history");
-    }
-    return {};
 }
 
 namespace {
@@ -475,7 +463,8 @@ void UnitJob::beginStep(const Step &step)
             l.session.comm().SetTlsFiles(m_options.tls);
             l.session.open(path);
         } catch (const ECommsError &e) {
-            QString why = e.reason().isEmpty() ? e.message() : e.reason();
+            QString why = portAdvice(e);
+            if (why.isEmpty()) why = e.message();
             if (!PortAddress::looksRemote(path) && !QFileInfo::exists(path))
                 why = path == m_options.port ? QStringLiteral("no such port")
                                              : QStringLiteral("no such port ") + path;

@@ -11,6 +11,7 @@
 
 #include "link/address_map.h"
 #include "link/port_address.h"
+#include "words/area_words.h"
 
 #include <QList>
 #include <QObject>
@@ -74,9 +75,6 @@ struct ResolvedPort
 // unit's published name or a name the port list shows, else the device /dev/NAME. Port
 // names are never split at ":" otherwise: by-path names hold it.
 ResolvedPort resolvePort(const QString &port);
-
-// The area in words ("settings", "number list", "history").
-QString areaName(Area area);
 
 // How one step of a job ended: facts only, in the order the steps were added. Steps that
 // never ran because an earlier one failed end "skipped".

@@ -1,7 +1,7 @@
 // What writing a table to the unit would change, one line per settings item or list row,
-// in item or row order. Each area builds its own lines from the pages the unit holds and
-// the pages a save would send; the window's questions and the command line's diff show
-// the same lines.
+// in item or row order, as values: each area builds its own lines from the pages the unit
+// holds and the pages a save would send. The window's questions and the command line's diff
+// word the same lines (words/diff_words.h).
 #pragma once
 
 #include "link/address_map.h"
@@ -27,12 +27,12 @@ struct AreaDiff
     {
         Kind kind;
         int at;       // the settings item or list row
-        QString text; // "row 12: 5550101 always → (empty)"
+        QString name; // the settings item's name; empty for a list row
+        // What the unit holds and what the save would send: a settings item's shown
+        // content, or a list row's cells in column order.
+        QStringList before, after;
     };
     QList<Line> lines;
-
-    // How an empty item or row is shown in a line.
-    static QString shown(const QString &text) { return text.isEmpty() ? QStringLiteral("(empty)") : text; }
 
     bool isEmpty() const { return lines.isEmpty(); }
     int count(Kind kind) const
@@ -41,31 +41,6 @@ struct AreaDiff
         for (const Line &l : lines)
             n += l.kind == kind;
         return n;
-    }
-    QStringList texts() const
-    {
-        QStringList out;
-        for (const Line &l : lines)
-            out << l.text;
-        return out;
-    }
-    // The lines under the headings "Removed (n):", "Changed (n):" and "Added (n):", the
-    // losses first.
-    QString details() const
-    {
-        QStringList out;
-        const auto group = [&](Kind kind, const char *heading) {
-            const int n = count(kind);
-            if (n == 0) return;
-            if (!out.isEmpty()) out << QString();
-            out << QStringLiteral("%1 (%2):").arg(QLatin1String(heading)).arg(n);
-            for (const Line &l : lines)
-                if (l.kind == kind) out << l.text;
-        };
-        group(Kind::Removed, "Removed");
-        group(Kind::Changed, "Changed");
-        group(Kind::Added, "Added");
-        return out.join(QLatin1Char('\n'));
     }
 };
 

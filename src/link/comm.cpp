@@ -40,14 +40,14 @@ QString devicePath(const QString &name)
     return QLatin1String("/dev/") + name;
 }
 
-QString noDeviceHint(const QString &path)
+PortProblem noDeviceHint(const QString &path)
 {
-    return TComm::tr("There is no serial device %1. Check the cable and the port name.").arg(path);
+    return {PortProblem::Kind::NoDevice, path};
 }
 
 // The advice fits the device's owner and group: joining a group helps only where that
 // group may read and write the device, and never where it is root's own group.
-QString permissionHint(const QString &path)
+PortProblem permissionHint(const QString &path)
 {
     struct stat st = {};
     const bool known = ::stat(QFile::encodeName(path).constData(), &st) == 0;
@@ -58,27 +58,30 @@ QString permissionHint(const QString &path)
     if (othersOwn && (!groupMayUse || st.st_gid == 0 || group.isEmpty())) {
         const struct passwd *u = ::getpwuid(st.st_uid);
         const QString owner = u ? QString::fromLocal8Bit(u->pw_name) : QString::number(st.st_uid);
-        return TComm::tr("You are not allowed to use %1: it belongs to %2:%3 with mode %4, so joining a "
-                         "group does not help. Let a udev rule give you access (the package's "
-                         "60-zarvento-cp210x.rules does so for the unit's CP210x USB bridge), or run the "
-                         "program as root.")
-            .arg(path, owner, group.isEmpty() ? QString::number(st.st_gid) : group,
-                 QString::number(st.st_mode & 07777, 8).rightJustified(4, QLatin1Char('0')));
+        PortProblem p(PortProblem::Kind::OwnedByOther, path);
+        p.owner = owner;
+        p.group = group.isEmpty() ? QString::number(st.st_gid) : group;
+        p.mode = QString::number(st.st_mode & 07777, 8).rightJustified(4, QLatin1Char('0'));
+        return p;
     }
-    const QString name = othersOwn ? group : QStringLiteral("dialout");
-    return TComm::tr("You are not allowed to use %1. Add your user to the %2 group "
-                     "(sudo usermod -aG %2 $USER), then log out and log in again.")
-        .arg(path, name);
+    PortProblem p(PortProblem::Kind::NotAllowed, path);
+    p.group = othersOwn ? group : QStringLiteral("dialout");
+    return p;
 }
 
-QString inUseHint(const QString &path)
+PortProblem inUseHint(const QString &path)
 {
-    return TComm::tr("%1 is in use by another program. Close that program and try again.").arg(path);
+    return {PortProblem::Kind::InUse, path};
 }
 
-QString notSerialHint(const QString &path)
+PortProblem notSerialHint(const QString &path)
 {
-    return TComm::tr("%1 is not a serial port.").arg(path);
+    return {PortProblem::Kind::NotSerial, path};
+}
+
+PortProblem failedHint(const QString &path, const QString &text)
+{
+    return {PortProblem::Kind::Failed, path, text};
 }
 
 QSerialPort::DataBits toDataBits(TComm::TByteSize v)
@@ -144,6 +147,12 @@ TComm::~TComm()
     ClosePort();
 }
 
+void TComm::failOpen(const QString &message, const PortProblem &problem)
+{
+    m_openError = message;
+    throw ECommsError(message, problem);
+}
+
 void TComm::failOpen(const QString &message, const QString &reason)
 {
     m_openError = message;
@@ -158,8 +167,7 @@ void TComm::OpenPort()
         m_openError = kAlreadyOpen;
         return;
     }
-    if (m_name.isEmpty())
-        failOpen(kOpenFailed, tr("No serial port is chosen. Pick the port the unit is connected to."));
+    if (m_name.isEmpty()) failOpen(kOpenFailed, PortProblem(PortProblem::Kind::NoPortChosen));
 
     // Look at the device file first: a missing file and a file that is not a character
     // device (a regular file, a folder) are told apart from a port that will not open.
@@ -203,7 +211,7 @@ void TComm::OpenPort()
         default:
             break;
         }
-        failOpen(kOpenFailed, tr("%1: %2").arg(path, text));
+        failOpen(kOpenFailed, failedHint(path, text));
     }
     // The terminal's exclusive mode keeps out openers that do not lock.
     ::ioctl(m_port.handle(), TIOCEXCL);
@@ -260,7 +268,7 @@ void TComm::takeDeviceLock(const QString &path, bool mayUse)
         case ENXIO:
             failOpen(kOpenFailed, noDeviceHint(path));
         default:
-            failOpen(kOpenFailed, tr("%1: %2").arg(path, qt_error_string(error)));
+            failOpen(kOpenFailed, failedHint(path, qt_error_string(error)));
         }
     }
     if (!::isatty(m_lockFd)) {
@@ -356,14 +364,12 @@ void TComm::openRemote()
     }
     QString error;
     const PortAddress address = PortAddress::parse(m_name, &error);
-    if (!address.remote()) failOpen(kOpenFailed, tr("%1: %2.").arg(m_name, error));
+    if (!address.remote()) failOpen(kOpenFailed, PortProblem(PortProblem::Kind::BadAddress, m_name, error));
     if (!m_net) {
         m_net = std::make_unique<NetPort>();
         connect(m_net.get(), &NetPort::received, this, &TComm::received);
         connect(m_net.get(), &NetPort::lost, this, [this](const QString &why) {
-            hangUp(tr("The connection to %1 was lost (%2) and the port was closed. Check the network and "
-                      "the serial server, then open the port again.")
-                       .arg(m_name, why));
+            hangUp({PortProblem::Kind::LostRemote, m_name, why});
         });
     }
     try {
@@ -545,7 +551,7 @@ void TComm::onError(QSerialPort::SerialPortError error)
     case QSerialPort::UnknownError:
         // After a hang-up QSerialPort repeats the error without end while the port stays
         // open, and the error text is left over from an earlier call: close at once.
-        hangUp();
+        hangUp({PortProblem::Kind::Lost, m_name});
         return;
     case QSerialPort::UnsupportedOperationError:
         if (m_quietModemErrors) return;
@@ -560,19 +566,16 @@ void TComm::onError(QSerialPort::SerialPortError error)
         Qt::QueuedConnection);
 }
 
-void TComm::hangUp(const QString &lost)
+void TComm::hangUp(const PortProblem &why)
 {
     ClosePort();
     const quint64 session = m_session;
-    const QString text = !lost.isEmpty() ? lost : tr("The connection to %1 was lost and the port was closed. Check the cable, then "
-                            "open the port again.")
-                             .arg(m_name);
     // Raised once the port is closed and outside QSerialPort's signal; dropped when the
     // port has been opened again in the meantime.
     QMetaObject::invokeMethod(
         this,
-        [this, session, text] {
-            if (m_session == session && !PortOpen()) emit OnRequestHangup(text);
+        [this, session, why] {
+            if (m_session == session && !PortOpen()) emit OnRequestHangup(why);
         },
         Qt::QueuedConnection);
 }

@@ -13,6 +13,7 @@
 #include <stdexcept>
 
 #include "link/port_address.h"
+#include "link/port_problem.h"
 
 namespace zc {
 
@@ -25,13 +26,21 @@ public:
         : std::runtime_error(message.toStdString()), m_message(message), m_reason(reason)
     {
     }
+    ECommsError(const QString &message, const PortProblem &problem)
+        : std::runtime_error(message.toStdString()), m_message(message), m_problem(problem)
+    {
+    }
     QString message() const { return m_message; }
-    // What the user can do about it, when known (permission, port held by another program, no such device).
+    // What the user can do about it, in the network port's own words; empty otherwise.
     QString reason() const { return m_reason; }
+    // Why, as facts (permission, port held by another program, no such device), when the
+    // port name or the local device tells; Kind::None otherwise.
+    const PortProblem &problem() const { return m_problem; }
 
 private:
     QString m_message;
     QString m_reason;
+    PortProblem m_problem;
 };
 
 class TComm : public QObject
@@ -102,11 +111,12 @@ signals:
     // The same bytes, everything read so far in one call (the reply handler takes these).
     void OnReceiveChunk(const QByteArray &bytes);
     void OnReceiveError(quint32 errorMask, const QString &text);
-    // The device went away while open (USB pulled, the other side of a pty closed).
-    // The port is already closed when this is raised.
-    void OnRequestHangup(const QString &text);
+    // The device went away while open (USB pulled, the other side of a pty closed), or the
+    // network connection was lost. The port is already closed when this is raised.
+    void OnRequestHangup(const zc::PortProblem &why);
 
 private:
+    [[noreturn]] void failOpen(const QString &message, const PortProblem &problem);
     [[noreturn]] void failOpen(const QString &message, const QString &reason);
     // Opens the device on a descriptor of our own and locks it, or throws why not; the lock
     // and that descriptor are held until the port closes.
@@ -117,7 +127,7 @@ private:
     void onReadyRead();
     void deliverPending();
     void onError(QSerialPort::SerialPortError error);
-    void hangUp(const QString &text = {});
+    void hangUp(const PortProblem &why);
     void received(const QByteArray &in);
     void openRemote();
     bool closeRemote();

@@ -90,7 +90,7 @@ bool LinkSession::stop()
     return true;
 }
 
-void LinkSession::cm1RequestHangup(const QString &why)
+void LinkSession::cm1RequestHangup(const PortProblem &why)
 {
     // The port object has already closed the device; everything waiting on it ends here.
     std::optional<Outcome> stopped;

@@ -73,10 +73,10 @@ signals:
     void portChanged();
     // The device went away: the port is closed and every operation ended (the watcher heard
     // portLost).
-    void portLost(const QString &why);
+    void portLost(const zc::PortProblem &why);
 
 private:
-    void cm1RequestHangup(const QString &why);
+    void cm1RequestHangup(const PortProblem &why);
 
     LinkWatcher *m_watcher;
     RuleTimer m_tmr1;

@@ -8,6 +8,7 @@
 #include "link/address_map.h"
 #include "link/link_context.h"
 #include "link/outcome.h"
+#include "link/port_problem.h"
 
 #include <QString>
 #include <optional>
@@ -86,9 +87,9 @@ public:
 
     // The user closed the port; `stopped` is the operation it ended, if one ran.
     virtual void portClosed(const std::optional<Outcome> &stopped) { (void)stopped; }
-    // The device went away (why: the port's own error text); `stopped` is the operation it
-    // ended, and waiting says whether any request or transfer was waiting on it.
-    virtual void portLost(const QString &why, bool waiting, const std::optional<Outcome> &stopped)
+    // The device went away (why: how); `stopped` is the operation it ended, and waiting says
+    // whether any request or transfer was waiting on it.
+    virtual void portLost(const PortProblem &why, bool waiting, const std::optional<Outcome> &stopped)
     {
         (void)why;
         (void)waiting;

@@ -1,6 +1,7 @@
 #include "link/paged_transfer.h"
 
 #include "link/link_watcher.h"
+#include "link/page_encoding.h"
 #include "link/request.h"
 
 namespace zc {
@@ -34,13 +35,15 @@ void Tsend_rec_command::Read()
 
 bool Tsend_rec_command::encodePages(std::vector<Page> &pages, QString &refusal)
 {
-    const int count = areaMap(m_area).pages;
-    pages.reserve(std::size_t(count));
-    for (int page = 1; page <= count; ++page) {
-        if (!encodePage(page, refusal)) return false;
-        pages.push_back(data);
-    }
-    return true;
+    struct Encoded
+    {
+        bool ok;
+        Page page;
+    };
+    return encodeEveryPage(areaMap(m_area).pages, pages, [&](int page) {
+        const bool ok = encodePage(page, refusal);
+        return Encoded{ok, data};
+    });
 }
 
 bool Tsend_rec_command::prepareSave()

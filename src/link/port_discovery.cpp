@@ -47,7 +47,8 @@ QList<PortEntry> Trecognitionserial::discover() const
     for (const auto &p : ports)
         if (p.hasVendorIdentifier()) out.append(entry(p));
     for (const auto &d : publishedDevices()) {
-        PortEntry e{QStringLiteral("Simulated unit (%1)").arg(d.name), d.path};
+        PortEntry e{d.name, d.path};
+        e.simulated = true;
         e.usbSerial = d.usbSerial;
         out.append(e);
     }

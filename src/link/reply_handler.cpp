@@ -11,21 +11,8 @@ namespace zc {
 
 namespace {
 
-using Route = ReplyHandler::Route;
-
-// The routing table: the route a read or write reply of each address range takes. A range
-// without write routes takes no writes ("Undefined address").
-struct RouteRow
-{
-    bool takesWrites;
-    Route read, accepted, refused;
-};
-
-constexpr RouteRow kRoutes[kAreaCount] = {
-    {true, Route::SettingsRead, Route::SettingsWriteAccepted, Route::SettingsWriteRefused},
-    {true, Route::NumbersRead, Route::NumbersWriteAccepted, Route::NumbersWriteRefused},
-    {false, Route::HistoryRead, Route::UndefinedAddress, Route::UndefinedAddress},
-};
+// The address ranges that take writes: a write reply of any other is an undefined address.
+constexpr bool kTakesWrites[kAreaCount] = {true, true, false};
 
 } // namespace
 
@@ -170,7 +157,6 @@ void ReplyHandler::handleFrame(const ReceivedFrame &f, bool early)
                m_trafficLabel);
     if (!f.good) {
         if (m_watcher) m_watcher->frameDamaged();
-        emit routed(Route::InvalidData);
         if (early) return;
         // A start byte inside it may begin the real reply: reading goes on from there, unless
         // its header and length are those of the awaited reply, which then came damaged (page
@@ -218,7 +204,6 @@ void ReplyHandler::route(bool early)
         // What a request that ended left behind still holds: its late reply changes nothing.
         if (m_watcher && (early || isLate))
             m_watcher->replyIgnored(early, isLate ? m_lateOutcome : std::nullopt);
-        emit routed(Route::Ignored);
     };
     using Kind = LinkWatcher::Reply::Kind;
 
@@ -227,25 +212,19 @@ void ReplyHandler::route(bool early)
         if (!isAnswer) return ignore();
         const Outstanding out = m_out;
         clearOutstanding();
-        // A reply without data carries no verdict: it counts as refused.
-        const bool deleted = m_valid.dataLength > 0 && m_valid.data[0] == 0x01;
-        emit routed(deleted ? Route::HistoryDeleted : Route::HistoryDeleteRefused);
         if (out.receiver)
             out.receiver->deliver(cmd, m_valid.address, m_valid.data.data(), m_valid.dataLength);
         return;
     }
     if (cmd != kCmdReadBlock && cmd != kCmdWriteBlock) {
         notice({Kind::UndefinedData});
-        emit routed(Route::UndefinedData);
         return;
     }
 
     const Area area = routeArea(m_valid.address);
-    const RouteRow &row = kRoutes[int(area)];
     const bool read = cmd == kCmdReadBlock;
-    if (!read && !row.takesWrites) {
+    if (!read && !kTakesWrites[int(area)]) {
         notice({Kind::UndefinedAddress, area, false});
-        emit routed(Route::UndefinedAddress);
         return;
     }
     const Outstanding out = m_out;
@@ -257,29 +236,14 @@ void ReplyHandler::route(bool early)
     if (!isAnswer) return ignore();
     clearOutstanding();
 
+    // The login judges its own reply (a short one holds no whole password field); a
+    // transfer its page or verdict.
     if (out.who == Requester::Login) {
-        if (m_valid.dataLength < 4) {
-            // Without the whole password field there is nothing to compare.
-            emit routed(Route::ShortPage);
-            if (out.receiver)
-                out.receiver->deliver(cmd, m_valid.address, m_valid.data.data(), m_valid.dataLength);
-            return;
-        }
-        emit routed(Route::Login);
         if (out.receiver)
             out.receiver->deliver(cmd, m_valid.address, m_valid.data.data(), m_valid.dataLength);
         return;
     }
-    if (!t || !t->active()) {
-        emit routed(Route::Ignored);
-        return;
-    }
-    if (read)
-        emit routed(m_valid.dataLength == kPageSize ? row.read : Route::ShortPage);
-    else if (m_valid.dataLength == 0)
-        emit routed(Route::ShortPage); // no verdict: taken as damaged
-    else
-        emit routed(m_valid.data[0] == 0x01 ? row.accepted : row.refused);
+    if (!t || !t->active()) return;
     t->deliver(cmd, m_valid.address, m_valid.data.data(), m_valid.dataLength);
 }
 

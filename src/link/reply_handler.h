@@ -3,12 +3,13 @@
 // address and who asked) and hands a reply over only when it answers that request, to the
 // receiver that sent it (the login, a transfer or the delete: deliver). A request that will
 // never be answered ends its receiver (interrupt); each receiver then ends once, with its own
-// outcome. Anything else is reported to the link's watcher as ignored, and is seen by
-// routed() only as Ignored; so is every frame made of bytes received before the request was
-// written, since those cannot answer it. It knows no words: what it reports are facts. A request ends within
-// a bounded time: its deadline is its write plus the reply timer's interval, moved once, when the header of
-// the awaited reply arrives, by that frame's time on the wire; no other byte moves it. A time-out, a damaged
-// reply or Stop ends it, and a reply that comes after that is reported as late, never continued.
+// outcome. Every good frame is reported to the link's watcher (replyRouted); one that answers
+// nothing reaches no receiver, and the watcher hears it ignored when it came early (made of
+// bytes received before the request was written, which cannot answer it) or late. It knows no words: what it
+// reports are facts. A request ends within a bounded time: its deadline is its write plus the reply timer's
+// interval, moved once, when the header of the awaited reply arrives, by that frame's time on the wire; no
+// other byte moves it. A time-out, a damaged reply or Stop ends it, and a reply that comes after that is
+// reported as late, never continued.
 #pragma once
 
 #include "link/address_map.h"
@@ -30,27 +31,6 @@ class ReplyHandler : public QObject
 {
     Q_OBJECT
 public:
-    // Where a reply went; emitted for every completed frame so the routing can be observed.
-    enum class Route {
-        InvalidData,
-        Login,
-        SettingsRead,
-        SettingsWriteAccepted,
-        SettingsWriteRefused,
-        NumbersRead,
-        NumbersWriteAccepted,
-        NumbersWriteRefused,
-        HistoryRead,
-        HistoryDeleted,
-        HistoryDeleteRefused,
-        UndefinedAddress,
-        UndefinedData,
-        Ignored,   // a reply that answers no outstanding request (a late, stray or duplicated one,
-                   // or one received before its request was written)
-        ShortPage, // a read reply without a whole page, or a save's reply without data
-    };
-    Q_ENUM(Route)
-
     explicit ReplyHandler(RuleTimer &replyTimer, QObject *parent = nullptr);
     // Who hears what the handler reports (none: nobody).
     void setWatcher(LinkWatcher *watcher) { m_watcher = watcher; }
@@ -101,11 +81,6 @@ public:
 
     const TRecValidCom &validCom() const { return m_valid; }
     const FrameAssembler &assembler() const { return m_assembler; }
-
-signals:
-    // Where a completed frame went. A late or unasked reply shows here as Ignored, never as a
-    // second end of the operation it would have answered.
-    void routed(zc::ReplyHandler::Route route);
 
 private:
     struct Outstanding

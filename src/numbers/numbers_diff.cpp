@@ -1,6 +1,7 @@
 #include "numbers/numbers_diff.h"
 
 #include "link/digits.h"
+#include "link/page_encoding.h"
 #include "numbers/numbers_codec.h"
 #include "numbers/numbers_model.h"
 
@@ -12,12 +13,7 @@ namespace zc::NumbersDiff {
 QList<PageBytes> tablePages(const NumbersModel &model)
 {
     QList<PageBytes> pages;
-    pages.reserve(kNumberPages);
-    for (int p = 1; p <= kNumberPages; ++p) {
-        const NumbersCodec::EncodeResult r = NumbersCodec::encodePage(p, model);
-        if (!r.ok) return {};
-        pages << r.page;
-    }
+    encodeEveryPage(kNumberPages, pages, [&](int page) { return NumbersCodec::encodePage(page, model); });
     return pages;
 }
 
@@ -39,16 +35,6 @@ NumberRow rowOf(const QList<PageBytes> &pages, int row)
     if (!bytes) return {};
     return NumbersCodec::decodeEntry(
         std::span<const std::uint8_t, NumberEntry::kSize>(bytes, NumberEntry::kSize));
-}
-
-QString rowText(const NumberRow &r)
-{
-    using namespace NumberColumn;
-    if (r[Number].isEmpty()) return AreaDiff::shown({});
-    if (r[Always] == CheckCell::kYes) return r[Number] + QStringLiteral(" always");
-    return QStringLiteral("%1 %2 %3 – %4 %5")
-        .arg(r[Number], AreaDiff::shown(r[StartDate]), AreaDiff::shown(r[StartTime]),
-             AreaDiff::shown(r[EndDate]), AreaDiff::shown(r[EndTime]));
 }
 
 bool sameEntry(const NumberRow &a, const NumberRow &b)
@@ -75,8 +61,8 @@ AreaDiff compare(const QList<PageBytes> &unit, const QList<PageBytes> &table)
         const AreaDiff::Kind kind = !had   ? AreaDiff::Kind::Added
                                     : !has ? AreaDiff::Kind::Removed
                                            : AreaDiff::Kind::Changed;
-        diff.lines << AreaDiff::Line{kind, row,
-                                     QStringLiteral("row %1: %2 → %3").arg(row).arg(rowText(a), rowText(b))};
+        diff.lines << AreaDiff::Line{
+            kind, row, {}, QStringList(a.begin(), a.end()), QStringList(b.begin(), b.end())};
     }
     return diff;
 }

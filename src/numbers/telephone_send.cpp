@@ -1,5 +1,6 @@
 #include "numbers/telephone_send.h"
 
+#include "link/page_encoding.h"
 #include "numbers/number_check.h"
 #include "numbers/number_list_check.h"
 #include "numbers/numbers_codec.h"
@@ -24,15 +25,12 @@ bool TtelephoneSend::encodePages(std::vector<Page> &pages, QString &refusal)
     // Encoding checks every row the unit is sent, once; the refusal names every row it
     // refuses, so a save never stops half way and never cuts or guesses a value.
     NumberCheck::RowReasons refused;
-    pages.reserve(kNumberPages);
-    for (int page = 1; page <= kNumberPages; ++page) {
+    const auto encode = [&](int page) {
         NumbersCodec::EncodeResult result = NumbersCodec::encodePage(page, m_model);
-        if (!result.ok)
-            refused += result.refused;
-        else if (refused.isEmpty())
-            pages.push_back(result.page);
-    }
-    if (refused.isEmpty()) return true;
+        if (!result.ok) refused += result.refused;
+        return result;
+    };
+    if (encodeEveryPage(kNumberPages, pages, encode, OnRefusal::GoOn)) return true;
     refusal = NumberCheck::saveRefusal(refused);
     for (const auto &[row, why] : refused)
         m_refusedRows << row;

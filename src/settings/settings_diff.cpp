@@ -1,5 +1,6 @@
 #include "settings/settings_diff.h"
 
+#include "link/page_encoding.h"
 #include "settings/settings_codec.h"
 #include "settings/settings_items.h"
 #include "settings/settings_model.h"
@@ -9,11 +10,7 @@ namespace zc::SettingsDiff {
 QList<PageBytes> tablePages(const SettingsModel &model)
 {
     QList<PageBytes> pages;
-    for (int p = 1; p <= kSettingsPages; ++p) {
-        const SettingsCodec::EncodeResult r = SettingsCodec::encodePage(p, model);
-        if (!r.ok) return {};
-        pages << r.page;
-    }
+    encodeEveryPage(kSettingsPages, pages, [&](int page) { return SettingsCodec::encodePage(page, model); });
     return pages;
 }
 
@@ -40,10 +37,7 @@ AreaDiff compare(const QList<PageBytes> &unit, const QList<PageBytes> &table)
         const AreaDiff::Kind kind = a.isEmpty()   ? AreaDiff::Kind::Added
                                     : b.isEmpty() ? AreaDiff::Kind::Removed
                                                   : AreaDiff::Kind::Changed;
-        diff.lines << AreaDiff::Line{
-            kind, item.number,
-            QStringLiteral("%1: %2 → %3")
-                .arg(QString::fromUtf8(item.name), AreaDiff::shown(a), AreaDiff::shown(b))};
+        diff.lines << AreaDiff::Line{kind, item.number, QString::fromUtf8(item.name), {a}, {b}};
     }
     return diff;
 }

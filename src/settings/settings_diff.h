@@ -19,7 +19,7 @@ QList<PageBytes> tablePages(const SettingsModel &model);
 std::unique_ptr<SettingsModel> decode(const QList<PageBytes> &pages);
 // An item as the grid shows it: a pick item's chosen entry, any other item its content.
 QString shownItem(const SettingsModel &model, int item);
-// Lines "7.Auto Arm …: 10 → 15", item by item, for every item whose shown content differs.
+// Item by item, every item whose shown content differs: its name and both contents.
 AreaDiff compare(const QList<PageBytes> &unit, const QList<PageBytes> &table);
 
 } // namespace SettingsDiff

@@ -1,6 +1,8 @@
 #include "ui/main_window.h"
 
+#include "words/area_words.h"
 #include "words/link_words.h"
+#include "words/port_words.h"
 
 #include "link/paged_transfer.h"
 #include "settings/settings_codec.h"
@@ -311,7 +313,8 @@ void TForm1::btn8Click()
         m_session->open(m_topBar->chosenPortPath());
     } catch (const ECommsError &e) {
         QString text = QStringLiteral("COM Port error");
-        if (!e.reason().isEmpty()) text += QLatin1Char('\n') + e.reason();
+        const QString advice = portAdvice(e);
+        if (!advice.isEmpty()) text += QLatin1Char('\n') + advice;
         showPortOpen(false);
         m_reporter->messageBox(text);
         return;
@@ -368,7 +371,7 @@ void TForm1::tmr2Timer()
     m_tmr2.stopRule();
 }
 
-void TForm1::cm1RequestHangup(const QString &)
+void TForm1::cm1RequestHangup()
 {
     // The link session has closed the port and told the user; the window follows.
     showPortOpen(false);
@@ -429,10 +432,6 @@ void TForm1::keyPressEvent(QKeyEvent *event)
 
 QString TForm1::closeQuestion()
 {
-    static const char *const kAreas[] = {"settings", "number list", "history"};
-    const auto areaName = [](const Tsend_rec_command &t) {
-        return QString::fromLatin1(kAreas[int(t.area())]);
-    };
     // The words hold for as long as the operation runs: they name no page count that the
     // next reply would make untrue.
     QStringList parts;
@@ -447,17 +446,17 @@ QString TForm1::closeQuestion()
                                            "the unit the pages saved until then hold this table, the "
                                            "pages after them what they held before; save the %1 again to "
                                            "make it whole.")
-                                .arg(areaName(t))
+                                .arg(areaName(t.area()))
                           : QStringLiteral("A read of the %1 is running. Closing the window stops it; "
                                            "the unit keeps its data.")
-                                .arg(areaName(t));
+                                .arg(areaName(t.area()));
         }
         parts << running;
     }
     QStringList changed;
     for (DevicePage *page : std::as_const(m_devicePages)) {
         page->commitEdits();
-        if (page->hasUnsavedChanges()) changed << QStringLiteral("the ") + areaName(page->transfer());
+        if (page->hasUnsavedChanges()) changed << QStringLiteral("the ") + areaName(page->transfer().area());
     }
     if (!changed.isEmpty()) {
         QString who = changed.join(QStringLiteral(" and "));

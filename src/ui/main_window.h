@@ -74,7 +74,7 @@ public slots:
     void btn22Click();
     void btn23Click();
     void tmr2Timer();
-    void cm1RequestHangup(const QString &why);
+    void cm1RequestHangup();
     void pgc1Change(int index);
     // Stop (the button, or Escape): ends the running transfer and its outstanding request at once.
     void btnStopClick();

@@ -19,6 +19,7 @@
 #include "ui/page_undo.h"
 #include "ui/reporters.h"
 #include "ui/widget_placing.h"
+#include "words/diff_words.h"
 #include "words/left_behind.h"
 #include "words/reporter.h"
 
@@ -168,7 +169,7 @@ bool NumberListPage::askBeforeLoss()
     const QList<int> unknown = m_unitPages->unknownPages();
     QStringList text;
     if (!unknown.isEmpty())
-        text << unknownPagesSentence(QStringLiteral("number list"), unknown, int(table.size()))
+        text << unknownPagesSentence(Area::Numbers, unknown, int(table.size()))
              << QStringLiteral("This save replaces the numbers there with this table.");
     if (removed > 0)
         text << QStringLiteral("This save removes %1 %2 from the unit.")
@@ -176,7 +177,7 @@ bool NumberListPage::askBeforeLoss()
                     .arg(removed == 1 ? QStringLiteral("number") : QStringLiteral("numbers"));
     if (text.isEmpty()) return true;
     return m_reporter.confirm(text.join(QLatin1Char('\n')) + QStringLiteral("\nSave anyway?"),
-                              Reporter::Prompt::Question, Reporter::Default::Cancel, diff.details());
+                              Reporter::Prompt::Question, Reporter::Default::Cancel, diffDetails(diff));
 }
 
 void NumberListPage::btn10Click()

@@ -89,7 +89,7 @@ bool SettingsPage::askBeforeLoss()
     if (m_unitPages->known()) return true;
     if (m_unitPages->anyKnown())
         return m_reporter.confirm(
-            unknownPagesSentence(QStringLiteral("settings"), m_unitPages->unknownPages(), kSettingsPages) +
+            unknownPagesSentence(Area::Settings, m_unitPages->unknownPages(), kSettingsPages) +
                 QStringLiteral("\nThis save replaces it with this table.\nSave anyway?"),
             Reporter::Prompt::Question, Reporter::Default::Cancel);
     return m_reporter.confirm(

@@ -2,6 +2,7 @@
 
 #include "ui/tls_dialog.h"
 #include "ui/widget_placing.h"
+#include "words/port_words.h"
 #include "words/reporter.h"
 
 #include <QAbstractItemView>
@@ -109,7 +110,7 @@ QString TopBar::chosenPortPath() const
 {
     const QString typed = trimPortName(m_cbb9->currentText());
     for (const PortEntry &p : m_ports)
-        if (p.display == typed) return p.path;
+        if (portShown(p) == typed) return p.path;
     return typed;
 }
 
@@ -148,7 +149,7 @@ void TopBar::fillPortList()
         const QSignalBlocker block(m_cbb9);
         m_cbb9->clear();
         for (const PortEntry &p : m_ports)
-            m_cbb9->addItem(p.display, p.path);
+            m_cbb9->addItem(portShown(p), p.path);
         const int again = shown.isEmpty() ? -1 : m_cbb9->findText(shown);
         if (again >= 0)
             m_cbb9->setCurrentIndex(again);

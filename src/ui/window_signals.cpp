@@ -2,6 +2,7 @@
 
 #include "link/signal_watch.h"
 #include "ui/main_window.h"
+#include "words/area_words.h"
 #include "words/left_behind.h"
 
 #include <QCoreApplication>
@@ -13,12 +14,6 @@
 namespace zc {
 
 namespace {
-
-QString areaName(Area area)
-{
-    static const char *const kAreas[] = {"settings", "number list", "history"};
-    return QString::fromLatin1(kAreas[int(area)]);
-}
 
 // The lines for standard error: what the running operation left behind, and the edits lost.
 QStringList signalAccount(int signalNumber, const std::optional<Outcome> &stopped, bool unsavedEdits)

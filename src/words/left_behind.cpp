@@ -1,5 +1,7 @@
 #include "words/left_behind.h"
 
+#include "words/area_words.h"
+
 #include <QStringList>
 
 #include <csignal>
@@ -82,11 +84,11 @@ QString pageRuns(const QList<int> &pages)
     return (count == 1 ? QStringLiteral("page ") : QStringLiteral("pages ")) + joined;
 }
 
-QString unknownPagesSentence(const QString &area, const QList<int> &pages, int total)
+QString unknownPagesSentence(Area area, const QList<int> &pages, int total)
 {
     return QStringLiteral("What the unit holds of the %1 on %2 of %3 is not known: a save stopped part way "
                           "there, or it was not read since the port was opened.")
-        .arg(area, pageRuns(pages))
+        .arg(areaName(area), pageRuns(pages))
         .arg(total);
 }
 

@@ -23,7 +23,7 @@ QString leftBehind(const Outcome &outcome);
 QString pageRuns(const QList<int> &pages);
 // The question's sentence for pages of an area whose content on the unit is not known
 // while others are: what is unknown and why it can be.
-QString unknownPagesSentence(const QString &area, const QList<int> &pages, int total);
+QString unknownPagesSentence(Area area, const QList<int> &pages, int total);
 
 // How a signal ended the program, in the words both programs put before that sentence:
 // "terminated" (SIGTERM), "hung up (SIGHUP)", "interrupted (Ctrl-C)" (SIGINT).

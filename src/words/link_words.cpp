@@ -1,6 +1,7 @@
 #include "words/link_words.h"
 
 #include "words/left_behind.h"
+#include "words/port_words.h"
 #include "words/reporter.h"
 
 namespace zc {
@@ -293,7 +294,7 @@ void LinkWords::portClosed(const std::optional<Outcome> &stopped)
     m_reporter.setLastingStatus(behind);
 }
 
-void LinkWords::portLost(const QString &why, bool waiting, const std::optional<Outcome> &stopped)
+void LinkWords::portLost(const PortProblem &why, bool waiting, const std::optional<Outcome> &stopped)
 {
     const QString behind = stopped ? leftBehind(*stopped) : QString();
     m_reporter.setStatus(QStringLiteral("Serial port lost"));
@@ -302,7 +303,8 @@ void LinkWords::portLost(const QString &why, bool waiting, const std::optional<O
     m_reporter.setProgress(100);
     QString text =
         withLeftBehind(QStringLiteral("The serial port was lost; the transfer was stopped."), behind);
-    if (!why.isEmpty()) text += QLatin1Char('\n') + why;
+    const QString advice = portAdvice(why);
+    if (!advice.isEmpty()) text += QLatin1Char('\n') + advice;
     m_reporter.messageBox(text);
 }
 

@@ -30,7 +30,7 @@ public:
     void refusedPortClosed() override;
     void refusedBusy(Busy running) override;
     void portClosed(const std::optional<Outcome> &stopped) override;
-    void portLost(const QString &why, bool waiting, const std::optional<Outcome> &stopped) override;
+    void portLost(const PortProblem &why, bool waiting, const std::optional<Outcome> &stopped) override;
 
 private:
     void transferEnded(const Outcome &outcome);
