@@ -8,7 +8,7 @@ cd "$(dirname "$0")/.."
 seconds="${1:-5}"
 shift || true
 targets=("$@")
-[ ${#targets[@]} -gt 0 ] || targets=(reply_handler settings_codec device_text devsim_request workbook_reader)
+[ ${#targets[@]} -gt 0 ] || targets=(reply_handler settings_codec device_text devsim_request workbook_reader area_json)
 launcher=()
 if command -v ccache >/dev/null; then
   launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache -DCMAKE_C_COMPILER_LAUNCHER=ccache)

@@ -34,19 +34,15 @@ struct LoadOptions
     bool acceptNumberCells = false;
 };
 
-// Loads a settings profile workbook (.xlsx, .ods, .xls) or the JSON that settingsJson
+// Loads a settings profile workbook (.xlsx, .ods, .xls) or the JSON that SettingsJson
 // writes into the table, then checks that both settings pages can be encoded. Returns ""
 // or the reason (the table may then hold part of the file: do not send it).
 QString loadSettings(const QString &path, SettingsModel &model, const LoadOptions &options = {});
-// Loads a list workbook, the list CSV file or the JSON that numbersJson writes into the
+// Loads a list workbook, the list CSV file or the JSON that NumbersJson writes into the
 // table, checked as the window's Import .XLS and Save check it. "" or the reason.
 // warning, when given, receives what the user should look at though the file was taken.
 QString loadNumbers(const QString &path, NumbersModel &model, QString *warning = nullptr,
                     const LoadOptions &options = {});
-
-QByteArray settingsJson(const SettingsModel &model);
-QByteArray numbersJson(const NumbersModel &model);
-QByteArray historyJson(const HistoryModel &model);
 
 // Writes the table to path in the type its suffix names. Returns "" or the message;
 // written gets the file actually written.

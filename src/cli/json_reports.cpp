@@ -5,6 +5,7 @@
 #include "words/diff_words.h"
 #include "settings/settings_items.h"
 #include "settings/settings_model.h"
+#include "sheets/json_envelope.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -12,8 +13,6 @@
 namespace zc::cli {
 
 namespace {
-
-const QString kPrefix = QStringLiteral("zarvento-cli/");
 
 QString kindName(AreaDiff::Kind kind)
 {
@@ -76,26 +75,6 @@ QStringList areaNames(const QList<Area> &areas)
 
 } // namespace
 
-QJsonObject jsonDocument(const QString &kind)
-{
-    return QJsonObject{{QStringLiteral("format"), kPrefix + kind}, {QStringLiteral("version"), kJsonVersion}};
-}
-
-QString jsonKindProblem(const QJsonObject &top, const QString &kind)
-{
-    const QJsonValue format = top.value(QLatin1String("format"));
-    if (format.isUndefined()) return {};
-    if (format.toString() != kPrefix + kind)
-        return QStringLiteral("the JSON is a \"%1\" document, not \"%2\"")
-            .arg(format.toString(), kPrefix + kind);
-    const int version = top.value(QLatin1String("version")).toInt(0);
-    if (version < 1 || version > kJsonVersion)
-        return QStringLiteral("the JSON has version %1; this program reads version %2")
-            .arg(top.value(QLatin1String("version")).toVariant().toString())
-            .arg(kJsonVersion);
-    return {};
-}
-
 QByteArray diffJson(Area area, const QString &port, const QList<PageBytes> &unit,
                     const QList<PageBytes> &written)
 {
@@ -119,7 +98,7 @@ QByteArray diffJson(Area area, const QString &port, const QList<PageBytes> &unit
                             {QStringLiteral("file"), numberRowWords(NumbersDiff::rowOf(written, l.at))},
                             {QStringLiteral("text"), diffLine(l)}});
     }
-    QJsonObject top = jsonDocument(QStringLiteral("diff"));
+    QJsonObject top = JsonEnvelope::document(QStringLiteral("diff"));
     top.insert(QStringLiteral("area"), areaName(area));
     top.insert(QStringLiteral("port"), port);
     top.insert(QStringLiteral("changes"), changes);
@@ -190,7 +169,7 @@ QByteArray runReport(const QString &command, const QList<UnitJob *> &jobs, bool 
         if (job->exit() != Exit::Done) failed << job->port();
         if (incomplete(*job)) unfinished << job->port();
     }
-    QJsonObject top = jsonDocument(QStringLiteral("report"));
+    QJsonObject top = JsonEnvelope::document(QStringLiteral("report"));
     top.insert(QStringLiteral("command"), command);
     // What a script that retries needs: the units that failed, and those that hold an area
     // not written whole.

@@ -1,8 +1,5 @@
-// The JSON documents zarvento-cli writes for programs to read. Every document is an object
-// whose "format" names its shape ("zarvento-cli/settings", "zarvento-cli/report", ...) and
-// whose "version" counts its changes: a program checks both before it reads on. A new key
-// may appear within a version; a key is never renamed or given another meaning without a
-// new version.
+// The JSON documents zarvento-cli writes about its runs for programs to read: the diff and
+// the provision or restore report, each in the envelope of sheets/json_envelope.h.
 #pragma once
 
 #include "cli/unit_job.h"
@@ -13,14 +10,6 @@
 #include <QString>
 
 namespace zc::cli {
-
-inline constexpr int kJsonVersion = 1;
-
-// The document's object with "format": "zarvento-cli/<kind>" and "version" in front.
-QJsonObject jsonDocument(const QString &kind);
-// "" when top is a document of this kind that this program reads (or carries no "format"
-// at all, as files written by hand may not), else why not.
-QString jsonKindProblem(const QJsonObject &top, const QString &kind);
 
 // What writing the area's pages `written` would change on a unit that holds `unit`: one
 // entry per settings item or list row with its kind and both sides as the window shows them.

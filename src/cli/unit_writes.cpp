@@ -5,6 +5,7 @@
 #include "numbers/numbers_diff.h"
 #include "settings/settings_diff.h"
 #include "settings/settings_model.h"
+#include "sheets/json_envelope.h"
 
 #include <QDir>
 #include <QFile>
@@ -63,7 +64,7 @@ QString readBackupIdentity(const QString &folder, BackupIdentity &identity, bool
     const QJsonDocument doc = QJsonDocument::fromJson(file.read(1 << 20), &error);
     if (!doc.isObject()) return QStringLiteral("%1: not a JSON object (%2)").arg(path, error.errorString());
     const QJsonObject top = doc.object();
-    if (const QString e = jsonKindProblem(top, QStringLiteral("backup")); !e.isEmpty())
+    if (const QString e = JsonEnvelope::kindProblem(top, QStringLiteral("backup")); !e.isEmpty())
         return QStringLiteral("%1: %2").arg(path, e);
     identity.simNumber = top.value(QLatin1String("sim_number")).toString().trimmed();
     identity.usbSerial = top.value(QLatin1String("usb_serial")).toString();
@@ -151,7 +152,7 @@ QString makeNewFolder(const QString &dir, const QString &base, QString &made)
 
 QByteArray backupJson(UnitJob &job, const QDateTime &time)
 {
-    QJsonObject top = jsonDocument(QStringLiteral("backup"));
+    QJsonObject top = JsonEnvelope::document(QStringLiteral("backup"));
     top.insert(QStringLiteral("port"), job.port());
     top.insert(QStringLiteral("path"), textOrNull(job.resolved().path));
     top.insert(QStringLiteral("usb_serial"), textOrNull(job.resolved().usbSerial));

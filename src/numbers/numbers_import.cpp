@@ -3,9 +3,11 @@
 #include "numbers/number_cells.h"
 #include "numbers/number_check.h"
 #include "numbers/number_list_check.h"
+#include "numbers/numbers_json.h"
 #include "numbers/numbers_model.h"
 #include "numbers/numbers_sheet.h"
 #include "sheets/cell_text.h"
+#include "sheets/json_envelope.h"
 #include "sheets/workbook_reader.h"
 
 #include <algorithm>
@@ -122,7 +124,9 @@ Result check(const QList<QStringList> &cells, const Sheet *sheet)
 
 Result fromFile(const QString &path)
 {
-    const SheetReadResult read = WorkbookReader::read(path);
+    const SheetReadResult read = JsonEnvelope::isJsonFile(path)
+                                     ? WorkbookReader::readText(path, NumbersJson::toSheet)
+                                     : WorkbookReader::read(path);
     if (!read.ok()) {
         Result result;
         result.verdict = Result::Verdict::WrongFormat;

@@ -43,7 +43,8 @@ struct Result
 // value refuses its row, and a number kept as a number cell gives the warning.
 Result check(const QList<QStringList> &cells, const Sheet *sheet = nullptr);
 
-// "Import .XLS" after the open dialog: reads the workbook at path and checks it. A file
+// "Import .XLS" after the open dialog: reads the workbook at path, or the JSON form
+// (NumbersJson) when the name ends in .json, and checks it. A file
 // that cannot be read gives WrongFormat with the reader's message, which names the file.
 Result fromFile(const QString &path);
 

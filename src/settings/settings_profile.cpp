@@ -1,8 +1,10 @@
 #include "settings/settings_profile.h"
 
 #include "settings/settings_items.h"
+#include "settings/settings_json.h"
 #include "settings/settings_model.h"
 #include "sheets/cell_text.h"
+#include "sheets/json_envelope.h"
 #include "sheets/workbook_reader.h"
 
 #include <QHash>
@@ -172,7 +174,9 @@ SheetSaveResult exportToFile(const SettingsModel &model, const QString &chosenPa
 QString importFromFile(const QString &path, SettingsModel &model, const Progress &progress,
                        SettingsCheck::Cut cut, QList<int> *numberCells)
 {
-    const SheetReadResult read = WorkbookReader::read(path);
+    const SheetReadResult read = JsonEnvelope::isJsonFile(path)
+                                     ? WorkbookReader::readText(path, SettingsJson::toSheet)
+                                     : WorkbookReader::read(path);
     return read.ok() ? fromSheet(read.sheet, model, progress, cut, numberCells) : read.error;
 }
 

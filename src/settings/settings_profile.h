@@ -48,7 +48,8 @@ QString numberCellWarning(const QList<int> &items);
 SheetSaveResult exportToFile(const SettingsModel &model, const QString &chosenPath,
                              const Progress &progress = {});
 
-// "Import profile" after the open dialog. Returns "" or the message for the user; the
+// "Import profile" after the open dialog: a workbook, or the JSON form (SettingsJson) when
+// the name ends in .json. Returns "" or the message for the user; the
 // table is unchanged on any message.
 QString importFromFile(const QString &path, SettingsModel &model, const Progress &progress = {},
                        SettingsCheck::Cut cut = SettingsCheck::Cut::Refuse,

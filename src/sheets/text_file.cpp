@@ -1,5 +1,7 @@
 #include "sheets/text_file.h"
 
+#include <QFile>
+
 namespace zc::TextFile {
 
 namespace {
@@ -51,6 +53,17 @@ qsizetype firstInvalid(const QByteArray &bytes)
 }
 
 } // namespace
+
+QString read(const QString &path, QByteArray &bytes)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) return file.errorString();
+    if (file.size() > kMaxFileBytes)
+        return QStringLiteral("the file is larger than %1 MB").arg(kMaxFileBytes >> 20);
+    bytes = file.readAll();
+    if (file.error() != QFileDevice::NoError) return file.errorString();
+    return {};
+}
 
 QString takeUtf8(QByteArray &bytes)
 {

@@ -77,6 +77,15 @@ SheetReadResult WorkbookReader::readBytes(const QString &path, const QByteArray 
     return finish(path, [&](Sheet &sheet) { return readContent(path, bytes, sheet); });
 }
 
+SheetReadResult WorkbookReader::readText(const QString &path, const TextParser &parse)
+{
+    return finish(path, [&](Sheet &sheet) {
+        QByteArray bytes;
+        const QString why = TextFile::read(path, bytes);
+        return why.isEmpty() ? parse(bytes, sheet) : why;
+    });
+}
+
 SheetReadResult WorkbookReader::finish(const QString &path, const std::function<QString(Sheet &)> &readInto)
 {
     SheetReadResult result;

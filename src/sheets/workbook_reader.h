@@ -6,6 +6,7 @@
 #pragma once
 
 #include "sheets/sheet.h"
+#include "sheets/text_file.h"
 
 #include <QString>
 
@@ -23,16 +24,19 @@ struct SheetReadResult
 class WorkbookReader
 {
 public:
-    // Far above any workbook this tool writes (a full number list is about 30 KB, its sheet
-    // about 1 MB unpacked), and low enough that reading the largest accepted file stays
-    // within a few hundred MB of memory.
-    static constexpr qint64 MaxFileBytes = 10 << 20;
+    // A full number list is about 30 KB, its sheet about 1 MB unpacked.
+    static constexpr qint64 MaxFileBytes = TextFile::kMaxFileBytes;
     static constexpr qint64 MaxUnpackedBytes = 16 << 20;
 
     static SheetReadResult read(const QString &path);
     // The same for a file whose bytes are already in memory; path names it in messages and
     // is the file the .xls helper program opens.
     static SheetReadResult readBytes(const QString &path, const QByteArray &bytes);
+    // A text file that stands for a workbook (the JSON form of a table): its bytes, read as
+    // TextFile::read reads them, go to parse, which fills the sheet or says why not. The
+    // reason is worded as a workbook's.
+    using TextParser = std::function<QString(const QByteArray &bytes, Sheet &sheet)>;
+    static SheetReadResult readText(const QString &path, const TextParser &parse);
 
 private:
     static SheetReadResult finish(const QString &path, const std::function<QString(Sheet &)> &readInto);

@@ -1,6 +1,7 @@
 #include "ui/file_dialogs.h"
 
 #include "sheets/export_folder.h"
+#include "sheets/json_envelope.h"
 #include "words/reporter.h"
 
 #include <QDir>
@@ -12,9 +13,10 @@ namespace zc {
 
 namespace {
 
-const QString kSaveFilter = QStringLiteral("EXCEL file (*.xlsx *.xls);;(*.*) (*)");
+// The JSON form is the one the command line reads and writes (see sheets/json_envelope.h).
+const QString kSaveFilter = QStringLiteral("EXCEL file (*.xlsx *.xls);;JSON file (*.json);;(*.*) (*)");
 // The documented label; .ods is read too, so it is offered with the Excel types.
-const QString kOpenFilter = QStringLiteral("EXCEL file (*.xls *.xlsx *.ods);;(*.*) (*)");
+const QString kOpenFilter = QStringLiteral("EXCEL file (*.xls *.xlsx *.ods);;JSON file (*.json);;(*.*) (*)");
 
 // "xlsx" for "EXCEL file (*.xlsx *.xls);;...": the first file type the filter offers.
 QString firstSuffix(const QString &filter)
@@ -41,6 +43,9 @@ QString WindowFileDialogs::saveFileName(const QString &dialogName, const QString
     // becomes x.xlsx): PageFiles asks instead.
     dialog.setOption(QFileDialog::DontConfirmOverwrite);
     dialog.setDefaultSuffix(firstSuffix(filter));
+    // A name typed without a suffix takes the one of the file type picked.
+    QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog,
+                     [&dialog](const QString &picked) { dialog.setDefaultSuffix(firstSuffix(picked)); });
     dialog.selectFile(proposedName);
     if (dialog.exec() != QDialog::Accepted) return {};
     return dialog.selectedFiles().value(0);
@@ -80,7 +85,7 @@ QString PageFiles::askWorkbookToSave(const QString &prefix, const QString &dialo
     for (;;) {
         const QString chosen = m_dialogs->saveFileName(dialogName, folder, name, kSaveFilter);
         if (chosen.isEmpty()) return {};
-        const QString target = WorkbookWriter::xlsxPath(chosen);
+        const QString target = JsonEnvelope::isJsonFile(chosen) ? chosen : WorkbookWriter::xlsxPath(chosen);
         const QFileInfo info(target);
         // Enter keeps the file: replacing it is the choice that loses data.
         if (!info.exists() || info.isDir() ||
@@ -104,6 +109,11 @@ void PageFiles::reportSaved(const SheetSaveResult &result)
         reportWritten(result.path);
     else
         m_reporter.messageDialog(result.error);
+}
+
+void PageFiles::saveJson(const QString &path, const QByteArray &bytes)
+{
+    reportSaved({path, ExportFolder::writeFile(path, bytes)});
 }
 
 void PageFiles::writeCsvExport(const QString &prefix, int last,

@@ -57,15 +57,19 @@ public:
 
     // prefix followed by the local time as yyyy-MM-dd_hh-mm-ss (basicinf_R2026-12-06_10-15-30).
     QString stampedName(const QString &prefix) const;
-    // The save dialog dialogName for a workbook, in the export folder with the stamped name
-    // proposed. Returns the file that will really be written (x.xls chosen: x.xlsx), after
+    // The save dialog dialogName for a workbook or its JSON form, in the export folder with
+    // the stamped name proposed. Returns the file that will really be written (x.xls chosen:
+    // x.xlsx; a name ending in .json as it is: see JsonEnvelope::isJsonFile), after
     // asking whether to replace it when it exists (Cancel, the default, shows the dialog
     // again); "" when cancelled.
     QString askWorkbookToSave(const QString &prefix, const QString &dialogName = {});
-    // The open dialog dialogName for a workbook, in the export folder; "" when cancelled.
+    // The open dialog dialogName for a workbook or its JSON form, in the export folder; ""
+    // when cancelled.
     QString askWorkbookToOpen(const QString &dialogName = {});
     // After a workbook was saved: the whole path of the file written in the status line, or the error.
     void reportSaved(const SheetSaveResult &result);
+    // Writes a table's JSON form to path, reported as reportSaved does.
+    void saveJson(const QString &path, const QByteArray &bytes);
     // Writes a CSV export of table rows 1..last named prefix + the time stamp taken now into
     // the export folder; the file written in the status line, or the error. build makes the
     // bytes after the name was taken, calling its argument with each row it has done: the

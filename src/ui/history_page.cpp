@@ -3,9 +3,11 @@
 #include "history/history_chart.h"
 #include "history/history_csv.h"
 #include "history/history_filter.h"
+#include "history/history_json.h"
 #include "history/history_sheet.h"
 #include "link/link_session.h"
 #include "link/reply_handler.h"
+#include "sheets/json_envelope.h"
 #include "sheets/workbook_writer.h"
 #include "ui/findings_bar.h"
 #include "ui/on_screen_table_view.h"
@@ -420,6 +422,7 @@ void HistoryPage::btn13Click()
 {
     const QString chosen = m_files.askWorkbookToSave(QStringLiteral("hisinf_R"), QStringLiteral("dlgSave3"));
     if (chosen.isEmpty()) return;
+    if (JsonEnvelope::isJsonFile(chosen)) return m_files.saveJson(chosen, HistoryJson::bytes(m_model));
     constexpr int last = HistoryModel::LastRecordRow;
     const Sheet sheet = HistorySheet::toSheet(m_model, [this](int row) {
         if (row > 0) m_reporter.setProgress(row * 100 / last);

@@ -8,7 +8,9 @@
 #include "numbers/numbers_csv.h"
 #include "numbers/numbers_diff.h"
 #include "numbers/numbers_import.h"
+#include "numbers/numbers_json.h"
 #include "numbers/numbers_sheet.h"
+#include "sheets/json_envelope.h"
 #include "sheets/workbook_reader.h"
 #include "sheets/workbook_writer.h"
 #include "ui/findings_bar.h"
@@ -209,6 +211,7 @@ void NumberListPage::btn15Click()
     m_editor->commitPicker();
     const QString chosen = m_files.askWorkbookToSave(QStringLiteral("telinf_R"));
     if (chosen.isEmpty()) return;
+    if (JsonEnvelope::isJsonFile(chosen)) return m_files.saveJson(chosen, NumbersJson::bytes(m_model));
     constexpr int last = NumbersModel::LastEntry;
     const Sheet sheet = NumbersSheet::toSheet(m_model, [this](int row) {
         if (row == 0) return;

@@ -3,7 +3,9 @@
 #include "link/link_session.h"
 #include "link/unit_pages.h"
 #include "settings/settings_check.h"
+#include "settings/settings_json.h"
 #include "settings/settings_profile.h"
+#include "sheets/json_envelope.h"
 #include "ui/findings_bar.h"
 #include "ui/page_undo.h"
 #include "ui/reporters.h"
@@ -104,6 +106,7 @@ void SettingsPage::btn17Click()
     const QString chosen =
         m_files.askWorkbookToSave(QStringLiteral("basicinf_R"), QStringLiteral("dlgSave1"));
     if (chosen.isEmpty()) return;
+    if (JsonEnvelope::isJsonFile(chosen)) return m_files.saveJson(chosen, SettingsJson::bytes(m_model));
     m_files.reportSaved(
         SettingsProfile::exportToFile(m_model, chosen, [this](int percent, const QString &status) {
             m_reporter.setProgress(percent);

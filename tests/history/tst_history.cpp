@@ -5,6 +5,7 @@
 #include "history/history_codec.h"
 #include "history/history_csv.h"
 #include "history/history_filter.h"
+#include "history/history_json.h"
 #include "history/history_model.h"
 #include "history/history_store.h"
 #include "link/device_text.h"
@@ -72,6 +73,7 @@ private slots:
     void chartCounts();
     void csv_data();
     void csv();
+    void jsonRoundTripProperty();
     void modelContract();
 };
 
@@ -413,6 +415,36 @@ void TestHistory::csv()
     HistoryModel model;
     fill(model, rows);
     QCOMPARE(HistoryCsv::fileBytes(model), bytes);
+}
+
+void TestHistory::jsonRoundTripProperty()
+{
+    // The records of the rows that have a record number come back in row order, any text
+    // (device bytes and what JSON escapes included) as it was; a field of another kind is
+    // refused naming the row.
+    const QStringList pieces{"7",    "Relay ON", "\"",         "\\",   ",",
+                             "\r\n", "\u00e9",   "\U0001F600", "\x1f", DeviceText::fromBytes("\xff")};
+    for (quint32 seed = 1; seed <= 30; ++seed) {
+        QRandomGenerator rng(seed);
+        HistoryModel model;
+        QList<Record> records, expected;
+        for (int r = HistoryModel::FirstRecordRow; r <= HistoryModel::LastRecordRow; ++r) {
+            Record rec;
+            for (QString &field : rec)
+                for (int n = int(rng.bounded(4)); n > 0; --n)
+                    field += pieces[int(rng.bounded(int(pieces.size())))];
+            records << rec;
+            if (!rec[0].isEmpty()) expected << rec;
+        }
+        model.replaceRecords(records);
+        QString error;
+        QCOMPARE(HistoryJson::records(HistoryJson::bytes(model), &error), expected);
+        QCOMPARE(error, QString());
+    }
+    QString error;
+    QVERIFY(
+        HistoryJson::records(R"({"records": [{"row": 1}, {"row": 2, "date": 20150302}]})", &error).isEmpty());
+    QCOMPARE(error, QStringLiteral("row 2: \"date\" must be a text"));
 }
 
 void TestHistory::modelContract()

@@ -1,5 +1,6 @@
 // The number list: entry and page encoding, the list checks, the text export, the workbook
 // row checks and the table model.
+#include "link/device_text.h"
 #include "numbers/number_check.h"
 #include "numbers/number_list_check.h"
 #include "numbers/number_save_checks.h"
@@ -7,6 +8,7 @@
 #include "numbers/numbers_csv.h"
 #include "numbers/numbers_diff.h"
 #include "numbers/numbers_import.h"
+#include "numbers/numbers_json.h"
 #include "numbers/numbers_model.h"
 #include "numbers/numbers_sheet.h"
 #include "words/diff_words.h"
@@ -57,6 +59,9 @@ private slots:
     void entry();
     void pages();
     void roundTripProperty();
+    void jsonRoundTripProperty();
+    void jsonRefused_data();
+    void jsonRefused();
     void saveCheck();
     void validate_data();
     void validate();
@@ -169,6 +174,83 @@ void TestNumbers::pages()
     QVERIFY(m.text(2, Number).isEmpty());
 
     QVERIFY(!NumbersCodec::encodePage(126, m).ok);
+}
+
+void TestNumbers::jsonRoundTripProperty()
+{
+    // Any texts, device bytes and the characters JSON escapes included, come back as the
+    // cells they were written from; rows without a number are left out.
+    const QStringList pieces{"0",
+                             "+",
+                             "\"",
+                             "\\",
+                             ",",
+                             "\r\n",
+                             "\t",
+                             "\u00e9",
+                             "\u20ac",
+                             "\U0001F600",
+                             "/",
+                             "\x01",
+                             DeviceText::fromBytes("\xff\xfe")};
+    for (quint32 seed = 1; seed <= 30; ++seed) {
+        QRandomGenerator rng(seed);
+        const auto text = [&] {
+            QString t;
+            for (int n = int(rng.bounded(5)); n > 0; --n)
+                t += pieces[int(rng.bounded(int(pieces.size())))];
+            return t;
+        };
+        NumbersModel m;
+        QList<QStringList> expected(NumbersModel::Rows);
+        expected[0] = QStringList{"Serial"};
+        for (int r = NumbersModel::FirstEntry; r <= NumbersModel::LastEntry; ++r) {
+            if (rng.bounded(3) == 0) continue;
+            const QStringList cells{text(), text(), text(), text(), text(), rng.bounded(2) ? "yes" : "no",
+                                    "yes"};
+            fillRow(m, r, cells);
+            if (!cells[0].isEmpty())
+                expected[r] = QStringList{QString::number(r)} + cells.first(6) + QStringList{"no"};
+        }
+        QString error;
+        QCOMPARE(NumbersJson::cells(NumbersJson::bytes(m), &error), expected);
+        QCOMPARE(error, QString());
+    }
+}
+
+void TestNumbers::jsonRefused_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QString>("reason");
+    QTest::newRow("not JSON") << QByteArray("row,number\r\n") << "not valid JSON at byte";
+    QTest::newRow("cut short") << QByteArray("{\"rows\": [") << "not valid JSON at byte";
+    QTest::newRow("a list, not an object") << QByteArray("[]") << "the JSON is no object";
+    QTest::newRow("UTF-16") << QByteArray("\xff\xfe{\0}\0", 6) << "the file is UTF-16 text";
+    QTest::newRow("another kind")
+        << QByteArray("{\"format\": \"zarvento-cli/settings\", \"version\": 1}")
+        << "the JSON is a \"zarvento-cli/settings\" document, not \"zarvento-cli/numbers\"";
+    QTest::newRow("a later version") << QByteArray("{\"format\": \"zarvento-cli/numbers\", \"version\": 2}")
+                                     << "the JSON has version 2; this program reads version 1";
+    QTest::newRow("no rows") << QByteArray("{\"rows\": {}}") << "the JSON has no \"rows\" list";
+    QTest::newRow("row 0") << QByteArray("{\"rows\": [{\"row\": 0}]}")
+                           << "every entry of \"rows\" needs a \"row\" number from 1 to 1000";
+    QTest::newRow("row as text") << QByteArray("{\"rows\": [{\"row\": \"5\"}]}")
+                                 << "every entry of \"rows\" needs a \"row\" number from 1 to 1000";
+    QTest::newRow("row twice") << QByteArray("{\"rows\": [{\"row\": 5}, {\"row\": 5}]}")
+                               << "row 5 is given twice";
+    QTest::newRow("number as a number") << QByteArray("{\"rows\": [{\"row\": 9, \"number\": 555}]}")
+                                        << "row 9: number, dates and times must be texts";
+    QTest::newRow("always as text") << QByteArray("{\"rows\": [{\"row\": 9, \"always\": \"yes\"}]}")
+                                    << "row 9: \"always\" must be true or false";
+}
+
+void TestNumbers::jsonRefused()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(QString, reason);
+    QString error;
+    QVERIFY(NumbersJson::cells(bytes, &error).isEmpty());
+    QVERIFY2(error.startsWith(reason), qPrintable(error));
 }
 
 void TestNumbers::roundTripProperty()

@@ -1,10 +1,13 @@
 // Settings record encoding and decoding: golden pages, field edge cases, and a round-trip
-// property over random images of the record.
+// property over random images of the record, also through the JSON form.
 #include "devsim/presets.h"
 #include "link/device_text.h"
 #include "settings/settings_check.h"
 #include "settings/settings_codec.h"
+#include "settings/settings_json.h"
 #include "settings/settings_model.h"
+#include "settings/settings_profile.h"
+#include "sheets/sheet.h"
 
 #include <QRandomGenerator>
 #include <QTest>
@@ -121,6 +124,7 @@ private slots:
     void devicePassword_data();
     void devicePassword();
     void roundTripProperty();
+    void jsonRoundTripProperty();
     void overlongTextsAreNamed();
 };
 
@@ -528,37 +532,45 @@ private:
     QRandomGenerator m_rng;
 };
 
+// Random images of both settings pages that a unit may hold.
+void randomPages(quint32 seed, Page &p1, Page &p2)
+{
+    ImageMaker make(seed);
+    p1 = allFF();
+    p2 = allFF();
+    make.digits(p1, 0, 4, false);
+    make.digits(p1, 4, 22, true);
+    make.pick(p1, 26, 2);
+    make.pick(p1, 27, 2);
+    make.longText(p1, 28);
+    make.longText(p1, 68);
+    make.number(p1, 108, 999);
+    make.pick(p1, 110, 2);
+    make.pick(p1, 111, 2);
+    make.number(p1, 112, 999);
+    p1[114] = p1[112];
+    p1[115] = p1[113];
+    make.pick(p1, 116, 4);
+    make.pick(p1, 117, 4);
+    make.longText(p1, 118);
+    make.longText(p1, 158);
+    make.number(p1, 198, 9999);
+    make.number(p1, 200, 999);
+    make.number(p1, 202, 999);
+    make.plainText(p1, 204, 32);
+    make.number(p1, 236, 65535);
+    make.plainText(p1, 238, 16);
+    make.plainText(p2, 0, 16);
+    make.plainText(p2, 17, 16);
+}
+
 } // namespace
 
 void TestSettingsCodec::roundTripProperty()
 {
     for (quint32 seed = 1; seed <= 3000; ++seed) {
-        ImageMaker make(seed);
-        Page p1 = allFF(), p2 = allFF();
-        make.digits(p1, 0, 4, false);
-        make.digits(p1, 4, 22, true);
-        make.pick(p1, 26, 2);
-        make.pick(p1, 27, 2);
-        make.longText(p1, 28);
-        make.longText(p1, 68);
-        make.number(p1, 108, 999);
-        make.pick(p1, 110, 2);
-        make.pick(p1, 111, 2);
-        make.number(p1, 112, 999);
-        p1[114] = p1[112];
-        p1[115] = p1[113];
-        make.pick(p1, 116, 4);
-        make.pick(p1, 117, 4);
-        make.longText(p1, 118);
-        make.longText(p1, 158);
-        make.number(p1, 198, 9999);
-        make.number(p1, 200, 999);
-        make.number(p1, 202, 999);
-        make.plainText(p1, 204, 32);
-        make.number(p1, 236, 65535);
-        make.plainText(p1, 238, 16);
-        make.plainText(p2, 0, 16);
-        make.plainText(p2, 17, 16);
+        Page p1, p2;
+        randomPages(seed, p1, p2);
 
         SettingsModel model;
         SettingsCodec::decodePage(1, p1.data(), model);
@@ -585,6 +597,29 @@ void TestSettingsCodec::simulatedUnitLeavesTheFactoryWithTheGridDefaults()
         QCOMPARE(QByteArray(reinterpret_cast<const char *>(r.page.data()), 256).toHex(),
                  factory.mid((page - 1) * 256, 256).toHex());
     }
+}
+
+void TestSettingsCodec::jsonRoundTripProperty()
+{
+    // What a unit may hold, written as JSON and read back, is taken or refused as its
+    // profile workbook is, and when taken gives the same pages.
+    int taken = 0;
+    for (quint32 seed = 1; seed <= 600; ++seed) {
+        Page p1, p2;
+        randomPages(seed, p1, p2);
+        SettingsModel model, back, fromWorkbook;
+        SettingsCodec::decodePage(1, p1.data(), model);
+        SettingsCodec::decodePage(2, p2.data(), model);
+        Sheet sheet;
+        QCOMPARE(SettingsJson::toSheet(SettingsJson::bytes(model), sheet), QString());
+        const QString refusal = SettingsProfile::fromSheet(sheet, back);
+        QCOMPARE(refusal, SettingsProfile::fromSheet(SettingsProfile::toSheet(model), fromWorkbook));
+        if (!refusal.isEmpty()) continue;
+        ++taken;
+        QCOMPARE(SettingsCodec::encodePage(1, back).page, SettingsCodec::encodePage(1, model).page);
+        QCOMPARE(SettingsCodec::encodePage(2, back).page, SettingsCodec::encodePage(2, model).page);
+    }
+    QVERIFY(taken > 40); // an erased number field (empty) is refused by both
 }
 
 void TestSettingsCodec::overlongTextsAreNamed()

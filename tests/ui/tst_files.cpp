@@ -1,7 +1,8 @@
 // Files written and read by the pages: a settings profile and a number list workbook
-// through a real file and back, the history workbook, both text files, cancelled dialogs,
-// refused files, and where exports go.
+// through a real file and back, the JSON form shared with the command line, the history
+// workbook, both text files, cancelled dialogs, refused files, and where exports go.
 #include "../sheets/biff_book.h"
+#include "cli/area_files.h"
 #include "common/recording_reporter.h"
 #include "history/history_csv.h"
 #include "numbers/numbers_csv.h"
@@ -12,6 +13,7 @@
 #include "ui/main_window.h"
 #include "ui/number_list_editor.h"
 #include "ui/page_undo.h"
+#include "ui/settings_editor.h"
 
 #include <QApplication>
 #include <QDir>
@@ -303,6 +305,62 @@ private slots:
         m.setText(1, NumberColumn::Delete, QStringLiteral("no"));
         QCOMPARE(rig.tables(), before);
         QCOMPARE(rig.rec.lastStatus(), QStringLiteral("Import.xls"));
+    }
+
+    // The list exported as JSON from the window is the file the command line reads, and
+    // the window opens it again; a hostile one is refused naming the row, the table kept.
+    void jsonSharedWithCommandLine()
+    {
+        Rig rig;
+        NumbersModel &m = rig.numbers();
+        fillNumbers(m, 1, {"+0044123", "2024/05/06", "08:00", "2024/06/30", "18:30", "no", "no"});
+        fillNumbers(m, 7, {"0555", "", "", "", "", "yes", "no"});
+        const QStringList before = rig.tables();
+        const QString json = rig.path(QStringLiteral("list.json"));
+        rig.files.answers << json;
+        rig.page<NumberListPage>()->btn15Click();
+        QCOMPARE(rig.written(), QStringList{QStringLiteral("list.json")});
+        QCOMPARE(rig.rec.lastStatus(), QStringLiteral("Saved: ") + json);
+
+        NumbersModel loaded;
+        QCOMPARE(cli::loadNumbers(json, loaded), QString());
+        for (int r = NumbersModel::FirstEntry; r <= NumbersModel::LastEntry; ++r)
+            QCOMPARE(loaded.row(r), m.row(r));
+
+        m.resetToDefaults();
+        rig.files.answers << json;
+        rig.page<NumberListPage>()->btn14Click();
+        QCOMPARE(rig.tables(), before);
+
+        QByteArray twice = fileBytes(json);
+        twice.replace("\"row\": 7", "\"row\": 1");
+        QCOMPARE(ExportFolder::writeFile(json, twice), QString());
+        m.setText(3, NumberColumn::Number, QStringLiteral("333"));
+        rig.page<NumberListPage>()->editor()->undo()->markUnchanged();
+        const QStringList edited = rig.tables();
+        rig.files.answers << json;
+        rig.rec.expect(
+            QStringLiteral("Cannot read \"%1\": row 1 is given twice.").arg(QDir::toNativeSeparators(json)));
+        rig.page<NumberListPage>()->btn14Click();
+        QVERIFY(rig.rec.allExpectedSeen());
+        QCOMPARE(rig.tables(), edited);
+
+        // The settings take the same way out and back.
+        SettingsModel &sm = rig.settings();
+        sm.setContent(2, QStringLiteral("00441632960"));
+        for (int item : {3, 4, 8, 9, 11, 12}) // column B of a pick item holds the chosen entry
+            sm.setContent(item, sm.pickText(item));
+        const QStringList settings = rig.tables();
+        rig.files.answers << rig.path(QStringLiteral("profile.json"));
+        rig.page<SettingsPage>()->btn17Click();
+        sm.setContent(2, QStringLiteral("1"));
+        rig.page<SettingsPage>()->editor()->undo()->markUnchanged();
+        rig.files.answers << rig.path(QStringLiteral("profile.json"));
+        rig.page<SettingsPage>()->btn16Click();
+        QCOMPARE(rig.tables(), settings);
+        SettingsModel cliSettings;
+        QCOMPARE(cli::loadSettings(rig.path(QStringLiteral("profile.json")), cliSettings), QString());
+        QCOMPARE(cliSettings.content(2), QStringLiteral("00441632960"));
     }
 
     void historyWorkbookAndTextFiles()

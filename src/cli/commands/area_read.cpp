@@ -13,10 +13,13 @@
 #include "cli/units.h"
 #include "history/history_archive.h"
 #include "history/history_csv.h"
+#include "history/history_json.h"
 #include "history/history_sheet.h"
 #include "numbers/numbers_csv.h"
+#include "numbers/numbers_json.h"
 #include "numbers/numbers_model.h"
 #include "numbers/numbers_sheet.h"
+#include "settings/settings_json.h"
 #include "sheets/csv_field.h"
 #include "sheets/sheet.h"
 
@@ -128,9 +131,9 @@ Exit ReadCommand::runPlain(Units &units)
     const Exit e = units.run({&job});
     if (e != Exit::Done) return e;
     if (m_output.empty())
-        return outBytes(m_area == Area::Settings  ? settingsJson(job.settings())
-                        : m_area == Area::Numbers ? numbersJson(job.numbers())
-                                                  : historyJson(job.history()))
+        return outBytes(m_area == Area::Settings  ? SettingsJson::bytes(job.settings())
+                        : m_area == Area::Numbers ? NumbersJson::bytes(job.numbers())
+                                                  : HistoryJson::bytes(job.history()))
                    ? Exit::Done
                    : Exit::Usage;
     // Standard output gets the file as it would be written, through a private folder.
@@ -167,7 +170,9 @@ Exit ReadCommand::runArchived(Units &units)
     const HistoryModel &model = job.history();
     const QString error = writeExport(
         q(m_output), type,
-        [&] { return type == QLatin1String("json") ? historyJson(model) : HistoryCsv::fileBytes(model); },
+        [&] {
+            return type == QLatin1String("json") ? HistoryJson::bytes(model) : HistoryCsv::fileBytes(model);
+        },
         [&] { return HistorySheet::toSheet(model); });
     return error.isEmpty() ? Exit::Done : refuse(error);
 }
@@ -187,7 +192,7 @@ Exit ReadCommand::runNamed(Units &units, const NamesFile &names)
     const auto nameOfRow = [&](int row) { return names.nameOf(model.text(row, NumberColumn::Number)); };
     const auto bytes = [&] {
         if (type == QLatin1String("json")) {
-            QJsonObject top = QJsonDocument::fromJson(numbersJson(model)).object();
+            QJsonObject top = QJsonDocument::fromJson(NumbersJson::bytes(model)).object();
             QJsonArray rows = top.value(QStringLiteral("rows")).toArray();
             for (qsizetype i = 0; i < rows.size(); ++i) {
                 QJsonObject o = rows[i].toObject();

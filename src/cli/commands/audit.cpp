@@ -18,6 +18,7 @@
 #include "history/history_store.h"
 #include "numbers/numbers_model.h"
 #include "settings/settings_model.h"
+#include "sheets/json_envelope.h"
 
 #include <QDir>
 #include <QFile>
@@ -176,7 +177,7 @@ QJsonObject findingJson(const Audit::Finding &f, const QStringList &names, const
 
 QByteArray auditJson(const QList<Audited> &units, const AuditArgs &a)
 {
-    QJsonObject top = jsonDocument(QStringLiteral("audit"));
+    QJsonObject top = JsonEnvelope::document(QStringLiteral("audit"));
     QJsonArray list;
     for (const Audited &u : units) {
         QJsonObject unit{{QStringLiteral("port"), u.port}};

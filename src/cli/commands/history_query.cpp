@@ -12,7 +12,9 @@
 #include "cli/names_file.h"
 #include "history/history_archive.h"
 #include "history/history_csv.h"
+#include "history/history_json.h"
 #include "history/history_sheet.h"
+#include "sheets/json_envelope.h"
 #include "sheets/sheet.h"
 
 #include <QJsonArray>
@@ -37,16 +39,6 @@ bool parseMoment(const QString &text, QDate &day, QTime &time, QTime dayStart)
                ? dayStart
                : QTime(m.captured(2).toInt(), m.captured(3).toInt(), m.captured(4).toInt());
     return day.isValid() && time.isValid();
-}
-
-QJsonObject recordJson(int row, const HistoryModel::Record &r)
-{
-    static const char *const keys[HistoryModel::RecordColumns] = {"number", "date",      "time",   "from",
-                                                                  "action", "executant", "content"};
-    QJsonObject o{{QStringLiteral("row"), row}};
-    for (int c = 0; c < HistoryModel::RecordColumns; ++c)
-        o.insert(QLatin1String(keys[c]), r[std::size_t(c)]);
-    return o;
 }
 
 class HistoryQueryCommand : public Command
@@ -138,7 +130,7 @@ Exit HistoryQueryCommand::query(const NamesFile &namesFile)
     const auto json = [&] {
         QJsonArray list;
         for (qsizetype i = 0; i < records->size(); ++i) {
-            QJsonObject o = recordJson(int(i) + 1, records->at(i));
+            QJsonObject o = HistoryJson::entry(int(i) + 1, records->at(i));
             if (named)
                 o.insert(QStringLiteral("name"), names[i].isEmpty() ? QJsonValue() : QJsonValue(names[i]));
             list.append(o);
@@ -146,7 +138,7 @@ Exit HistoryQueryCommand::query(const NamesFile &namesFile)
         QJsonArray gapList;
         for (const HistoryArchive::Gap &g : *gaps)
             gapList.append(QJsonObject{{QStringLiteral("from"), g.from}, {QStringLiteral("to"), g.to}});
-        QJsonObject top = jsonDocument(QStringLiteral("history"));
+        QJsonObject top = JsonEnvelope::document(HistoryJson::kKind);
         top.insert(QStringLiteral("records"), list);
         top.insert(QStringLiteral("gaps"), gapList);
         return QJsonDocument(top).toJson(QJsonDocument::Indented);

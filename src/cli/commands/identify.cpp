@@ -7,6 +7,7 @@
 #include "cli/json_reports.h"
 #include "cli/units.h"
 #include "settings/settings_model.h"
+#include "sheets/json_envelope.h"
 
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -40,7 +41,7 @@ public:
         const QString sim = job.settings().content(2).trimmed();
         const QString serial = job.resolved().usbSerial;
         if (m_json) {
-            QJsonObject top = jsonDocument(QStringLiteral("identify"));
+            QJsonObject top = JsonEnvelope::document(QStringLiteral("identify"));
             top.insert(QStringLiteral("port"), job.port());
             top.insert(QStringLiteral("path"), job.resolved().path);
             top.insert(QStringLiteral("sim_number"), sim.isEmpty() ? QJsonValue() : QJsonValue(sim));

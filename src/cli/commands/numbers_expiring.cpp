@@ -13,6 +13,7 @@
 #include "cli/units.h"
 #include "numbers/number_window.h"
 #include "numbers/numbers_model.h"
+#include "sheets/json_envelope.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -126,7 +127,7 @@ Exit ExpiringCommand::list(Units &units, const NamesFile &names)
             if (named) o.insert(QStringLiteral("name"), nameValue(names, e.number));
             list.append(o);
         }
-        QJsonObject top = jsonDocument(QStringLiteral("expiring"));
+        QJsonObject top = JsonEnvelope::document(QStringLiteral("expiring"));
         top.insert(QStringLiteral("now"), minuteText(now));
         top.insert(QStringLiteral("within_days"), m_within);
         top.insert(QStringLiteral("rows"), list);

@@ -5,6 +5,7 @@
 #include "cli/command_output.h"
 #include "cli/commands/command_list.h"
 #include "cli/json_reports.h"
+#include "sheets/json_envelope.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -37,7 +38,7 @@ public:
                                      {QStringLiteral("usb_serial"), orNull(p.usbSerial)},
                                      {QStringLiteral("vid_pid"), orNull(p.vidPid)},
                                      {QStringLiteral("by_id"), orNull(p.byId)}});
-            QJsonObject top = jsonDocument(QStringLiteral("ports"));
+            QJsonObject top = JsonEnvelope::document(QStringLiteral("ports"));
             top.insert(QStringLiteral("ports"), a);
             return outBytes(QJsonDocument(top).toJson(QJsonDocument::Indented)) ? Exit::Done : Exit::Usage;
         }
