@@ -159,8 +159,12 @@ Pick pickOf(int item, const QString &cell)
 {
     const QStringList entries = SettingsItems::pickEntries(item);
     Pick pick;
-    if (cell.isEmpty() || !isDigit(cell.at(0).unicode())) {
-        const int width = !cell.isEmpty() && cell.at(0).isHighSurrogate() ? 2 : 1;
+    // An empty cell is a pick list with no selection: what a profile holds for an item whose
+    // byte names no entry (0xFF on a unit where it was never set), and what a save writes
+    // back as 0xFF. Taking it lets such a profile restore the unit it came from.
+    if (cell.isEmpty()) return pick;
+    if (!isDigit(cell.at(0).unicode())) {
+        const int width = cell.at(0).isHighSurrogate() ? 2 : 1;
         pick.refusal = QStringLiteral("'%1' is not a valid integer value").arg(cell.left(width));
         return pick;
     }

@@ -48,9 +48,10 @@ bool takesCountryCode(int item);
 int maximum(int item);
 
 // A pick item's selection from a profile's cell: an entry's text, or its index alone ("1"
-// for "1:NO"). A cell whose first character is no digit gives
+// for "1:NO"); an empty cell is no selection (index -1, saved as 0xFF), as the profile of an
+// item the unit holds unset is written. A cell whose first character is no digit gives
 // "'%s' is not a valid integer value"; any other text that is none of the entries is refused
-// rather than read as no selection. index is -1 only with a refusal.
+// rather than read as no selection. index is -1 only with a refusal or an empty cell.
 struct Pick
 {
     int index = -1;

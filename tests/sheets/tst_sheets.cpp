@@ -161,8 +161,6 @@ void TestSheets::hostileFiles_data()
                                    << "Wrong format of the setting profile";
     QTest::newRow("bad pick cell") << "pick.xlsx" << QByteArray("[B10=x]")
                                    << "'x' is not a valid integer value";
-    QTest::newRow("empty pick cell") << "pick.xlsx" << QByteArray("[B10=]")
-                                     << "'' is not a valid integer value";
     QTest::newRow("export to a missing folder")
         << "missing/p.xlsx" << QByteArray("[export]") << "does not exist";
     QTest::newRow("export below a file") << "plain.txt/p" << QByteArray("[export]") << "not a folder";
