@@ -729,6 +729,36 @@ private slots:
                  runCli({"numbers", "read", "--port", units.port(0)}).out);
     }
 
+    // A unit holding unset items (0xFF: a pick byte naming no entry, a number read as 65535):
+    // its backup restored onto another unit, and its settings read as JSON and written to a
+    // third, leave both with the first unit's settings pages byte for byte.
+    void unsetItemsRestoreByteForByte()
+    {
+        Units units(
+            {preset(devsim::Preset::Demo), preset(devsim::Preset::Clean), preset(devsim::Preset::Clean)});
+        // Items 3 and 11 (picks) and 7 (a number); item 19 (the port) is unset already.
+        for (const quint32 offset : {26, 116, 108, 109})
+            QVERIFY(units.sims[0]->setMemory(offset, QByteArray(1, char(0xFF))));
+        const QByteArray held = units.area(0, Area::Settings);
+        QCOMPARE(held.mid(236, 2), QByteArray(2, char(0xFF)));
+
+        const QString dir = path("unset");
+        const CliRun backup = runCli({"backup", "--port", units.port(0), "-o", dir});
+        QVERIFY2(backup.code == 0, backup.err.constData());
+        const QString folder = QFileInfo(QString::fromUtf8(backup.out.split('\n').first())).path();
+        const CliRun restore =
+            runCli({"restore", folder, "--port", units.port(1), "--verify", "--yes", "--password", "2580"});
+        QVERIFY2(restore.code == 0, restore.err.constData());
+        QCOMPARE(units.area(1, Area::Settings).toHex(' '), held.toHex(' '));
+
+        const QString json = path("unset.json");
+        QCOMPARE(runCli({"settings", "read", "--port", units.port(0), "-o", json}).code, 0);
+        const CliRun write =
+            runCli({"settings", "write", json, "--port", units.port(2), "--verify", "--password", "2580"});
+        QVERIFY2(write.code == 0, write.err.constData());
+        QCOMPARE(units.area(2, Area::Settings).toHex(' '), held.toHex(' '));
+    }
+
     // A technician's run: four units with passwords and SIM numbers of their own (two share
     // one SIM number) are provisioned from a profile exported from a fifth unit, backed up
     // all at once into one folder, and one is restored. Every unit keeps its own password
