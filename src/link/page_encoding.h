@@ -16,7 +16,7 @@ enum class OnRefusal { Stop, GoOn };
 template <class Pages, class Encode>
 bool encodeEveryPage(int count, Pages &pages, Encode &&encode, OnRefusal onRefusal = OnRefusal::Stop)
 {
-    pages.clear();
+    pages = Pages();
     pages.reserve(count);
     bool whole = true;
     for (int page = 1; page <= count; ++page) {
@@ -28,7 +28,7 @@ bool encodeEveryPage(int count, Pages &pages, Encode &&encode, OnRefusal onRefus
             pages.push_back(result.page);
         }
     }
-    if (!whole) pages.clear();
+    if (!whole) pages = Pages();
     return whole;
 }
 
