@@ -18,6 +18,7 @@
 #include "numbers/numbers_model.h"
 #include "numbers/telephone_send.h"
 #include "words/link_words.h"
+#include "words/port_words.h"
 #include "words/reporter.h"
 
 #include <QElapsedTimer>
@@ -80,7 +81,7 @@ double readListSeconds(const QString &port)
     try {
         session.open(port);
     } catch (const ECommsError &e) {
-        std::fprintf(stderr, "%s: %s\n", qPrintable(port), qPrintable(e.reason()));
+        std::fprintf(stderr, "%s: %s\n", qPrintable(port), qPrintable(portAdvice(e)));
         return 0;
     }
     QEventLoop loop;

@@ -339,7 +339,7 @@ void UnitJob::portOpened(const OpenVerdict &verdict)
     const QString path = m_resolved.path;
     if (!verdict.open()) {
         QString why = portAdvice(verdict.problem);
-        if (why.isEmpty()) why = verdict.reason.isEmpty() ? verdict.message : verdict.reason;
+        if (why.isEmpty()) why = verdict.message;
         if (!PortAddress::looksRemote(path) && !QFileInfo::exists(path))
             why = path == m_options.port ? QStringLiteral("no such port")
                                          : QStringLiteral("no such port ") + path;

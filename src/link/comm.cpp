@@ -147,16 +147,10 @@ TComm::~TComm()
     ClosePort();
 }
 
-void TComm::failOpen(const QString &message, const PortProblem &problem)
+void TComm::failOpen(const QString &message, const PortProblem &problem, OpenResult result)
 {
     m_openError = message;
-    throw ECommsError(message, problem);
-}
-
-void TComm::failOpen(const QString &message, const QString &reason, OpenResult result)
-{
-    m_openError = message;
-    throw ECommsError(message, reason, result);
+    throw ECommsError(message, problem, result);
 }
 
 void TComm::OpenPort()
@@ -245,7 +239,7 @@ void TComm::BeginOpenPort()
         }
         OpenPort();
     } catch (const ECommsError &e) {
-        verdict = {e.result(), e.message(), e.reason(), e.problem()};
+        verdict = {e.result(), e.message(), e.problem()};
     }
     // Told on the event loop, as a network port's verdict is; dropped when the port was
     // closed or opened again meanwhile.
@@ -395,25 +389,24 @@ void TComm::openRemote(bool wait)
     if (!address.remote()) failOpen(kOpenFailed, PortProblem(PortProblem::Kind::BadAddress, m_name, error));
     if (!m_net) {
         m_net = std::make_unique<NetPort>();
-        connect(m_net.get(), &NetPort::opened, this, [this](const OpenVerdict &verdict) {
+        connect(m_net.get(), &NetPort::opened, this, [this](OpenVerdict verdict) {
+            if (!verdict.open()) verdict.message = kOpenFailed;
             endOpen(verdict);
             emit OnOpenEnded(verdict);
         });
         connect(m_net.get(), &NetPort::received, this, &TComm::received);
-        connect(m_net.get(), &NetPort::lost, this, [this](const QString &why) {
-            hangUp({PortProblem::Kind::LostRemote, m_name, why});
+        connect(m_net.get(), &NetPort::lost, this, [this](PortProblem why) {
+            why.path = m_name;
+            hangUp(why);
         });
     }
     if (!wait) {
         m_net->startOpen(address, m_tls);
         return;
     }
-    try {
-        m_net->open(address, m_tls);
-    } catch (const ECommsError &e) {
-        failOpen(e.message(), e.reason(), e.result());
-    }
-    endOpen({});
+    const OpenVerdict verdict = m_net->open(address, m_tls);
+    if (!verdict.open()) failOpen(kOpenFailed, verdict.problem, verdict.result);
+    endOpen(verdict);
 }
 
 void TComm::endOpen(const OpenVerdict &verdict)

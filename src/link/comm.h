@@ -10,58 +10,14 @@
 #include <QString>
 #include <cstdint>
 #include <memory>
-#include <stdexcept>
 
+#include "link/open_verdict.h"
 #include "link/port_address.h"
 #include "link/port_problem.h"
 
 namespace zc {
 
 class NetPort;
-
-// How an open ended. A network port tells all four apart: in use (the server serves another
-// client, or closed the connection at once), refused (a certificate, the server's own device,
-// the address), unreachable (nothing listens, no such host, no answer). A serial port that
-// does not open is Refused, whatever its reason says.
-enum class OpenResult { Open, InUse, Refused, Unreachable };
-
-class ECommsError : public std::runtime_error
-{
-public:
-    explicit ECommsError(const QString &message, const QString &reason = {},
-                         OpenResult result = OpenResult::Refused)
-        : std::runtime_error(message.toStdString()), m_message(message), m_reason(reason), m_result(result)
-    {
-    }
-    ECommsError(const QString &message, const PortProblem &problem)
-        : std::runtime_error(message.toStdString()), m_message(message), m_problem(problem),
-          m_result(OpenResult::Refused)
-    {
-    }
-    QString message() const { return m_message; }
-    // What the user can do about it, in the network port's own words; empty otherwise.
-    QString reason() const { return m_reason; }
-    // Why, as facts (permission, port held by another program, no such device), when the
-    // port name or the local device tells; Kind::None otherwise.
-    const PortProblem &problem() const { return m_problem; }
-    OpenResult result() const { return m_result; }
-
-private:
-    QString m_message;
-    QString m_reason;
-    PortProblem m_problem;
-    OpenResult m_result = OpenResult::Refused;
-};
-
-// An open's verdict as a value: open, or why not (what OpenPort would have thrown).
-struct OpenVerdict
-{
-    OpenResult result = OpenResult::Open;
-    QString message;     // as ECommsError::message(); empty when open
-    QString reason;      // as ECommsError::reason()
-    PortProblem problem; // as ECommsError::problem()
-    bool open() const { return result == OpenResult::Open; }
-};
 
 class TComm : public QObject
 {
@@ -144,8 +100,7 @@ signals:
     void OnRequestHangup(const zc::PortProblem &why);
 
 private:
-    [[noreturn]] void failOpen(const QString &message, const PortProblem &problem);
-    [[noreturn]] void failOpen(const QString &message, const QString &reason,
+    [[noreturn]] void failOpen(const QString &message, const PortProblem &problem,
                                OpenResult result = OpenResult::Refused);
     // Opens the device on a descriptor of our own and locks it, or throws why not; the lock
     // and that descriptor are held until the port closes.

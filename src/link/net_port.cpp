@@ -1,7 +1,5 @@
 #include "link/net_port.h"
 
-#include "link/comm.h"
-
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
@@ -15,7 +13,7 @@ namespace zc {
 
 namespace {
 
-const QString kOpenFailed = QStringLiteral("Error opening serial port");
+using Kind = PortProblem::Kind;
 
 // What ser2net says to a client it will not serve, before it closes the connection ("Port
 // already in use", "Port's device already in use" when another accepter holds the device).
@@ -26,6 +24,22 @@ QString where(const PortAddress &a)
 {
     return a.host.contains(u':') ? QStringLiteral("[%1]:%2").arg(a.host).arg(a.port)
                                  : QStringLiteral("%1:%2").arg(a.host).arg(a.port);
+}
+
+// A problem of the network port at a: its name, host:port and host filled in.
+PortProblem problemAt(Kind kind, const PortAddress &a, const QString &detail = {})
+{
+    PortProblem p(kind, a.given, detail);
+    p.at = where(a);
+    p.host = a.host;
+    return p;
+}
+
+PortProblem fileProblem(Kind kind, const PortAddress &a, const QString &file)
+{
+    PortProblem p = problemAt(kind, a);
+    p.file = file;
+    return p;
 }
 
 bool notSigned(QSslError::SslError e)
@@ -70,32 +84,28 @@ NetPort::~NetPort()
     m_socket.abort();
 }
 
-QString NetPort::configureTls()
+PortProblem NetPort::configureTls()
 {
     const TlsFiles &tls = m_tls;
-    if (!QSslSocket::supportsSsl())
-        return tr("This computer offers Qt no TLS library (OpenSSL 3 is needed for %1).")
-            .arg(m_address.given);
+    if (!QSslSocket::supportsSsl()) return problemAt(Kind::NoTls, m_address);
     QSslConfiguration conf = QSslConfiguration::defaultConfiguration();
     if (!tls.ca.isEmpty()) {
-        if (!QFileInfo(tls.ca).isReadable())
-            return tr("The certificate authority file %1 cannot be read.").arg(tls.ca);
+        if (!QFileInfo(tls.ca).isReadable()) return fileProblem(Kind::CaUnreadable, m_address, tls.ca);
         const QList<QSslCertificate> cas = QSslCertificate::fromPath(tls.ca, QSsl::Pem);
-        if (cas.isEmpty()) return tr("%1 holds no certificate (PEM).").arg(tls.ca);
+        if (cas.isEmpty()) return fileProblem(Kind::NoCertificate, m_address, tls.ca);
         // Only this authority: the server must be the site's, not any the system trusts.
         conf.setCaCertificates(cas);
     }
-    if (tls.cert.isEmpty() != tls.key.isEmpty())
-        return tr("A client certificate needs its key, and a key its certificate: give both files.");
+    if (tls.cert.isEmpty() != tls.key.isEmpty()) return problemAt(Kind::CertWithoutKey, m_address);
     if (!tls.cert.isEmpty()) {
         const QList<QSslCertificate> certs = QSslCertificate::fromPath(tls.cert, QSsl::Pem);
-        if (certs.isEmpty()) return tr("%1 holds no certificate (PEM).").arg(tls.cert);
+        if (certs.isEmpty()) return fileProblem(Kind::NoCertificate, m_address, tls.cert);
         QFile f(tls.key);
-        if (!f.open(QIODevice::ReadOnly)) return tr("The key file %1 cannot be read.").arg(tls.key);
+        if (!f.open(QIODevice::ReadOnly)) return fileProblem(Kind::KeyUnreadable, m_address, tls.key);
         const QByteArray pem = f.readAll();
         QSslKey key(pem, QSsl::Rsa);
         if (key.isNull()) key = QSslKey(pem, QSsl::Ec);
-        if (key.isNull()) return tr("%1 holds no unencrypted private key (PEM).").arg(tls.key);
+        if (key.isNull()) return fileProblem(Kind::NoKey, m_address, tls.key);
         conf.setLocalCertificate(certs.front());
         conf.setPrivateKey(key);
     }
@@ -105,33 +115,34 @@ QString NetPort::configureTls()
     return {};
 }
 
-QString NetPort::tlsRefusal() const
+PortProblem NetPort::tlsRefusal() const
 {
     const QList<QSslError> errors = m_socket.sslHandshakeErrors();
-    const QString host = m_address.host;
-    const QString signer = m_tls.ca.isEmpty() ? tr("any certificate authority this computer trusts")
-                                              : QFileInfo(m_tls.ca).fileName();
     for (const QSslError &e : errors)
-        if (notSigned(e.error())) return tr("The certificate of %1 is not signed by %2.").arg(host, signer);
+        if (notSigned(e.error()))
+            return fileProblem(Kind::NotSigned, m_address,
+                               m_tls.ca.isEmpty() ? QString() : QFileInfo(m_tls.ca).fileName());
     for (const QSslError &e : errors) {
         const QSslCertificate &c = e.certificate();
+        PortProblem p;
         switch (e.error()) {
         case QSslError::CertificateExpired:
-            return tr("The certificate of %1 expired on %2.").arg(host, c.expiryDate().toString(Qt::ISODate));
+            p = problemAt(Kind::CertExpired, m_address);
+            p.date = c.expiryDate();
+            return p;
         case QSslError::CertificateNotYetValid:
-            return tr("The certificate of %1 is valid only from %2.")
-                .arg(host, c.effectiveDate().toString(Qt::ISODate));
-        case QSslError::HostNameMismatch: {
-            const QStringList names = c.subjectInfo(QSslCertificate::CommonName);
-            return tr("The certificate of %1 is made out to %2, not to %1.")
-                .arg(host, names.isEmpty() ? tr("another name") : names.join(QStringLiteral(", ")));
-        }
+            p = problemAt(Kind::CertNotYetValid, m_address);
+            p.date = c.effectiveDate();
+            return p;
+        case QSslError::HostNameMismatch:
+            p = problemAt(Kind::CertWrongName, m_address);
+            p.names = c.subjectInfo(QSslCertificate::CommonName);
+            return p;
         default:
             break;
         }
     }
-    if (!errors.isEmpty())
-        return tr("The certificate of %1 does not verify: %2.").arg(host, errors.front().errorString());
+    if (!errors.isEmpty()) return problemAt(Kind::CertUnverified, m_address, errors.front().errorString());
     return {};
 }
 
@@ -140,7 +151,7 @@ void NetPort::startOpen(const PortAddress &address, const TlsFiles &tls)
     begin(address, tls, true);
 }
 
-void NetPort::open(const PortAddress &address, const TlsFiles &tls)
+OpenVerdict NetPort::open(const PortAddress &address, const TlsFiles &tls)
 {
     begin(address, tls, false);
     // The course the event loop would run, driven by this socket's own waits: each wait
@@ -171,9 +182,9 @@ void NetPort::open(const PortAddress &address, const TlsFiles &tls)
             !moved && phase != Phase::Pausing && m_socket.state() == QAbstractSocket::UnconnectedState;
         if (down || m_clock.elapsed() >= m_deadline) endPhase();
     }
-    const OpenVerdict verdict = m_verdict.value_or(OpenVerdict{OpenResult::Refused, kOpenFailed, {}});
+    const OpenVerdict verdict = m_verdict.value_or(OpenVerdict{OpenResult::Refused, {}, {}});
     m_verdict.reset();
-    if (!verdict.open()) throw ECommsError(verdict.message, verdict.reason, verdict.result);
+    return verdict;
 }
 
 void NetPort::begin(const PortAddress &address, const TlsFiles &tls, bool async)
@@ -184,7 +195,7 @@ void NetPort::begin(const PortAddress &address, const TlsFiles &tls, bool async)
     m_async = async;
     m_verdict.reset();
     m_closedSilently = false;
-    m_refusal = address.tls ? configureTls() : QString();
+    m_refusal = address.tls ? configureTls() : PortProblem();
     m_clock.start();
     connectOnce();
 }
@@ -194,11 +205,11 @@ void NetPort::connectOnce()
     m_telnet = TelnetCodec();
     m_early.clear();
     m_failed = false;
-    m_failTls.clear();
+    m_failTls = {};
     m_attemptAt = m_clock.elapsed();
     // The server is reached, and its handshake done, within kConnectMs of the open's start.
     enter(Phase::Connecting, kConnectMs);
-    if (!m_refusal.isEmpty()) return hurry();
+    if (m_refusal.kind != Kind::None) return hurry();
     m_socket.setSocketOption(QAbstractSocket::LowDelayOption, 1);
     if (m_address.tls)
         m_socket.connectToHostEncrypted(m_address.host, m_address.port);
@@ -255,43 +266,36 @@ void NetPort::startListening()
 
 void NetPort::endPhase()
 {
-    const QString at = where(m_address);
     switch (m_phase) {
     case Phase::Idle:
         return;
     case Phase::Connecting: {
-        if (!m_refusal.isEmpty()) return conclude(OpenResult::Refused, m_refusal);
+        if (m_refusal.kind != Kind::None) return conclude(OpenResult::Refused, m_refusal);
         m_socket.abort();
-        if (!m_failed || m_failError == QAbstractSocket::SocketTimeoutError)
-            return conclude(
-                OpenResult::Unreachable,
-                tr("%1 did not answer within %2 seconds. Check the address and that the host can be reached.")
-                    .arg(at)
-                    .arg(kConnectMs / 1000));
+        if (!m_failed || m_failError == QAbstractSocket::SocketTimeoutError) {
+            PortProblem p = problemAt(Kind::NoAnswer, m_address);
+            p.seconds = kConnectMs / 1000;
+            return conclude(OpenResult::Unreachable, p);
+        }
         switch (m_failError) {
         case QAbstractSocket::ConnectionRefusedError:
-            return conclude(
-                OpenResult::Unreachable,
-                tr("Nothing listens at %1 (the connection was refused). Check that the serial server "
-                   "runs there and serves that port.")
-                    .arg(at));
+            return conclude(OpenResult::Unreachable, problemAt(Kind::NothingListens, m_address));
         case QAbstractSocket::HostNotFoundError:
-            return conclude(OpenResult::Unreachable,
-                            tr("The host %1 is not known. Check its name.").arg(m_address.host));
+            return conclude(OpenResult::Unreachable, problemAt(Kind::HostUnknown, m_address));
         default:
-            return conclude(OpenResult::Unreachable, tr("%1: %2").arg(at, m_failText));
+            return conclude(OpenResult::Unreachable, problemAt(Kind::ConnectFailed, m_address, m_failText));
         }
     }
     case Phase::Encrypting: {
-        const QString refusal = m_failTls.isEmpty() ? tlsRefusal() : m_failTls;
+        const PortProblem refusal = m_failTls.kind == Kind::None ? tlsRefusal() : m_failTls;
         m_socket.abort();
-        if (!refusal.isEmpty()) return conclude(OpenResult::Refused, refusal);
-        if (!m_failed)
-            return conclude(OpenResult::Refused,
-                            tr("%1 did not complete a TLS handshake within %2 seconds: is it a TLS port?")
-                                .arg(at)
-                                .arg(kConnectMs / 1000));
-        return conclude(OpenResult::Refused, tr("The TLS handshake with %1 failed: %2").arg(at, m_failText));
+        if (refusal.kind != Kind::None) return conclude(OpenResult::Refused, refusal);
+        if (!m_failed) {
+            PortProblem p = problemAt(Kind::TlsTimeout, m_address);
+            p.seconds = kConnectMs / 1000;
+            return conclude(OpenResult::Refused, p);
+        }
+        return conclude(OpenResult::Refused, problemAt(Kind::TlsFailed, m_address, m_failText));
     }
     case Phase::Listening:
         return judge();
@@ -308,9 +312,7 @@ void NetPort::judge()
         const QString detail =
             QString::fromUtf8(m_early.mid(at + kDeviceFailure.size())).remove(u':').trimmed();
         m_socket.abort();
-        return conclude(
-            OpenResult::Refused,
-            tr("The serial server at %1 cannot open its serial device (%2).").arg(where(m_address), detail));
+        return conclude(OpenResult::Refused, problemAt(Kind::ServerDeviceFailed, m_address, detail));
     }
     if (m_early.contains(kInUse) || closed) {
         // Closed at once without a word after a TLS handshake: the server may as well have
@@ -322,14 +324,8 @@ void NetPort::judge()
         // told that the port is in use. Asking again for a second tells that from a real
         // holder.
         if (m_clock.elapsed() <= kInUseRetryMs) return enter(Phase::Pausing, m_clock.elapsed() + 100);
-        if (m_closedSilently)
-            return conclude(OpenResult::InUse,
-                            tr("%1 closed the connection at once: it is in use by another program, or the "
-                               "server did not accept this computer's client certificate.")
-                                .arg(m_address.given));
-        return conclude(
-            OpenResult::InUse,
-            tr("%1 is in use by another program. Close that program and try again.").arg(m_address.given));
+        return conclude(OpenResult::InUse,
+                        problemAt(m_closedSilently ? Kind::ClosedAtOnce : Kind::InUse, m_address));
     }
     // Anything that came before the first request is not a reply to it (as on a serial
     // port, whose input is cleared on opening).
@@ -338,11 +334,12 @@ void NetPort::judge()
     conclude(OpenResult::Open);
 }
 
-void NetPort::conclude(OpenResult result, const QString &reason)
+void NetPort::conclude(OpenResult result, const PortProblem &problem)
 {
     m_timer.stop();
     m_phase = Phase::Idle;
-    const OpenVerdict verdict{result, result == OpenResult::Open ? QString() : kOpenFailed, reason};
+    // The message is TComm's to give.
+    const OpenVerdict verdict{result, {}, problem};
     // Reached from the timer (or open()'s wait), never from inside the socket's signals:
     // whoever hears it may close the port at once.
     if (m_async)
@@ -432,8 +429,9 @@ void NetPort::onGone()
     if (!last.isEmpty()) emit received(last);
     if (!m_open) return;
     m_open = false;
-    const QString why = m_head.contains(kInUse) ? tr("the serial server says it is in use by another program")
-                                                : m_socket.errorString();
+    const PortProblem why = m_head.contains(kInUse)
+                                ? problemAt(Kind::LostTaken, m_address)
+                                : problemAt(Kind::LostRemote, m_address, m_socket.errorString());
     m_socket.abort();
     emit lost(why);
 }

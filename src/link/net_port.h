@@ -1,14 +1,13 @@
 // The network side of TComm: a unit behind a network serial server (ser2net on a gate
 // host), raw TCP or RFC 2217 telnet, either one over TLS. An open takes at most five seconds
 // in all and ends with a verdict: open, in use, refused or unreachable. startOpen() runs it
-// on the event loop and hands the verdict to `opened`; open() waits for it and throws
-// ECommsError unless open. Either way it is one course of steps (connect, handshake, listen
-// for the server's refusal, ask again a moment later), so the two cannot differ. Once open
-// the port runs on the event loop like the serial port. Received data (telnet commands taken
-// out) comes out of `received`; a connection that ends while open raises `lost`.
+// on the event loop and hands the verdict to `opened`; open() waits for it and returns it. Either way it is
+// one course of steps (connect, handshake, listen for the server's refusal, ask again a moment later), so the
+// two cannot differ. Once open the port runs on the event loop like the serial port. Received data (telnet
+// commands taken out) comes out of `received`; a connection that ends while open raises `lost`.
 #pragma once
 
-#include "link/comm.h"
+#include "link/open_verdict.h"
 #include "link/port_address.h"
 #include "link/telnet_codec.h"
 
@@ -37,9 +36,9 @@ public:
     // Returns at once; the verdict comes from `opened`, once, on the event loop and never
     // from within this call. Closing or opening again before then drops it.
     void startOpen(const PortAddress &address, const TlsFiles &tls);
-    // Waits for the verdict (the event loop does not run meanwhile); throws
-    // ECommsError("Error opening serial port", reason) unless it is open.
-    void open(const PortAddress &address, const TlsFiles &tls);
+    // Waits for the verdict (the event loop does not run meanwhile) and returns it. A verdict
+    // other than open carries its problem, not a message: that is TComm's.
+    OpenVerdict open(const PortAddress &address, const TlsFiles &tls);
     void close();
     bool isOpen() const { return m_open; }
     bool opening() const { return m_phase != Phase::Idle; }
@@ -54,7 +53,7 @@ signals:
     void opened(const zc::OpenVerdict &verdict);
     void received(const QByteArray &data);
     // The server closed the connection or the network failed; the port is closed already.
-    void lost(const QString &why);
+    void lost(const zc::PortProblem &why);
 
 private:
     // An open's course: each phase ends by an event of the socket or at m_deadline, in
@@ -78,13 +77,14 @@ private:
     void startListening();
     // The listen ended (a refusal heard, the connection closed, or the window over).
     void judge();
-    void conclude(OpenResult result, const QString &reason = {});
+    void conclude(OpenResult result, const PortProblem &problem = {});
     void onReadyRead();
     void onGone();
     QByteArray takeData();
-    // Empty when the files do; else why not.
-    QString configureTls();
-    QString tlsRefusal() const;
+    // Kind::None when the files do; else why not.
+    PortProblem configureTls();
+    // Why the server's certificate was refused; Kind::None when it was not.
+    PortProblem tlsRefusal() const;
 
     QSslSocket m_socket;
     QTimer m_timer; // ends the phase at m_deadline when the event loop runs the open
@@ -99,12 +99,12 @@ private:
     qint64 m_attemptAt = 0; // m_clock's time when this connection was asked for
     qint64 m_connectMs = 0; // how long the connection took: a round trip and a little
     qint64 m_deadline = 0;  // m_clock's time when the phase ends
-    QString m_refusal;      // known before connecting (the TLS files): the verdict
+    PortProblem m_refusal;  // known before connecting (the TLS files): the verdict
     // The first failure the socket reported in this connection, as it said it.
     bool m_failed = false;
     QAbstractSocket::SocketError m_failError = QAbstractSocket::UnknownSocketError;
     QString m_failText;
-    QString m_failTls;                    // why the certificate was refused, when it was
+    PortProblem m_failTls;                // why the certificate was refused, when it was
     std::optional<OpenVerdict> m_verdict; // for open(), which waits for it
     bool m_open = false;
     bool m_closedSilently = false; // the last refused try: closed after a TLS handshake, without a word

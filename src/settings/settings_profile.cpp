@@ -80,8 +80,10 @@ QString layoutFaults(const Sheet &sheet)
                      .arg(name.isEmpty() ? QString() : QStringLiteral(" (column A: \"%1\")").arg(name));
     }
     if (lines.isEmpty()) return {};
-    return QStringLiteral("The profile's rows are not its items in order (row 2 holds item 1, row 23 item "
-                          "22, each named in column A):\n") +
+    return QStringLiteral("The profile's rows are not its items in order (row 2 holds item 1, row %1 item "
+                          "%2, each named in column A):\n")
+               .arg(SettingsModel::LastItem + 1)
+               .arg(SettingsModel::LastItem) +
            lines.join(u'\n');
 }
 

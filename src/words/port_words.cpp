@@ -1,6 +1,6 @@
 #include "words/port_words.h"
 
-#include "link/comm.h"
+#include "link/open_verdict.h"
 #include "link/port_discovery.h"
 
 namespace zc {
@@ -44,13 +44,76 @@ QString portAdvice(const PortProblem &p)
                    "The connection to %1 was lost (%2) and the port was closed. Check the network and "
                    "the serial server, then open the port again.")
             .arg(p.path, p.detail);
+    case Kind::LostTaken:
+        return portAdvice(
+            PortProblem(Kind::LostRemote, p.path,
+                        QStringLiteral("the serial server says it is in use by another program")));
+    case Kind::NoTls:
+        return QStringLiteral("This computer offers Qt no TLS library (OpenSSL 3 is needed for %1).")
+            .arg(p.path);
+    case Kind::CaUnreadable:
+        return QStringLiteral("The certificate authority file %1 cannot be read.").arg(p.file);
+    case Kind::NoCertificate:
+        return QStringLiteral("%1 holds no certificate (PEM).").arg(p.file);
+    case Kind::CertWithoutKey:
+        return QStringLiteral(
+            "A client certificate needs its key, and a key its certificate: give both files.");
+    case Kind::KeyUnreadable:
+        return QStringLiteral("The key file %1 cannot be read.").arg(p.file);
+    case Kind::NoKey:
+        return QStringLiteral("%1 holds no unencrypted private key (PEM).").arg(p.file);
+    case Kind::NotSigned:
+        return QStringLiteral("The certificate of %1 is not signed by %2.")
+            .arg(p.host, p.file.isEmpty() ? QStringLiteral("any certificate authority this computer trusts")
+                                          : p.file);
+    case Kind::CertExpired:
+        return QStringLiteral("The certificate of %1 expired on %2.")
+            .arg(p.host, p.date.toString(Qt::ISODate));
+    case Kind::CertNotYetValid:
+        return QStringLiteral("The certificate of %1 is valid only from %2.")
+            .arg(p.host, p.date.toString(Qt::ISODate));
+    case Kind::CertWrongName:
+        return QStringLiteral("The certificate of %1 is made out to %2, not to %1.")
+            .arg(p.host,
+                 p.names.isEmpty() ? QStringLiteral("another name") : p.names.join(QStringLiteral(", ")));
+    case Kind::CertUnverified:
+        return QStringLiteral("The certificate of %1 does not verify: %2.").arg(p.host, p.detail);
+    case Kind::NoAnswer:
+        return QStringLiteral(
+                   "%1 did not answer within %2 seconds. Check the address and that the host can be "
+                   "reached.")
+            .arg(p.at)
+            .arg(p.seconds);
+    case Kind::NothingListens:
+        return QStringLiteral(
+                   "Nothing listens at %1 (the connection was refused). Check that the serial server "
+                   "runs there and serves that port.")
+            .arg(p.at);
+    case Kind::HostUnknown:
+        return QStringLiteral("The host %1 is not known. Check its name.").arg(p.host);
+    case Kind::ConnectFailed:
+        return QStringLiteral("%1: %2").arg(p.at, p.detail);
+    case Kind::TlsTimeout:
+        return QStringLiteral("%1 did not complete a TLS handshake within %2 seconds: is it a TLS port?")
+            .arg(p.at)
+            .arg(p.seconds);
+    case Kind::TlsFailed:
+        return QStringLiteral("The TLS handshake with %1 failed: %2").arg(p.at, p.detail);
+    case Kind::ServerDeviceFailed:
+        return QStringLiteral("The serial server at %1 cannot open its serial device (%2).")
+            .arg(p.at, p.detail);
+    case Kind::ClosedAtOnce:
+        return QStringLiteral(
+                   "%1 closed the connection at once: it is in use by another program, or the server "
+                   "did not accept this computer's client certificate.")
+            .arg(p.path);
     }
     return {};
 }
 
 QString portAdvice(const ECommsError &error)
 {
-    return error.problem().kind != PortProblem::Kind::None ? portAdvice(error.problem()) : error.reason();
+    return portAdvice(error.problem());
 }
 
 QString portShown(const PortEntry &port)

@@ -14,7 +14,7 @@ struct PortEntry;
 // What the user can do about it ("You are not allowed to use /dev/ttyUSB0. Add your user
 // to the dialout group …"); empty for Kind::None.
 QString portAdvice(const PortProblem &problem);
-// A failed open's advice: its problem in words, else the network port's own text.
+// A failed open's advice: its problem in words.
 QString portAdvice(const ECommsError &error);
 // A port as the port list shows it: its name, or "Simulated unit (NAME)".
 QString portShown(const PortEntry &port);

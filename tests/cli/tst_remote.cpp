@@ -4,6 +4,7 @@
 #include "common/delay_proxy.h"
 #include "common/ser2net_rig.h"
 #include "link/comm.h"
+#include "words/port_words.h"
 
 #include <QEventLoop>
 #include <QJsonArray>
@@ -34,12 +35,12 @@ class TstRemote : public QObject
         for (const bool wait : {true, false}) {
             TComm comm;
             comm.SetCommName(port);
-            OpenVerdict verdict{OpenResult::Open, {}, QStringLiteral("no verdict")};
+            OpenVerdict verdict{OpenResult::Open, QStringLiteral("no verdict"), {}};
             if (wait) {
                 try {
                     comm.OpenPort();
                 } catch (const ECommsError &e) {
-                    verdict = {e.result(), e.message(), e.reason()};
+                    verdict = {e.result(), e.message(), e.problem()};
                 }
             } else {
                 QEventLoop loop;
@@ -52,7 +53,7 @@ class TstRemote : public QObject
                 loop.exec();
             }
             QCOMPARE(int(verdict.result), int(result));
-            QVERIFY2(verdict.reason.contains(because), qPrintable(verdict.reason));
+            QVERIFY2(portAdvice(verdict.problem).contains(because), qPrintable(portAdvice(verdict.problem)));
             QVERIFY(!comm.PortOpen());
         }
     }
@@ -179,7 +180,7 @@ private slots:
             try {
                 port.OpenPort();
             } catch (const ECommsError &e) {
-                QFAIL(qPrintable(e.reason()));
+                QFAIL(qPrintable(portAdvice(e)));
             }
             QVERIFY(port.PortRemote());
             port.ClosePort();

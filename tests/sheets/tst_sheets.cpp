@@ -97,7 +97,7 @@ void TestSheets::profileRoundTrip()
     });
     QVERIFY2(saved.ok(), qPrintable(saved.error));
     QCOMPARE(saved.path, chosen + QStringLiteral(".xlsx"));
-    QCOMPARE(exported.size(), 23);
+    QCOMPARE(exported.size(), SettingsModel::Rows);
     QCOMPARE(exported.last(), 100);
     // An .xls name is saved as .xlsx: here it replaces the file and leaves no temporary file.
     saved = SettingsProfile::exportToFile(source, chosen + QStringLiteral(".xls"));
@@ -115,7 +115,7 @@ void TestSheets::profileRoundTrip()
         });
     QVERIFY2(error.isEmpty(), qPrintable(error));
     QCOMPARE(loaded.first(), 4);
-    QCOMPARE(loaded.size(), 22);
+    QCOMPARE(loaded.size(), SettingsModel::LastItem);
     for (int r = 1; r <= SettingsModel::LastItem; ++r) {
         const QString content = SettingsModel::isPickItem(r) ? source.pickText(r) : source.content(r);
         QCOMPARE(target.content(r), content);
