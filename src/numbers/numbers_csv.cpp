@@ -83,41 +83,13 @@ QList<QStringList> cells(const QByteArray &fileBytes, QString *error)
         return {};
     };
 
-    QStringList line;
-    QByteArray fieldBytes;
-    bool quoted = false, wasQuoted = false;
-    const auto endField = [&] {
-        line << DeviceText::fromBytes(fieldBytes);
-        fieldBytes.clear();
-        wasQuoted = false;
-    };
-    for (qsizetype i = 0; i < bytes.size(); ++i) {
-        const char c = bytes[i];
-        if (quoted) {
-            if (c != '"')
-                fieldBytes += c;
-            else if (i + 1 < bytes.size() && bytes[i + 1] == '"')
-                fieldBytes += bytes[++i];
-            else
-                quoted = false;
-        } else if (c == '"' && fieldBytes.isEmpty() && !wasQuoted) {
-            quoted = wasQuoted = true;
-        } else if (c == ',') {
-            endField();
-        } else if (c == '\r' || c == '\n') {
-            endField();
-            if (const QString why = takeLine(line); !why.isEmpty()) return fail(why);
-            line.clear();
-            if (c == '\r' && i + 1 < bytes.size() && bytes[i + 1] == '\n') ++i;
-        } else {
-            fieldBytes += c;
-        }
-    }
-    if (quoted) return fail(QStringLiteral("a quoted field in line %1 is never closed").arg(lineNumber + 1));
-    if (!fieldBytes.isEmpty() || !line.isEmpty()) {
-        endField();
-        if (const QString why = takeLine(line); !why.isEmpty()) return fail(why);
-    }
+    const QString why = Csv::eachLine(bytes, [&](const QList<QByteArray> &fieldBytes) {
+        QStringList fields;
+        for (const QByteArray &f : fieldBytes)
+            fields << DeviceText::fromBytes(f);
+        return takeLine(fields);
+    });
+    if (!why.isEmpty()) return fail(why);
     return rows;
 }
 

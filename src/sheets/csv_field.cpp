@@ -9,11 +9,11 @@ QByteArray field(QByteArray bytes)
     return bytes;
 }
 
-QList<QList<QByteArray>> lines(const QByteArray &bytes, int maxLines, QString *error)
+QString eachLine(const QByteArray &bytes, const std::function<QString(const QList<QByteArray> &)> &onLine)
 {
-    QList<QList<QByteArray>> out;
     QList<QByteArray> line;
     QByteArray fieldBytes;
+    int taken = 0;
     bool quoted = false, wasQuoted = false;
     const auto endField = [&] {
         line << fieldBytes;
@@ -22,12 +22,10 @@ QList<QList<QByteArray>> lines(const QByteArray &bytes, int maxLines, QString *e
     };
     const auto endLine = [&] {
         endField();
-        out << line;
+        ++taken;
+        const QString why = onLine(line);
         line.clear();
-    };
-    const auto fail = [error](const QString &why) {
-        if (error) *error = why;
-        return QList<QList<QByteArray>>{};
+        return why;
     };
     for (qsizetype i = 0; i < bytes.size(); ++i) {
         const char c = bytes[i];
@@ -43,18 +41,28 @@ QList<QList<QByteArray>> lines(const QByteArray &bytes, int maxLines, QString *e
         } else if (c == ',') {
             endField();
         } else if (c == '\r' || c == '\n') {
-            endLine();
+            if (const QString why = endLine(); !why.isEmpty()) return why;
             if (c == '\r' && i + 1 < bytes.size() && bytes[i + 1] == '\n') ++i;
         } else {
             fieldBytes += c;
         }
-        if (out.size() > maxLines)
-            return fail(QStringLiteral("the file holds more than %1 lines").arg(maxLines));
     }
-    if (quoted) return fail(QStringLiteral("a quoted field in line %1 is never closed").arg(out.size() + 1));
-    if (!fieldBytes.isEmpty() || !line.isEmpty()) endLine();
-    if (out.size() > maxLines) return fail(QStringLiteral("the file holds more than %1 lines").arg(maxLines));
-    return out;
+    if (quoted) return QStringLiteral("a quoted field in line %1 is never closed").arg(taken + 1);
+    if (!fieldBytes.isEmpty() || !line.isEmpty()) return endLine();
+    return {};
+}
+
+QList<QList<QByteArray>> lines(const QByteArray &bytes, int maxLines, QString *error)
+{
+    QList<QList<QByteArray>> out;
+    const QString why = eachLine(bytes, [&](const QList<QByteArray> &line) {
+        out << line;
+        return out.size() > maxLines ? QStringLiteral("the file holds more than %1 lines").arg(maxLines)
+                                     : QString();
+    });
+    if (why.isEmpty()) return out;
+    if (error) *error = why;
+    return {};
 }
 
 } // namespace zc::Csv
