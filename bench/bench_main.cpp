@@ -1,6 +1,7 @@
 // zarvento-bench: transfer timings against the simulated unit over a real pseudo-terminal.
 // Prints one figure a line as "name: value unit", with the wire-time limit beside paced runs.
 #include "bench_print.h"
+#include "bench_rig.h"
 #include "devsim/presets.h"
 #include "devsim/simulator.h"
 #include "history/history_chart.h"
@@ -43,26 +44,6 @@ using namespace zc;
 
 namespace {
 
-// Says nothing, answers yes, and ends the wait when a completion message arrives.
-class QuietReporter : public Reporter
-{
-public:
-    QEventLoop *loop = nullptr;
-    QString last;
-    void setStatus(const QString &) override {}
-    void setStatusDirect(const QString &) override {}
-    void setProgress(int) override {}
-    void messageBox(const QString &t) override { done(t); }
-    void messageDialog(const QString &t) override { done(t); }
-    bool question(const QString &) override { return true; }
-    bool warningOkCancel(const QString &) override { return true; }
-    void done(const QString &t)
-    {
-        last = t;
-        if (loop) loop->quit();
-    }
-};
-
 double wireSeconds(int bytes, int baud)
 {
     return bytes * 10.0 / baud;
@@ -79,7 +60,7 @@ void printPaced(const QString &name, double total, double limit, const char *uni
 struct Rig
 {
     devsim::Simulator sim;
-    QuietReporter reporter;
+    bench::QuietReporter reporter;
     LinkWords words{reporter};
     LinkSession session{&words};
 

@@ -1,6 +1,7 @@
 // provision.units_4.ratio: the number list written to four paced simulated units at once,
 // through the command-line program's unit jobs in one event loop, divided by the time one
 // unit alone takes. The units work in parallel, so the figure should stay near 1.
+#include "bench_rig.h"
 #include "cli/unit_job.h"
 #include "devsim/simulator.h"
 #include "numbers/numbers_model.h"
@@ -17,11 +18,22 @@ using namespace zc;
 
 namespace {
 
-// Seconds to log in to `units` paced units at once and save a full list to each; 0 on failure.
+// Seconds to provision `units` paced simulated units at once; 0 on failure.
 double provisionSeconds(int units)
 {
     std::vector<std::unique_ptr<devsim::Simulator>> sims;
-    std::vector<std::unique_ptr<cli::UnitJob>> jobs;
+    QStringList ports;
+    for (int i = 0; i < units; ++i) {
+        sims.push_back(bench::startPacedUnit(115200, devsim::Preset::Factory));
+        ports << sims.back()->ptyPath();
+    }
+    return bench::provisionSeconds(ports);
+}
+
+} // namespace
+
+double bench::provisionSeconds(const QStringList &ports)
+{
     QList<NumberRow> rows;
     for (int r = NumbersModel::FirstEntry; r <= NumbersModel::LastEntry; ++r) {
         NumberRow row;
@@ -29,13 +41,10 @@ double provisionSeconds(int units)
         row[NumberColumn::Always] = QStringLiteral("yes");
         rows << row;
     }
-    for (int i = 0; i < units; ++i) {
-        devsim::Options o;
-        o.baud = 115200;
-        sims.push_back(std::make_unique<devsim::Simulator>(o));
-        if (!sims.back()->start()) return 0;
+    std::vector<std::unique_ptr<cli::UnitJob>> jobs;
+    for (const QString &port : ports) {
         cli::UnitJob::Options jo;
-        jo.port = sims.back()->ptyPath();
+        jo.port = port;
         jo.password = QStringLiteral("8530");
         jobs.push_back(std::make_unique<cli::UnitJob>(jo));
         jobs.back()->numbers().setRows(NumbersModel::FirstEntry, rows, NumberColumn::Number,
@@ -44,7 +53,7 @@ double provisionSeconds(int units)
         jobs.back()->addSave(Area::Numbers);
     }
     QEventLoop loop;
-    int left = units;
+    qsizetype left = ports.size();
     QElapsedTimer timer;
     timer.start();
     for (auto &job : jobs) {
@@ -57,11 +66,13 @@ double provisionSeconds(int units)
     loop.exec();
     const double seconds = timer.nsecsElapsed() / 1e9;
     for (auto &job : jobs)
-        if (!job->isFinished() || job->exit() != cli::Exit::Done) return 0;
+        if (!job->isFinished() || job->exit() != cli::Exit::Done) {
+            std::fprintf(stderr, "provision %s: %s\n", qPrintable(job->port()),
+                         qPrintable(job->messages().join(u' ')));
+            return 0;
+        }
     return seconds;
 }
-
-} // namespace
 
 void benchProvision()
 {

@@ -10,6 +10,7 @@
 //     of them alone: what this machine allows without a network.
 // With fleetOnly, only the two fleet figures (for repeated runs).
 #include "bench_print.h"
+#include "bench_rig.h"
 #include "cli/unit_job.h"
 #include "common/delay_proxy.h"
 #include "common/ser2net_rig.h"
@@ -36,43 +37,10 @@ using namespace zc::test;
 
 namespace {
 
-class EndReporter : public Reporter
-{
-public:
-    QEventLoop *loop = nullptr;
-    QString last;
-    void setStatus(const QString &) override {}
-    void setStatusDirect(const QString &) override {}
-    void setProgress(int) override {}
-    void messageBox(const QString &t) override { done(t); }
-    void messageDialog(const QString &t) override { done(t); }
-    bool question(const QString &) override { return true; }
-    bool warningOkCancel(const QString &) override { return true; }
-    void done(const QString &t)
-    {
-        last = t;
-        if (loop) loop->quit();
-    }
-};
-
-std::unique_ptr<devsim::Simulator> pacedUnit()
-{
-    devsim::Options o;
-    o.preset = devsim::Preset::Demo;
-    o.baud = 115200;
-    auto sim = std::make_unique<devsim::Simulator>(o);
-    QString error;
-    if (!sim->start({}, &error)) {
-        std::fprintf(stderr, "simulator: %s\n", qPrintable(error));
-        std::exit(1);
-    }
-    return sim;
-}
-
 // Seconds for the whole list read through port (opened first, not counted); 0 on failure.
 double readListSeconds(const QString &port)
 {
-    EndReporter reporter;
+    bench::QuietReporter reporter;
     LinkWords words{reporter};
     LinkSession session{&words};
     NumbersModel model;
@@ -105,55 +73,12 @@ double best(int runs, const std::function<double()> &f)
     return b;
 }
 
-// Seconds to log in to every port at once and save a full list to each; 0 on failure.
-double provisionSeconds(const QStringList &ports)
-{
-    QList<NumberRow> rows;
-    for (int r = NumbersModel::FirstEntry; r <= NumbersModel::LastEntry; ++r) {
-        NumberRow row;
-        row[NumberColumn::Number] = QStringLiteral("+4477009%1").arg(r, 5, 10, QLatin1Char('0'));
-        row[NumberColumn::Always] = QStringLiteral("yes");
-        rows << row;
-    }
-    std::vector<std::unique_ptr<cli::UnitJob>> jobs;
-    for (const QString &port : ports) {
-        cli::UnitJob::Options jo;
-        jo.port = port;
-        jo.password = QStringLiteral("8530");
-        jobs.push_back(std::make_unique<cli::UnitJob>(jo));
-        jobs.back()->numbers().setRows(NumbersModel::FirstEntry, rows, NumberColumn::Number,
-                                       NumberColumn::Always);
-        jobs.back()->addOpenAndLogIn();
-        jobs.back()->addSave(Area::Numbers);
-    }
-    QEventLoop loop;
-    qsizetype left = ports.size();
-    QElapsedTimer timer;
-    timer.start();
-    for (auto &job : jobs) {
-        QObject::connect(job.get(), &cli::UnitJob::finished, &loop, [&] {
-            if (--left == 0) loop.quit();
-        });
-        job->start();
-    }
-    QTimer::singleShot(120000, &loop, &QEventLoop::quit);
-    loop.exec();
-    const double seconds = timer.nsecsElapsed() / 1e9;
-    for (auto &job : jobs)
-        if (!job->isFinished() || job->exit() != cli::Exit::Done) {
-            std::fprintf(stderr, "provision %s: %s\n", qPrintable(job->port()),
-                         qPrintable(job->messages().join(u' ')));
-            return 0;
-        }
-    return seconds;
-}
-
 } // namespace
 
 void benchRemote(bool fleetOnly)
 {
     if (!fleetOnly) {
-        const auto sim = pacedUnit();
+        const auto sim = bench::startPacedUnit(115200);
         Ser2net gate(sim->ptyPath());
         const double pty = best(3, [&] { return readListSeconds(sim->ptyPath()); });
         const double telnet = best(3, [&] { return readListSeconds(gate.address(Ser2net::Telnet)); });
@@ -175,7 +100,7 @@ void benchRemote(bool fleetOnly)
     {
         std::vector<std::unique_ptr<devsim::Simulator>> sims;
         for (int i = 0; i < 16; ++i)
-            sims.push_back(pacedUnit());
+            sims.push_back(bench::startPacedUnit(115200));
         std::vector<std::unique_ptr<Ser2net>> gates;
         QStringList all;
         for (int g = 0; g < 4; ++g) {
@@ -193,7 +118,7 @@ void benchRemote(bool fleetOnly)
         // each fleet starts once the last one's devices are free.
         const auto settled = [](const QStringList &ports) {
             QThread::msleep(300);
-            return provisionSeconds(ports);
+            return bench::provisionSeconds(ports);
         };
         const double one = settled({all.front()});
         const double sixteen = settled(all);

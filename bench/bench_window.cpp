@@ -8,6 +8,7 @@
 // set, each window run also says how long the click itself took and how long the window
 // worked after the last page (the fixed costs inside the overhead).
 #include "bench_print.h"
+#include "bench_rig.h"
 #include "devsim/simulator.h"
 #include "link/frame.h"
 #include "ui/history_page.h"
@@ -51,20 +52,6 @@ public:
     bool question(const QString &) override { return true; }
     bool warningOkCancel(const QString &) override { return true; }
 };
-
-std::unique_ptr<devsim::Simulator> startUnit()
-{
-    devsim::Options o;
-    o.preset = devsim::Preset::Demo;
-    o.baud = kBaud;
-    auto sim = std::make_unique<devsim::Simulator>(o);
-    QString error;
-    if (!sim->start({}, &error)) {
-        std::fprintf(stderr, "simulator: %s\n", qPrintable(error));
-        std::exit(1);
-    }
-    return sim;
-}
 
 // The floor: request frames written to the pty, each reply read whole before the next
 // request goes out. Nothing but the bytes.
@@ -246,8 +233,8 @@ void compare(const char *name, int pages, int runs, const std::function<double()
 void benchWindow(int runs, const QString &only)
 {
     g_only = only;
-    const auto windowUnit = startUnit();
-    const auto rawUnit = startUnit();
+    const auto windowUnit = bench::startPacedUnit(kBaud);
+    const auto rawUnit = bench::startPacedUnit(kBaud);
     Window win(windowUnit->ptyPath());
     RawClient raw(rawUnit->ptyPath());
 
